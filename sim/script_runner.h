@@ -1,0 +1,20 @@
+#pragma once
+// How the stand-in runs the plug-in's script main beside its own frame loop, as the real hook does:
+// the script runs until it calls scriptWait, then the game finishes its frame. On Windows this is a
+// fiber (script_runner_fiber.cpp); on Linux a thread hand-over (script_runner_thread.cpp), which
+// the sanitizers can follow.
+
+namespace sim {
+
+class ScriptRunner {
+public:
+    virtual ~ScriptRunner() = default;
+    // Prepares the script; it does not run before the first resume().
+    virtual void start(void (*script)()) = 0;
+    // Game side: runs the script until its next scriptWait (one pass of the plug-in).
+    virtual void resume() = 0;
+    // Script side, called from scriptWait: hands control back to the game until the next resume().
+    virtual void yieldToGame() = 0;
+};
+
+}  // namespace sim

@@ -1,0 +1,3 @@
+#include "host/native_invoker.h"
+
+HookFunctions gHook;

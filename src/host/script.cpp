@@ -1,0 +1,73 @@
+#include "host/script.h"
+
+#include <cstdlib>
+
+#include "config/reader.h"
+#include "config/writer.h"
+#include "train/cab_controls.h"
+#include "train/derailment.h"
+#include "train/driving.h"
+#include "train/entry.h"
+#include "train/wagon_monitor.h"
+#include "ui/displays.h"
+#include "ui/engineer.h"
+
+namespace {
+
+void runOnFootPass(ScriptState& state) {
+    if (state.engineerTrain > 0) {
+        runEngineerDrive(state);
+    }
+    searchForTrain(state);
+}
+
+void runCabPass(ScriptState& state) {
+    // After a derailment the cab is only a place to leave.
+    if (!state.derailed) {
+        updateDriving(state);
+        updateSeatChange(state);
+        updateHighBeam(state);
+        updateHornKey(state);
+        updateDoors(state);
+        updateDerailment(state);
+        drawCabDisplays(state);
+        if (state.menuTime > 0.0f) {
+            drawEngineerMenu(state);
+        }
+    }
+    updateExit(state);
+}
+
+}  // namespace
+
+void runPass(ScriptState& state) {
+    // Each mode's steps end the mode-dependent part of the pass: a mode entered here runs from the
+    // next pass on, never in this one.
+    switch (state.mode) {
+        case OnFoot:
+            runOnFootPass(state);
+            break;
+        case Entering:
+            updateEntering(state);
+            break;
+        case InCab:
+            runCabPass(state);
+            break;
+    }
+    if (!state.derailedWagons.empty()) {
+        runWagonMonitor(state);
+    }
+}
+
+void scriptMain() {
+    std::srand(gHook.tickCount != nullptr ? gHook.tickCount() : 0u);
+    ensureConfigurationFile();
+    loadSettings();
+    ScriptState state;
+    for (;;) {
+        runPass(state);
+        if (gHook.scriptWait != nullptr) {
+            gHook.scriptWait(0);
+        }
+    }
+}

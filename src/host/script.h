@@ -1,0 +1,9 @@
+#pragma once
+#include "host/script_state.h"
+
+// One pass of the main loop: the steps of the current mode in their fixed order, then the
+// derailed-wagon upkeep. Does not yield; scriptMain waits after every pass.
+void runPass(ScriptState& state);
+
+// Start-up (random seed, configuration) and the endless loop of passes.
+void scriptMain();

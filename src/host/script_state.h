@@ -1,0 +1,41 @@
+#pragma once
+#include <vector>
+
+#include "config/settings.h"
+#include "host/native_invoker.h"
+#include "train/derailed_wagon.h"
+
+enum PlayerMode : int32_t { OnFoot = 0, Entering = 1, InCab = 2 };
+enum EngineerCommand : int32_t { KeepSpeed = 0, Stop = 1, Follow = 2 };
+
+// All run-time state of the script besides the settings; one instance lives in scriptMain.
+struct ScriptState {
+    PlayerMode mode = OnFoot;
+    EntityHandle train = 0;
+    ModelHash trainModel = 0;
+    TrainKind kind = Freight;
+    float enterHoldTime = 0.0f;
+    float speed = 0.0f;
+    int32_t direction = 0;
+    float seatChangeCooldown = 0.0f;
+    bool lightsOn = false;
+    float hornKeyTimer = 0.0f;
+    float doorRatio = 0.0f;
+    int32_t doorDirection = 0;
+    float previousForwardX = 0.0f;
+    float previousForwardY = 0.0f;
+    float derailmentRisk = 0.0f;
+    float derailmentRiskTime = 0.0f;
+    bool derailed = false;
+    bool cameraShakeActive = false;
+    float shownSpeed = 0.0f;
+    EntityHandle engineerTrain = 0;
+    EngineerCommand engineerCommand = Follow;
+    int32_t followState = 0;
+    float engineerSpeed = 0.0f;
+    int32_t engineerPassCounter = 0;
+    float menuTime = 0.0f;
+    std::vector<DerailedWagon> derailedWagons;
+    int32_t wagonPassCounter = 0;
+    float wagonCheckTime = 0.0f;
+};

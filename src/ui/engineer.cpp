@@ -1,0 +1,6 @@
+#include "ui/engineer.h"
+
+// Placeholder until this step is built.
+void engineerCommandTap(ScriptState&) {}
+void drawEngineerMenu(ScriptState&) {}
+void runEngineerDrive(ScriptState&) {}
