@@ -45,8 +45,8 @@ float barWidth(float w) {
 void drawSpeedText(ScriptState& state, float y) {
     const double shown = state.shownSpeed;
     const double speed = state.speed;
-    // Changes of 0.2 m/s or less would only make the figures flicker.
-    if (shown < speed - 0.2 || shown > speed + 0.2) {
+    // Changes of 0.2 m/s or less would only make the figures flicker; a broken value is replaced.
+    if (shown < speed - 0.2 || shown > speed + 0.2 || std::isnan(shown)) {
         state.shownSpeed = state.speed;
     }
     const float kmh = std::fabs(state.shownSpeed) * 3.6f;
