@@ -1,0 +1,153 @@
+#pragma once
+// sim::Game: the stand-in for the game as a whole - world, hook, clock, input and the script
+// runner - and the API scenario tests drive it with.
+//
+// Typical test (on Linux, with the plug-in bound in-process, see sim/in_process_plugin.h):
+//
+//     sim::PluginGame game;                       // fresh working dir, no INI yet
+//     auto& w = game.world();
+//     int track = w.addTrack({{0, 0, 0}, {0, 500, 0}});
+//     EntityHandle train = w.addTrain("freight", 4, track, 100.0f, 0.0f, /*engineer=*/true);
+//     game.setPlayerPosition({3.0f, 100.0f, 0.0f});
+//     game.step();                                // first pass: the plug-in writes its INI
+//     game.hold(23);                              // enter control
+//     game.stepSeconds(2.0f);
+//     EXPECT_EQ(game.playerVehicle(), train);
+//     EXPECT_TRUE(game.violations().empty());
+//
+// One frame (step()): the control edges are derived from what is held now against what was held
+// in the previous frame; the script runs one pass (every native it calls is answered from the
+// world as it stands); then the game simulates the frame (trains approach their cruise speed and
+// move, free vehicles roll, leave orders complete, characters walk); then the clock advances by
+// the frame time (which may be 0). calls(), rectangles() and texts() describe the frame just run.
+//
+// Game-side behaviours worth knowing when writing expectations:
+// - The player's handle is issued first; handles count up from 257 and are never reused.
+// - GetTrainWagon works on the lead carriage only (index 0 is the lead itself); on any other
+//   carriage it answers 0.
+// - A train keeps the speed set by SetTrainCurrentSpeed in that frame; in a frame without it the
+//   game moves the speed towards the cruise speed (SetTrainTargetSpeed) at 1.5 m/s^2.
+// - OrderLeaveVehicle puts the character beside the vehicle 0.5 s later (left for seat -1, right
+//   otherwise); until then it is still seated. PlaceCharacterInSeat is immediate and puts a
+//   previous occupant of that seat out beside the vehicle.
+// - SetEntityPosition on a seated character takes it out of its seat first.
+// - Pressing the enter control (23) near a road vehicle (not a train carriage) within 6 m starts
+//   the game's own entry, reported by GetVehicleCharacterIsUsing; it seats the player after 1 s.
+// - ListNearbyVehicles lists vehicles within 50 m, nearest first, never the character's own.
+// - Free vehicles (SpawnVehicle) roll along their heading losing 2.5 m/s^2, and stop dead against a
+//   barrier or within 2.5 m of another vehicle.
+// - Every ABI fault is a violation: unknown hash, wrong argument count, a non-zero high half in an
+//   int/float/bool slot, a non-finite float, a null pointer, a bool other than 0/1.
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "sim/hook.h"
+#include "sim/script_runner.h"
+#include "sim/world.h"
+
+namespace sim {
+
+// The platform's way of running the script beside the frame loop (thread on Linux, fiber on
+// Windows); defined by the runner source built for the platform.
+std::unique_ptr<ScriptRunner> makeScriptRunner();
+
+struct GameOptions {
+    // Working directory for the run (where the INI lives); empty makes a fresh temporary one.
+    std::string workdir;
+    bool answerZero = false;
+    std::ostream* trace = nullptr;
+    float frameSeconds = 1.0f / 60.0f;
+};
+
+class Game {
+public:
+    explicit Game(GameOptions options = {});
+    virtual ~Game();
+    Game(const Game&) = delete;
+    Game& operator=(const Game&) = delete;
+
+    // --- The hook's script side (what scriptRegister / scriptWait / GetTickCount reach) ---
+    void registerScript(void (*script)());
+    void unregisterScript();  // unwinds the script; safe to call twice
+    void scriptWait(uint32_t milliseconds);
+    uint32_t tickCount() const;
+    Hook& hook() { return hook_; }
+
+    static Game* current;  // the game the hook's free functions reach
+
+    // --- World ---
+    World& world() { return world_; }
+    const World& world() const { return world_; }
+    EntityHandle player() const { return world_.player; }
+    void setPlayerPosition(Vector3 position, float heading = 0.0f);
+    void walkPlayerTo(Vector3 target, float speed = 1.4f);
+
+    // --- The configuration file in the working directory ---
+    std::filesystem::path workdir() const { return workdir_; }
+    std::filesystem::path iniPath() const;
+    void writeIni(const std::string& text);
+    void deleteIni();
+    std::optional<std::string> readIni() const;
+
+    // --- Input and time ---
+    void hold(int32_t control);
+    void release(int32_t control);
+    void releaseAll();
+    // Down for the next frame only, released in the one after.
+    void tap(int32_t control);
+    bool isHeld(int32_t control) const;
+    void setFrameTime(float seconds) { frameSeconds_ = seconds; }
+    float frameTime() const { return frameSeconds_; }
+
+    // --- Running ---
+    void step(int frames = 1);
+    // Steps whole frames until at least `seconds` of game time passed (at least one frame).
+    void stepSeconds(float seconds);
+    int frame() const { return frame_; }
+    double seconds() const { return clockMs_ / 1000.0; }
+
+    // --- The frame just run ---
+    const std::vector<NativeCall>& calls() const { return hook_.calls; }
+    int countCalls(const std::string& op) const;
+    const NativeCall* lastCall(const std::string& op) const;
+    const std::vector<DrawnRectangle>& rectangles() const { return hook_.rectangles; }
+    const std::vector<DrawnText>& texts() const { return hook_.texts; }
+    bool textShown(const std::string& part) const;  // some text this frame contains `part`
+    const std::vector<std::string>& violations() const { return hook_.violations; }
+
+    // --- Queries ---
+    const Character* character(EntityHandle handle) const { return world_.character(handle); }
+    const Vehicle* vehicle(EntityHandle handle) const { return world_.vehicle(handle); }
+    const Train* train(EntityHandle handle) const { return world_.train(handle); }
+    EntityHandle playerVehicle() const;  // 0 on foot
+    int32_t playerSeat() const;
+    float trainSpeed(EntityHandle train) const;  // signed; 0 for no such train
+    const std::vector<WorldEvent>& timeline() const { return world_.events; }
+
+private:
+    World world_;
+    Hook hook_;
+    std::unique_ptr<ScriptRunner> runner_;
+    bool scriptRunning_ = false;
+    std::filesystem::path workdir_;
+    std::filesystem::path previousDir_;
+    float frameSeconds_;
+    int frame_ = 0;
+    double clockMs_ = 0.0;
+    std::vector<int32_t> held_;
+    std::vector<int32_t> heldLastFrame_;
+    std::vector<int32_t> tapped_;
+};
+
+// The hook functions with the signatures the plug-in's HookFunctions take, forwarding to
+// Game::current.
+void gameScriptWait(uint32_t milliseconds);
+uint32_t gameTickCount();
+
+}  // namespace sim

@@ -1,0 +1,103 @@
+#pragma once
+// The game's side of the native call: a dispatch table from hash to handler, checked against the
+// argument shapes the game expects. Every call is logged for the frame and optionally written as a
+// JSON line to a trace.
+
+#include <cstdint>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "sim/world.h"
+
+namespace sim {
+
+enum class ArgKind : char { Int = 'i', Float = 'f', Bool = 'b', Pointer = 'p', Text = 't' };
+
+struct ArgValue {
+    ArgKind kind = ArgKind::Int;
+    uint64_t raw = 0;
+    int32_t i = 0;
+    float f = 0.0f;
+    std::string text;  // Text arguments only
+};
+
+struct NativeCall {
+    int frame = 0;
+    std::string op;
+    uint64_t hash = 0;
+    std::vector<ArgValue> args;
+};
+
+class Hook;
+struct NativeInfo {
+    const char* op;
+    const char* kinds;  // one ArgKind letter per argument
+    void (*handler)(Hook& hook, const std::vector<ArgValue>& args, uint64_t* result);
+};
+
+// Looks a hash up in the game's table; null for a hash the game does not know.
+const NativeInfo* findNative(uint64_t hash);
+size_t nativeCount();
+
+// Everything the script can see of the game's input and clock in the current frame.
+struct FrameInput {
+    std::vector<int32_t> down;          // control ids held this frame
+    std::vector<int32_t> justPressed;   // down now, up last frame
+    std::vector<int32_t> justReleased;  // up now, down last frame
+    float frameSeconds = 1.0f / 60.0f;
+};
+
+class Hook {
+public:
+    explicit Hook(World& world);
+    ~Hook();
+    Hook(const Hook&) = delete;
+    Hook& operator=(const Hook&) = delete;
+
+    // The three call functions of the script hook.
+    void nativeInit(uint64_t hash);
+    void nativePush64(uint64_t value);
+    uint64_t* nativeCall();
+
+    void beginFrame(int frame);
+
+    // Every native answers 0 (handlers are not run; the argument checks still are).
+    bool answerZero = false;
+    // JSON Lines trace of every call; null for none.
+    std::ostream* trace = nullptr;
+
+    World& world;
+    FrameInput input;
+    int frame = 0;
+    std::vector<std::string> violations;
+    std::vector<NativeCall> calls;  // of the current frame
+    uint64_t totalCalls = 0;
+    std::vector<DrawnRectangle> rectangles;  // of the current frame
+    std::vector<DrawnText> texts;            // of the current frame
+    TextStyle style;                         // in force for the next text
+    std::string pendingText;
+    bool textOpen = false;
+
+    void violation(const std::string& text);
+
+    static Hook* current;  // the hook the free functions below reach
+
+private:
+    uint64_t pendingHash_ = 0;
+    bool pending_ = false;
+    std::vector<uint64_t> pushed_;
+    uint64_t* result_ = nullptr;
+    void writeTrace(const NativeCall& call);
+};
+
+// Formats a float as the trace does: shortest text that reads back to the same float.
+std::string traceFloat(float value);
+
+// Free functions with the hook's signatures, forwarding to Hook::current.
+void hookNativeInit(uint64_t hash);
+void hookNativePush64(uint64_t value);
+uint64_t* hookNativeCall();
+
+}  // namespace sim

@@ -1,0 +1,218 @@
+#pragma once
+// The game's world as the stand-in keeps it: characters, vehicles, trains on polyline tracks, free
+// vehicles rolling after a derailment, and the per-frame effects the plug-in can cause (draws,
+// horns, explosions, camera shake, radio). Plain records; World::advance is the game's own
+// simulation between two script passes.
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "host/native_invoker.h"
+
+namespace sim {
+
+// Jenkins one-at-a-time over the lowercased text, as the game hashes names.
+uint32_t hashName(const char* text);
+
+struct Vec2 {
+    float x = 0.0f;
+    float y = 0.0f;
+};
+
+// Forward unit vector for a heading in degrees (0 faces +y, 90 faces -x), as the game turns.
+Vector3 forwardFromHeading(float headingDegrees);
+float headingFromForward(float fx, float fy);
+
+struct Track {
+    std::vector<Vector3> points;
+    bool loop = false;
+    // Cumulative length at each point, filled by World::addTrack.
+    std::vector<float> lengths;
+
+    float length() const;
+    // Point and unit tangent at a distance along the track (clamped, or wrapped on a loop).
+    Vector3 pointAt(float distance) const;
+    Vector3 tangentAt(float distance) const;
+};
+
+struct Barrier {
+    Vec2 from;
+    Vec2 to;
+};
+
+struct Character {
+    EntityHandle handle = 0;
+    std::string name;
+    Vector3 position;
+    float heading = 0.0f;
+    bool dead = false;
+    EntityHandle vehicle = 0;  // seated in
+    int32_t seat = 0;
+    EntityHandle entering = 0;  // the game's own entry into a road vehicle, in progress
+    float enterTimer = 0.0f;
+    EntityHandle leaving = 0;  // pending leave task: out beside that vehicle when the timer runs out
+    float leaveTimer = 0.0f;
+    std::optional<Vector3> walkTarget;
+    float walkSpeed = 1.4f;
+};
+
+struct Vehicle {
+    EntityHandle handle = 0;
+    std::string name;
+    std::string modelName;
+    ModelHash model = 0;
+    Vector3 position;
+    Vector3 rotation;  // degrees: pitch, roll, heading
+    Vector3 velocity;
+    float doors[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    bool highBeam = false;
+    bool damageable = false;
+    bool showsDamage = false;
+    bool physicsActive = false;
+    int32_t seatCount = 2;  // seats -1 .. seatCount - 2
+    std::map<int32_t, EntityHandle> seats;
+    // Carriage of a train: the train's handle (its lead carriage) and place; 0 for a free vehicle.
+    EntityHandle train = 0;
+    int32_t carriageIndex = 0;
+    bool reversed = false;  // faces against the track's direction
+    // Free vehicle: signed speed along its heading; stopped for good after hitting something.
+    float freeSpeed = 0.0f;
+    bool wrecked = false;
+};
+
+struct Train {
+    EntityHandle handle = 0;  // the lead carriage
+    std::string name;
+    int track = 0;
+    float distance = 0.0f;  // of the lead carriage along the track
+    float spacing = 18.0f;
+    float speed = 0.0f;     // signed, along the track
+    float cruise = 0.0f;    // the speed the game drives the train towards by itself
+    bool cruiseSet = false;
+    bool speedSetThisFrame = false;
+    std::vector<EntityHandle> carriages;
+};
+
+struct DrawnRectangle {
+    float x, y, width, height;
+    int32_t red, green, blue, alpha;
+};
+
+struct TextStyle {
+    int32_t font = -1;
+    float scale = 0.0f;
+    float scaleY = 0.0f;
+    int32_t red = 255, green = 255, blue = 255, alpha = 255;
+    float wrapStart = 0.0f, wrapEnd = 1.0f;
+    bool centred = false;
+    bool dropShadow = false;
+    bool outline = false;
+};
+
+struct DrawnText {
+    std::string text;
+    float x, y;
+    TextStyle style;
+};
+
+struct Explosion {
+    int frame;
+    Vector3 position;
+    int32_t type;
+    float damageScale;
+    float cameraShake;
+};
+
+struct HornSound {
+    int frame;
+    EntityHandle vehicle;
+};
+
+struct CameraShake {
+    bool active = false;
+    std::string name;
+    float amplitude = 0.0f;
+};
+
+// What the world reports for the readable timeline.
+struct WorldEvent {
+    int frame;
+    std::string text;
+};
+
+class World {
+public:
+    World();
+
+    // --- Set-up ---
+    int addTrack(std::vector<Vector3> points, bool loop = false);
+    // A train of `carriages` vehicles on a track, lead at `distance`; carriages listed in
+    // `reversedCarriages` face backwards. Returns the lead carriage's handle.
+    EntityHandle addTrain(const std::string& modelName, int carriages, int track, float distance,
+                          float speed, bool engineer, const std::string& name = "",
+                          const std::vector<std::string>& carriageModels = {},
+                          const std::vector<int>& reversedCarriages = {}, float spacing = 18.0f);
+    EntityHandle addVehicle(const std::string& modelName, Vector3 position, float heading,
+                            const std::string& name = "");
+    EntityHandle addCharacter(Vector3 position, const std::string& name = "");
+    void addBarrier(Vec2 from, Vec2 to);
+
+    // --- Lookup (null when the handle names no such entity) ---
+    Character* character(EntityHandle handle);
+    Vehicle* vehicle(EntityHandle handle);
+    Train* train(EntityHandle handle);        // by the lead carriage's handle
+    Train* trainOf(EntityHandle carriage);    // by any carriage's handle
+    const Character* character(EntityHandle handle) const;
+    const Vehicle* vehicle(EntityHandle handle) const;
+    const Train* train(EntityHandle handle) const;
+    bool exists(EntityHandle handle) const;
+    EntityHandle findByName(const std::string& name) const;  // 0 if none
+    std::string describe(EntityHandle handle) const;
+
+    // --- Game-side actions (used by the natives and by scenario events) ---
+    void seat(EntityHandle character, EntityHandle vehicle, int32_t seat);
+    void unseat(EntityHandle character);                 // out beside its vehicle, now
+    void orderLeave(EntityHandle character, EntityHandle vehicle);
+    void moveEntity(EntityHandle handle, Vector3 position);
+    void removeVehicle(EntityHandle handle);             // occupants step out beside it
+    void removeCharacter(EntityHandle handle);
+    void removeAllTrains();
+    EntityHandle spawnVehicle(ModelHash model, Vector3 position);
+    // Vehicles within `radius` of the character, nearest first (ties by handle), not its own.
+    std::vector<EntityHandle> nearbyVehicles(EntityHandle character, float radius) const;
+    float heightAboveGround(EntityHandle handle) const;
+    Vector3 forward(EntityHandle handle) const;
+    void setPlayerEntering(EntityHandle vehicle);
+
+    // The game's own simulation for one frame of `seconds`.
+    void advance(float seconds, int frame);
+    void placeCarriages(Train& t);
+
+    // --- State ---
+    EntityHandle player = 0;
+    float groundZ = 0.0f;
+    float trainAcceleration = 1.5f;  // m/s^2 towards the cruise speed
+    float freeFriction = 2.5f;       // m/s^2 a free vehicle loses rolling
+    std::vector<Track> tracks;
+    std::vector<Barrier> barriers;
+    std::map<EntityHandle, Character> characters;
+    std::map<EntityHandle, Vehicle> vehicles;
+    std::map<EntityHandle, Train> trains;
+    std::vector<Explosion> explosions;
+    std::vector<HornSound> horns;
+    CameraShake cameraShake;
+    bool radioEnabled = false;
+    std::vector<WorldEvent> events;
+    int currentFrame = 0;
+
+private:
+    EntityHandle nextHandle_ = 257;
+    EntityHandle issue() { return nextHandle_++; }
+    Vector3 besideVehicle(const Vehicle& v, int32_t seat) const;
+    void note(std::string text);
+};
+
+}  // namespace sim
