@@ -83,7 +83,7 @@ std::string expectedDefaultFile() {
         "",
         "",
         "",
-        "; SEE ALSO: README.txt next to VornLoconaut.asi explains every key, its range and its default.",
+        "; SEE ALSO: the Vorn Loconaut README (README.md) lists every key with its default and meaning.",
         "; Numbers use \".\" as the decimal point; text after a \";\" on a line is a comment.",
         "; Keys not found here take their defaults; delete this file to get a fresh copy.",
         "",
