@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <limits>
 #include <sstream>
@@ -199,6 +200,22 @@ TEST(ConfigWriter, ADirectoryInThePlaceOfTheFileYieldsDefaults) {
     EXPECT_TRUE(std::filesystem::is_directory(configurationFileName));
     EXPECT_EQ(gSettings.seat, 1);
     EXPECT_EQ(gSettings.modelHashes[Freight], std::vector<uint32_t>{0x3D6AAA9Bu});
+}
+
+TEST(ConfigWriter, AFolderThatCannotBeWrittenYieldsDefaults) {
+    ScratchDirectory dir;
+    hash_only_hook::Binding hook;
+    std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    if (std::FILE* probe = std::fopen("probe", "wb")) {
+        std::fclose(probe);
+        GTEST_SKIP() << "permissions are not enforced for this user";
+    }
+    gSettings.seat = 0;
+    ensureConfigurationFile();
+    loadSettings();
+    EXPECT_FALSE(std::filesystem::exists(configurationFileName));
+    EXPECT_EQ(gSettings.seat, 1);
+    EXPECT_EQ(gSettings.modelHashes[Tram], std::vector<uint32_t>{0x33C9E158u});
 }
 
 TEST(ConfigWriter, FormatsValuesAsTheFileExpects) {
