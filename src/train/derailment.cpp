@@ -96,6 +96,9 @@ void seatOccupants(const ScriptState& state, EntityHandle head) {
 
 bool allFinite(float x, float y, float z) { return std::isfinite(x) && std::isfinite(y) && std::isfinite(z); }
 
+// What a broken game reports about a carriage must not travel on into the natives.
+float finiteOrZero(float value) { return std::isfinite(value) ? value : 0.0f; }
+
 }  // namespace
 
 void updateDerailment(ScriptState& state) {
@@ -148,11 +151,11 @@ void derailTrain(ScriptState& state) {
         const ModelHash model = GetEntityModel(carriage);
         const Vector3 at = placement(carriage, state.kind, i, p);
 
-        const EntityHandle wagon = SpawnVehicle(model, at.x, at.y, at.z);
-        SetEntityRotation(wagon, r.x, r.y, r.z);
+        const EntityHandle wagon = SpawnVehicle(model, finiteOrZero(at.x), finiteOrZero(at.y), finiteOrZero(at.z));
+        SetEntityRotation(wagon, finiteOrZero(r.x), finiteOrZero(r.y), finiteOrZero(r.z));
         SetEntityDamageable(wagon);
         SetVehicleShowsDamage(wagon);
-        SetVehicleForwardSpeed(wagon, s);
+        SetVehicleForwardSpeed(wagon, finiteOrZero(s));
         if (i == 0) {
             head = wagon;
         } else {

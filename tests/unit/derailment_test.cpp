@@ -240,6 +240,22 @@ TEST_F(Derailment, TramRearCarStandsFurtherAlongItsHeadingAndThePlayerDrives) {
     EXPECT_EQ(state.derailedWagons.size(), 1u);
 }
 
+TEST_F(Derailment, BrokenCarriageReadingsNeverReachTheSpawnedWagons) {
+    auto& h = scripted_hook::state().handlers;
+    h[kGetPosition] = [](const auto&) { return scripted_hook::vec(Vector3{NAN, INFINITY, 1.0f}); };
+    h[kHeightAboveGround] = [](const auto&) { return std::vector<uint64_t>{slot(NAN)}; };
+    state.kind = Tram;
+    derailTrain(state);
+    for (uint64_t hash : {kSpawnVehicle, kSetRotation}) {
+        for (const auto& c : scripted_hook::callsTo(hash)) {
+            for (std::size_t i = 1; i < 4; ++i) {
+                EXPECT_TRUE(std::isfinite(asFloat(c.args[i])));
+            }
+        }
+    }
+    EXPECT_EQ(scripted_hook::callsTo(kSpawnVehicle).size(), 3u);
+}
+
 TEST_F(Derailment, UnreadableHeadCarriageKeepsTheOldHandleAndSeatsNobody) {
     carriages = 0;
     derailTrain(state);
