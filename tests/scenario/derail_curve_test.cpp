@@ -1,0 +1,72 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "sim/in_process_plugin.h"
+
+namespace {
+
+// 300 m straight along +y, then a quarter circle of radius 60 m turning to +x, finely sampled so
+// the heading turns smoothly, then straight again.
+std::vector<Vector3> straightIntoBend() {
+    std::vector<Vector3> points{{0, 0, 10}};
+    const double radius = 60.0;
+    for (int i = 0; i <= 180; ++i) {
+        const double a = i * (3.14159265358979 / 2.0) / 180.0;
+        points.push_back({static_cast<float>(radius - radius * std::cos(a)),
+                          static_cast<float>(300.0 + radius * std::sin(a)), 10.0f});
+    }
+    points.push_back({600, 360, 10});
+    return points;
+}
+
+// A straight run into a tight bend; the freight train stands on the straight with the player beside it.
+struct CurveRide {
+    sim::PluginGame game;
+    EntityHandle train = 0;
+
+    CurveRide() {
+        game.writeIni("[FreightTrain]\nTrain.Models=freight\nTrain.Acceleration=20.0\n");
+        auto& w = game.world();
+        const int track = w.addTrack(straightIntoBend());
+        train = w.addTrain("freight", 4, track, 120.0f, 0.0f, true);
+        game.setPlayerPosition({4.0f, 118.0f, 10.0f}, 90.0f);
+        game.step();
+        game.hold(23);
+        game.stepSeconds(1.5f);
+        game.release(23);
+        game.step();
+    }
+    // Accelerates to at least `speed`, then lets the train run on for `seconds`.
+    void driveAt(float speed, float seconds) {
+        game.hold(71);
+        for (int i = 0; i < 2000 && game.trainSpeed(train) < speed; ++i) {
+            game.step();
+        }
+        game.release(71);
+        game.stepSeconds(seconds);
+    }
+};
+
+TEST(DerailCurve, FastIntoTheBendDerailsIntoFreeWagonsSlowlyItDoesNot) {
+    {
+        CurveRide fast;
+        ASSERT_EQ(fast.game.playerVehicle(), fast.train);
+        fast.driveAt(30.0f, 12.0f);
+        EXPECT_TRUE(fast.game.world().trains.empty()) << "every train is gone after a derailment";
+        EXPECT_FALSE(fast.game.world().vehicles.empty());
+        EXPECT_NE(fast.game.playerVehicle(), 0) << "the player rides the new head vehicle";
+        EXPECT_TRUE(fast.game.violations().empty());
+    }
+    {
+        CurveRide slow;
+        ASSERT_EQ(slow.game.playerVehicle(), slow.train);
+        slow.driveAt(3.0f, 120.0f);
+        EXPECT_NE(slow.game.train(slow.train), nullptr) << "a slow train takes the bend";
+        EXPECT_EQ(slow.game.playerVehicle(), slow.train);
+        EXPECT_TRUE(slow.game.violations().empty());
+    }
+}
+
+}  // namespace

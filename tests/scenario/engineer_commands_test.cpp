@@ -1,0 +1,73 @@
+#include <gtest/gtest.h>
+
+#include "sim/in_process_plugin.h"
+
+namespace {
+
+// A freight train on a long straight along +y, the player seated beside its engineer.
+struct HandOver {
+    sim::PluginGame game;
+    EntityHandle train = 0;
+
+    HandOver() {
+        game.writeIni("[FreightTrain]\nTrain.Models=freight\nTrain.Acceleration=20.0\n");
+        auto& w = game.world();
+        const int track = w.addTrack({{0, 0, 10}, {0, 3000, 10}});
+        train = w.addTrain("freight", 3, track, 120.0f, 0.0f, true);
+        game.setPlayerPosition({4.0f, 118.0f, 10.0f}, 90.0f);
+        game.step();
+        game.hold(23);
+        game.stepSeconds(1.5f);
+        game.release(23);
+        game.step();
+    }
+    void leaveAndStandAt(float y) {
+        game.tap(75);
+        game.stepSeconds(1.0f);
+        game.setPlayerPosition({4.0f, y, 10.0f});
+    }
+};
+
+TEST(EngineerCommands, FollowStartsOnlyForAPlayerFarEnoughAlongTheTrack) {
+    for (auto [ahead, drives] : {std::pair{30.0f, true}, {20.0f, false}}) {
+        HandOver ride;
+        ASSERT_EQ(ride.game.playerVehicle(), ride.train);
+        ride.leaveAndStandAt(120.0f + ahead);
+        ride.game.stepSeconds(2.0f);
+        EXPECT_EQ(ride.game.trainSpeed(ride.train) > 0.3f, drives) << ahead;
+        EXPECT_TRUE(ride.game.violations().empty());
+    }
+}
+
+TEST(EngineerCommands, TapsCycleToStopAndTheEngineerStopsTheTrainAfterTheExit) {
+    HandOver ride;
+    for (int i = 0; i < 2; ++i) {  // Follow -> KeepSpeed -> Stop
+        ride.game.tap(86);
+        ride.game.step(3);
+    }
+    EXPECT_TRUE(ride.game.textShown("Choose an engineer command:"));
+    ride.game.hold(71);
+    ride.game.stepSeconds(1.0f);
+    ride.game.release(71);
+    ASSERT_GT(ride.game.trainSpeed(ride.train), 5.0f);
+    ride.leaveAndStandAt(100.0f);
+    ride.game.stepSeconds(30.0f);
+    EXPECT_NEAR(ride.game.trainSpeed(ride.train), 0.0f, 0.01f);
+    EXPECT_TRUE(ride.game.violations().empty());
+}
+
+TEST(EngineerCommands, KeepSpeedLetsTheTrainRunOnAfterTheExit) {
+    HandOver ride;
+    ride.game.tap(86);  // Follow -> KeepSpeed
+    ride.game.step(3);
+    ride.game.hold(71);
+    ride.game.stepSeconds(1.0f);
+    ride.game.release(71);
+    const float speed = ride.game.trainSpeed(ride.train);
+    ASSERT_GT(speed, 5.0f);
+    ride.leaveAndStandAt(100.0f);
+    ride.game.stepSeconds(10.0f);
+    EXPECT_NEAR(ride.game.trainSpeed(ride.train), speed, 0.5f);
+}
+
+}  // namespace
