@@ -1,10 +1,242 @@
 #include "config/reader.h"
 
-#include "config/settings.h"
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <memory>
 
-// Placeholder until this step is built.
-void loadSettings() { resetSettingsToDefaults(); }
-bool readValueText(const std::string&, std::string&) { return false; }
-void readFloatSetting(const std::string&, float&) {}
-void buildModelHashes(const std::string&, std::vector<uint32_t>& hashes) { hashes.clear(); }
-void trimWhitespace(std::string&) {}
+#include "config/settings.h"
+#include "host/natives.h"
+
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+// Returns true with the value when this (already stripped) line supplies the key.
+bool lineSupplies(const std::string& line, const std::string& key, std::string& value) {
+    if (line.size() < 3 || line[0] == ';' || line[0] == '[') {
+        return false;
+    }
+    const size_t equals = line.find('=');
+    // The line is stripped already, so only the blanks before the "=" remain to be cut off the key.
+    size_t keyEnd = equals == std::string::npos ? line.size() : equals;
+    while (keyEnd > 0 && isBlank(line[keyEnd - 1])) {
+        --keyEnd;
+    }
+    if (keyEnd != key.size() || line.compare(0, keyEnd, key) != 0) {
+        return false;
+    }
+    // A bare key, or a key with nothing after its "=", does not count: the search goes on.
+    if (equals == std::string::npos || equals + 1 >= line.size()) {
+        return false;
+    }
+    const size_t secondEquals = line.find('=', equals + 1);
+    std::string text = line.substr(equals + 1, secondEquals == std::string::npos ? std::string::npos
+                                                                                 : secondEquals - equals - 1);
+    const size_t semicolon = text.find(';');
+    if (semicolon != std::string::npos) {
+        text.erase(semicolon);
+    }
+    trimWhitespace(text);
+    value = std::move(text);
+    return true;
+}
+
+// One scan from the top of the file. Lines end at LF, CR LF or a lone CR; the file is read as bytes
+// so that neither the platform's text mode nor a NUL byte changes where a line ends.
+bool scanFor(const std::string& key, std::string& value) {
+    File file(std::fopen(configurationFileName, "rb"));
+    if (!file) {
+        return false;
+    }
+    char buffer[4096];
+    std::string line;
+    bool lastWasCr = false;
+    for (;;) {
+        const size_t count = std::fread(buffer, 1, sizeof buffer, file.get());
+        if (count == 0) {
+            break;
+        }
+        const char* cursor = buffer;
+        const char* const end = buffer + count;
+        while (cursor != end) {
+            if (lastWasCr && *cursor == '\n') {
+                ++cursor;  // second half of a CR LF pair
+            }
+            lastWasCr = false;
+            const char* lineEnd = std::find_if(cursor, end, [](char c) { return c == '\n' || c == '\r'; });
+            line.append(cursor, lineEnd);
+            if (lineEnd == end) {
+                break;  // the line goes on in the next block
+            }
+            lastWasCr = *lineEnd == '\r';
+            cursor = lineEnd + 1;
+            trimWhitespace(line);
+            if (lineSupplies(line, key, value)) {
+                return true;
+            }
+            line.clear();
+        }
+    }
+    // A read error ends the scan like the end of the file does; a last line without a line end counts.
+    if (!line.empty()) {
+        trimWhitespace(line);
+        return lineSupplies(line, key, value);
+    }
+    return false;
+}
+
+// strtod syntax in the "C" locale: optional sign, digits, ".", exponent; text after the number is
+// ignored. Non-finite results (inf, nan, overflow) are refused so they never reach the game.
+bool parseNumber(const std::string& text, float& result) {
+    const char* begin = text.data();
+    const char* end = begin + text.size();
+    while (begin != end && isBlank(*begin)) {
+        ++begin;
+    }
+    if (begin != end && *begin == '+') {
+        ++begin;
+        if (begin == end || *begin == '-' || *begin == '+') {
+            return false;
+        }
+    }
+    float parsed = 0.0f;
+    const std::from_chars_result outcome = std::from_chars(begin, end, parsed, std::chars_format::general);
+    if (outcome.ec != std::errc{} || !std::isfinite(parsed)) {
+        return false;
+    }
+    result = parsed;
+    return true;
+}
+
+// Truncation toward zero that saturates instead of overflowing for values beyond the int range.
+int32_t truncateToInt(float value) {
+    if (!(value == value)) {
+        return 0;
+    }
+    if (value >= 2147483648.0f) {
+        return std::numeric_limits<int32_t>::max();
+    }
+    if (value <= -2147483648.0f) {
+        return std::numeric_limits<int32_t>::min();
+    }
+    return static_cast<int32_t>(value);
+}
+
+void readIntSetting(const char* key, int32_t& field) {
+    float value = static_cast<float>(field);
+    readFloatSetting(key, value);
+    field = truncateToInt(value);
+}
+
+void readBoolSetting(const char* key, bool& field) {
+    float value = field ? 1.0f : 0.0f;
+    readFloatSetting(key, value);
+    field = value == 1.0f;
+}
+
+void readSensitivity(const char* key, float& field) {
+    readFloatSetting(key, field);
+    if (!(field >= 0.0f)) {
+        field = 0.0f;
+    } else if (field > 1.0f) {
+        field = 1.0f;
+    }
+}
+
+}  // namespace
+
+void trimWhitespace(std::string& text) {
+    size_t end = text.size();
+    while (end > 0 && isBlank(text[end - 1])) {
+        --end;
+    }
+    size_t begin = 0;
+    while (begin < end && isBlank(text[begin])) {
+        ++begin;
+    }
+    text.erase(end);
+    text.erase(0, begin);
+}
+
+bool readValueText(const std::string& key, std::string& value) {
+    try {
+        return scanFor(key, value);
+    } catch (...) {
+        return false;  // out of memory on a monstrous line: the key is treated as absent
+    }
+}
+
+void readFloatSetting(const std::string& key, float& value) {
+    try {
+        std::string text;
+        if (!readValueText(key, text)) {
+            return;
+        }
+        parseNumber(text, value);
+    } catch (...) {
+    }
+}
+
+void buildModelHashes(const std::string& names, std::vector<uint32_t>& hashes) {
+    hashes.clear();
+    size_t position = 0;
+    while (position < names.size()) {
+        const size_t comma = names.find(',', position);
+        const size_t pieceEnd = comma == std::string::npos ? names.size() : comma;
+        std::string piece = names.substr(position, pieceEnd - position);
+        position = comma == std::string::npos ? names.size() : comma + 1;
+        trimWhitespace(piece);
+        const uint32_t hash = HashName(piece.c_str());
+        if (hash != 0) {
+            hashes.push_back(hash);
+        }
+    }
+}
+
+void loadSettings() {
+    resetSettingsToDefaults();
+    Settings& s = gSettings;
+    readIntSetting("Displays.Position", s.displaysPosition);
+    readBoolSetting("Display.Speed", s.displaySpeed);
+    readBoolSetting("Display.Derailment", s.displayDerailment);
+    readBoolSetting("Display.Doors", s.displayDoors);
+    readBoolSetting("Display.TrainDistance", s.displayTrainDistance);
+    readBoolSetting("KeyAction.ManualDerailment", s.keyActionManualDerailment);
+    readBoolSetting("KeyAction.OpenCloseDoors", s.keyActionOpenCloseDoors);
+    readBoolSetting("KeyAction.Radio", s.keyActionRadio);
+    readBoolSetting("KeyAction.EngineerCommand", s.keyActionEngineerCommand);
+    readBoolSetting("KeyAction.ChangeSeat", s.keyActionChangeSeat);
+    readIntSetting("Trains.EntranceType", s.entranceType);
+    readFloatSetting("Trains.EnterDelay", s.enterDelay);
+    readBoolSetting("Trains.DerailmentCameraShake", s.derailmentCameraShake);
+    readIntSetting("Trains.DerailedWagonsMaxCount", s.derailedWagonsMaxCount);
+    readFloatSetting("Trains.DerailedWagonsMaxDistance", s.derailedWagonsMaxDistance);
+
+    readValueText("Train.Models", s.models[Freight]);
+    readFloatSetting("Train.SpeedForward", s.speedForward[Freight]);
+    readFloatSetting("Train.SpeedBackward", s.speedBackward[Freight]);
+    readFloatSetting("Train.Acceleration", s.acceleration[Freight]);
+    readFloatSetting("Train.Braking", s.braking[Freight]);
+    readSensitivity("Train.Derailment", s.derailmentSensitivity[Freight]);
+    readSensitivity("Train.Explosion", s.explosionSensitivity[Freight]);
+    readIntSetting("Train.Seat", s.seat);
+
+    readValueText("Tram.Models", s.models[Tram]);
+    readFloatSetting("Tram.SpeedForward", s.speedForward[Tram]);
+    readFloatSetting("Tram.SpeedBackward", s.speedBackward[Tram]);
+    readFloatSetting("Tram.Acceleration", s.acceleration[Tram]);
+    readFloatSetting("Tram.Braking", s.braking[Tram]);
+    readSensitivity("Tram.Derailment", s.derailmentSensitivity[Tram]);
+    readSensitivity("Tram.Explosion", s.explosionSensitivity[Tram]);
+
+    buildModelHashes(s.models[Freight], s.modelHashes[Freight]);
+    buildModelHashes(s.models[Tram], s.modelHashes[Tram]);
+}

@@ -1,8 +1,106 @@
 #include "util/geometry.h"
 
-// Placeholder until this step is built.
-float AngleBetween2D(float, float, float, float) { return 0.0f; }
-float SignedSpeed(EntityHandle) { return 0.0f; }
-float DistanceToLine2D(float, float, float, float, float, float) { return 0.0f; }
-float DistanceToSegment2D(float, float, float, float, float, float) { return 0.0f; }
-float StoppingDistance(float, float) { return 0.0f; }
+#include <cmath>
+
+#include "config/settings.h"
+#include "host/natives.h"
+#include "util/speed_curves.h"
+
+float AngleBetween2D(float ax, float ay, float bx, float by) {
+    const float p = std::sqrt(ax * ax + ay * ay) * std::sqrt(bx * bx + by * by);
+    if (p == 0.0f || std::isnan(p)) {
+        return 0.0f;
+    }
+    float c = (ax * bx + ay * by) / p;
+    // An infinite length gives inf / inf; acos of that would be a NaN handed on to the callers.
+    if (std::isnan(c)) {
+        return 0.0f;
+    }
+    if (c < -1.0f) {
+        c = -1.0f;
+    } else if (c > 1.0f) {
+        c = 1.0f;
+    }
+    return std::acos(c);
+}
+
+float SignedSpeed(EntityHandle entity) {
+    const float fx = GetEntityForwardX(entity);
+    const float fy = GetEntityForwardY(entity);
+    const Vector3 v = GetEntityVelocity(entity);
+    const float s = GetEntitySpeed(entity);
+    const float theta = AngleBetween2D(fx, fy, v.x, v.y);
+    // A train runs along its heading or against it; anything from about 17 degrees off counts as
+    // backwards. The comparison is in double, so the float nearest 0.3 is already backwards.
+    if (static_cast<double>(theta) >= 0.3) {
+        return -1.0f * s;
+    }
+    return s;
+}
+
+float DistanceToLine2D(float px, float py, float ax, float ay, float bx, float by) {
+    const float dx = bx - ax;
+    const float dy = by - ay;
+    float n = dy * px - dx * py + ay * bx - ax * by;
+    if (n < 0.0f) {
+        n = n * -1.0f;
+    }
+    const float l = std::sqrt(dx * dx + dy * dy);
+    if (l == 0.0f || std::isnan(l)) {
+        return 0.0f;
+    }
+    return n / l;
+}
+
+namespace {
+
+float planarDistance(float px, float py, float qx, float qy) {
+    const float ey = py - qy;
+    const float ex = px - qx;
+    return std::sqrt(ey * ey + ex * ex);
+}
+
+}  // namespace
+
+float DistanceToSegment2D(float px, float py, float ax, float ay, float bx, float by) {
+    const float dx = bx - ax;
+    const float dy = by - ay;
+    if (dx == 0.0f && dy == 0.0f) {
+        return planarDistance(px, py, ax, ay);
+    }
+    const float t = ((py - ay) * dy + (px - ax) * dx) / (dy * dy + dx * dx);
+    if (t < 0.0f || std::isnan(t)) {
+        return planarDistance(px, py, ax, ay);
+    }
+    if (t > 1.0f) {
+        return planarDistance(px, py, bx, by);
+    }
+    return planarDistance(px, py, t * dx + ax, t * dy + ay);
+}
+
+float StoppingDistance(float speed, float braking) {
+    constexpr float noEnd = 100000.0f;
+    float v = std::fabs(speed);
+    float d = 0.0f;
+    int32_t steps = 2000;
+    if (!(v > 0.0f)) {
+        return 0.0f;
+    }
+    do {
+        if (steps <= 0) {
+            return noEnd;
+        }
+        if (d >= noEnd) {
+            return std::isfinite(d) ? d : noEnd;
+        }
+        v = v - BrakingStep(v, gSettings.followTopSpeed, braking);
+        const float dt = GetFrameSeconds();
+        d = d + v * dt;
+        steps = steps - 1;
+    } while (v > 0.0f);
+    // Frame times out of all range can leave d not a number.
+    if (steps <= 0 || !std::isfinite(d)) {
+        return noEnd;
+    }
+    return d;
+}

@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# Builds every preset and runs all tests: the Linux tests (with the Wine end-to-end check against
+# the real VornLoconaut.asi), the same under AddressSanitizer and UndefinedBehaviorSanitizer, and,
+# when Clang can build it, the INI reader's fuzzer for a minute. Exits non-zero on any failure.
+set -uo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$root"
+source scripts/install-deps.sh
+vorn_install_missing || { echo "test: cannot install the build's packages" >&2; exit 1; }
+
+jobs="${VORN_JOBS:-2}"
+fuzz_seconds="${VORN_FUZZ_SECONDS:-60}"
+# Here the Wine check must run; a missing wine or Windows build is a failure, not a skip.
+export VORN_E2E_REQUIRED=1
+
+summary=()
+failed=0
+
+# step NAME COMMAND...: runs the command, times it, records the outcome.
+step() {
+  local name="$1"
+  shift
+  echo
+  echo "=== $name"
+  local start=$SECONDS
+  if "$@"; then
+    summary+=("PASS  $(printf '%4d' $((SECONDS - start)))s  $name")
+    return 0
+  fi
+  summary+=("FAIL  $(printf '%4d' $((SECONDS - start)))s  $name")
+  failed=1
+  return 1
+}
+
+build() {
+  cmake --preset "$1" >/dev/null && cmake --build --preset "$1" -j "$jobs"
+}
+
+step "build linux" build linux
+step "build windows" build windows
+step "import table of VornLoconaut.asi" bash scripts/check-imports.sh build/windows/VornLoconaut.asi
+step "build linux-asan" build linux-asan
+step "ctest linux (with the Wine end-to-end check)" ctest --preset linux -j "$jobs"
+step "ctest linux-asan" ctest --preset linux-asan -j "$jobs" -LE e2e
+
+# Clang builds the fuzzers; a machine whose Clang cannot build the tree still runs everything else.
+echo
+echo "=== build linux-clang"
+start=$SECONDS
+if build linux-clang; then
+  summary+=("PASS  $(printf '%4d' $((SECONDS - start)))s  build linux-clang")
+  if [ -x build/linux-clang/tests/fuzz_config_reader ]; then
+    corpus="$(mktemp -d "${TMPDIR:-/tmp}/vorn-fuzz.XXXXXX")"
+    step "fuzz the INI reader for ${fuzz_seconds}s" \
+      build/linux-clang/tests/fuzz_config_reader -max_total_time="$fuzz_seconds" -print_final_stats=1 "$corpus"
+    rm -rf "$corpus"
+  else
+    summary+=("SKIP     -   fuzz the INI reader (no fuzz_config_reader target yet)")
+  fi
+else
+  summary+=("SKIP  $(printf '%4d' $((SECONDS - start)))s  build linux-clang (Clang could not build the tree)")
+fi
+
+echo
+echo "=== summary"
+printf '%s\n' "${summary[@]}"
+if [ "$failed" -ne 0 ]; then
+  echo "test: FAILED"
+  exit 1
+fi
+echo "test: all passed in ${SECONDS}s"
