@@ -22,4 +22,25 @@ if(NOT TARGET nlohmann_json::nlohmann_json)
 endif()
 set(nlohmann_json_FOUND TRUE)
 ")
+# The version comes from the headers themselves, so that a version request is answered truthfully.
+file(STRINGS ${VORN_HOST_JSON_HEADERS}/detail/abi_macros.hpp vorn_json_version_lines
+  REGEX "#define NLOHMANN_JSON_VERSION_(MAJOR|MINOR|PATCH) +[0-9]+")
+string(REGEX MATCH "NLOHMANN_JSON_VERSION_MAJOR ([0-9]+)" ignored "${vorn_json_version_lines}")
+set(vorn_json_major ${CMAKE_MATCH_1})
+string(REGEX MATCH "NLOHMANN_JSON_VERSION_MINOR ([0-9]+)" ignored "${vorn_json_version_lines}")
+set(vorn_json_minor ${CMAKE_MATCH_1})
+string(REGEX MATCH "NLOHMANN_JSON_VERSION_PATCH ([0-9]+)" ignored "${vorn_json_version_lines}")
+set(vorn_json_version ${vorn_json_major}.${vorn_json_minor}.${CMAKE_MATCH_1})
+# Same-major compatibility, as the package's own version file has it.
+file(WRITE ${vorn_json_root}/nlohmann_jsonConfigVersion.cmake "
+set(PACKAGE_VERSION ${vorn_json_version})
+set(PACKAGE_VERSION_COMPATIBLE FALSE)
+if(NOT PACKAGE_FIND_VERSION OR (PACKAGE_FIND_VERSION_MAJOR STREQUAL \"${vorn_json_major}\" AND
+   NOT PACKAGE_FIND_VERSION VERSION_GREATER PACKAGE_VERSION))
+  set(PACKAGE_VERSION_COMPATIBLE TRUE)
+endif()
+if(PACKAGE_FIND_VERSION STREQUAL PACKAGE_VERSION)
+  set(PACKAGE_VERSION_EXACT TRUE)
+endif()
+")
 set(nlohmann_json_DIR ${vorn_json_root} CACHE PATH "nlohmann/json for the MinGW build" FORCE)

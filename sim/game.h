@@ -58,7 +58,8 @@ namespace sim {
 std::unique_ptr<ScriptRunner> makeScriptRunner();
 
 struct GameOptions {
-    // Working directory for the run (where the INI lives); empty makes a fresh temporary one.
+    // Working directory for the run (where the INI lives); empty makes a fresh temporary one,
+    // removed again when the game ends.
     std::string workdir;
     bool answerZero = false;
     std::ostream* trace = nullptr;
@@ -136,6 +137,7 @@ private:
     std::unique_ptr<ScriptRunner> runner_;
     bool scriptRunning_ = false;
     std::filesystem::path workdir_;
+    bool ownWorkdir_ = false;  // made here, removed at the end
     std::filesystem::path previousDir_;
     float frameSeconds_;
     int frame_ = 0;

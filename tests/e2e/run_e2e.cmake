@@ -29,7 +29,7 @@ set(windows_dir ${WORK}/windows)
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${linux_dir} ${windows_dir})
 
-execute_process(COMMAND ${SIM} ${SCENARIO} --trace ${linux_dir}/trace.jsonl
+execute_process(COMMAND ${SIM} ${SCENARIO} --trace ${linux_dir}/trace.jsonl --workdir ${linux_dir}
   WORKING_DIRECTORY ${linux_dir}
   RESULT_VARIABLE result OUTPUT_FILE ${WORK}/linux.log ERROR_FILE ${WORK}/linux.err)
 if(NOT result EQUAL 0)

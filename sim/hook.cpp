@@ -1,0 +1,535 @@
+#include "sim/hook.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+namespace sim {
+
+Hook* Hook::current = nullptr;
+
+namespace {
+
+using Args = std::vector<ArgValue>;
+
+// Result slots beyond the three a Vector3 needs, so a reader running past them stays in bounds.
+constexpr size_t kResultSlots = 4;
+// What a stale result block reads as: a NaN as float, an absurd handle as integer.
+constexpr uint64_t kPoison = 0xFFBADBADFFBADBADull;
+
+void setInt(uint64_t* r, int32_t value) { r[0] = static_cast<uint32_t>(value); }
+void setBool(uint64_t* r, bool value) { r[0] = value ? 1u : 0u; }
+uint64_t floatSlot(float value) {
+    uint32_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+void setFloat(uint64_t* r, float value) { r[0] = floatSlot(value); }
+void setVector(uint64_t* r, Vector3 v) {
+    r[0] = floatSlot(v.x);
+    r[1] = floatSlot(v.y);
+    r[2] = floatSlot(v.z);
+}
+
+bool contains(const std::vector<int32_t>& list, int32_t value) {
+    return std::find(list.begin(), list.end(), value) != list.end();
+}
+
+std::string hex(uint64_t value) {
+    char buffer[24];
+    std::snprintf(buffer, sizeof buffer, "0x%016llX", static_cast<unsigned long long>(value));
+    return buffer;
+}
+
+World& W(Hook& h) { return h.world; }
+
+// --- Characters, vehicles and seats ---
+
+void nPlayer(Hook& h, const Args&, uint64_t* r) { setInt(r, W(h).player); }
+void nInAnyVehicle(Hook& h, const Args& a, uint64_t* r) {
+    const Character* c = W(h).character(a[0].i);
+    setBool(r, c != nullptr && (c->vehicle != 0 || (a[1].i != 0 && c->entering != 0)));
+}
+void nInAnyTrain(Hook& h, const Args& a, uint64_t* r) {
+    const Character* c = W(h).character(a[0].i);
+    const Vehicle* v = c != nullptr ? W(h).vehicle(c->vehicle) : nullptr;
+    setBool(r, v != nullptr && v->train != 0);
+}
+void nUsing(Hook& h, const Args& a, uint64_t* r) {
+    const Character* c = W(h).character(a[0].i);
+    setInt(r, c == nullptr ? 0 : (c->vehicle != 0 ? c->vehicle : c->entering));
+}
+void nNearby(Hook& h, const Args& a, uint64_t* r) {
+    auto* buffer = reinterpret_cast<uint64_t*>(static_cast<uintptr_t>(a[1].raw));
+    const int32_t capacity = static_cast<int32_t>(static_cast<uint32_t>(buffer[0]));
+    if (capacity < 0 || capacity > 256) {
+        h.violation("ListNearbyVehicles: implausible capacity " + std::to_string(capacity));
+        setInt(r, 0);
+        return;
+    }
+    const std::vector<EntityHandle> found = W(h).nearbyVehicles(a[0].i, 50.0f);
+    const int32_t count = std::min(capacity, static_cast<int32_t>(found.size()));
+    for (int32_t i = 0; i < count; ++i) buffer[1 + i] = static_cast<uint32_t>(found[static_cast<size_t>(i)]);
+    setInt(r, count);
+}
+void nSeatOccupant(Hook& h, const Args& a, uint64_t* r) {
+    const Vehicle* v = W(h).vehicle(a[0].i);
+    if (v == nullptr) return setInt(r, 0);
+    auto it = v->seats.find(a[1].i);
+    setInt(r, it == v->seats.end() ? 0 : it->second);
+}
+void nPlaceInSeat(Hook& h, const Args& a, uint64_t*) { W(h).seat(a[0].i, a[1].i, a[2].i); }
+void nIsDead(Hook& h, const Args& a, uint64_t* r) {
+    const Character* c = W(h).character(a[0].i);
+    setBool(r, c != nullptr && c->dead);
+}
+void nLeave(Hook& h, const Args& a, uint64_t*) { W(h).orderLeave(a[0].i, a[1].i); }
+void nLeaveAny(Hook& h, const Args& a, uint64_t*) {
+    Character* c = W(h).character(a[0].i);
+    if (c == nullptr) return;
+    if (c->entering != 0) {
+        W(h).events.push_back(WorldEvent{h.frame, "character " + W(h).describe(a[0].i) +
+                                                      " stops entering " + W(h).describe(c->entering)});
+        c->entering = 0;
+    }
+    if (c->vehicle != 0) W(h).orderLeave(a[0].i, c->vehicle);
+}
+void nShuffle(Hook& h, const Args& a, uint64_t*) {
+    Character* c = W(h).character(a[0].i);
+    Vehicle* v = W(h).vehicle(a[1].i);
+    if (c == nullptr || v == nullptr || c->vehicle != v->handle) return;
+    const int32_t last = v->seatCount - 2;
+    const int32_t next = c->seat >= last ? -1 : c->seat + 1;
+    if (v->seats.count(next) != 0) return;
+    W(h).seat(c->handle, v->handle, next);
+}
+
+// --- Entities, position and physics ---
+
+void nExists(Hook& h, const Args& a, uint64_t* r) { setBool(r, W(h).exists(a[0].i)); }
+void nModel(Hook& h, const Args& a, uint64_t* r) {
+    if (const Vehicle* v = W(h).vehicle(a[0].i)) return setInt(r, static_cast<int32_t>(v->model));
+    if (W(h).character(a[0].i) != nullptr) return setInt(r, static_cast<int32_t>(hashName("mp_m_freemode_01")));
+    setInt(r, 0);
+}
+void nPosition(Hook& h, const Args& a, uint64_t* r) {
+    if (const Vehicle* v = W(h).vehicle(a[0].i)) return setVector(r, v->position);
+    if (const Character* c = W(h).character(a[0].i)) return setVector(r, c->position);
+}
+void nForward(Hook& h, const Args& a, uint64_t* r) { setVector(r, W(h).forward(a[0].i)); }
+void nForwardX(Hook& h, const Args& a, uint64_t* r) { setFloat(r, W(h).forward(a[0].i).x); }
+void nForwardY(Hook& h, const Args& a, uint64_t* r) { setFloat(r, W(h).forward(a[0].i).y); }
+void nVelocity(Hook& h, const Args& a, uint64_t* r) {
+    if (const Vehicle* v = W(h).vehicle(a[0].i)) setVector(r, v->velocity);
+}
+void nSpeed(Hook& h, const Args& a, uint64_t* r) {
+    if (const Vehicle* v = W(h).vehicle(a[0].i))
+        setFloat(r, std::sqrt(v->velocity.x * v->velocity.x + v->velocity.y * v->velocity.y +
+                              v->velocity.z * v->velocity.z));
+}
+void nRotation(Hook& h, const Args& a, uint64_t* r) {
+    if (const Vehicle* v = W(h).vehicle(a[0].i)) return setVector(r, v->rotation);
+    if (const Character* c = W(h).character(a[0].i)) setVector(r, Vector3{0.0f, 0.0f, c->heading});
+}
+void nHeight(Hook& h, const Args& a, uint64_t* r) { setFloat(r, W(h).heightAboveGround(a[0].i)); }
+void nSetPosition(Hook& h, const Args& a, uint64_t*) {
+    W(h).moveEntity(a[0].i, Vector3{a[1].f, a[2].f, a[3].f});
+}
+void nSetRotation(Hook& h, const Args& a, uint64_t*) {
+    if (Vehicle* v = W(h).vehicle(a[0].i)) {
+        if (v->train == 0) v->rotation = Vector3{a[1].f, a[2].f, a[3].f};
+    } else if (Character* c = W(h).character(a[0].i)) {
+        c->heading = a[3].f;
+    }
+}
+void nPhysics(Hook& h, const Args& a, uint64_t*) {
+    if (Vehicle* v = W(h).vehicle(a[0].i)) v->physicsActive = a[1].i != 0;
+}
+void nDamageable(Hook& h, const Args& a, uint64_t*) {
+    if (Vehicle* v = W(h).vehicle(a[0].i)) v->damageable = a[1].i != 0;
+}
+
+// --- Vehicles and trains ---
+
+void nSpawn(Hook& h, const Args& a, uint64_t* r) {
+    setInt(r, W(h).spawnVehicle(static_cast<ModelHash>(a[0].i), Vector3{a[1].f, a[2].f, a[3].f}));
+}
+void nDelete(Hook& h, const Args& a, uint64_t*) {
+    auto* handle = reinterpret_cast<int32_t*>(static_cast<uintptr_t>(a[0].raw));
+    if (W(h).vehicle(*handle) != nullptr) W(h).removeVehicle(*handle);
+    *handle = 0;
+}
+void nRemoveAllTrains(Hook& h, const Args&, uint64_t*) { W(h).removeAllTrains(); }
+void nShowsDamage(Hook& h, const Args& a, uint64_t*) {
+    if (Vehicle* v = W(h).vehicle(a[0].i)) v->showsDamage = a[1].i != 0;
+}
+void nForwardSpeed(Hook& h, const Args& a, uint64_t*) {
+    Vehicle* v = W(h).vehicle(a[0].i);
+    if (v == nullptr) return;
+    if (v->train != 0) {
+        if (Train* t = W(h).train(v->train)) {
+            t->speed = v->reversed ? -a[1].f : a[1].f;
+            t->speedSetThisFrame = true;
+        }
+        return;
+    }
+    v->freeSpeed = v->wrecked ? 0.0f : a[1].f;
+}
+void nWagon(Hook& h, const Args& a, uint64_t* r) {
+    const Train* t = W(h).train(a[0].i);
+    const int32_t i = a[1].i;
+    setInt(r, t == nullptr || i < 0 || static_cast<size_t>(i) >= t->carriages.size() ? 0 : t->carriages[static_cast<size_t>(i)]);
+}
+void nTrainSpeed(Hook& h, const Args& a, uint64_t*) {
+    if (Train* t = W(h).train(a[0].i)) {
+        t->speed = a[1].f;
+        t->speedSetThisFrame = true;
+    }
+}
+void nTrainCruise(Hook& h, const Args& a, uint64_t*) {
+    if (Train* t = W(h).train(a[0].i)) {
+        t->cruise = a[1].f;
+        t->cruiseSet = true;
+    }
+}
+void nDoorRatio(Hook& h, const Args& a, uint64_t* r) {
+    const Vehicle* v = W(h).vehicle(a[0].i);
+    if (v != nullptr && a[1].i >= 0 && a[1].i < 4) setFloat(r, v->doors[a[1].i]);
+}
+void nSetDoor(Hook& h, const Args& a, uint64_t*) {
+    Vehicle* v = W(h).vehicle(a[0].i);
+    if (v == nullptr || a[1].i < 0 || a[1].i >= 4) return;
+    const float ratio = std::clamp(a[3].f, 0.0f, 1.0f);
+    float& door = v->doors[a[1].i];
+    if ((door == 0.0f) != (ratio == 0.0f) || (door < 1.0f) != (ratio < 1.0f)) {
+        const char* what = ratio == 0.0f ? "closed" : (ratio >= 1.0f ? "fully open" : "opening");
+        W(h).events.push_back(WorldEvent{h.frame, "door " + std::to_string(a[1].i) + " of " +
+                                                      W(h).describe(v->handle) + " " + what});
+    }
+    door = ratio;
+}
+void nHighBeam(Hook& h, const Args& a, uint64_t*) {
+    if (Vehicle* v = W(h).vehicle(a[0].i)) {
+        if (v->highBeam != (a[1].i != 0))
+            W(h).events.push_back(WorldEvent{h.frame, std::string("high beam ") + (a[1].i != 0 ? "on" : "off") +
+                                                          " on " + W(h).describe(v->handle)});
+        v->highBeam = a[1].i != 0;
+    }
+}
+void nHorn(Hook& h, const Args& a, uint64_t*) {
+    if (static_cast<uint32_t>(a[2].i) != hashName("NORMAL")) h.violation("SoundHorn: unknown horn mode");
+    if (W(h).vehicle(a[0].i) == nullptr) return;
+    W(h).horns.push_back(HornSound{h.frame, a[0].i});
+}
+
+// --- Input, camera, radio and effects ---
+
+void nJustPressed(Hook& h, const Args& a, uint64_t* r) { setBool(r, contains(h.input.justPressed, a[1].i)); }
+void nJustReleased(Hook& h, const Args& a, uint64_t* r) { setBool(r, contains(h.input.justReleased, a[1].i)); }
+void nHeld(Hook& h, const Args& a, uint64_t* r) { setBool(r, contains(h.input.down, a[1].i)); }
+void nUp(Hook& h, const Args& a, uint64_t* r) { setBool(r, !contains(h.input.down, a[1].i)); }
+void nShake(Hook& h, const Args& a, uint64_t*) {
+    CameraShake& s = W(h).cameraShake;
+    if (!s.active) W(h).events.push_back(WorldEvent{h.frame, "camera shake " + a[0].text + " started"});
+    s.active = true;
+    s.name = a[0].text;
+    s.amplitude = a[1].f;
+}
+void nShakeAmplitude(Hook& h, const Args& a, uint64_t*) { W(h).cameraShake.amplitude = a[0].f; }
+void nStopShake(Hook& h, const Args&, uint64_t*) {
+    CameraShake& s = W(h).cameraShake;
+    if (s.active) W(h).events.push_back(WorldEvent{h.frame, "camera shake stopped"});
+    s = CameraShake{};
+}
+void nRadio(Hook& h, const Args& a, uint64_t*) {
+    if (W(h).radioEnabled != (a[0].i != 0))
+        W(h).events.push_back(WorldEvent{h.frame, std::string("portable radio ") + (a[0].i != 0 ? "on" : "off")});
+    W(h).radioEnabled = a[0].i != 0;
+}
+void nExplosion(Hook& h, const Args& a, uint64_t*) {
+    const Explosion e{h.frame, Vector3{a[0].f, a[1].f, a[2].f}, a[3].i, a[4].f, a[7].f};
+    W(h).explosions.push_back(e);
+    char text[128];
+    std::snprintf(text, sizeof text, "explosion type %d at (%.1f, %.1f, %.1f)", e.type, static_cast<double>(e.position.x),
+                  static_cast<double>(e.position.y), static_cast<double>(e.position.z));
+    W(h).events.push_back(WorldEvent{h.frame, text});
+}
+
+// --- Drawing, text, hashing and time ---
+
+void nRect(Hook& h, const Args& a, uint64_t*) {
+    h.rectangles.push_back(DrawnRectangle{a[0].f, a[1].f, a[2].f, a[3].f, a[4].i, a[5].i, a[6].i, a[7].i});
+}
+void nFont(Hook& h, const Args& a, uint64_t*) { h.style.font = a[0].i; }
+void nScale(Hook& h, const Args& a, uint64_t*) {
+    h.style.scale = a[0].f;
+    h.style.scaleY = a[1].f;
+}
+void nColour(Hook& h, const Args& a, uint64_t*) {
+    h.style.red = a[0].i;
+    h.style.green = a[1].i;
+    h.style.blue = a[2].i;
+    h.style.alpha = a[3].i;
+}
+void nWrap(Hook& h, const Args& a, uint64_t*) {
+    h.style.wrapStart = a[0].f;
+    h.style.wrapEnd = a[1].f;
+}
+void nCentre(Hook& h, const Args& a, uint64_t*) { h.style.centred = a[0].i != 0; }
+void nDropShadow(Hook& h, const Args&, uint64_t*) { h.style.dropShadow = true; }
+void nOutline(Hook& h, const Args&, uint64_t*) { h.style.outline = true; }
+void nBeginText(Hook& h, const Args& a, uint64_t*) {
+    if (a[0].text != "STRING") h.violation("BeginTextCommand: unknown text command " + a[0].text);
+    h.pendingText.clear();
+    h.textOpen = true;
+}
+void nAddText(Hook& h, const Args& a, uint64_t*) {
+    if (!h.textOpen) h.violation("AddTextString without BeginTextCommand");
+    h.pendingText += a[0].text;
+}
+void nEndText(Hook& h, const Args& a, uint64_t*) {
+    if (!h.textOpen) h.violation("EndTextCommandDraw without BeginTextCommand");
+    h.texts.push_back(DrawnText{h.pendingText, a[0].f, a[1].f, h.style});
+    // The game resets the text style after every draw.
+    h.style = TextStyle{};
+    h.pendingText.clear();
+    h.textOpen = false;
+}
+void nHash(Hook&, const Args& a, uint64_t* r) { r[0] = hashName(a[0].text.c_str()); }
+void nFrameTime(Hook& h, const Args&, uint64_t* r) { setFloat(r, h.input.frameSeconds); }
+
+struct Entry {
+    uint64_t hash;
+    NativeInfo info;
+};
+
+const Entry kTable[] = {
+    {0xD80958FC74E988A6, {"GetPlayerCharacter", "", nPlayer}},
+    {0x997ABD671D25CA0B, {"IsCharacterInAnyVehicle", "ib", nInAnyVehicle}},
+    {0x6F972C1AB75A1ED0, {"IsCharacterInAnyTrain", "i", nInAnyTrain}},
+    {0x6094AD011A2EA87D, {"GetVehicleCharacterIsUsing", "i", nUsing}},
+    {0xCFF869CBFA210D82, {"ListNearbyVehicles", "ip", nNearby}},
+    {0xBB40DD2270B65366, {"GetSeatOccupant", "ii", nSeatOccupant}},
+    {0xF75B0D629E1C063D, {"PlaceCharacterInSeat", "iii", nPlaceInSeat}},
+    {0x5F9532F3B5CC2551, {"IsEntityDead", "i", nIsDead}},
+    {0xD3DBCE61A490BE02, {"OrderLeaveVehicle", "iii", nLeave}},
+    {0x504D54DF3F6F2247, {"OrderLeaveAnyVehicle", "iii", nLeaveAny}},
+    {0x7AA80209BDA643EB, {"OrderShuffleToNextSeat", "ii", nShuffle}},
+    {0x7239B21A38F536BA, {"EntityExists", "i", nExists}},
+    {0x9F47B058362C84B5, {"GetEntityModel", "i", nModel}},
+    {0x3FEF770D40960D5A, {"GetEntityPosition", "ib", nPosition}},
+    {0x0A794A5A57F8DF91, {"GetEntityForwardVector", "i", nForward}},
+    {0x8BB4EF4214E0E6D5, {"GetEntityForwardX", "i", nForwardX}},
+    {0x866A4A5FAE349510, {"GetEntityForwardY", "i", nForwardY}},
+    {0x9A8D700A51CB7B0D, {"GetEntityVelocity", "ii", nVelocity}},
+    {0xD5037BA82E12416F, {"GetEntitySpeed", "i", nSpeed}},
+    {0xAFBD61CC738D9EB9, {"GetEntityRotation", "ii", nRotation}},
+    {0x1DD55701034110E5, {"GetHeightAboveGround", "i", nHeight}},
+    {0x06843DA7060A026B, {"SetEntityPosition", "ifffbbbb", nSetPosition}},
+    {0x8524A8B0171D5E07, {"SetEntityRotation", "ifffib", nSetRotation}},
+    {0x1718DE8E3F2823CA, {"SetEntityPhysicsActive", "ib", nPhysics}},
+    {0x1760FFA8AB074D66, {"SetEntityDamageable", "ib", nDamageable}},
+    {0xAF35D0D2583051B0, {"SpawnVehicle", "iffffbb", nSpawn}},
+    {0xEA386986E786A54F, {"DeleteVehicle", "p", nDelete}},
+    {0x736A718577F39C7D, {"RemoveAllTrains", "", nRemoveAllTrains}},
+    {0x4C7028F78FFD3681, {"SetVehicleShowsDamage", "ib", nShowsDamage}},
+    {0xAB54A438726D25D5, {"SetVehicleForwardSpeed", "if", nForwardSpeed}},
+    {0x08AAFD0814722BC3, {"GetTrainWagon", "ii", nWagon}},
+    {0xAA0BC91BE0B796E3, {"SetTrainCurrentSpeed", "if", nTrainSpeed}},
+    {0x16469284DB8C62B5, {"SetTrainTargetSpeed", "if", nTrainCruise}},
+    {0xFE3F9C29F7B32BD5, {"GetDoorOpenRatio", "ii", nDoorRatio}},
+    {0xF2BFA0430F0A0FCB, {"SetDoorOpenRatio", "iibf", nSetDoor}},
+    {0x8B7FD87F0DDB421E, {"SetHighBeam", "ib", nHighBeam}},
+    {0x9C8C6504B5B63D2C, {"SoundHorn", "iiii", nHorn}},
+    {0x580417101DDB492F, {"ControlJustPressed", "ii", nJustPressed}},
+    {0x50F940259D3841E6, {"ControlJustReleased", "ii", nJustReleased}},
+    {0xF3A21BCD95725A4A, {"ControlHeld", "ii", nHeld}},
+    {0x648EE3E7F38877DD, {"ControlUp", "ii", nUp}},
+    {0xFD55E49555E017CF, {"StartCameraShake", "tf", nShake}},
+    {0xA87E00932DB4D85D, {"SetCameraShakeAmplitude", "f", nShakeAmplitude}},
+    {0x0EF93E9F3D08C178, {"StopCameraShake", "b", nStopShake}},
+    {0x1098355A16064BB3, {"SetPortableRadioEnabled", "b", nRadio}},
+    {0xE3AD2BDBAEE269AC, {"CreateExplosion", "fffifbbf", nExplosion}},
+    {0x3A618A217E5154F0, {"DrawRectangle", "ffffiiii", nRect}},
+    {0x66E0276CC5F6B9DA, {"SetTextFont", "i", nFont}},
+    {0x07C837F9A01C34C9, {"SetTextScale", "ff", nScale}},
+    {0xBE6B23FFA53FB442, {"SetTextColour", "iiii", nColour}},
+    {0x63145D9C883A1A70, {"SetTextWrap", "ff", nWrap}},
+    {0xC02F4DBFB51D988B, {"SetTextCentred", "b", nCentre}},
+    {0x465C84BC39F1C351, {"SetTextDropShadow", "iiiii", nDropShadow}},
+    {0x441603240D202FA6, {"SetTextOutline", "iiiii", nOutline}},
+    {0x25FBB336DF1804CB, {"BeginTextCommand", "t", nBeginText}},
+    {0x6C188BE134E074AA, {"AddTextString", "t", nAddText}},
+    {0xCD015E5BB0D96A57, {"EndTextCommandDraw", "ff", nEndText}},
+    {0xD24D37CC275948CC, {"HashName", "t", nHash}},
+    {0x15C40837039FFAF7, {"GetFrameSeconds", "", nFrameTime}},
+};
+
+void jsonEscape(std::string& out, const std::string& text) {
+    out += '"';
+    for (unsigned char ch : text) {
+        if (ch == '"' || ch == '\\') {
+            out += '\\';
+            out += static_cast<char>(ch);
+        } else if (ch < 0x20 || ch >= 0x7F) {
+            char buffer[8];
+            std::snprintf(buffer, sizeof buffer, "\\u%04x", ch);
+            out += buffer;
+        } else {
+            out += static_cast<char>(ch);
+        }
+    }
+    out += '"';
+}
+
+}  // namespace
+
+const NativeInfo* findNative(uint64_t hash) {
+    for (const Entry& e : kTable)
+        if (e.hash == hash) return &e.info;
+    return nullptr;
+}
+
+size_t nativeCount() { return sizeof kTable / sizeof kTable[0]; }
+
+std::string traceFloat(float value) {
+    if (!std::isfinite(value)) return std::isnan(value) ? "\"nan\"" : (value > 0 ? "\"inf\"" : "\"-inf\"");
+    char buffer[32];
+    auto res = std::to_chars(buffer, buffer + sizeof buffer, value);
+    std::string text(buffer, res.ptr);
+    if (text.find_first_of(".e") == std::string::npos) text += ".0";
+    return text;
+}
+
+Hook::Hook(World& w) : world(w) {}
+
+Hook::~Hook() {
+    delete[] result_;
+    if (current == this) current = nullptr;
+}
+
+void Hook::violation(const std::string& text) {
+    violations.push_back("frame " + std::to_string(frame) + ": " + text);
+}
+
+void Hook::beginFrame(int f) {
+    frame = f;
+    calls.clear();
+    rectangles.clear();
+    texts.clear();
+    style = TextStyle{};
+    textOpen = false;
+}
+
+void Hook::nativeInit(uint64_t hash) {
+    if (pending_) violation("nativeInit of " + hex(hash) + " while the call of " + hex(pendingHash_) + " was still open");
+    // The previous result is dead now; whoever still reads it reads garbage (or trips ASan).
+    if (result_ != nullptr) {
+        std::fill(result_, result_ + kResultSlots, kPoison);
+        delete[] result_;
+        result_ = nullptr;
+    }
+    pendingHash_ = hash;
+    pending_ = true;
+    pushed_.clear();
+}
+
+void Hook::nativePush64(uint64_t value) {
+    if (!pending_) violation("nativePush64 outside a call");
+    pushed_.push_back(value);
+}
+
+uint64_t* Hook::nativeCall() {
+    if (!pending_) violation("nativeCall without nativeInit");
+    pending_ = false;
+    delete[] result_;
+    result_ = new uint64_t[kResultSlots]();
+    ++totalCalls;
+    const NativeInfo* info = findNative(pendingHash_);
+    if (info == nullptr) {
+        violation("unknown native " + hex(pendingHash_));
+        return result_;
+    }
+    const size_t expected = std::strlen(info->kinds);
+    NativeCall call;
+    call.frame = frame;
+    call.op = info->op;
+    call.hash = pendingHash_;
+    bool sound = true;
+    if (pushed_.size() != expected) {
+        violation(std::string(info->op) + ": " + std::to_string(pushed_.size()) + " arguments, expected " +
+                  std::to_string(expected));
+        sound = false;
+    }
+    for (size_t i = 0; i < pushed_.size(); ++i) {
+        ArgValue a;
+        a.raw = pushed_[i];
+        a.kind = i < expected ? static_cast<ArgKind>(info->kinds[i]) : ArgKind::Int;
+        const std::string where = std::string(info->op) + " argument " + std::to_string(i + 1);
+        switch (a.kind) {
+            case ArgKind::Int:
+            case ArgKind::Bool:
+            case ArgKind::Float:
+                if ((a.raw >> 32) != 0) {
+                    violation(where + ": high half not zero (" + hex(a.raw) + ")");
+                    sound = false;
+                }
+                a.i = static_cast<int32_t>(static_cast<uint32_t>(a.raw));
+                if (a.kind == ArgKind::Float) {
+                    const uint32_t bits = static_cast<uint32_t>(a.raw);
+                    std::memcpy(&a.f, &bits, sizeof a.f);
+                    if (!std::isfinite(a.f)) {
+                        violation(where + ": non-finite float");
+                        sound = false;
+                    }
+                } else if (a.kind == ArgKind::Bool && a.i != 0 && a.i != 1) {
+                    violation(where + ": boolean " + std::to_string(a.i));
+                }
+                break;
+            case ArgKind::Pointer:
+            case ArgKind::Text:
+                if (a.raw == 0) {
+                    violation(where + ": null pointer");
+                    sound = false;
+                } else if (a.kind == ArgKind::Text) {
+                    a.text = reinterpret_cast<const char*>(static_cast<uintptr_t>(a.raw));
+                }
+                break;
+        }
+        call.args.push_back(std::move(a));
+    }
+    if (trace != nullptr) writeTrace(call);
+    if (sound && !answerZero) info->handler(*this, call.args, result_);
+    calls.push_back(std::move(call));
+    return result_;
+}
+
+void Hook::writeTrace(const NativeCall& call) {
+    std::string line = "{\"frame\":" + std::to_string(call.frame) + ",\"op\":\"" + call.op + "\",\"hash\":\"" +
+                       hex(call.hash) + "\",\"args\":[";
+    for (size_t i = 0; i < call.args.size(); ++i) {
+        const ArgValue& a = call.args[i];
+        if (i > 0) line += ',';
+        switch (a.kind) {
+            case ArgKind::Int:
+            case ArgKind::Bool: line += std::to_string(a.i); break;
+            case ArgKind::Float: line += traceFloat(a.f); break;
+            case ArgKind::Text: jsonEscape(line, a.text); break;
+            case ArgKind::Pointer: line += "\"ptr\""; break;
+        }
+    }
+    line += "]}\n";
+    *trace << line;
+}
+
+void hookNativeInit(uint64_t hash) {
+    if (Hook::current != nullptr) Hook::current->nativeInit(hash);
+}
+void hookNativePush64(uint64_t value) {
+    if (Hook::current != nullptr) Hook::current->nativePush64(value);
+}
+uint64_t* hookNativeCall() { return Hook::current != nullptr ? Hook::current->nativeCall() : nullptr; }
+
+}  // namespace sim

@@ -1,0 +1,519 @@
+#include "sim/world.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+
+namespace sim {
+
+namespace {
+
+constexpr float kPi = 3.14159265358979f;
+constexpr float kLeaveSeconds = 0.5f;
+constexpr float kGameEntrySeconds = 1.0f;
+constexpr float kVehicleRadius = 2.5f;
+
+float planarDistance(Vector3 a, Vector3 b) { return std::hypot(a.x - b.x, a.y - b.y); }
+
+// Whether segment p0-p1 crosses segment q0-q1 (2D).
+bool segmentsCross(Vec2 p0, Vec2 p1, Vec2 q0, Vec2 q1) {
+    auto cross = [](Vec2 o, Vec2 a, Vec2 b) { return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x); };
+    const float d1 = cross(q0, q1, p0);
+    const float d2 = cross(q0, q1, p1);
+    const float d3 = cross(p0, p1, q0);
+    const float d4 = cross(p0, p1, q1);
+    return ((d1 > 0) != (d2 > 0)) && ((d3 > 0) != (d4 > 0)) && d1 != d2 && d3 != d4;
+}
+
+std::string fmt(const char* format, double a, double b = 0, double c = 0) {
+    char buffer[160];
+    std::snprintf(buffer, sizeof buffer, format, a, b, c);
+    return buffer;
+}
+
+}  // namespace
+
+uint32_t hashName(const char* text) {
+    uint32_t hash = 0;
+    for (const char* p = text; p != nullptr && *p != '\0'; ++p) {
+        hash += static_cast<uint8_t>(std::tolower(static_cast<unsigned char>(*p)));
+        hash += hash << 10;
+        hash ^= hash >> 6;
+    }
+    hash += hash << 3;
+    hash ^= hash >> 11;
+    hash += hash << 15;
+    return hash;
+}
+
+Vector3 forwardFromHeading(float headingDegrees) {
+    const float r = headingDegrees * kPi / 180.0f;
+    return Vector3{-std::sin(r), std::cos(r), 0.0f};
+}
+
+float headingFromForward(float fx, float fy) {
+    float h = std::atan2(-fx, fy) * 180.0f / kPi;
+    if (h < 0.0f) h += 360.0f;
+    return h;
+}
+
+// --- Track ---
+
+float Track::length() const { return lengths.empty() ? 0.0f : lengths.back(); }
+
+namespace {
+// Segment index and the distance into it for a distance along the track.
+size_t locate(const Track& t, float& distance) {
+    const float total = t.length();
+    if (t.loop && total > 0.0f) {
+        distance = std::fmod(distance, total);
+        if (distance < 0.0f) distance += total;
+    } else {
+        distance = std::clamp(distance, 0.0f, total);
+    }
+    size_t i = 0;
+    while (i + 2 < t.points.size() && distance > t.lengths[i + 1]) ++i;
+    return i;
+}
+}  // namespace
+
+Vector3 Track::pointAt(float distance) const {
+    if (points.size() < 2) return points.empty() ? Vector3{} : points[0];
+    const size_t i = locate(*this, distance);
+    const float segment = lengths[i + 1] - lengths[i];
+    const float u = segment > 0.0f ? (distance - lengths[i]) / segment : 0.0f;
+    const Vector3& a = points[i];
+    const Vector3& b = points[i + 1];
+    return Vector3{a.x + (b.x - a.x) * u, a.y + (b.y - a.y) * u, a.z + (b.z - a.z) * u};
+}
+
+Vector3 Track::tangentAt(float distance) const {
+    if (points.size() < 2) return Vector3{0.0f, 1.0f, 0.0f};
+    const size_t i = locate(*this, distance);
+    const Vector3& a = points[i];
+    const Vector3& b = points[i + 1];
+    const float dx = b.x - a.x, dy = b.y - a.y, dz = b.z - a.z;
+    const float n = std::sqrt(dx * dx + dy * dy + dz * dz);
+    if (n <= 0.0f) return Vector3{0.0f, 1.0f, 0.0f};
+    return Vector3{dx / n, dy / n, dz / n};
+}
+
+// --- World ---
+
+World::World() {
+    Character p;
+    p.handle = issue();
+    p.name = "player";
+    player = p.handle;
+    characters[p.handle] = p;
+}
+
+void World::note(std::string text) { events.push_back(WorldEvent{currentFrame, std::move(text)}); }
+
+int World::addTrack(std::vector<Vector3> points, bool loop) {
+    Track t;
+    t.points = std::move(points);
+    if (loop && t.points.size() >= 2) t.points.push_back(t.points.front());
+    t.loop = loop;
+    float total = 0.0f;
+    for (size_t i = 0; i < t.points.size(); ++i) {
+        if (i > 0) {
+            const Vector3& a = t.points[i - 1];
+            const Vector3& b = t.points[i];
+            total += std::sqrt((b.x - a.x) * (b.x - a.x) + (b.y - a.y) * (b.y - a.y) + (b.z - a.z) * (b.z - a.z));
+        }
+        t.lengths.push_back(total);
+    }
+    tracks.push_back(std::move(t));
+    return static_cast<int>(tracks.size()) - 1;
+}
+
+EntityHandle World::addTrain(const std::string& modelName, int carriages, int track, float distance, float speed,
+                             bool engineer, const std::string& name, const std::vector<std::string>& carriageModels,
+                             const std::vector<int>& reversedCarriages, float spacing) {
+    Train t;
+    t.track = std::clamp(track, 0, std::max(0, static_cast<int>(tracks.size()) - 1));
+    t.distance = distance;
+    t.speed = speed;
+    t.cruise = speed;
+    t.cruiseSet = true;
+    t.spacing = spacing;
+    carriages = std::max(1, carriages);
+    for (int i = 0; i < carriages; ++i) {
+        Vehicle v;
+        v.handle = issue();
+        v.modelName = i == 0 ? modelName
+                             : (static_cast<size_t>(i) < carriageModels.size() ? carriageModels[i]
+                                                                               : std::string("freightcar"));
+        if (i > 0 && carriageModels.empty()) v.modelName = modelName == "freight" ? "freightcar" : modelName;
+        v.model = hashName(v.modelName.c_str());
+        v.carriageIndex = i;
+        v.reversed = std::find(reversedCarriages.begin(), reversedCarriages.end(), i) != reversedCarriages.end();
+        v.name = name.empty() ? "" : (i == 0 ? name : name + "#" + std::to_string(i));
+        if (t.carriages.empty()) t.handle = v.handle;
+        v.train = t.handle;
+        t.carriages.push_back(v.handle);
+        vehicles[v.handle] = v;
+    }
+    t.name = name;
+    trains[t.handle] = t;
+    placeCarriages(trains[t.handle]);
+    if (engineer) {
+        const EntityHandle e = addCharacter(vehicles[t.handle].position, name.empty() ? "" : name + ".engineer");
+        seat(e, t.handle, -1);
+    }
+    return t.handle;
+}
+
+EntityHandle World::addVehicle(const std::string& modelName, Vector3 position, float heading, const std::string& name) {
+    Vehicle v;
+    v.handle = issue();
+    v.name = name;
+    v.modelName = modelName;
+    v.model = hashName(modelName.c_str());
+    v.position = position;
+    v.rotation = Vector3{0.0f, 0.0f, heading};
+    v.seatCount = 4;
+    vehicles[v.handle] = v;
+    return v.handle;
+}
+
+EntityHandle World::addCharacter(Vector3 position, const std::string& name) {
+    Character c;
+    c.handle = issue();
+    c.name = name;
+    c.position = position;
+    characters[c.handle] = c;
+    return c.handle;
+}
+
+void World::addBarrier(Vec2 from, Vec2 to) { barriers.push_back(Barrier{from, to}); }
+
+Character* World::character(EntityHandle h) {
+    auto it = characters.find(h);
+    return it == characters.end() ? nullptr : &it->second;
+}
+Vehicle* World::vehicle(EntityHandle h) {
+    auto it = vehicles.find(h);
+    return it == vehicles.end() ? nullptr : &it->second;
+}
+Train* World::train(EntityHandle h) {
+    auto it = trains.find(h);
+    return it == trains.end() ? nullptr : &it->second;
+}
+Train* World::trainOf(EntityHandle carriage) {
+    const Vehicle* v = vehicle(carriage);
+    return v == nullptr || v->train == 0 ? nullptr : train(v->train);
+}
+const Character* World::character(EntityHandle h) const { return const_cast<World*>(this)->character(h); }
+const Vehicle* World::vehicle(EntityHandle h) const { return const_cast<World*>(this)->vehicle(h); }
+const Train* World::train(EntityHandle h) const { return const_cast<World*>(this)->train(h); }
+bool World::exists(EntityHandle h) const { return characters.count(h) != 0 || vehicles.count(h) != 0; }
+
+EntityHandle World::findByName(const std::string& name) const {
+    for (const auto& [h, c] : characters)
+        if (c.name == name) return h;
+    for (const auto& [h, v] : vehicles)
+        if (v.name == name) return h;
+    return 0;
+}
+
+std::string World::describe(EntityHandle h) const {
+    std::string label = std::to_string(h);
+    if (const Character* c = character(h)) {
+        if (!c->name.empty()) label += " (" + c->name + ")";
+    } else if (const Vehicle* v = vehicle(h)) {
+        label += " (" + (v->name.empty() ? v->modelName : v->name + ", " + v->modelName) + ")";
+    }
+    return label;
+}
+
+Vector3 World::forward(EntityHandle h) const {
+    if (const Vehicle* v = vehicle(h)) {
+        const float pitch = v->rotation.x * kPi / 180.0f;
+        Vector3 f = forwardFromHeading(v->rotation.z);
+        return Vector3{f.x * std::cos(pitch), f.y * std::cos(pitch), std::sin(pitch)};
+    }
+    if (const Character* c = character(h)) return forwardFromHeading(c->heading);
+    return Vector3{};
+}
+
+Vector3 World::besideVehicle(const Vehicle& v, int32_t seatIndex) const {
+    const Vector3 f = forward(v.handle);
+    const float side = seatIndex == -1 ? -1.8f : 1.8f;  // driver out to the left, others to the right
+    return Vector3{v.position.x + side * f.y, v.position.y - side * f.x, v.position.z};
+}
+
+void World::seat(EntityHandle ch, EntityHandle veh, int32_t seatIndex) {
+    Character* c = character(ch);
+    Vehicle* v = vehicle(veh);
+    if (c == nullptr || v == nullptr || seatIndex < -1 || seatIndex > v->seatCount - 2) return;
+    auto occupant = v->seats.find(seatIndex);
+    if (occupant != v->seats.end() && occupant->second != ch) unseat(occupant->second);
+    if (c->vehicle != 0) {
+        if (Vehicle* old = vehicle(c->vehicle)) old->seats.erase(c->seat);
+    }
+    c->vehicle = veh;
+    c->seat = seatIndex;
+    c->entering = 0;
+    c->leaving = 0;
+    c->walkTarget.reset();
+    c->position = v->position;
+    v->seats[seatIndex] = ch;
+    note("character " + describe(ch) + " seated in " + describe(veh) + " seat " + std::to_string(seatIndex));
+}
+
+void World::unseat(EntityHandle ch) {
+    Character* c = character(ch);
+    if (c == nullptr || c->vehicle == 0) return;
+    Vehicle* v = vehicle(c->vehicle);
+    const EntityHandle from = c->vehicle;
+    if (v != nullptr) {
+        v->seats.erase(c->seat);
+        c->position = besideVehicle(*v, c->seat);
+        c->heading = v->rotation.z;
+    }
+    c->vehicle = 0;
+    c->leaving = 0;
+    note("character " + describe(ch) + " left " + describe(from) +
+         fmt(" and stands at (%.1f, %.1f, %.1f)", c->position.x, c->position.y, c->position.z));
+}
+
+void World::orderLeave(EntityHandle ch, EntityHandle veh) {
+    Character* c = character(ch);
+    if (c == nullptr) return;
+    if (c->entering == veh && veh != 0) c->entering = 0;
+    if (c->vehicle == veh && veh != 0 && c->leaving == 0) {
+        c->leaving = veh;
+        c->leaveTimer = kLeaveSeconds;
+    }
+}
+
+void World::moveEntity(EntityHandle h, Vector3 position) {
+    if (Character* c = character(h)) {
+        if (c->vehicle != 0) unseat(h);
+        c->entering = 0;
+        c->walkTarget.reset();
+        c->position = position;
+        return;
+    }
+    if (Vehicle* v = vehicle(h)) {
+        if (v->train != 0) return;  // carriages stay on their track
+        v->position = position;
+    }
+}
+
+void World::removeVehicle(EntityHandle h) {
+    Vehicle* v = vehicle(h);
+    if (v == nullptr) return;
+    std::vector<EntityHandle> occupants;
+    for (const auto& [s, ch] : v->seats) occupants.push_back(ch);
+    for (EntityHandle ch : occupants) unseat(ch);
+    for (auto& [ch, c] : characters)
+        if (c.entering == h) c.entering = 0;
+    if (v->train != 0) {
+        if (Train* t = train(v->train)) {
+            auto& list = t->carriages;
+            list.erase(std::remove(list.begin(), list.end(), h), list.end());
+            if (t->handle == h) {
+                // The lead is gone: the game drops the whole consist's train identity.
+                for (EntityHandle rest : list)
+                    if (Vehicle* r = vehicle(rest)) r->train = 0;
+                trains.erase(h);
+            }
+        }
+    }
+    note("vehicle " + describe(h) + " removed");
+    vehicles.erase(h);
+}
+
+void World::removeCharacter(EntityHandle h) {
+    Character* c = character(h);
+    if (c == nullptr || h == player) return;
+    if (c->vehicle != 0) unseat(h);
+    characters.erase(h);
+}
+
+void World::removeAllTrains() {
+    std::vector<EntityHandle> carriages;
+    for (const auto& [h, v] : vehicles)
+        if (v.train != 0) carriages.push_back(h);
+    for (EntityHandle h : carriages) {
+        Vehicle* v = vehicle(h);
+        std::vector<EntityHandle> occupants;
+        for (const auto& [s, ch] : v->seats) occupants.push_back(ch);
+        for (EntityHandle ch : occupants) {
+            unseat(ch);
+            if (ch != player) removeCharacter(ch);
+        }
+        vehicles.erase(h);
+    }
+    trains.clear();
+    note("all trains removed (" + std::to_string(carriages.size()) + " carriages)");
+}
+
+EntityHandle World::spawnVehicle(ModelHash model, Vector3 position) {
+    if (model == 0) return 0;
+    Vehicle v;
+    v.handle = issue();
+    v.model = model;
+    char name[24];
+    std::snprintf(name, sizeof name, "0x%08X", static_cast<unsigned>(model));
+    v.modelName = name;
+    v.position = position;
+    v.seatCount = 2;
+    vehicles[v.handle] = v;
+    note("vehicle " + describe(v.handle) + fmt(" spawned at (%.1f, %.1f, %.1f)", position.x, position.y, position.z));
+    return v.handle;
+}
+
+std::vector<EntityHandle> World::nearbyVehicles(EntityHandle ch, float radius) const {
+    const Character* c = character(ch);
+    if (c == nullptr) return {};
+    std::vector<std::pair<float, EntityHandle>> found;
+    for (const auto& [h, v] : vehicles) {
+        if (h == c->vehicle) continue;
+        const float dx = v.position.x - c->position.x, dy = v.position.y - c->position.y,
+                    dz = v.position.z - c->position.z;
+        const float d = std::sqrt(dx * dx + dy * dy + dz * dz);
+        if (d <= radius) found.emplace_back(d, h);
+    }
+    std::sort(found.begin(), found.end());
+    std::vector<EntityHandle> out;
+    for (const auto& f : found) out.push_back(f.second);
+    return out;
+}
+
+float World::heightAboveGround(EntityHandle h) const {
+    if (const Vehicle* v = vehicle(h)) return v->position.z - groundZ;
+    if (const Character* c = character(h)) return c->position.z - groundZ;
+    return 0.0f;
+}
+
+void World::setPlayerEntering(EntityHandle veh) {
+    Character* p = character(player);
+    if (p == nullptr || vehicle(veh) == nullptr) return;
+    p->entering = veh;
+    p->enterTimer = kGameEntrySeconds;
+    note("player starts the game's own entry into " + describe(veh));
+}
+
+void World::placeCarriages(Train& t) {
+    if (tracks.empty()) return;
+    const Track& track = tracks[static_cast<size_t>(t.track)];
+    for (size_t i = 0; i < t.carriages.size(); ++i) {
+        Vehicle* v = vehicle(t.carriages[i]);
+        if (v == nullptr) continue;
+        const float d = t.distance - static_cast<float>(i) * t.spacing;
+        Vector3 tangent = track.tangentAt(d);
+        v->position = track.pointAt(d);
+        const float sign = v->reversed ? -1.0f : 1.0f;
+        const Vector3 f{tangent.x * sign, tangent.y * sign, tangent.z * sign};
+        const float planar = std::hypot(f.x, f.y);
+        v->rotation = Vector3{std::atan2(f.z, planar) * 180.0f / kPi, 0.0f, headingFromForward(f.x, f.y)};
+        v->velocity = Vector3{tangent.x * t.speed, tangent.y * t.speed, tangent.z * t.speed};
+        for (const auto& [s, ch] : v->seats)
+            if (Character* c = character(ch)) c->position = v->position;
+    }
+}
+
+void World::advance(float dt, int frame) {
+    currentFrame = frame;
+    // Trains: the game drives each towards its cruise speed unless the script set the speed now.
+    for (auto& [h, t] : trains) {
+        if (!t.speedSetThisFrame && t.cruiseSet) {
+            const float step = trainAcceleration * dt;
+            if (t.speed < t.cruise) t.speed = std::min(t.cruise, t.speed + step);
+            else if (t.speed > t.cruise) t.speed = std::max(t.cruise, t.speed - step);
+        }
+        t.speedSetThisFrame = false;
+        const Track& track = tracks[static_cast<size_t>(t.track)];
+        t.distance += t.speed * dt;
+        if (!track.loop) {
+            const float rear = static_cast<float>(t.carriages.size() - 1) * t.spacing;
+            if (t.distance > track.length() || t.distance - rear < 0.0f) {
+                t.distance = std::clamp(t.distance, std::min(rear, track.length()), track.length());
+                if (t.speed != 0.0f) note("train " + describe(h) + " reached the end of its track and stopped");
+                t.speed = 0.0f;
+                t.cruise = 0.0f;
+            }
+        } else if (track.length() > 0.0f) {
+            t.distance = std::fmod(t.distance, track.length());
+            if (t.distance < 0.0f) t.distance += track.length();
+        }
+        placeCarriages(t);
+    }
+    // Free vehicles roll on along their heading and stop dead against barriers or one another.
+    for (auto& [h, v] : vehicles) {
+        if (v.train != 0) continue;
+        if (v.freeSpeed == 0.0f || v.wrecked) {
+            v.velocity = Vector3{};
+            continue;
+        }
+        const Vector3 f = forward(h);
+        const float loss = freeFriction * dt;
+        const Vector3 from = v.position;
+        Vector3 to{from.x + f.x * v.freeSpeed * dt, from.y + f.y * v.freeSpeed * dt, from.z};
+        bool hit = false;
+        for (const Barrier& b : barriers)
+            if (segmentsCross(Vec2{from.x, from.y}, Vec2{to.x, to.y}, b.from, b.to)) hit = true;
+        EntityHandle other = 0;
+        for (const auto& [oh, o] : vehicles) {
+            if (oh == h) continue;
+            if (planarDistance(o.position, to) < kVehicleRadius && planarDistance(o.position, from) >= kVehicleRadius &&
+                planarDistance(o.position, to) < planarDistance(o.position, from)) {
+                hit = true;
+                other = oh;
+            }
+        }
+        if (hit) {
+            note("vehicle " + describe(h) + (other != 0 ? " crashed into " + describe(other) : " hit a barrier") +
+                 fmt(" at %.1f m/s", std::fabs(v.freeSpeed)));
+            v.freeSpeed = 0.0f;
+            v.wrecked = true;
+            v.velocity = Vector3{};
+            continue;
+        }
+        v.position = to;
+        v.velocity = Vector3{f.x * v.freeSpeed, f.y * v.freeSpeed, 0.0f};
+        if (v.freeSpeed > 0.0f) v.freeSpeed = std::max(0.0f, v.freeSpeed - loss);
+        else v.freeSpeed = std::min(0.0f, v.freeSpeed + loss);
+        for (const auto& [s, ch] : v.seats)
+            if (Character* c = character(ch)) c->position = v.position;
+    }
+    // Characters: leave orders, the game's own entry, walking.
+    std::vector<EntityHandle> leaving;
+    for (auto& [h, c] : characters) {
+        if (c.leaving != 0) {
+            c.leaveTimer -= dt;
+            if (c.leaveTimer <= 0.0f) leaving.push_back(h);
+        }
+        if (c.entering != 0) {
+            c.enterTimer -= dt;
+            if (c.enterTimer <= 0.0f) {
+                const EntityHandle target = c.entering;
+                c.entering = 0;
+                const Vehicle* v = vehicle(target);
+                if (v != nullptr && v->seats.count(-1) == 0) seat(h, target, -1);
+            }
+        }
+        if (c.walkTarget && c.vehicle == 0 && !c.dead) {
+            const float dx = c.walkTarget->x - c.position.x, dy = c.walkTarget->y - c.position.y,
+                        dz = c.walkTarget->z - c.position.z;
+            const float d = std::sqrt(dx * dx + dy * dy + dz * dz);
+            const float stepLength = c.walkSpeed * dt;
+            if (d <= stepLength) {
+                c.position = *c.walkTarget;
+                c.walkTarget.reset();
+            } else if (d > 0.0f) {
+                c.position = Vector3{c.position.x + dx / d * stepLength, c.position.y + dy / d * stepLength,
+                                     c.position.z + dz / d * stepLength};
+                c.heading = headingFromForward(dx, dy);
+            }
+        }
+    }
+    for (EntityHandle h : leaving) unseat(h);
+}
+
+}  // namespace sim

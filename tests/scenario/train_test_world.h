@@ -1,0 +1,72 @@
+#pragma once
+// A straight track along +y with one train on it and the player on foot beside it: the setting of
+// the ride scenarios. The lead carriage stands at (0, 300, 0) facing +y, so +x is its right.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "sim/in_process_plugin.h"
+
+namespace train_world {
+
+inline constexpr int32_t kEnter = 23;
+inline constexpr int32_t kExit = 75;
+inline constexpr int32_t kAccelerate = 71;
+inline constexpr int32_t kBrake = 72;
+inline constexpr int32_t kHandbrake = 76;
+inline constexpr int32_t kSeatLeft = 34;
+inline constexpr int32_t kSeatRight = 35;
+inline constexpr int32_t kHeadlight = 74;
+inline constexpr int32_t kHorn = 86;
+inline constexpr int32_t kDoors = 113;
+inline constexpr float kLeadY = 300.0f;
+inline const char* const kPrompt = "Hold key to enter the train ...";
+
+class Ride : public ::testing::Test {
+protected:
+    sim::PluginGame game;
+    sim::World& world = game.world();
+    int track = world.addTrack({{0.0f, 0.0f, 0.0f}, {0.0f, 2000.0f, 0.0f}});
+    EntityHandle train = 0;
+
+    EntityHandle addFreight(float speed = 0.0f) {
+        train = world.addTrain("freight", 3, track, kLeadY, speed, true, "freight");
+        return train;
+    }
+    EntityHandle addTram(float speed = 0.0f) {
+        train = world.addTrain("metrotrain", 2, track, kLeadY, speed, false, "tram");
+        return train;
+    }
+    EntityHandle engineer() const { return world.findByName("freight.engineer"); }
+    Vector3 playerPosition() const { return game.character(game.player())->position; }
+    Vector3 trainPosition() const { return game.vehicle(train)->position; }
+
+    // Presses the enter control where the player stands and keeps it down for `seconds`.
+    void holdEnter(float seconds) {
+        game.hold(kEnter);
+        game.stepSeconds(seconds);
+        game.release(kEnter);
+        game.step();
+    }
+    void enterFrom(Vector3 position) {
+        game.setPlayerPosition(position);
+        holdEnter(1.0f);
+        ASSERT_EQ(game.playerVehicle(), train) << "the player should be in the cab";
+    }
+    // Leaves the cab; the placement is looked at in the frame of the exit.
+    void leave() { game.tap(kExit); game.step(); }
+    void holdFor(int32_t control, float seconds) {
+        game.hold(control);
+        game.stepSeconds(seconds);
+        game.release(control);
+    }
+    void TearDown() override {
+        for (const std::string& v : game.violations()) {
+            ADD_FAILURE() << "violation: " << v;
+        }
+    }
+};
+
+}  // namespace train_world

@@ -1,0 +1,171 @@
+// The stand-in's hook: ABI checks, results, input edges, the script hand-over and the trace.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "host/natives.h"
+#include "sim/game.h"
+#include "sim/in_process_plugin.h"
+
+namespace {
+
+uint64_t call(sim::Hook& hook, uint64_t hash, std::initializer_list<uint64_t> args) {
+    hook.nativeInit(hash);
+    for (uint64_t a : args) hook.nativePush64(a);
+    return hook.nativeCall()[0];
+}
+
+TEST(SimHookChecks, CatchesBadCallsAndAcceptsGoodOnes) {
+    sim::World world;
+    sim::Hook hook(world);
+    const int track = world.addTrack({{0, 0, 0}, {0, 500, 0}});
+    const EntityHandle train = world.addTrain("freight", 2, track, 100.0f, 0.0f, true);
+    // A well-formed call: seat -1 pushed zero-extended finds the engineer.
+    EXPECT_NE(call(hook, 0xBB40DD2270B65366, {static_cast<uint32_t>(train), 0xFFFFFFFFull}), 0u);
+    EXPECT_TRUE(hook.violations.empty());
+
+    // -1 sign-extended into the high half.
+    call(hook, 0xBB40DD2270B65366, {static_cast<uint32_t>(train), 0xFFFFFFFFFFFFFFFFull});
+    ASSERT_EQ(hook.violations.size(), 1u);
+    EXPECT_NE(hook.violations[0].find("high half"), std::string::npos);
+
+    // One argument short, one too many.
+    call(hook, 0xBB40DD2270B65366, {static_cast<uint32_t>(train)});
+    call(hook, 0xD80958FC74E988A6, {1});
+    ASSERT_EQ(hook.violations.size(), 3u);
+    EXPECT_NE(hook.violations[1].find("1 arguments, expected 2"), std::string::npos);
+
+    // Unknown hash, and a NaN speed.
+    call(hook, 0x1234, {});
+    call(hook, 0xAA0BC91BE0B796E3, {static_cast<uint32_t>(train), 0x7FC00000ull});
+    ASSERT_EQ(hook.violations.size(), 5u);
+    EXPECT_NE(hook.violations[3].find("unknown native"), std::string::npos);
+    EXPECT_NE(hook.violations[4].find("non-finite"), std::string::npos);
+    EXPECT_EQ(world.train(train)->speed, 0.0f);  // a faulty call has no effect
+}
+
+TEST(SimHookChecks, TableCoversTheWholeCatalogueOnce) {
+    EXPECT_EQ(sim::nativeCount(), 59u);
+    EXPECT_NE(sim::findNative(0xD24D37CC275948CC), nullptr);
+    EXPECT_EQ(sim::findNative(0), nullptr);
+}
+
+TEST(SimHookResults, BuffersHashesAndHandlesThroughTheCatalogue) {
+    sim::Game game;
+    gHook.nativeInit = sim::hookNativeInit;
+    gHook.nativePush64 = sim::hookNativePush64;
+    gHook.nativeCall = sim::hookNativeCall;
+    sim::World& w = game.world();
+    game.setPlayerPosition({0, 0, 0});
+    std::vector<EntityHandle> cars;
+    for (int i = 0; i < 12; ++i) cars.push_back(w.addVehicle("blista", {static_cast<float>(12 - i) * 3.0f, 0, 0}, 0));
+    w.addVehicle("blista", {60.0f, 0, 0}, 0);  // beyond reach
+
+    uint64_t buffer[11] = {};
+    buffer[0] = 10;
+    EXPECT_EQ(ListNearbyVehicles(game.player(), buffer), 10);
+    EXPECT_EQ(static_cast<EntityHandle>(buffer[1]), cars[11]);  // nearest first
+    EXPECT_EQ(static_cast<EntityHandle>(buffer[10]), cars[2]);
+    uint64_t small[3] = {2, 0, 0};
+    EXPECT_EQ(ListNearbyVehicles(game.player(), small), 2);
+
+    EXPECT_EQ(HashName("Freight"), 0x3D6AAA9Bu);
+    EXPECT_EQ(HashName(""), 0u);
+
+    EntityHandle held = cars[0];
+    DeleteVehicle(&held);
+    EXPECT_EQ(held, 0);
+    EXPECT_FALSE(w.exists(cars[0]));
+    EXPECT_FALSE(EntityExists(cars[0]));
+    EXPECT_TRUE(game.violations().empty());
+    gHook = HookFunctions{};
+}
+
+// A script for the hand-over tests: records what the enter control looked like in each pass.
+std::vector<int> gSeen;
+void recordEnterControl() {
+    for (;;) {
+        gSeen.push_back((ControlJustPressed(23) ? 1 : 0) + (ControlHeld(23) ? 2 : 0) + (ControlJustReleased(23) ? 4 : 0));
+        gHook.scriptWait(0);
+    }
+}
+
+struct BoundGame : sim::Game {
+    explicit BoundGame(sim::GameOptions o = {}) : sim::Game(std::move(o)) {
+        gHook.nativeInit = sim::hookNativeInit;
+        gHook.nativePush64 = sim::hookNativePush64;
+        gHook.nativeCall = sim::hookNativeCall;
+        gHook.scriptWait = sim::gameScriptWait;
+        gHook.tickCount = sim::gameTickCount;
+    }
+    ~BoundGame() override {
+        unregisterScript();
+        gHook = HookFunctions{};
+    }
+};
+
+TEST(SimInput, EdgesLastOneFrameAndATapIsOneFrameDown) {
+    gSeen.clear();
+    {
+        BoundGame game;
+        game.registerScript(recordEnterControl);
+        game.step();
+        game.hold(23);
+        game.step(3);
+        game.release(23);
+        game.step(2);
+        game.tap(23);
+        game.step(2);
+    }  // destroying the game unwinds the script thread
+    const std::vector<int> expected = {0, 3, 2, 2, 4, 0, 3, 4};
+    EXPECT_EQ(gSeen, expected);
+}
+
+std::string runTraced(void (*script)()) {
+    std::ostringstream trace;
+    sim::GameOptions options;
+    options.trace = &trace;
+    BoundGame game(options);
+    game.registerScript(script);
+    game.hold(23);
+    game.step(5);
+    return trace.str();
+}
+
+void tracedScript() {
+    for (;;) {
+        SetTrainCurrentSpeed(257, 10.0f);
+        AddTextString("a \"quoted\" text");
+        OrderLeaveVehicle(GetPlayerCharacter(), 300);
+        uint64_t buffer[11] = {10};
+        ListNearbyVehicles(GetPlayerCharacter(), buffer);
+        SetTextScale(0.35f);
+        gHook.scriptWait(0);
+    }
+}
+
+TEST(SimTrace, TypedJsonLinesRepeatExactly) {
+    const std::string first = runTraced(tracedScript);
+    EXPECT_EQ(first, runTraced(tracedScript));
+    EXPECT_NE(first.find("{\"frame\":1,\"op\":\"SetTrainCurrentSpeed\",\"hash\":\"0xAA0BC91BE0B796E3\",\"args\":[257,10.0]}\n"),
+              std::string::npos);
+    EXPECT_NE(first.find("\"args\":[\"a \\\"quoted\\\" text\"]"), std::string::npos);
+    EXPECT_NE(first.find("\"args\":[257,300,-1]"), std::string::npos);
+    EXPECT_NE(first.find("\"args\":[257,\"ptr\"]"), std::string::npos);
+    EXPECT_NE(first.find("\"args\":[0.35,0.35]"), std::string::npos);
+    EXPECT_NE(first.find("{\"frame\":5,"), std::string::npos);
+}
+
+TEST(SimZeroMode, PluginSurvivesThousandsOfPassesOfZeros) {
+    sim::GameOptions options;
+    options.answerZero = true;
+    sim::PluginGame game(options);
+    game.hold(23);
+    game.step(1500);
+    game.releaseAll();
+    game.tap(75);
+    game.step(1500);
+    EXPECT_TRUE(game.violations().empty()) << game.violations().front();
+}
+
+}  // namespace
