@@ -280,7 +280,8 @@ Scenario loadScenario(const std::string& path) {
     return parseScenario(text.str());
 }
 
-ScenarioResult playScenario(Game& game, const Scenario& scenario, std::ostream* timeline) {
+ScenarioResult playScenario(Game& game, const Scenario& scenario, std::ostream* timeline,
+                            const FrameObserver& afterFrame) {
     ScenarioResult result;
     Names names;
     const json& doc = scenario.doc;
@@ -352,6 +353,7 @@ ScenarioResult playScenario(Game& game, const Scenario& scenario, std::ostream* 
                 result.failures.push_back(failure);
             }
         }
+        if (afterFrame) afterFrame(game);
     }
     for (const auto& [f, e] : expectations)
         if (f > scenario.frames || f < 1) result.failures.push_back("expectation at frame " + std::to_string(f) + " never checked");
