@@ -154,7 +154,7 @@ void label(cairo_t* cr, double x, double y, const std::string& text, double size
 Picture MapRecorder::draw(const World& world, const std::string& title, int longSide) const {
     const View view = fit(world, longSide);
     auto at = [&](Vec2 p) { return view.at(p); };
-    Picture picture(view.width, view.height);
+    Picture picture(view.width + kMapLegendWidth, view.height);
     cairo_t* cr = picture.draw();
     cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
     cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
@@ -199,8 +199,8 @@ Picture MapRecorder::draw(const World& world, const std::string& title, int long
     size_t index = 0;
     for (const auto& [h, path] : trainPaths_) {
         polyline(cr, path, at);
-        source(cr, trainColour(index++), 0.85);
-        cairo_set_line_width(cr, 2.0);
+        source(cr, trainColour(index++), 0.9);
+        cairo_set_line_width(cr, 3.0);
         cairo_stroke(cr);
     }
     for (const auto& [h, path] : loosePaths_) {
@@ -285,13 +285,33 @@ Picture MapRecorder::draw(const World& world, const std::string& title, int long
     if (anyRoad) entries.push_back({kRoad, "road vehicle", 1});
     if (!world.explosions.empty()) entries.push_back({kExplosion, "explosion", 3});
 
-    const double line = 18.0;
-    const double top = title.empty() ? 10.0 : 34.0;
-    cairo_rectangle(cr, 8, 8, 270, top - 8 + line * static_cast<double>(entries.size()) + 8);
-    cairo_set_source_rgba(cr, 1, 1, 1, 0.8);
+    // The legend has a panel of its own beside the map, so that it never hides what it explains.
+    cairo_save(cr);
+    cairo_translate(cr, view.width, 0);
+    cairo_rectangle(cr, 0, 0, kMapLegendWidth, view.height);
+    source(cr, Rgb{0.98, 0.98, 0.97});
     cairo_fill(cr);
+    cairo_move_to(cr, 0.5, 0);
+    cairo_line_to(cr, 0.5, view.height);
+    source(cr, Rgb{0.7, 0.7, 0.7});
+    cairo_set_line_width(cr, 1.0);
+    cairo_stroke(cr);
+    const double line = 18.0;
+    double top = 10.0;
     source(cr, Rgb{0.1, 0.1, 0.1});
-    if (!title.empty()) label(cr, 16, 28, title.size() > 40 ? title.substr(0, 39) + "..." : title, 13.0);
+    // The title in lines of at most 34 characters, broken between words.
+    std::string rest = title;
+    while (!rest.empty() && top < 100.0) {
+        size_t cut = rest.size();
+        if (cut > 34) {
+            cut = rest.rfind(' ', 34);
+            if (cut == std::string::npos || cut == 0) cut = 34;
+        }
+        label(cr, 16, top + 14, rest.substr(0, cut), 13.0);
+        rest = cut < rest.size() ? rest.substr(cut + (rest[cut] == ' ' ? 1 : 0)) : "";
+        top += 17.0;
+    }
+    top += 8.0;
     for (size_t i = 0; i < entries.size(); ++i) {
         const Entry& e = entries[i];
         const double y = top + line * static_cast<double>(i) + line / 2.0;
@@ -325,6 +345,7 @@ Picture MapRecorder::draw(const World& world, const std::string& title, int long
         source(cr, Rgb{0.1, 0.1, 0.1});
         label(cr, 48, y + 4.5, e.text, 12.0);
     }
+    cairo_restore(cr);
 
     // Scale bar, bottom right.
     const double bar = niceStep(view.width / view.scale / 6.0);

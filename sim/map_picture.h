@@ -1,8 +1,8 @@
 #pragma once
 // A top-down picture of a scenario's world: the tracks and barriers, the trains' and the player's
 // paths over the run with where they ended, the wagons the script set loose, and explosions. The
-// view fits everything with a margin; north (+y) is up. A legend names what is shown, a bar gives
-// the scale.
+// view fits everything with a margin; north (+y) is up. A legend beside the map names what is
+// shown, a bar gives the scale.
 
 #include <map>
 #include <string>
@@ -13,13 +13,15 @@
 
 namespace sim {
 
+constexpr int kMapLegendWidth = 260;  // pixels right of the map
+
 class MapRecorder {
 public:
     // Call after every frame: remembers where the trains, the player and loose wagons went.
     void afterFrame(const World& world);
 
-    // The picture of `world` as it is now, with the paths recorded so far; its longer side is
-    // `longSide` pixels.
+    // The picture of `world` as it is now, with the paths recorded so far; the map's longer side is
+    // `longSide` pixels, and the legend's panel is beside it.
     Picture draw(const World& world, const std::string& title = "", int longSide = 1000) const;
 
     // Where a world point lands in the picture draw() makes for the same world and size.
