@@ -138,9 +138,10 @@ void orderOutIf(EntityHandle character, EntityHandle train, bool condition) {
 
 }  // namespace
 
-// The enter control has just been pressed. Kept out of searchForTrain, so that the passes on foot
-// without a press cost little more than reading the control.
-void attemptEntry(ScriptState& state) {
+void searchForTrain(ScriptState& state) {
+    if (!ControlJustPressed(enterControl)) {
+        return;
+    }
     const EntityHandle player = GetPlayerCharacter();
     if (IsCharacterInAnyVehicle(player)) {
         return;
@@ -184,12 +185,6 @@ void attemptEntry(ScriptState& state) {
     }
     state.mode = Entering;
     state.enterHoldTime = 0.0f;
-}
-
-void searchForTrain(ScriptState& state) {
-    if (ControlJustPressed(enterControl)) {
-        attemptEntry(state);
-    }
 }
 
 void updateEntering(ScriptState& state) {
