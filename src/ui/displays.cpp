@@ -1,8 +1,10 @@
 #include "ui/displays.h"
 
+#include <charconv>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
-#include <cstdio>
+#include <system_error>
 
 #include "config/settings.h"
 #include "host/natives.h"
@@ -35,6 +37,29 @@ int32_t truncateSaturated(float value) {
     return static_cast<int32_t>(value);
 }
 
+// Appends to a fixed buffer, always terminated; what does not fit is cut off.
+class TextBuilder {
+public:
+    TextBuilder(char* buffer, std::size_t size) : next_(buffer), last_(buffer + size - 1) { *next_ = '\0'; }
+    void append(const char* text) {
+        while (*text != '\0' && next_ != last_) {
+            *next_++ = *text++;
+        }
+        *next_ = '\0';
+    }
+    void number(int32_t value) {
+        const std::to_chars_result written = std::to_chars(next_, last_, value);
+        if (written.ec == std::errc{}) {
+            next_ = written.ptr;
+        }
+        *next_ = '\0';
+    }
+
+private:
+    char* next_;
+    char* last_;  // keeps room for the terminator
+};
+
 float barWidth(float w) {
     if (!(w > 0.0f)) {
         return 0.0f;
@@ -51,9 +76,14 @@ void drawSpeedText(ScriptState& state, float y) {
     }
     const float kmh = std::fabs(state.shownSpeed) * 3.6f;
     const float mph = kmh * 0.62137f;
+    // Built every pass, so without the C library's formatter (and its locale): two figures of at
+    // most ten digits and their units fit with room to spare.
     char text[48];
-    std::snprintf(text, sizeof text, "%d mph (%d km/h)", static_cast<int>(truncateSaturated(mph)),
-                  static_cast<int>(truncateSaturated(kmh)));
+    TextBuilder line(text, sizeof text);
+    line.number(truncateSaturated(mph));
+    line.append(" mph (");
+    line.number(truncateSaturated(kmh));
+    line.append(" km/h)");
     DrawOpaqueText(y, 0.35f, text);
 }
 

@@ -132,6 +132,7 @@ TEST_F(CabInterface, HugeOrBrokenSpeedsSaturateInsteadOfOverflowing) {
     EXPECT_EQ(speedTextAt(1.0e12f), "2147483647 mph (2147483647 km/h)");
     EXPECT_EQ(speedTextAt(-1.0e12f), "2147483647 mph (2147483647 km/h)");
     EXPECT_EQ(speedTextAt(INFINITY), "2147483647 mph (2147483647 km/h)");
+    EXPECT_EQ(speedTextAt(7.0e8f), "1565852416 mph (2147483647 km/h)") << "ten digits beside a saturated figure";
     state.shownSpeed = NAN;
     EXPECT_EQ(speedTextAt(NAN), "0 mph (0 km/h)");
     EXPECT_EQ(speedTextAt(5.0f), "11 mph (18 km/h)") << "the display recovers";
