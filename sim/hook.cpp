@@ -278,8 +278,14 @@ void nWrap(Hook& h, const Args& a, uint64_t*) {
     h.style.wrapEnd = a[1].f;
 }
 void nCentre(Hook& h, const Args& a, uint64_t*) { h.style.centred = a[0].i != 0; }
-void nDropShadow(Hook& h, const Args&, uint64_t*) { h.style.dropShadow = true; }
-void nOutline(Hook& h, const Args&, uint64_t*) { h.style.outline = true; }
+void nDropShadow(Hook& h, const Args& a, uint64_t*) {
+    h.style.dropShadow = true;
+    h.style.shadowAlpha = a[4].i;
+}
+void nOutline(Hook& h, const Args& a, uint64_t*) {
+    h.style.outline = true;
+    h.style.outlineAlpha = a[4].i;
+}
 void nBeginText(Hook& h, const Args& a, uint64_t*) {
     if (a[0].text != "STRING") h.violation("BeginTextCommand: unknown text command " + a[0].text);
     h.pendingText.clear();

@@ -1,17 +1,37 @@
-// vornloconaut-sim SCENARIO.json [--trace FILE] [--workdir DIR] [--zero]
+// vornloconaut-sim SCENARIO.json [--trace FILE] [--workdir DIR] [--zero] [--hud DIR --frames LIST] [--map FILE]
 // Plays a scenario with the plug-in bound in-process and prints the timeline on stdout.
 // vornloconaut-sim --soak SECONDS ... and --hostile zero|garbage ...: see sim/soak.h.
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <memory>
 #include <string>
 
+#include "sim/hud_picture.h"
 #include "sim/in_process_plugin.h"
+#include "sim/map_picture.h"
 #include "sim/scenario.h"
 #include "sim/soak.h"
+
+namespace {
+
+int usage() {
+    std::fprintf(stderr,
+                 "usage: vornloconaut-sim SCENARIO.json [--trace FILE] [--workdir DIR] [--zero]\n"
+                 "                        [--hud DIR --frames LIST] [--map FILE]\n"
+                 "  --trace FILE    every native call the plug-in makes, one JSON line each\n"
+                 "  --workdir DIR   the game folder, where the INI lives (default: a fresh temporary one)\n"
+                 "  --zero          every native answers 0\n"
+                 "  --hud DIR       DIR/frame-<N>.png of what the player sees on screen after each frame N\n"
+                 "  --frames LIST   the frames for --hud, e.g. 120,300,450\n"
+                 "  --map FILE      a top-down PNG of the world at the end, with the paths over the run\n");
+    return 2;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     if (const int code = sim::runStressCommand(argc, argv); code >= 0) return code;
@@ -19,6 +39,9 @@ int main(int argc, char** argv) {
     std::string tracePath;
     std::string workdir;
     bool zero = false;
+    std::string hudDir;
+    std::string frameList;
+    std::string mapPath;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--trace" && i + 1 < argc) {
@@ -27,16 +50,23 @@ int main(int argc, char** argv) {
             workdir = argv[++i];
         } else if (arg == "--zero") {
             zero = true;
+        } else if (arg == "--hud" && i + 1 < argc) {
+            hudDir = argv[++i];
+        } else if (arg == "--frames" && i + 1 < argc) {
+            frameList = argv[++i];
+        } else if (arg == "--map" && i + 1 < argc) {
+            mapPath = argv[++i];
         } else if (!arg.empty() && arg[0] != '-' && scenarioPath.empty()) {
             scenarioPath = arg;
         } else {
-            std::fprintf(stderr, "usage: vornloconaut-sim SCENARIO.json [--trace FILE] [--workdir DIR] [--zero]\n");
-            return 2;
+            return usage();
         }
     }
-    if (scenarioPath.empty()) {
-        std::fprintf(stderr, "usage: vornloconaut-sim SCENARIO.json [--trace FILE] [--workdir DIR] [--zero]\n");
-        return 2;
+    if (scenarioPath.empty()) return usage();
+    const auto hudFrames = sim::parseFrameList(frameList);
+    if (hudDir.empty() != frameList.empty() || (!hudDir.empty() && !hudFrames)) {
+        std::fprintf(stderr, "vornloconaut-sim: --hud DIR needs --frames LIST of frame numbers like 120,300,450\n");
+        return usage();
     }
     sim::Scenario scenario;
     try {
@@ -57,11 +87,34 @@ int main(int argc, char** argv) {
     options.workdir = workdir;
     options.answerZero = zero;
     options.trace = tracePath.empty() ? nullptr : &trace;
+    // Paths given on the command line stay relative to where it was typed, not to the game folder.
+    std::unique_ptr<sim::HudRecorder> hud;
+    if (!hudDir.empty()) hud = std::make_unique<sim::HudRecorder>(std::filesystem::absolute(hudDir), *hudFrames);
+    std::unique_ptr<sim::MapRecorder> map;
+    if (!mapPath.empty()) {
+        mapPath = std::filesystem::absolute(mapPath).string();
+        map = std::make_unique<sim::MapRecorder>();
+    }
+    const sim::FrameObserver observe = [&](const sim::Game& g) {
+        if (hud) hud->afterFrame(g);
+        if (map) map->afterFrame(g.world());
+    };
     sim::ScenarioResult result;
+    bool picturesWritten = true;
     {
         sim::PluginGame game(options);
-        result = sim::playScenario(game, scenario, &std::cout);
+        result = sim::playScenario(game, scenario, &std::cout, observe);
+        if (map && !map->draw(game.world(), scenario.name).writePng(mapPath)) {
+            std::fprintf(stderr, "vornloconaut-sim: cannot write %s\n", mapPath.c_str());
+            picturesWritten = false;
+        }
+    }
+    if (hud) {
+        for (const std::string& f : hud->failures()) std::fprintf(stderr, "vornloconaut-sim: %s\n", f.c_str());
+        for (int f : hud->missed()) std::fprintf(stderr, "vornloconaut-sim: frame %d is past the end of the run\n", f);
+        picturesWritten = picturesWritten && hud->failures().empty();
     }
     for (const std::string& f : result.failures) std::cout << "  " << f << '\n';
+    if (!picturesWritten) return 2;
     return result.passed() ? 0 : 1;
 }

@@ -1,9 +1,11 @@
 #include "sim/scenario.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 
@@ -243,8 +245,47 @@ std::string check(const Game& game, const json& e, const Names& names) {
     }
     if (e.contains("iniExists") && game.readIni().has_value() != e["iniExists"].get<bool>())
         return at + (e["iniExists"].get<bool>() ? "INI file expected" : "INI file expected absent");
-    if (e.contains("text") && !game.textShown(e["text"].get<std::string>()))
-        return at + "text '" + e["text"].get<std::string>() + "' not drawn";
+    if (e.contains("text")) {
+        // Some text of this frame contains it (drawn with that alpha, when given).
+        const std::string part = e["text"].get<std::string>();
+        const bool want = e.value("shown", true);
+        const bool found = std::any_of(game.texts().begin(), game.texts().end(), [&](const DrawnText& t) {
+            return t.text.find(part) != std::string::npos &&
+                   (!e.contains("alpha") || t.style.alpha == e["alpha"].get<int32_t>());
+        });
+        if (found != want) return at + "text '" + part + "'" + (e.contains("alpha") ? " with alpha " + e["alpha"].dump() : "") +
+                                  (want ? " not drawn" : " drawn");
+    }
+    if (e.contains("trainCruise")) {
+        const Train* t = w.train(names.entity(w, e["trainCruise"]));
+        if (t == nullptr) return at + "no train for trainCruise";
+        if (!inRange(t->cruise, e)) return at + "train " + w.describe(t->handle) + fmt(" cruise %.3f out of range", t->cruise);
+    }
+    if (e.contains("distance")) {
+        const json& pair = e["distance"];
+        if (!pair.is_array() || pair.size() != 2) return at + "distance needs two names";
+        auto where = [&](const json& name) -> std::optional<Vector3> {
+            const EntityHandle h = names.entity(w, name);
+            if (const Vehicle* v = w.vehicle(h)) return v->position;
+            if (const Character* c = w.character(h)) return c->position;
+            return std::nullopt;
+        };
+        const auto a = where(pair[0]), b = where(pair[1]);
+        if (!a || !b) return at + "distance: " + pair.dump() + " names something that is gone";
+        const float d = std::hypot(a->x - b->x, a->y - b->y);
+        if (!inRange(d, e)) return at + "distance " + pair.dump() + fmt(" %.1f m out of range", d);
+    }
+    if (e.contains("rectangle")) {
+        // Some rectangle of this frame at that height (and alpha, when given) with its width in range.
+        const json& r = e["rectangle"];
+        const float y = r.at("y").get<float>();
+        const bool found = std::any_of(game.rectangles().begin(), game.rectangles().end(), [&](const DrawnRectangle& d) {
+            return std::fabs(d.y - y) < 1e-4f && (!r.contains("alpha") || d.alpha == r["alpha"].get<int32_t>()) &&
+                   inRange(d.width, e);
+        });
+        if (found != e.value("shown", true))
+            return at + (found ? "unexpected rectangle " : "no rectangle ") + r.dump() + " with its width in range";
+    }
     if (e.contains("radio") && w.radioEnabled != e["radio"].get<bool>())
         return at + "radio expected " + (e["radio"].get<bool>() ? "on" : "off");
     if (e.contains("highBeam")) {
@@ -280,7 +321,8 @@ Scenario loadScenario(const std::string& path) {
     return parseScenario(text.str());
 }
 
-ScenarioResult playScenario(Game& game, const Scenario& scenario, std::ostream* timeline) {
+ScenarioResult playScenario(Game& game, const Scenario& scenario, std::ostream* timeline,
+                            const FrameObserver& afterFrame) {
     ScenarioResult result;
     Names names;
     const json& doc = scenario.doc;
@@ -352,6 +394,7 @@ ScenarioResult playScenario(Game& game, const Scenario& scenario, std::ostream* 
                 result.failures.push_back(failure);
             }
         }
+        if (afterFrame) afterFrame(game);
     }
     for (const auto& [f, e] : expectations)
         if (f > scenario.frames || f < 1) result.failures.push_back("expectation at frame " + std::to_string(f) + " never checked");

@@ -2,6 +2,7 @@
 // Scenario files: a world set-up, an INI to start with, input and events by frame, and
 // expectations, played on a Game. See scenarios/README.md for the format.
 
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -28,8 +29,12 @@ struct ScenarioResult {
     bool passed() const { return failures.empty(); }
 };
 
+// Called after each frame, once its expectations are checked (pictures, recorders).
+using FrameObserver = std::function<void(const Game&)>;
+
 // Builds the world on `game` (which must be fresh), plays every frame and checks the
 // expectations; `timeline` (optional) gets the readable account as it happens.
-ScenarioResult playScenario(Game& game, const Scenario& scenario, std::ostream* timeline = nullptr);
+ScenarioResult playScenario(Game& game, const Scenario& scenario, std::ostream* timeline = nullptr,
+                            const FrameObserver& afterFrame = {});
 
 }  // namespace sim

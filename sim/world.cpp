@@ -363,6 +363,7 @@ EntityHandle World::spawnVehicle(ModelHash model, Vector3 position) {
     v.modelName = name;
     v.position = position;
     v.seatCount = 2;
+    v.spawned = true;
     vehicles[v.handle] = v;
     note("vehicle " + describe(v.handle) + fmt(" spawned at (%.1f, %.1f, %.1f)", position.x, position.y, position.z));
     return v.handle;

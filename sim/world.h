@@ -81,6 +81,7 @@ struct Vehicle {
     // Free vehicle: signed speed along its heading; stopped for good after hitting something.
     float freeSpeed = 0.0f;
     bool wrecked = false;
+    bool spawned = false;  // by the script (SpawnVehicle), not by the scenario
 };
 
 struct Train {
@@ -110,6 +111,8 @@ struct TextStyle {
     bool centred = false;
     bool dropShadow = false;
     bool outline = false;
+    int32_t shadowAlpha = 0;  // alpha of the black drop shadow
+    int32_t outlineAlpha = 0; // alpha of the black outline
 };
 
 struct DrawnText {

@@ -8,8 +8,9 @@ enum TrainKind : int32_t { Freight = 0, Tram = 1 };
 // Read by the reader and created by the writer, in the game's working directory.
 inline constexpr const char* configurationFileName = "VornLoconaut.ini";
 
-// Version written into the configuration file's header line and the release's name.
-inline constexpr const char* pluginVersion = "3.2.0";
+// Version written into the configuration file's header line. The build defines it from the
+// project's version, which also names the release.
+inline constexpr const char* pluginVersion = VORN_VERSION;
 
 struct Settings {
     int32_t displaysPosition = 0;

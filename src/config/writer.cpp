@@ -148,7 +148,7 @@ void ensureConfigurationFile() {
     out.bare("Tram.Derailment", floatText(s.derailmentSensitivity[Tram]));
     out.bare("Tram.Explosion", floatText(s.explosionSensitivity[Tram]));
 
-    out.write("\n\n\n\n; SEE ALSO: the Vorn Loconaut README (README.md) lists every key with its default and meaning.");
+    out.write("\n\n\n\n; SEE ALSO: README.txt, which comes with the plug-in, explains every key and its default.");
     out.write("\n; Numbers use \".\" as the decimal point; text after a \";\" on a line is a comment.");
     out.write("\n; Keys not found here take their defaults; delete this file to get a fresh copy.");
     out.write("\n\n\n");

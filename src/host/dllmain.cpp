@@ -3,6 +3,7 @@
 // of its functions missing, the plug-in stays inert.
 
 #define WIN32_LEAN_AND_MEAN
+#define NOMINMAX  // windows.h must not turn std::min and std::max into macros
 #include <windows.h>
 
 #include "host/native_invoker.h"

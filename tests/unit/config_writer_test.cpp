@@ -84,7 +84,7 @@ std::string expectedDefaultFile() {
         "",
         "",
         "",
-        "; SEE ALSO: the Vorn Loconaut README (README.md) lists every key with its default and meaning.",
+        "; SEE ALSO: README.txt, which comes with the plug-in, explains every key and its default.",
         "; Numbers use \".\" as the decimal point; text after a \";\" on a line is a comment.",
         "; Keys not found here take their defaults; delete this file to get a fresh copy.",
         "",

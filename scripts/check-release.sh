@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# check-release.sh dist/VornLoconaut-<version>.zip DEFAULT_INI_WRITER: the archive holds exactly
+# VornLoconaut.asi, README.txt and VornLoconaut.ini; the plug-in is stripped and imports only system
+# DLLs; the INI is byte for byte what the plug-in writes on its first start and carries the
+# archive's version; README.txt has Windows line ends and shows every key with its default.
+set -euo pipefail
+
+archive="$(realpath "$1")"
+writer="$(realpath "$2")"
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+objdump=x86_64-w64-mingw32-objdump
+fail() {
+  echo "check-release: $*" >&2
+  exit 1
+}
+
+name="$(basename "$archive")"
+version="${name#VornLoconaut-}"
+version="${version%.zip}"
+[ "$name" = "VornLoconaut-$version.zip" ] && [ -n "$version" ] || fail "$name is not named VornLoconaut-<version>.zip"
+
+work="$(mktemp -d "${TMPDIR:-/tmp}/vorn-check-release.XXXXXX")"
+trap 'rm -rf "$work"' EXIT
+
+listing="$(cd "$work" && cmake -E tar tf "$archive" | LC_ALL=C sort)"
+expected="$(printf '%s\n' README.txt VornLoconaut.asi VornLoconaut.ini)"
+[ "$listing" = "$expected" ] || fail "$name holds"$'\n'"$listing"$'\n'"instead of"$'\n'"$expected"
+mkdir "$work/unpacked"
+(cd "$work/unpacked" && cmake -E tar xf "$archive")
+echo "$name holds README.txt, VornLoconaut.asi and VornLoconaut.ini"
+
+asi="$work/unpacked/VornLoconaut.asi"
+bash "$root/scripts/check-imports.sh" "$asi"
+# Stripped: no symbol table, no debug sections, and nothing exported.
+"$objdump" -t "$asi" | grep -q '^no symbols' || fail "VornLoconaut.asi carries a symbol table"
+sections="$("$objdump" -h "$asi" | awk '$1 ~ /^[0-9]+$/ { print $2 }')"
+if echo "$sections" | grep -E '^\.(debug|zdebug|stab)' >/dev/null; then
+  fail "VornLoconaut.asi carries debug sections: $(echo "$sections" | grep -E '^\.(debug|zdebug|stab)' | tr '\n' ' ')"
+fi
+exports="$("$objdump" -p "$asi" | awk '/^\[Ordinal\/Name Pointer\] Table/ { table = 1; next } table && /^[[:space:]]*\[/ { print }')"
+[ -z "$exports" ] || fail "VornLoconaut.asi exports functions:"$'\n'"$exports"
+echo "  stripped: no symbols, no debug sections, no exports"
+
+mkdir "$work/fresh"
+(cd "$work/fresh" && "$writer")
+cmp -s "$work/fresh/VornLoconaut.ini" "$work/unpacked/VornLoconaut.ini" ||
+  fail "VornLoconaut.ini is not what the plug-in writes on its first start"
+header="; Vorn Loconaut $version Configuration for Grand Theft Auto V"
+head -n 1 "$work/unpacked/VornLoconaut.ini" | grep -qF "$header" || fail "VornLoconaut.ini's header does not carry $version"
+echo "VornLoconaut.ini is the plug-in's default file, version $version"
+
+readme="$work/unpacked/README.txt"
+[ -s "$readme" ] || fail "README.txt is empty"
+# Every line ends in CR LF: stripping the CRs removes exactly one byte per line.
+lines="$(wc -l <"$readme")"
+crs="$(tr -cd '\r' <"$readme" | wc -c)"
+[ "$lines" -gt 0 ] && [ "$lines" -eq "$crs" ] && [ "$(tail -c 2 "$readme" | od -An -c | tr -d ' ')" = '\r\n' ] ||
+  fail "README.txt does not end every line with CR LF"
+head -n 1 "$readme" | grep -qF "Vorn Loconaut $version" || fail "README.txt's title does not carry $version"
+missing=0
+while IFS= read -r setting; do
+  if ! tr -d '\r' <"$readme" | grep -qxF "  $setting"; then
+    echo "README.txt does not show the setting \"$setting\"" >&2
+    missing=1
+  fi
+done < <(tr -d '\r' <"$work/unpacked/VornLoconaut.ini" | grep -oE '^[A-Za-z]+\.[A-Za-z]+ = [^[:space:]]*')
+[ "$missing" -eq 0 ] || fail "README.txt lacks settings of VornLoconaut.ini"
+echo "README.txt has CR LF line ends and shows all $(tr -d '\r' <"$work/unpacked/VornLoconaut.ini" | grep -cE '^[A-Za-z]+\.[A-Za-z]+ = ') settings with their defaults"
