@@ -58,8 +58,10 @@ crs="$(tr -cd '\r' <"$readme" | wc -c)"
   fail "README.txt does not end every line with CR LF"
 head -n 1 "$readme" | grep -qF "Vorn Loconaut $version" || fail "README.txt's title does not carry $version"
 missing=0
+# Read from a file: with pipefail, grep -q leaving a pipe early can fail the tr that feeds it.
+tr -d '\r' <"$readme" >"$work/readme.txt"
 while IFS= read -r setting; do
-  if ! tr -d '\r' <"$readme" | grep -qxF "  $setting"; then
+  if ! grep -qxF "  $setting" "$work/readme.txt"; then
     echo "README.txt does not show the setting \"$setting\"" >&2
     missing=1
   fi

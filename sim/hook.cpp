@@ -204,7 +204,7 @@ void nSetDoor(Hook& h, const Args& a, uint64_t*) {
     const float ratio = std::clamp(a[3].f, 0.0f, 1.0f);
     float& door = v->doors[a[1].i];
     if ((door == 0.0f) != (ratio == 0.0f) || (door < 1.0f) != (ratio < 1.0f)) {
-        const char* what = ratio == 0.0f ? "closed" : (ratio >= 1.0f ? "fully open" : "opening");
+        const char* what = ratio == 0.0f ? "closed" : (ratio >= 1.0f ? "fully open" : "partly open");
         W(h).events.push_back(WorldEvent{h.frame, "door " + std::to_string(a[1].i) + " of " +
                                                       W(h).describe(v->handle) + " " + what});
     }
