@@ -14,8 +14,7 @@ namespace {
 
 using Args = std::vector<ArgValue>;
 
-// Result slots beyond the three a Vector3 needs, so a reader running past them stays in bounds.
-constexpr size_t kResultSlots = 4;
+constexpr size_t kResultSlots = Hook::resultSlots;
 // What a stale result block reads as: a NaN as float, an absurd handle as integer.
 constexpr uint64_t kPoison = 0xFFBADBADFFBADBADull;
 
@@ -158,6 +157,7 @@ void nSpawn(Hook& h, const Args& a, uint64_t* r) {
 }
 void nDelete(Hook& h, const Args& a, uint64_t*) {
     auto* handle = reinterpret_cast<int32_t*>(static_cast<uintptr_t>(a[0].raw));
+    h.deletions.push_back(Hook::Deletion{h.calls.size(), *handle});
     if (W(h).vehicle(*handle) != nullptr) W(h).removeVehicle(*handle);
     *handle = 0;
 }
@@ -422,6 +422,7 @@ void Hook::beginFrame(int f) {
     calls.clear();
     rectangles.clear();
     texts.clear();
+    deletions.clear();
     style = TextStyle{};
     textOpen = false;
 }
@@ -504,7 +505,11 @@ uint64_t* Hook::nativeCall() {
         call.args.push_back(std::move(a));
     }
     if (trace != nullptr) writeTrace(call);
-    if (sound && !answerZero) info->handler(*this, call.args, result_);
+    if (answer) {
+        answer(call, result_);
+    } else if (sound && !answerZero) {
+        info->handler(*this, call.args, result_);
+    }
     calls.push_back(std::move(call));
     return result_;
 }

@@ -4,6 +4,7 @@
 // JSON line to a trace.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -63,8 +64,15 @@ public:
 
     void beginFrame(int frame);
 
+    // Result slots of every call: one beyond the three a Vector3 needs, so a reader running past
+    // them stays in bounds.
+    static constexpr size_t resultSlots = 4;
+
     // Every native answers 0 (handlers are not run; the argument checks still are).
     bool answerZero = false;
+    // When set, answers every call in place of the world (a hostile game); the argument checks
+    // still run. It gets the call as checked and the zeroed result slots.
+    std::function<void(const NativeCall& call, uint64_t* result)> answer;
     // JSON Lines trace of every call; null for none.
     std::ostream* trace = nullptr;
 
@@ -76,6 +84,13 @@ public:
     uint64_t totalCalls = 0;
     std::vector<DrawnRectangle> rectangles;  // of the current frame
     std::vector<DrawnText> texts;            // of the current frame
+    // Vehicles the script deleted in the current frame, with the index of the DeleteVehicle call
+    // in `calls` (the handle is cleared through its pointer, so the call record cannot show it).
+    struct Deletion {
+        size_t call;
+        EntityHandle handle;
+    };
+    std::vector<Deletion> deletions;
     TextStyle style;                         // in force for the next text
     std::string pendingText;
     bool textOpen = false;

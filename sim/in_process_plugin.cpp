@@ -5,13 +5,31 @@
 
 namespace sim {
 
-PluginGame::PluginGame(GameOptions options) : Game(std::move(options)) {
+namespace {
+
+ScriptState* observedState = nullptr;
+
+void observedScript() {
+    ScriptState state;
+    observedState = &state;
+    // The game unwinds the script out of its wait with an exception; the state goes with it.
+    struct Forget {
+        ~Forget() { observedState = nullptr; }
+    } forget;
+    runScript(state);
+}
+
+}  // namespace
+
+PluginGame::PluginGame(GameOptions options) : PluginGame(std::move(options), scriptMain) {}
+
+PluginGame::PluginGame(GameOptions options, void (*script)()) : Game(std::move(options)) {
     gHook.nativeInit = hookNativeInit;
     gHook.nativePush64 = hookNativePush64;
     gHook.nativeCall = hookNativeCall;
     gHook.scriptWait = gameScriptWait;
     gHook.tickCount = gameTickCount;
-    registerScript(scriptMain);
+    registerScript(script);
 }
 
 PluginGame::~PluginGame() {
@@ -19,5 +37,9 @@ PluginGame::~PluginGame() {
     unregisterScript();
     gHook = HookFunctions{};
 }
+
+ObservedPluginGame::ObservedPluginGame(GameOptions options) : PluginGame(std::move(options), observedScript) {}
+
+const ScriptState* ObservedPluginGame::state() const { return observedState; }
 
 }  // namespace sim

@@ -1,5 +1,6 @@
 // vornloconaut-sim SCENARIO.json [--trace FILE] [--workdir DIR] [--zero] [--hud DIR --frames LIST] [--map FILE]
 // Plays a scenario with the plug-in bound in-process and prints the timeline on stdout.
+// vornloconaut-sim --soak SECONDS ... and --hostile zero|garbage ...: see sim/soak.h.
 
 #include <cstdio>
 #include <cstring>
@@ -13,6 +14,7 @@
 #include "sim/in_process_plugin.h"
 #include "sim/map_picture.h"
 #include "sim/scenario.h"
+#include "sim/soak.h"
 
 namespace {
 
@@ -32,6 +34,7 @@ int usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (const int code = sim::runStressCommand(argc, argv); code >= 0) return code;
     std::string scenarioPath;
     std::string tracePath;
     std::string workdir;

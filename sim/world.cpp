@@ -72,9 +72,9 @@ size_t locate(const Track& t, float& distance) {
     } else {
         distance = std::clamp(distance, 0.0f, total);
     }
-    size_t i = 0;
-    while (i + 2 < t.points.size() && distance > t.lengths[i + 1]) ++i;
-    return i;
+    // The first segment whose end is at or beyond the distance (the last one for anything past it).
+    const auto end = std::lower_bound(t.lengths.begin() + 1, t.lengths.end(), distance);
+    return std::min(static_cast<size_t>(end - t.lengths.begin()) - 1, t.points.size() - 2);
 }
 }  // namespace
 

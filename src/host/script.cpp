@@ -59,15 +59,19 @@ void runPass(ScriptState& state) {
     }
 }
 
-void scriptMain() {
+void runScript(ScriptState& state) {
     std::srand(gHook.tickCount != nullptr ? gHook.tickCount() : 0u);
     ensureConfigurationFile();
     loadSettings();
-    ScriptState state;
     for (;;) {
         runPass(state);
         if (gHook.scriptWait != nullptr) {
             gHook.scriptWait(0);
         }
     }
+}
+
+void scriptMain() {
+    ScriptState state;
+    runScript(state);
 }

@@ -5,5 +5,8 @@
 // derailed-wagon upkeep. Does not yield; scriptMain waits after every pass.
 void runPass(ScriptState& state);
 
-// Start-up (random seed, configuration) and the endless loop of passes.
+// Start-up (random seed, configuration) and the endless loop of passes over `state`.
+void runScript(ScriptState& state);
+
+// The script the hook runs: runScript over a state of its own.
 void scriptMain();

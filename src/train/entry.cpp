@@ -138,10 +138,9 @@ void orderOutIf(EntityHandle character, EntityHandle train, bool condition) {
 
 }  // namespace
 
-void searchForTrain(ScriptState& state) {
-    if (!ControlJustPressed(enterControl)) {
-        return;
-    }
+// The enter control has just been pressed. Kept out of searchForTrain, so that the passes on foot
+// without a press cost little more than reading the control.
+void attemptEntry(ScriptState& state) {
     const EntityHandle player = GetPlayerCharacter();
     if (IsCharacterInAnyVehicle(player)) {
         return;
@@ -185,6 +184,12 @@ void searchForTrain(ScriptState& state) {
     }
     state.mode = Entering;
     state.enterHoldTime = 0.0f;
+}
+
+void searchForTrain(ScriptState& state) {
+    if (ControlJustPressed(enterControl)) {
+        attemptEntry(state);
+    }
 }
 
 void updateEntering(ScriptState& state) {

@@ -68,23 +68,13 @@ void deleteDistant(std::vector<DerailedWagon>& wagons) {
 
 }  // namespace
 
-void runWagonMonitor(ScriptState& state) {
+// The passes that have checks to do. Kept out of runWagonMonitor, so that the others cost little
+// more than their frame-time read.
+void lookAfterWagons(ScriptState& state, bool tick, bool distanceCheck, std::size_t limit) {
     std::vector<DerailedWagon>& wagons = state.derailedWagons;
-    if (wagons.empty()) {
-        return;
-    }
-    ++state.wagonPassCounter;
-    state.wagonCheckTime += frameSeconds();
-
-    const bool tick = static_cast<double>(state.wagonCheckTime) > 0.2;
-    const bool distanceCheck = state.wagonPassCounter > 600;
-    const std::size_t limit = countLimit();
-
-    if (tick || distanceCheck || wagons.size() > limit) {
-        dropVanished(wagons);
-        if (wagons.size() > limit) {
-            trimToCount(wagons, limit);
-        }
+    dropVanished(wagons);
+    if (wagons.size() > limit) {
+        trimToCount(wagons, limit);
     }
     if (distanceCheck) {
         state.wagonPassCounter = 0;
@@ -96,5 +86,20 @@ void runWagonMonitor(ScriptState& state) {
             checkWagonExplosion(wagon, state.wagonCheckTime);
         }
         state.wagonCheckTime = 0.0f;
+    }
+}
+
+void runWagonMonitor(ScriptState& state) {
+    if (state.derailedWagons.empty()) {
+        return;
+    }
+    ++state.wagonPassCounter;
+    state.wagonCheckTime += frameSeconds();
+
+    const bool tick = static_cast<double>(state.wagonCheckTime) > 0.2;
+    const bool distanceCheck = state.wagonPassCounter > 600;
+    const std::size_t limit = countLimit();
+    if (tick || distanceCheck || state.derailedWagons.size() > limit) {
+        lookAfterWagons(state, tick, distanceCheck, limit);
     }
 }

@@ -80,6 +80,7 @@ float DistanceToSegment2D(float px, float py, float ax, float ay, float bx, floa
 
 float StoppingDistance(float speed, float braking) {
     constexpr float noEnd = 100000.0f;
+    const float reference = gSettings.followTopSpeed;
     float v = std::fabs(speed);
     float d = 0.0f;
     int32_t steps = 2000;
@@ -93,8 +94,11 @@ float StoppingDistance(float speed, float braking) {
         if (d >= noEnd) {
             return std::isfinite(d) ? d : noEnd;
         }
-        v = v - BrakingStep(v, gSettings.followTopSpeed, braking);
+        // Both reads of the frame time come before the step's arithmetic, which then runs without
+        // a call in between: the loop is bound by that arithmetic, one step depending on the last.
+        const float brakingSeconds = GetFrameSeconds();
         const float dt = GetFrameSeconds();
+        v = v - BrakingStepOver(v, reference, braking, brakingSeconds);
         d = d + v * dt;
         steps = steps - 1;
     } while (v > 0.0f);

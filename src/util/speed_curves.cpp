@@ -31,10 +31,5 @@ float AccelerationStep(float v, float topSpeed, float a) {
 }
 
 float BrakingStep(float v, float referenceSpeed, float b) {
-    const float s = std::fabs(v);
-    // Without a usable reference speed the speed-dependent part is dropped: the brakes still
-    // work, at the standstill rate of half the braking rate.
-    const float speedTerm = referenceSpeed > 0.0f ? (s * 0.5f) / referenceSpeed : 0.0f;
-    const float dt = GetFrameSeconds();
-    return finiteStep((speedTerm + 0.5f) * b * dt);
+    return BrakingStepOver(v, referenceSpeed, b, GetFrameSeconds());
 }

@@ -75,6 +75,10 @@ TEST(SimHookResults, BuffersHashesAndHandlesThroughTheCatalogue) {
     EntityHandle held = cars[0];
     DeleteVehicle(&held);
     EXPECT_EQ(held, 0);
+    // The call clears the handle it was given, so the hook keeps which one it was, and where.
+    ASSERT_EQ(game.hook().deletions.size(), 1u);
+    EXPECT_EQ(game.hook().deletions[0].handle, cars[0]);
+    EXPECT_EQ(game.calls()[game.hook().deletions[0].call].op, "DeleteVehicle");
     EXPECT_FALSE(w.exists(cars[0]));
     EXPECT_FALSE(EntityExists(cars[0]));
     EXPECT_TRUE(game.violations().empty());

@@ -1,0 +1,624 @@
+// Cost of one pass of the plug-in in each mode of play, against the cost of merely issuing the same
+// native calls, and the heap allocations a pass makes.
+//
+// Each mode is played on the game stand-in up to a steady moment; then a cycle of passes is
+// recorded (some steps run only every so many passes): every call's hash, arguments and result
+// slots. The timed runs go through a stub hook that answers the calls from that flat array of
+// results in call order, so the stub does no more than a hook's bookkeeping and the plug-in's own
+// work is all that separates (a) runPass on the state as it stood before the cycle from (b) the
+// recorded calls issued bare through nativeInit/nativePush64/nativeCall.
+//
+// Last it prints one line per mode, "<mode>: pass/bare-calls ratio R, allocations per pass A", and
+// exits non-zero when a pass allocates or a replay strays from its recording.
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+#include <new>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "config/reader.h"
+#include "config/settings.h"
+#include "config/writer.h"
+#include "host/native_invoker.h"
+#include "host/script.h"
+#include "host/script_state.h"
+#include "sim/game.h"
+#include "sim/hook.h"
+
+// --- Heap allocations, counted for the whole program ---
+
+namespace {
+
+std::atomic<uint64_t> gAllocations{0};
+
+void* countedAllocation(std::size_t size) {
+    gAllocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* p = std::malloc(size != 0 ? size : 1)) {
+        return p;
+    }
+    throw std::bad_alloc();
+}
+
+void* countedAlignedAllocation(std::size_t size, std::align_val_t alignment) {
+    gAllocations.fetch_add(1, std::memory_order_relaxed);
+    const auto a = static_cast<std::size_t>(alignment);
+    // aligned_alloc wants a size that is a multiple of the alignment.
+    const std::size_t rounded = (size + a - 1) / a * a;
+    if (void* p = std::aligned_alloc(a, rounded != 0 ? rounded : a)) {
+        return p;
+    }
+    throw std::bad_alloc();
+}
+
+}  // namespace
+
+void* operator new(std::size_t size) { return countedAllocation(size); }
+void* operator new[](std::size_t size) { return countedAllocation(size); }
+void* operator new(std::size_t size, std::align_val_t alignment) { return countedAlignedAllocation(size, alignment); }
+void* operator new[](std::size_t size, std::align_val_t alignment) { return countedAlignedAllocation(size, alignment); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p, std::align_val_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::align_val_t) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
+
+namespace {
+
+// --- Recording on the game stand-in ---
+
+constexpr size_t kSlots = 3;  // result slots a caller may read (a vector's three floats)
+
+// A cycle of passes as the plug-in issued them: flat arrays indexed by call, then by pass.
+struct Recording {
+    std::vector<uint64_t> hashes;
+    std::vector<uint32_t> argBegin;  // per call, into args; one more entry closes the last call
+    std::vector<uint64_t> args;
+    std::vector<uint64_t> results;   // kSlots per call
+    std::vector<uint32_t> passBegin;  // per pass, into the calls; one more entry closes the last pass
+
+    size_t passes() const { return passBegin.size() - 1; }
+    size_t calls() const { return hashes.size(); }
+};
+
+struct Mode {
+    std::string name;
+    Settings settings;
+    ScriptState before;  // the state the cycle starts from, restored at every cycle's start
+    Recording recording;
+    double allocationsPerPass = 0.0;
+    std::string fault;  // why the replay cannot be trusted; empty when it is faithful
+};
+
+Recording* gRecording = nullptr;
+ScriptState* gLiveState = nullptr;
+
+void recordInit(uint64_t hash) {
+    if (gRecording != nullptr) {
+        gRecording->hashes.push_back(hash);
+        gRecording->argBegin.push_back(static_cast<uint32_t>(gRecording->args.size()));
+    }
+    sim::hookNativeInit(hash);
+}
+
+void recordPush(uint64_t value) {
+    if (gRecording != nullptr) {
+        gRecording->args.push_back(value);
+    }
+    sim::hookNativePush64(value);
+}
+
+uint64_t* recordCall() {
+    uint64_t* slots = sim::hookNativeCall();
+    if (gRecording != nullptr) {
+        for (size_t i = 0; i < kSlots; ++i) {
+            gRecording->results.push_back(slots != nullptr ? slots[i] : 0);
+        }
+    }
+    return slots;
+}
+
+// scriptMain's loop, with its state where the recorder can copy it between passes.
+void recordedScript() {
+    std::srand(gHook.tickCount != nullptr ? gHook.tickCount() : 0u);
+    ensureConfigurationFile();
+    loadSettings();
+    ScriptState state;
+    gLiveState = &state;
+    for (;;) {
+        runPass(state);
+        gHook.scriptWait(0);
+    }
+}
+
+[[noreturn]] void setupFailed(const std::string& what) { throw std::runtime_error(what); }
+
+// A game with the plug-in bound through the recording hook.
+class Recorder {
+public:
+    explicit Recorder(const std::string& ini = "") {
+        if (!ini.empty()) {
+            game.writeIni(ini);
+        }
+        gHook.nativeInit = recordInit;
+        gHook.nativePush64 = recordPush;
+        gHook.nativeCall = recordCall;
+        gHook.scriptWait = sim::gameScriptWait;
+        gHook.tickCount = sim::gameTickCount;
+        game.registerScript(recordedScript);
+    }
+    ~Recorder() {
+        game.unregisterScript();
+        gHook = HookFunctions{};
+        gLiveState = nullptr;
+    }
+    Recorder(const Recorder&) = delete;
+    Recorder& operator=(const Recorder&) = delete;
+
+    const ScriptState& state() const {
+        if (gLiveState == nullptr) {
+            setupFailed("the script has not started");
+        }
+        return *gLiveState;
+    }
+
+    // Gets in by holding the enter control where the player stands.
+    void enter(EntityHandle train) {
+        game.hold(23);
+        game.stepSeconds(1.5f);
+        game.release(23);
+        game.step();
+        if (game.playerVehicle() != train || state().mode != InCab) {
+            setupFailed("the player did not get into the cab");
+        }
+    }
+
+    Mode capture(const std::string& name, int passes) {
+        Mode mode;
+        mode.name = name;
+        mode.settings = gSettings;
+        mode.before = state();
+        Recording& r = mode.recording;
+        gRecording = &r;
+        for (int i = 0; i < passes; ++i) {
+            r.passBegin.push_back(static_cast<uint32_t>(r.hashes.size()));
+            game.step();
+        }
+        gRecording = nullptr;
+        r.passBegin.push_back(static_cast<uint32_t>(r.hashes.size()));
+        r.argBegin.push_back(static_cast<uint32_t>(r.args.size()));
+        if (!game.violations().empty()) {
+            setupFailed(name + ": " + game.violations().front());
+        }
+        return mode;
+    }
+
+    sim::Game game;
+};
+
+EntityHandle addFreightBesidePlayer(Recorder& r, std::vector<Vector3> track, int carriages) {
+    sim::World& w = r.game.world();
+    const EntityHandle train = w.addTrain("freight", carriages, w.addTrack(std::move(track)), 120.0f, 0.0f, true);
+    r.game.setPlayerPosition({4.0f, 118.0f, 10.0f}, 90.0f);
+    r.game.step();
+    return train;
+}
+
+std::vector<Vector3> longStraight() { return {{0, 0, 10}, {0, 3000, 10}}; }
+
+// 300 m straight along +y, then a quarter circle of radius 60 m turning to +x.
+std::vector<Vector3> straightIntoBend() {
+    std::vector<Vector3> points{{0, 0, 10}};
+    for (int i = 0; i <= 180; ++i) {
+        const double a = i * (3.14159265358979 / 2.0) / 180.0;
+        points.push_back({static_cast<float>(60.0 - 60.0 * std::cos(a)), static_cast<float>(300.0 + 60.0 * std::sin(a)),
+                          10.0f});
+    }
+    points.push_back({600, 360, 10});
+    return points;
+}
+
+// The engineer decides every 21st pass, so the cycle holds one decision.
+Mode onFootFollowing() {
+    Recorder r;
+    const EntityHandle train = addFreightBesidePlayer(r, longStraight(), 3);
+    r.enter(train);
+    r.game.tap(75);
+    r.game.stepSeconds(1.0f);
+    r.game.setPlayerPosition({4.0f, 320.0f, 10.0f});
+    r.game.stepSeconds(3.0f);
+    const ScriptState& s = r.state();
+    if (s.mode != OnFoot || s.engineerTrain != train || s.followState != 1 /* forward */) {
+        setupFailed("the engineer is not following");
+    }
+    return r.capture("on-foot-following", 21);
+}
+
+Mode entering() {
+    Recorder r;
+    addFreightBesidePlayer(r, longStraight(), 3);
+    r.game.hold(23);
+    r.game.step(10);
+    if (r.state().mode != Entering) {
+        setupFailed("the player is not entering");
+    }
+    return r.capture("entering", 1);
+}
+
+// Accelerating, with the speed text, the derailment bar and the engineer's menu on screen.
+Mode freightCab() {
+    Recorder r;
+    const EntityHandle train = addFreightBesidePlayer(r, longStraight(), 3);
+    r.enter(train);
+    r.game.hold(71);
+    r.game.stepSeconds(2.0f);
+    r.game.tap(86);
+    r.game.step(3);
+    const ScriptState& s = r.state();
+    if (s.mode != InCab || !(s.menuTime > 0.0f) || s.derailed || !(s.speed > 1.0f)) {
+        setupFailed("the cab is not showing everything");
+    }
+    return r.capture("freight-cab", 1);
+}
+
+// The wagons of a derailment at rest, looked after: the cycle holds the checks every 0.2 s and the
+// distance check every 601st pass.
+Mode derailedWagons() {
+    Recorder r("[FreightTrain]\nTrain.Models=freight\nTrain.Acceleration=20.0\n");
+    const EntityHandle train = addFreightBesidePlayer(r, straightIntoBend(), 4);
+    r.enter(train);
+    r.game.hold(71);
+    for (int i = 0; i < 2000 && r.game.trainSpeed(train) < 30.0f; ++i) {
+        r.game.step();
+    }
+    r.game.release(71);
+    for (int i = 0; i < 2000 && !r.state().derailed; ++i) {
+        r.game.step();
+    }
+    r.game.tap(75);
+    r.game.stepSeconds(20.0f);
+    const ScriptState& s = r.state();
+    if (s.mode != OnFoot || s.derailedWagons.size() < 2) {
+        setupFailed("no derailed wagons to look after");
+    }
+    return r.capture("derailed-wagons", 601);
+}
+
+// --- The stub hook ---
+
+// What a hook does per call at the least: keep the hash and the arguments, hand out a result block.
+struct StubHook {
+    uint64_t hash = 0;
+    uint32_t pushed = 0;
+    uint64_t args[32] = {};
+    uint64_t* next = nullptr;  // result block of the next call
+    uint64_t* end = nullptr;   // past the pass's last block
+};
+
+StubHook gStub;
+uint64_t gSpare[kSlots] = {};  // answers a call beyond the recording
+
+void stubInit(uint64_t hash) {
+    gStub.hash = hash;
+    gStub.pushed = 0;
+}
+
+void stubPush(uint64_t value) { gStub.args[gStub.pushed++ & 31u] = value; }
+
+uint64_t* stubCall() {
+    if (gStub.next == gStub.end) {
+        return gSpare;
+    }
+    uint64_t* slots = gStub.next;
+    gStub.next += kSlots;
+    return slots;
+}
+
+void bindStub() {
+    gHook = HookFunctions{};
+    gHook.nativeInit = stubInit;
+    gHook.nativePush64 = stubPush;
+    gHook.nativeCall = stubCall;
+}
+
+void aimStub(Mode& mode, size_t pass) {
+    uint64_t* results = mode.recording.results.data();
+    gStub.next = results + kSlots * mode.recording.passBegin[pass];
+    gStub.end = results + kSlots * mode.recording.passBegin[pass + 1];
+}
+
+// One pass of the plug-in at position `pass` of the cycle; the cycle starts from the recorded state.
+inline void pluginPass(Mode& mode, ScriptState& state, size_t& pass) {
+    if (pass == 0) {
+        state = mode.before;
+    }
+    aimStub(mode, pass);
+    runPass(state);
+    if (++pass == mode.recording.passes()) {
+        pass = 0;
+    }
+}
+
+// --- Faithfulness of the replay: the plug-in on the stub must issue exactly the recorded calls ---
+
+struct Checker {
+    Recording* recording = nullptr;
+    size_t call = 0;
+    size_t arg = 0;
+    std::string fault;
+
+    void fail(const std::string& what) {
+        if (fault.empty()) {
+            fault = "call " + std::to_string(call) + ": " + what;
+        }
+    }
+};
+
+Checker gChecker;
+
+void checkInit(uint64_t hash) {
+    Checker& c = gChecker;
+    if (c.call >= c.recording->calls()) {
+        c.fail("more calls than recorded");
+        c.call = c.recording->calls();
+        return;
+    }
+    if (c.recording->hashes[c.call] != hash) {
+        c.fail("another native than recorded");
+    }
+    c.arg = c.recording->argBegin[c.call];
+}
+
+void checkPush(uint64_t value) {
+    Checker& c = gChecker;
+    if (c.call >= c.recording->calls()) {
+        return;
+    }
+    const size_t first = c.recording->argBegin[c.call];
+    if (c.arg >= c.recording->argBegin[c.call + 1]) {
+        c.fail("more arguments than recorded");
+        return;
+    }
+    // Addresses of the plug-in's own buffers differ from run to run; every other argument must not.
+    const sim::NativeInfo* info = sim::findNative(c.recording->hashes[c.call]);
+    const size_t index = c.arg - first;
+    const bool address = info != nullptr && index < std::char_traits<char>::length(info->kinds) &&
+                         (info->kinds[index] == 'p' || info->kinds[index] == 't');
+    if (!address && c.recording->args[c.arg] != value) {
+        c.fail("argument " + std::to_string(index + 1) + " differs from the recording");
+    }
+    ++c.arg;
+}
+
+uint64_t* checkCall() {
+    Checker& c = gChecker;
+    if (c.call >= c.recording->calls()) {
+        return gSpare;
+    }
+    if (c.arg != c.recording->argBegin[c.call + 1]) {
+        c.fail("fewer arguments than recorded");
+    }
+    return c.recording->results.data() + kSlots * c.call++;
+}
+
+// Natives that write through an address argument: the stub cannot answer them.
+bool writesThroughArgument(uint64_t hash) {
+    return hash == 0xCFF869CBFA210D82ull /* ListNearbyVehicles */ || hash == 0xEA386986E786A54Full /* DeleteVehicle */;
+}
+
+// Two cycles, each from the recorded state as the timed runs play them: the second shows that nothing
+// outside ScriptState (the settings, say) drifted during the first.
+void checkReplay(Mode& mode) {
+    Recording& r = mode.recording;
+    for (size_t i = 0; i < r.calls(); ++i) {
+        if (writesThroughArgument(r.hashes[i])) {
+            mode.fault = "the cycle calls a native that writes into the plug-in's memory";
+            return;
+        }
+    }
+    gSettings = mode.settings;
+    gHook = HookFunctions{};
+    gHook.nativeInit = checkInit;
+    gHook.nativePush64 = checkPush;
+    gHook.nativeCall = checkCall;
+    ScriptState state;
+    gChecker = Checker{};
+    gChecker.recording = &r;
+    for (int cycle = 0; cycle < 2 && gChecker.fault.empty(); ++cycle) {
+        state = mode.before;
+        for (size_t pass = 0; pass < r.passes(); ++pass) {
+            gChecker.call = r.passBegin[pass];
+            runPass(state);
+            if (gChecker.call != r.passBegin[pass + 1]) {
+                gChecker.fail("pass " + std::to_string(pass) + " issued another number of calls");
+            }
+            if (!gChecker.fault.empty()) {
+                break;
+            }
+        }
+    }
+    mode.fault = gChecker.fault;
+    gHook = HookFunctions{};
+}
+
+// After a warm-up cycle, the allocations of two cycles, per pass. Deterministic.
+void countAllocations(Mode& mode) {
+    gSettings = mode.settings;
+    bindStub();
+    ScriptState state = mode.before;
+    size_t pass = 0;
+    const size_t passes = mode.recording.passes();
+    for (size_t i = 0; i < passes; ++i) {
+        pluginPass(mode, state, pass);
+    }
+    const uint64_t before = gAllocations.load();
+    for (size_t i = 0; i < 2 * passes; ++i) {
+        pluginPass(mode, state, pass);
+    }
+    mode.allocationsPerPass = static_cast<double>(gAllocations.load() - before) / static_cast<double>(2 * passes);
+    gHook = HookFunctions{};
+}
+
+// --- Timed runs ---
+
+void setCallsCounter(benchmark::State& st, const Mode& mode) {
+    st.counters["calls"] = static_cast<double>(mode.recording.calls()) / static_cast<double>(mode.recording.passes());
+}
+
+void timePluginPass(benchmark::State& st, Mode& mode) {
+    gSettings = mode.settings;
+    bindStub();
+    ScriptState state = mode.before;
+    size_t pass = 0;
+    for (auto _ : st) {
+        pluginPass(mode, state, pass);
+    }
+    gHook = HookFunctions{};
+    setCallsCounter(st, mode);
+}
+
+// The recorded calls of one pass, issued through the hook as they stand in the recording.
+inline void issueBare(Mode& mode, size_t& pass) {
+    const Recording& r = mode.recording;
+    aimStub(mode, pass);
+    uint64_t read = 0;
+    for (uint32_t call = r.passBegin[pass]; call < r.passBegin[pass + 1]; ++call) {
+        gHook.nativeInit(r.hashes[call]);
+        for (uint32_t a = r.argBegin[call]; a < r.argBegin[call + 1]; ++a) {
+            gHook.nativePush64(r.args[a]);
+        }
+        read ^= gHook.nativeCall()[0];
+    }
+    benchmark::DoNotOptimize(read);
+    if (++pass == r.passes()) {
+        pass = 0;
+    }
+}
+
+void timeBareCalls(benchmark::State& st, Mode& mode) {
+    bindStub();
+    size_t pass = 0;
+    for (auto _ : st) {
+        issueBare(mode, pass);
+    }
+    gHook = HookFunctions{};
+    setCallsCounter(st, mode);
+}
+
+// The ratio from interleaved blocks: a block of whole cycles of passes, then the same cycles issued
+// bare, and so on, alternating which goes first. Whatever else runs on the machine then disturbs
+// both sides of a pair alike; the median of the pairs' ratios is the figure.
+double pairedRatio(Mode& mode) {
+    using Clock = std::chrono::steady_clock;
+    const size_t cycle = mode.recording.passes();
+    gSettings = mode.settings;
+    bindStub();
+    ScriptState state = mode.before;
+    size_t pass = 0;
+    const auto pluginBlock = [&](size_t passes) {
+        const auto start = Clock::now();
+        for (size_t i = 0; i < passes; ++i) {
+            pluginPass(mode, state, pass);
+        }
+        return std::chrono::duration<double>(Clock::now() - start).count();
+    };
+    size_t barePass = 0;
+    const auto bareBlock = [&](size_t passes) {
+        const auto start = Clock::now();
+        for (size_t i = 0; i < passes; ++i) {
+            issueBare(mode, barePass);
+        }
+        return std::chrono::duration<double>(Clock::now() - start).count();
+    };
+    // About 50 microseconds a block, long beside the clock's own cost, short beside a time slice.
+    const double once = pluginBlock(cycle);
+    size_t cycles = once > 0.0 ? static_cast<size_t>(50e-6 / once) : 1;
+    cycles = cycles < 1 ? 1 : cycles;
+    std::vector<double> ratios;
+    ratios.reserve(301);
+    for (int i = 0; i < 301; ++i) {
+        double plugin = 0.0;
+        double bare = 0.0;
+        if (i % 2 == 0) {
+            plugin = pluginBlock(cycles * cycle);
+            bare = bareBlock(cycles * cycle);
+        } else {
+            bare = bareBlock(cycles * cycle);
+            plugin = pluginBlock(cycles * cycle);
+        }
+        if (bare > 0.0) {
+            ratios.push_back(plugin / bare);
+        }
+    }
+    gHook = HookFunctions{};
+    if (ratios.empty()) {
+        return 0.0;
+    }
+    std::nth_element(ratios.begin(), ratios.begin() + static_cast<std::ptrdiff_t>(ratios.size() / 2), ratios.end());
+    return ratios[ratios.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+
+    std::vector<std::unique_ptr<Mode>> modes;
+    try {
+        for (Mode (*play)() : {onFootFollowing, entering, freightCab, derailedWagons}) {
+            modes.push_back(std::make_unique<Mode>(play()));
+        }
+    } catch (const std::exception& e) {
+        std::cerr << "recording failed: " << e.what() << '\n';
+        return 1;
+    }
+
+    for (auto& m : modes) {
+        checkReplay(*m);
+        countAllocations(*m);
+        Mode* mode = m.get();
+        benchmark::RegisterBenchmark(("pass/" + mode->name).c_str(),
+                                     [mode](benchmark::State& st) { timePluginPass(st, *mode); })
+            ->Unit(benchmark::kNanosecond);
+        benchmark::RegisterBenchmark(("bare/" + mode->name).c_str(),
+                                     [mode](benchmark::State& st) { timeBareCalls(st, *mode); })
+            ->Unit(benchmark::kNanosecond);
+    }
+
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+
+    bool ok = true;
+    std::cout << '\n';
+    for (const auto& m : modes) {
+        if (!m->fault.empty()) {
+            std::cout << m->name << ": the replay strays from the recording (" << m->fault << ")\n";
+            ok = false;
+        }
+    }
+    for (const auto& m : modes) {
+        char ratio[32];
+        std::snprintf(ratio, sizeof ratio, "%.2f", pairedRatio(*m));
+        char allocations[32];
+        std::snprintf(allocations, sizeof allocations, "%g", m->allocationsPerPass);
+        std::cout << m->name << ": pass/bare-calls ratio " << ratio << ", allocations per pass " << allocations << '\n';
+        ok = ok && m->allocationsPerPass == 0.0;
+    }
+    return ok ? 0 : 1;
+}
