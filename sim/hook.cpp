@@ -189,10 +189,7 @@ void nTrainSpeed(Hook& h, const Args& a, uint64_t*) {
     }
 }
 void nTrainCruise(Hook& h, const Args& a, uint64_t*) {
-    if (Train* t = W(h).train(a[0].i)) {
-        t->cruise = a[1].f;
-        t->cruiseSet = true;
-    }
+    if (Train* t = W(h).train(a[0].i)) W(h).setTrainCruise(*t, a[1].f);
 }
 void nDoorRatio(Hook& h, const Args& a, uint64_t* r) {
     const Vehicle* v = W(h).vehicle(a[0].i);

@@ -15,6 +15,7 @@ constexpr size_t kRemembered = 64;
 constexpr size_t kHashesRemembered = 4;
 constexpr size_t kFailuresKept = 20;
 constexpr int kCalmStretch = 300;  // passes at most
+constexpr int kSettingsStretch = 10000;
 
 uint64_t floatBits(float value) {
     uint32_t bits = 0;
@@ -94,10 +95,13 @@ void GarbageAnswers::operator()(const NativeCall& call, uint64_t* result) {
     const uint32_t nonZero = 1u + static_cast<uint32_t>(random_() % 0xFFFFFFFEu);
     if (call.op == "GetEntityModel" && !hashes_.values.empty() && random_() % 3 == 0) {
         result[0] = hashes_.values[random_() % hashes_.values.size()];
-    } else if (call.op == "HashName" && low == 0) {
-        // A load whose model hashes all came back 0 would end every search for good (0 is never a
-        // model); the zero game covers that.
-        result[0] = high | nonZero;
+    } else if (call.op == "HashName" && !call.args.empty()) {
+        // A garbage hash function, but mostly a function: the same text gives the same value,
+        // now and then a new one. Never 0: a load whose model hashes all came back 0 would end
+        // every search for good (0 is never a model); the zero game covers that.
+        auto known = hashOf_.find(call.args[0].text);
+        if (known == hashOf_.end() || random_() % 20 == 0) known = hashOf_.insert_or_assign(call.args[0].text, nonZero).first;
+        result[0] = high | known->second;
     } else if (call.op == "GetEntityPosition") {
         for (size_t i = 0; i < 3; ++i)
             if (random_() % 2 == 0) result[i] = floatBits(std::uniform_real_distribution<float>(-8.0f, 8.0f)(random_));
@@ -109,7 +113,9 @@ void GarbageAnswers::operator()(const NativeCall& call, uint64_t* result) {
         result[0] = high;
     } else if (call.op == "GetFrameSeconds" && random_() % 3 == 0) {
         // Frame times a game could report, now and then, so the plug-in's timers run out.
-        result[0] = high | floatBits(std::uniform_real_distribution<float>(0.0f, 0.25f)(random_));
+        result[0] = high | floatBits(std::uniform_real_distribution<float>(0.0f, 0.4f)(random_));
+    } else if (call.op == "IsEntityDead" && random_() % 2 == 0) {
+        result[0] = high;  // most characters live, so engineers are there to take commands
     } else if (call.op == "EntityExists" && low == 0 && random_() % 4 != 0) {
         result[0] = high | nonZero;  // wagons stay long enough for the count and distance rules
     } else if (call.op == "GetTrainWagon" && call.args.size() == 2 && call.args[1].i >= 1 && low == 0 &&
@@ -156,6 +162,15 @@ HostileSummary runHostile(const HostileOptions& options) {
                 calmPasses = static_cast<int>(stretches() % kCalmStretch) + 1;
             lastMode = state->mode;
             lastEngineerTrain = state->engineerTrain;
+        }
+        // Every other stretch without derailments, so that cabs are also left whole and the
+        // engineer gets the train; the plug-in reads the file at its next entry attempt.
+        if (pass % kSettingsStretch == 0) {
+            if (pass / kSettingsStretch % 2 == 1) {
+                game.writeIni("Train.Derailment=0\nTram.Derailment=0\n");
+            } else {
+                game.deleteIni();
+            }
         }
         garbage.calm = calmPasses > 0;
         if (calmPasses > 0) --calmPasses;

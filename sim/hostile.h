@@ -16,9 +16,12 @@
 namespace sim {
 
 // Garbage for every result slot (and for what the game writes through pointer arguments), drawn
-// from a seeded generator so that a run repeats exactly. Now and then it hands back a value it
-// gave before, so a handle or hash the plug-in received earlier comes back the way the game's
-// own would.
+// from a seeded generator so that a run repeats exactly: zeros, random bits, NaNs, infinities,
+// subnormals, extreme and small numbers, and values it gave before, so a handle or hash the
+// plug-in received earlier comes back the way the game's own would. A few natives lean towards
+// answers that let the plug-in go on (a hash function that mostly repeats itself, a player handle
+// that mostly stays, positions near one another, frame times a game could report, long trains):
+// pure noise would never get past the train search, and garbage must meet every step.
 class GarbageAnswers {
 public:
     explicit GarbageAnswers(uint32_t seed);
@@ -39,6 +42,7 @@ private:
     };
     Ring given_;   // recent answers
     Ring hashes_;  // recent answers to HashName, so a model the plug-in looks for turns up
+    std::map<std::string, uint32_t> hashOf_;
     uint32_t player_ = 0;
 
 };

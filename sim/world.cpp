@@ -111,6 +111,52 @@ World::World() {
 
 void World::note(std::string text) { events.push_back(WorldEvent{currentFrame, std::move(text)}); }
 
+namespace {
+
+// Orders this far apart (in frames) are two drives, not one.
+constexpr int orderGap = 30;
+
+const char* orderText(Train::Order order) {
+    switch (order) {
+        case Train::Order::Forward: return "drives forward";
+        case Train::Order::Backward: return "drives backward";
+        case Train::Order::Braking: return "brakes";
+        case Train::Order::Waiting: return "waits at a standstill";
+        case Train::Order::Stop: return "stops the train";
+        case Train::Order::None: break;
+    }
+    return "leaves the train to the game";
+}
+
+}  // namespace
+
+void World::setTrainCruise(Train& t, float cruise) {
+    const Character* p = character(player);
+    const bool playerAboard = p != nullptr && p->vehicle != 0 &&
+                              std::find(t.carriages.begin(), t.carriages.end(), p->vehicle) != t.carriages.end();
+    if (!playerAboard) {
+        const bool drive = t.order != Train::Order::None && currentFrame - t.orderFrame <= orderGap;
+        const float before = t.cruiseSet ? t.cruise : t.speed;
+        Train::Order order;
+        if (cruise == 0.0f && std::fabs(before) > 0.5f) {
+            order = Train::Order::Stop;  // all at once, not a speed eased down pass by pass
+        } else if (cruise == 0.0f) {
+            order = Train::Order::Waiting;
+        } else if (std::fabs(cruise) < std::fabs(before)) {
+            order = Train::Order::Braking;
+        } else {
+            order = cruise > 0.0f ? Train::Order::Forward : Train::Order::Backward;
+        }
+        if (order != t.order || !drive) {
+            note("engineer of train " + describe(t.handle) + ": " + orderText(order) + fmt(" (%.2f m/s)", cruise));
+        }
+        t.order = order;
+        t.orderFrame = currentFrame;
+    }
+    t.cruise = cruise;
+    t.cruiseSet = true;
+}
+
 int World::addTrack(std::vector<Vector3> points, bool loop) {
     Track t;
     t.points = std::move(points);
@@ -429,6 +475,13 @@ void World::advance(float dt, int frame) {
             else if (t.speed > t.cruise) t.speed = std::max(t.cruise, t.speed - step);
         }
         t.speedSetThisFrame = false;
+        if (t.order != Train::Order::None && frame - t.orderFrame > orderGap) {
+            if (t.order != Train::Order::Stop) {
+                note("engineer of train " + describe(h) + ": " + orderText(Train::Order::None) +
+                     fmt(" at %.2f m/s", t.cruise));
+            }
+            t.order = Train::Order::None;
+        }
         const Track& track = tracks[static_cast<size_t>(t.track)];
         t.distance += t.speed * dt;
         if (!track.loop) {

@@ -95,6 +95,11 @@ struct Train {
     bool cruiseSet = false;
     bool speedSetThisFrame = false;
     std::vector<EntityHandle> carriages;
+    // The script's speed orders to a train the player does not ride in (the engineer's drive), as the
+    // timeline tells them.
+    enum class Order { None, Forward, Backward, Braking, Waiting, Stop };
+    Order order = Order::None;
+    int orderFrame = 0;
 };
 
 struct DrawnRectangle {
@@ -211,11 +216,15 @@ public:
     std::vector<WorldEvent> events;
     int currentFrame = 0;
 
+    // The script sets a train's cruise speed; orders to a train without the player go on the timeline.
+    void setTrainCruise(Train& train, float cruise);
+
 private:
     EntityHandle nextHandle_ = 257;
     EntityHandle issue() { return nextHandle_++; }
     Vector3 besideVehicle(const Vehicle& v, int32_t seat) const;
     void note(std::string text);
+
 };
 
 }  // namespace sim

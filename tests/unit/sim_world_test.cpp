@@ -129,3 +129,51 @@ TEST(SimWorld, RemovingAllTrainsKeepsThePlayerAndFreeVehicles) {
 }
 
 }  // namespace
+
+namespace {
+
+// Speed orders to a train the player is not aboard are the engineer's drive; the timeline says what
+// the drive does whenever that changes, and when the orders stop coming.
+TEST(SimTimeline, TellsTheEngineersDriveFromTheSpeedOrders) {
+    sim::World w;
+    const int track = w.addTrack({{0.0f, 0.0f, 0.0f}, {0.0f, 2000.0f, 0.0f}});
+    const EntityHandle lead = w.addTrain("freight", 2, track, 300.0f, 0.0f, false);
+    w.player = w.addCharacter({3.0f, 300.0f, 0.0f}, "player");
+    sim::Train& t = *w.train(lead);
+    auto orders = [&]() {
+        std::string all;
+        for (const sim::WorldEvent& e : w.events)
+            if (e.text.find("engineer of train") != std::string::npos) all += e.text.substr(e.text.find(": ") + 2) + "|";
+        w.events.clear();
+        return all;
+    };
+    auto order = [&](float cruise) {
+        w.setTrainCruise(t, cruise);
+        w.advance(1.0f / 60.0f, w.currentFrame + 1);
+    };
+
+    w.seat(w.player, lead, -1);
+    order(12.0f);
+    EXPECT_EQ(orders(), "") << "the player's own driving is not the engineer's";
+    w.unseat(w.player);
+    t.cruise = 0.0f;
+
+    for (int i = 1; i <= 5; ++i) order(0.1f * static_cast<float>(i));
+    for (int i = 4; i >= 0; --i) order(0.1f * static_cast<float>(i));
+    order(0.0f);
+    for (int i = 1; i <= 3; ++i) order(-0.1f * static_cast<float>(i));
+    EXPECT_EQ(orders(), "drives forward (0.10 m/s)|brakes (0.40 m/s)|waits at a standstill (0.00 m/s)|"
+                        "drives backward (-0.10 m/s)|");
+
+    for (int i = 0; i < 31; ++i) w.advance(1.0f / 60.0f, w.currentFrame + 1);
+    EXPECT_EQ(orders(), "leaves the train to the game at -0.30 m/s|");
+
+    // A train at speed set to 0 at once is a stop order; nothing more is said when the orders end.
+    t.cruise = 8.0f;
+    t.speed = 8.0f;
+    order(0.0f);
+    for (int i = 0; i < 40; ++i) w.advance(1.0f / 60.0f, w.currentFrame + 1);
+    EXPECT_EQ(orders(), "stops the train (0.00 m/s)|");
+}
+
+}  // namespace
