@@ -4,14 +4,6 @@
 
 #include "host/natives.h"
 
-namespace {
-
-// The train's speed is set from these steps every frame, so a step that is not a number
-// (a frame time or a setting out of all range) counts as no change rather than reaching the game.
-float finiteStep(float step) { return std::isfinite(step) ? step : 0.0f; }
-
-}  // namespace
-
 float AccelerationStep(float v, float topSpeed, float a) {
     const float s = std::fabs(v);
     float q = 0.0f;
