@@ -139,9 +139,12 @@ void orderOutIf(EntityHandle character, EntityHandle train, bool condition) {
 }  // namespace
 
 void searchForTrain(ScriptState& state) {
-    if (!ControlJustPressed(enterControl)) {
-        return;
+    if (ControlJustPressed(enterControl)) {
+        approachNearbyTrain(state);
     }
+}
+
+void approachNearbyTrain(ScriptState& state) {
     const EntityHandle player = GetPlayerCharacter();
     if (IsCharacterInAnyVehicle(player)) {
         return;

@@ -3,6 +3,9 @@
 
 // On foot: when the enter control has just been pressed, find a nearby train and test the distance.
 void searchForTrain(ScriptState& state);
+// The search itself, once enter has been pressed: kept apart so that the many passes without the
+// press stay short.
+void approachNearbyTrain(ScriptState& state);
 // Entering: count the hold time, draw the prompt, and take the cab once the delay has passed.
 void updateEntering(ScriptState& state);
 // In the cab, last step: leave when the exit control has just been pressed.

@@ -68,18 +68,9 @@ void deleteDistant(std::vector<DerailedWagon>& wagons) {
 
 }  // namespace
 
-void runWagonMonitor(ScriptState& state) {
+void checkDerailedWagons(ScriptState& state, bool tick, bool distanceCheck) {
     std::vector<DerailedWagon>& wagons = state.derailedWagons;
-    if (wagons.empty()) {
-        return;
-    }
-    ++state.wagonPassCounter;
-    state.wagonCheckTime += frameSeconds();
-
-    const bool tick = static_cast<double>(state.wagonCheckTime) > 0.2;
-    const bool distanceCheck = state.wagonPassCounter > 600;
     const std::size_t limit = countLimit();
-
     if (tick || distanceCheck || wagons.size() > limit) {
         dropVanished(wagons);
         if (wagons.size() > limit) {
@@ -96,5 +87,20 @@ void runWagonMonitor(ScriptState& state) {
             checkWagonExplosion(wagon, state.wagonCheckTime);
         }
         state.wagonCheckTime = 0.0f;
+    }
+}
+
+void runWagonMonitor(ScriptState& state) {
+    if (state.derailedWagons.empty()) {
+        return;
+    }
+    ++state.wagonPassCounter;
+    state.wagonCheckTime += frameSeconds();
+
+    const bool tick = static_cast<double>(state.wagonCheckTime) > 0.2;
+    const bool distanceCheck = state.wagonPassCounter > 600;
+    // Most passes only count the time.
+    if (tick || distanceCheck || state.derailedWagons.size() > countLimit()) {
+        checkDerailedWagons(state, tick, distanceCheck);
     }
 }

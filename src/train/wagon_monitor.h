@@ -1,6 +1,10 @@
 #pragma once
 #include "host/script_state.h"
 
-// End of every pass with derailed wagons: forget vanished ones, delete by count and by distance,
-// keep their physics awake and run the explosion checks.
+// End of every pass with derailed wagons: counts the pass and its frame time and makes the checks
+// that are due.
 void runWagonMonitor(ScriptState& state);
+
+// The checks: forget vanished wagons, delete by count and (on a distance check) by distance, and on
+// a tick keep their physics awake and run the explosion checks.
+void checkDerailedWagons(ScriptState& state, bool tick, bool distanceCheck);

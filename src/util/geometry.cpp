@@ -78,15 +78,19 @@ float DistanceToSegment2D(float px, float py, float ax, float ay, float bx, floa
     return planarDistance(px, py, t * dx + ax, t * dy + ay);
 }
 
-float StoppingDistance(float speed, float braking) {
+namespace {
+
+// The braking of StoppingDistance, one step per frame until the train stands. The step's
+// speed-dependent term is (v × 0.5) / reference. Where halving the reference is exact and a term
+// from a speed too small to halve exactly still vanishes beside the 0.5 that follows it, v divided
+// by twice the reference is the same float, one multiplication sooner; the steps depend one on
+// the last, so that multiplication would add to the time of every step.
+template <bool halveReference>
+float simulateBraking(float v, float braking, float reference) {
     constexpr float noEnd = 100000.0f;
-    const float reference = gSettings.followTopSpeed;
-    float v = std::fabs(speed);
+    const float twiceReference = reference * 2.0f;
     float d = 0.0f;
     int32_t steps = 2000;
-    if (!(v > 0.0f)) {
-        return 0.0f;
-    }
     do {
         if (steps <= 0) {
             return noEnd;
@@ -94,12 +98,18 @@ float StoppingDistance(float speed, float braking) {
         if (d >= noEnd) {
             return std::isfinite(d) ? d : noEnd;
         }
-        // Both reads of the frame time come before the step's arithmetic, which then runs without
-        // a call in between: the loop is bound by that arithmetic, one step depending on the last.
-        const float brakingSeconds = GetFrameSeconds();
-        const float dt = GetFrameSeconds();
-        v = v - BrakingStepOver(v, reference, braking, brakingSeconds);
-        d = d + v * dt;
+        const StepFrameTimes t = ReadStepFrameTimes();
+        // v > 0 throughout, so it is its own magnitude. A step that is not a number makes v and
+        // then d not a number, which the end turns into noEnd.
+        float speedTerm = 0.0f;
+        if constexpr (halveReference) {
+            speedTerm = v / twiceReference;
+        } else {
+            // A reference that is not positive drops the term, as BrakingStep does.
+            speedTerm = reference > 0.0f ? (v * 0.5f) / reference : 0.0f;
+        }
+        v = v - (speedTerm + 0.5f) * braking * t.braking;
+        d = d + v * t.travel;
         steps = steps - 1;
     } while (v > 0.0f);
     // Frame times out of all range can leave d not a number.
@@ -107,4 +117,18 @@ float StoppingDistance(float speed, float braking) {
         return noEnd;
     }
     return d;
+}
+
+}  // namespace
+
+float StoppingDistance(float speed, float braking) {
+    const float reference = gSettings.followTopSpeed;
+    const float v = std::fabs(speed);
+    if (!(v > 0.0f)) {
+        return 0.0f;
+    }
+    if (reference >= 1.0f && reference <= 1.0e30f) {
+        return simulateBraking<true>(v, braking, reference);
+    }
+    return simulateBraking<false>(v, braking, reference);
 }

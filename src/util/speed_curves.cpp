@@ -25,3 +25,10 @@ float AccelerationStep(float v, float topSpeed, float a) {
 float BrakingStep(float v, float referenceSpeed, float b) {
     return BrakingStepOver(v, referenceSpeed, b, GetFrameSeconds());
 }
+
+StepFrameTimes ReadStepFrameTimes() {
+    StepFrameTimes t;
+    t.braking = GetFrameSeconds();
+    t.travel = GetFrameSeconds();
+    return t;
+}

@@ -18,3 +18,12 @@ inline float BrakingStepOver(float v, float referenceSpeed, float b, float secon
     const float speedTerm = referenceSpeed > 0.0f ? (s * 0.5f) / referenceSpeed : 0.0f;
     return finiteStep((speedTerm + 0.5f) * b * seconds);
 }
+
+// The frame time read twice, as one step of the stopping-distance simulation reads it: once for
+// the braking and once for the distance covered in the frame. Out of line on purpose, so that the
+// simulation's speed lives across one call per step rather than two.
+struct StepFrameTimes {
+    float braking = 0.0f;
+    float travel = 0.0f;
+};
+StepFrameTimes ReadStepFrameTimes();

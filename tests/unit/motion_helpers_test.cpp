@@ -162,4 +162,72 @@ TEST_F(MotionHelpers, StoppingDistanceSimulatesTheBrakingCurve) {
     EXPECT_TRUE(std::isfinite(StoppingDistance(10.0f, 4.0f)));
 }
 
+// The braking simulation exactly as its formula reads, every step from the speed's magnitude and
+// (v × 0.5) / reference; a reference that is not positive drops that term.
+float stoppingDistanceAsWritten(float speed, float braking, float reference, float dt) {
+    float v = std::fabs(speed);
+    float d = 0.0f;
+    int steps = 2000;
+    if (!(v > 0.0f)) {
+        return 0.0f;
+    }
+    do {
+        if (steps <= 0) {
+            return 100000.0f;
+        }
+        if (d >= 100000.0f) {
+            return std::isfinite(d) ? d : 100000.0f;
+        }
+        const float term = reference > 0.0f ? (std::fabs(v) * 0.5f) / reference : 0.0f;
+        v = v - (term + 0.5f) * braking * dt;
+        d = d + v * dt;
+        steps = steps - 1;
+    } while (v > 0.0f);
+    return steps <= 0 || !std::isfinite(d) ? 100000.0f : d;
+}
+
+// A hook that only tells the frame time, for sweeps too long to record.
+float gSweepFrameTime = 0.0f;
+uint64_t gSweepSlots[3] = {};
+void sweepInit(uint64_t) {}
+void sweepPush(uint64_t) {}
+uint64_t* sweepCall() {
+    gSweepSlots[0] = slot(gSweepFrameTime);
+    return gSweepSlots;
+}
+
+TEST(StoppingDistanceSweep, GivesTheSameFloatsAsTheFormulaForEveryReference) {
+    const HookFunctions saved = gHook;
+    const Settings savedSettings = gSettings;
+    gHook = HookFunctions{};
+    gHook.nativeInit = sweepInit;
+    gHook.nativePush64 = sweepPush;
+    gHook.nativeCall = sweepCall;
+    // Speeds from below the smallest normal float to the largest; references inside and outside
+    // the range where the simulation halves the reference instead of the speed.
+    const float speeds[] = {1e-45f, 3e-39f, 1e-30f, 0.3f, 1.0f, 7.77f, 10.0f, 33.3f, 59.99f, 60.0f, 61.0f, 150.0f, 1e6f, 3e38f};
+    const float brakings[] = {0.1f, 1.5f, 4.0f, 9.81f, 1e3f};
+    const float references[] = {60.0f, 1.0f, 0.999f, 1e-20f, 1e-40f, 1e30f, 2e30f, 3e38f, 0.0f, -5.0f, kNaN, kInf};
+    const float frameTimes[] = {1.0f / 60.0f, 1.0f / 30.0f, 0.001f, 0.1f};
+    int compared = 0;
+    for (float reference : references) {
+        gSettings.followTopSpeed = reference;
+        for (float dt : frameTimes) {
+            gSweepFrameTime = dt;
+            for (float braking : brakings) {
+                for (float speed : speeds) {
+                    const float expected = stoppingDistanceAsWritten(speed, braking, reference, dt);
+                    const float got = StoppingDistance(speed, braking);
+                    EXPECT_EQ(slot(got), slot(expected))
+                        << "speed " << speed << ", braking " << braking << ", reference " << reference << ", dt " << dt;
+                    ++compared;
+                }
+            }
+        }
+    }
+    EXPECT_EQ(compared, 12 * 4 * 5 * 14);
+    gHook = saved;
+    gSettings = savedSettings;
+}
+
 }  // namespace
