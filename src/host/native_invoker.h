@@ -75,8 +75,10 @@ inline const uint64_t kNoResult[3] = {0, 0, 0};
 
 }  // namespace native_detail
 
+// Declared inline on purpose: left to its size heuristics, GCC keeps some instantiations out of line,
+// and a pass then pays a call and a spill around every native.
 template <class R, class... Args>
-R invoke(uint64_t hash, Args... args) {
+inline R invoke(uint64_t hash, Args... args) {
     if (gHook.nativeCall == nullptr) {
         return native_detail::readResult<R>(native_detail::kNoResult);
     }
