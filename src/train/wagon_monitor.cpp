@@ -71,11 +71,9 @@ void deleteDistant(std::vector<DerailedWagon>& wagons) {
 void checkDerailedWagons(ScriptState& state, bool tick, bool distanceCheck) {
     std::vector<DerailedWagon>& wagons = state.derailedWagons;
     const std::size_t limit = countLimit();
-    if (tick || distanceCheck || wagons.size() > limit) {
-        dropVanished(wagons);
-        if (wagons.size() > limit) {
-            trimToCount(wagons, limit);
-        }
+    dropVanished(wagons);
+    if (wagons.size() > limit) {
+        trimToCount(wagons, limit);
     }
     if (distanceCheck) {
         state.wagonPassCounter = 0;

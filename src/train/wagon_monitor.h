@@ -5,6 +5,7 @@
 // that are due.
 void runWagonMonitor(ScriptState& state);
 
-// The checks: forget vanished wagons, delete by count and (on a distance check) by distance, and on
-// a tick keep their physics awake and run the explosion checks.
+// The checks, called only when one is due (a tick, a distance check or too many wagons): forget
+// vanished wagons, delete by count and (on a distance check) by distance, and on a tick keep their
+// physics awake and run the explosion checks.
 void checkDerailedWagons(ScriptState& state, bool tick, bool distanceCheck);

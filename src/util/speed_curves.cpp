@@ -4,6 +4,14 @@
 
 #include "host/natives.h"
 
+namespace {
+
+// The train's speed is set from these steps every frame, so a step that is not a number (a frame
+// time or a setting out of all range) counts as no change rather than reaching the game.
+float finiteStep(float step) { return std::isfinite(step) ? step : 0.0f; }
+
+}  // namespace
+
 float AccelerationStep(float v, float topSpeed, float a) {
     const float s = std::fabs(v);
     float q = 0.0f;
@@ -23,7 +31,11 @@ float AccelerationStep(float v, float topSpeed, float a) {
 }
 
 float BrakingStep(float v, float referenceSpeed, float b) {
-    return BrakingStepOver(v, referenceSpeed, b, GetFrameSeconds());
+    const float s = std::fabs(v);
+    // Without a usable reference speed the speed-dependent part is dropped: the brakes still
+    // work, at the standstill rate of half the braking rate.
+    const float speedTerm = referenceSpeed > 0.0f ? (s * 0.5f) / referenceSpeed : 0.0f;
+    return finiteStep((speedTerm + 0.5f) * b * GetFrameSeconds());
 }
 
 StepFrameTimes ReadStepFrameTimes() {
