@@ -37,7 +37,11 @@
 // - Free vehicles (SpawnVehicle) roll along their heading losing 2.5 m/s^2, and stop dead against a
 //   barrier or within 2.5 m of another vehicle.
 // - Every ABI fault is a violation: unknown hash, wrong argument count, a non-zero high half in an
-//   int/float/bool slot, a non-finite float, a null pointer, a bool other than 0/1.
+//   int/float/bool slot, a non-finite float, a null pointer, a bool other than 0/1. The argument
+//   block is shared and never cleared, as in the real hook: a short call still runs, on whatever
+//   earlier calls left in the parameters it did not push.
+// - SetTextOutline draws nothing (it does nothing in the released game); a drop shadow of alpha 0
+//   draws nothing either.
 
 #include <cstdint>
 #include <filesystem>

@@ -246,11 +246,12 @@ void nRadio(Hook& h, const Args& a, uint64_t*) {
     W(h).radioEnabled = a[0].i != 0;
 }
 void nExplosion(Hook& h, const Args& a, uint64_t*) {
-    const Explosion e{h.frame, Vector3{a[0].f, a[1].f, a[2].f}, a[3].i, a[4].f, a[7].f};
+    const Explosion e{h.frame, Vector3{a[0].f, a[1].f, a[2].f}, a[3].i, a[4].f, a[7].f, a[8].i != 0};
     W(h).explosions.push_back(e);
     char text[128];
-    std::snprintf(text, sizeof text, "explosion type %d at (%.1f, %.1f, %.1f)", e.type, static_cast<double>(e.position.x),
-                  static_cast<double>(e.position.y), static_cast<double>(e.position.z));
+    std::snprintf(text, sizeof text, "explosion type %d at (%.1f, %.1f, %.1f)%s", e.type,
+                  static_cast<double>(e.position.x), static_cast<double>(e.position.y),
+                  static_cast<double>(e.position.z), e.noDamage ? " without damage" : "");
     W(h).events.push_back(WorldEvent{h.frame, text});
 }
 
@@ -279,10 +280,9 @@ void nDropShadow(Hook& h, const Args& a, uint64_t*) {
     h.style.dropShadow = true;
     h.style.shadowAlpha = a[4].i;
 }
-void nOutline(Hook& h, const Args& a, uint64_t*) {
-    h.style.outline = true;
-    h.style.outlineAlpha = a[4].i;
-}
+// SET_TEXT_EDGE does nothing in the released game (a no-op in the public native databases): the
+// text keeps no outline.
+void nOutline(Hook&, const Args&, uint64_t*) {}
 void nBeginText(Hook& h, const Args& a, uint64_t*) {
     if (a[0].text != "STRING") h.violation("BeginTextCommand: unknown text command " + a[0].text);
     h.pendingText.clear();
@@ -308,18 +308,20 @@ struct Entry {
     NativeInfo info;
 };
 
+// Every native with the parameters current game builds read, in order (the public native databases
+// list them); a call that pushes fewer leaves the game reading stale slots of the block.
 const Entry kTable[] = {
     {0xD80958FC74E988A6, {"GetPlayerCharacter", "", nPlayer}},
     {0x997ABD671D25CA0B, {"IsCharacterInAnyVehicle", "ib", nInAnyVehicle}},
     {0x6F972C1AB75A1ED0, {"IsCharacterInAnyTrain", "i", nInAnyTrain}},
     {0x6094AD011A2EA87D, {"GetVehicleCharacterIsUsing", "i", nUsing}},
     {0xCFF869CBFA210D82, {"ListNearbyVehicles", "ip", nNearby}},
-    {0xBB40DD2270B65366, {"GetSeatOccupant", "ii", nSeatOccupant}},
+    {0xBB40DD2270B65366, {"GetSeatOccupant", "iib", nSeatOccupant}},
     {0xF75B0D629E1C063D, {"PlaceCharacterInSeat", "iii", nPlaceInSeat}},
-    {0x5F9532F3B5CC2551, {"IsEntityDead", "i", nIsDead}},
+    {0x5F9532F3B5CC2551, {"IsEntityDead", "ib", nIsDead}},
     {0xD3DBCE61A490BE02, {"OrderLeaveVehicle", "iii", nLeave}},
     {0x504D54DF3F6F2247, {"OrderLeaveAnyVehicle", "iii", nLeaveAny}},
-    {0x7AA80209BDA643EB, {"OrderShuffleToNextSeat", "ii", nShuffle}},
+    {0x7AA80209BDA643EB, {"OrderShuffleToNextSeat", "iii", nShuffle}},
     {0x7239B21A38F536BA, {"EntityExists", "i", nExists}},
     {0x9F47B058362C84B5, {"GetEntityModel", "i", nModel}},
     {0x3FEF770D40960D5A, {"GetEntityPosition", "ib", nPosition}},
@@ -334,7 +336,7 @@ const Entry kTable[] = {
     {0x8524A8B0171D5E07, {"SetEntityRotation", "ifffib", nSetRotation}},
     {0x1718DE8E3F2823CA, {"SetEntityPhysicsActive", "ib", nPhysics}},
     {0x1760FFA8AB074D66, {"SetEntityDamageable", "ib", nDamageable}},
-    {0xAF35D0D2583051B0, {"SpawnVehicle", "iffffbb", nSpawn}},
+    {0xAF35D0D2583051B0, {"SpawnVehicle", "iffffbbb", nSpawn}},
     {0xEA386986E786A54F, {"DeleteVehicle", "p", nDelete}},
     {0x736A718577F39C7D, {"RemoveAllTrains", "", nRemoveAllTrains}},
     {0x4C7028F78FFD3681, {"SetVehicleShowsDamage", "ib", nShowsDamage}},
@@ -354,8 +356,8 @@ const Entry kTable[] = {
     {0xA87E00932DB4D85D, {"SetCameraShakeAmplitude", "f", nShakeAmplitude}},
     {0x0EF93E9F3D08C178, {"StopCameraShake", "b", nStopShake}},
     {0x1098355A16064BB3, {"SetPortableRadioEnabled", "b", nRadio}},
-    {0xE3AD2BDBAEE269AC, {"CreateExplosion", "fffifbbf", nExplosion}},
-    {0x3A618A217E5154F0, {"DrawRectangle", "ffffiiii", nRect}},
+    {0xE3AD2BDBAEE269AC, {"CreateExplosion", "fffifbbfb", nExplosion}},
+    {0x3A618A217E5154F0, {"DrawRectangle", "ffffiiiib", nRect}},
     {0x66E0276CC5F6B9DA, {"SetTextFont", "i", nFont}},
     {0x07C837F9A01C34C9, {"SetTextScale", "ff", nScale}},
     {0xBE6B23FFA53FB442, {"SetTextColour", "iiii", nColour}},
@@ -365,7 +367,7 @@ const Entry kTable[] = {
     {0x441603240D202FA6, {"SetTextOutline", "iiiii", nOutline}},
     {0x25FBB336DF1804CB, {"BeginTextCommand", "t", nBeginText}},
     {0x6C188BE134E074AA, {"AddTextString", "t", nAddText}},
-    {0xCD015E5BB0D96A57, {"EndTextCommandDraw", "ff", nEndText}},
+    {0xCD015E5BB0D96A57, {"EndTextCommandDraw", "ffi", nEndText}},
     {0xD24D37CC275948CC, {"HashName", "t", nHash}},
     {0x15C40837039FFAF7, {"GetFrameSeconds", "", nFrameTime}},
 };
@@ -437,23 +439,72 @@ void Hook::nativeInit(uint64_t hash) {
     }
     pendingHash_ = hash;
     pending_ = true;
-    pushed_.clear();
+    pushed_ = 0;
 }
 
 void Hook::nativePush64(uint64_t value) {
     if (!pending_) violation("nativePush64 outside a call");
-    pushed_.push_back(value);
+    if (pushed_ < argumentSlots) block_[pushed_] = value;
+    ++pushed_;
 }
+
+namespace {
+
+// Reads one slot as the game reads a parameter of that kind. With `check`, every fault of the
+// slot is a violation; without, the slot is one the game reads stale and only its usability counts.
+bool decodeArgument(Hook& hook, ArgValue& a, const std::string& where, bool check) {
+    bool sound = true;
+    switch (a.kind) {
+        case ArgKind::Int:
+        case ArgKind::Bool:
+        case ArgKind::Float:
+            if (check && (a.raw >> 32) != 0) {
+                hook.violation(where + ": high half not zero (" + hex(a.raw) + ")");
+                sound = false;
+            }
+            a.i = static_cast<int32_t>(static_cast<uint32_t>(a.raw));
+            if (a.kind == ArgKind::Float) {
+                const uint32_t bits = static_cast<uint32_t>(a.raw);
+                std::memcpy(&a.f, &bits, sizeof a.f);
+                if (!std::isfinite(a.f)) {
+                    if (check) hook.violation(where + ": non-finite float");
+                    sound = false;
+                }
+            } else if (check && a.kind == ArgKind::Bool && a.i != 0 && a.i != 1) {
+                hook.violation(where + ": boolean " + std::to_string(a.i));
+            }
+            break;
+        case ArgKind::Pointer:
+        case ArgKind::Text:
+            // A stale address may point anywhere: the stand-in never follows one.
+            if (!check || a.raw == 0) {
+                if (check) hook.violation(where + ": null pointer");
+                sound = false;
+            } else if (a.kind == ArgKind::Text) {
+                a.text = reinterpret_cast<const char*>(static_cast<uintptr_t>(a.raw));
+            }
+            break;
+    }
+    return sound;
+}
+
+// Result slots that a handler leaves alone keep this mark until the call ends; no handler writes a
+// value with both halves like it.
+constexpr uint64_t kUnwritten = 0x5EA1ED0F5EA1ED0Full;
+
+}  // namespace
 
 uint64_t* Hook::nativeCall() {
     if (!pending_) violation("nativeCall without nativeInit");
     pending_ = false;
     delete[] result_;
-    result_ = new uint64_t[kResultSlots]();
+    result_ = new uint64_t[kResultSlots];
+    std::fill(result_, result_ + kResultSlots, kUnwritten);
     ++totalCalls;
     const NativeInfo* info = findNative(pendingHash_);
     if (info == nullptr) {
         violation("unknown native " + hex(pendingHash_));
+        std::fill(result_, result_ + kResultSlots, 0);
         return result_;
     }
     const size_t expected = std::strlen(info->kinds);
@@ -462,53 +513,53 @@ uint64_t* Hook::nativeCall() {
     call.op = info->op;
     call.hash = pendingHash_;
     bool sound = true;
-    if (pushed_.size() != expected) {
-        violation(std::string(info->op) + ": " + std::to_string(pushed_.size()) + " arguments, expected " +
+    if (pushed_ > argumentSlots) {
+        violation(std::string(info->op) + ": " + std::to_string(pushed_) + " arguments overrun the hook's block of " +
+                  std::to_string(argumentSlots));
+        sound = false;
+    } else if (pushed_ > expected) {
+        violation(std::string(info->op) + ": " + std::to_string(pushed_) + " arguments, expected " +
                   std::to_string(expected));
         sound = false;
     }
-    for (size_t i = 0; i < pushed_.size(); ++i) {
+    const size_t pushed = std::min(pushed_, argumentSlots);
+    for (size_t i = 0; i < pushed; ++i) {
         ArgValue a;
-        a.raw = pushed_[i];
+        a.raw = block_[i];
         a.kind = i < expected ? static_cast<ArgKind>(info->kinds[i]) : ArgKind::Int;
-        const std::string where = std::string(info->op) + " argument " + std::to_string(i + 1);
-        switch (a.kind) {
-            case ArgKind::Int:
-            case ArgKind::Bool:
-            case ArgKind::Float:
-                if ((a.raw >> 32) != 0) {
-                    violation(where + ": high half not zero (" + hex(a.raw) + ")");
-                    sound = false;
-                }
-                a.i = static_cast<int32_t>(static_cast<uint32_t>(a.raw));
-                if (a.kind == ArgKind::Float) {
-                    const uint32_t bits = static_cast<uint32_t>(a.raw);
-                    std::memcpy(&a.f, &bits, sizeof a.f);
-                    if (!std::isfinite(a.f)) {
-                        violation(where + ": non-finite float");
-                        sound = false;
-                    }
-                } else if (a.kind == ArgKind::Bool && a.i != 0 && a.i != 1) {
-                    violation(where + ": boolean " + std::to_string(a.i));
-                }
-                break;
-            case ArgKind::Pointer:
-            case ArgKind::Text:
-                if (a.raw == 0) {
-                    violation(where + ": null pointer");
-                    sound = false;
-                } else if (a.kind == ArgKind::Text) {
-                    a.text = reinterpret_cast<const char*>(static_cast<uintptr_t>(a.raw));
-                }
-                break;
-        }
+        sound = decodeArgument(*this, a, std::string(info->op) + " argument " + std::to_string(i + 1), true) && sound;
         call.args.push_back(std::move(a));
+    }
+    // A short call still runs in the game, on what earlier calls left in the block (an open
+    // re-implementation of the hook, whose native context is the one of the original script hook's
+    // SDK, keeps a single block for arguments and results and resets only its count).
+    std::vector<ArgValue> read;
+    if (pushed < expected) {
+        violation(std::string(info->op) + ": " + std::to_string(pushed) + " arguments, expected " +
+                  std::to_string(expected) + "; the game reads parameter " + std::to_string(pushed + 1) +
+                  " stale (" + hex(block_[pushed]) + ")");
+        read = call.args;
+        for (size_t i = pushed; i < expected; ++i) {
+            ArgValue a;
+            a.raw = block_[i];
+            a.kind = static_cast<ArgKind>(info->kinds[i]);
+            sound = decodeArgument(*this, a, std::string(), false) && sound;
+            read.push_back(std::move(a));
+        }
     }
     if (trace != nullptr) writeTrace(call);
     if (answer) {
         answer(call, result_);
     } else if (sound && !answerZero) {
-        info->handler(*this, call.args, result_);
+        info->handler(*this, read.empty() ? call.args : read, result_);
+    }
+    // The game writes its results over the argument block, where the next short call finds them.
+    for (size_t i = 0; i < kResultSlots; ++i) {
+        if (result_[i] == kUnwritten) {
+            result_[i] = 0;
+        } else {
+            block_[i] = result_[i];
+        }
     }
     calls.push_back(std::move(call));
     return result_;

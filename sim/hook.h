@@ -34,7 +34,7 @@ struct NativeCall {
 class Hook;
 struct NativeInfo {
     const char* op;
-    const char* kinds;  // one ArgKind letter per argument
+    const char* kinds;  // one ArgKind letter per parameter the game reads in current builds
     void (*handler)(Hook& hook, const std::vector<ArgValue>& args, uint64_t* result);
 };
 
@@ -67,6 +67,8 @@ public:
     // Result slots of every call: one beyond the three a Vector3 needs, so a reader running past
     // them stays in bounds.
     static constexpr size_t resultSlots = 4;
+    // The argument block every script shares, as large as the hook's.
+    static constexpr size_t argumentSlots = 32;
 
     // Every native answers 0 (handlers are not run; the argument checks still are).
     bool answerZero = false;
@@ -102,7 +104,11 @@ public:
 private:
     uint64_t pendingHash_ = 0;
     bool pending_ = false;
-    std::vector<uint64_t> pushed_;
+    // One block for every call and every script, as in the real hook: nativeInit resets only the
+    // count, and the game writes its results over the first slots. A native reads all of its
+    // parameters from here, pushed or not.
+    uint64_t block_[argumentSlots] = {};
+    size_t pushed_ = 0;
     uint64_t* result_ = nullptr;
     void writeTrace(const NativeCall& call);
 };

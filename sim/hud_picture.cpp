@@ -110,12 +110,6 @@ void drawText(cairo_t* cr, const DrawnText& t, int width, int height) {
         }
         cairo_move_to(cr, left, baseline);
         cairo_text_path(cr, line.c_str());
-        // The outline fades with its text, as the menu's lines fade out.
-        if (s.outline && s.outlineAlpha > 0) {
-            cairo_set_source_rgba(cr, 0, 0, 0, channel(s.outlineAlpha) * alpha);
-            cairo_set_line_width(cr, std::max(1.0, sizeY * 0.1));
-            cairo_stroke_preserve(cr);
-        }
         cairo_set_source_rgba(cr, channel(s.red), channel(s.green), channel(s.blue), alpha);
         cairo_fill(cr);
         top += font.height;

@@ -115,9 +115,7 @@ struct TextStyle {
     float wrapStart = 0.0f, wrapEnd = 1.0f;
     bool centred = false;
     bool dropShadow = false;
-    bool outline = false;
     int32_t shadowAlpha = 0;  // alpha of the black drop shadow
-    int32_t outlineAlpha = 0; // alpha of the black outline
 };
 
 struct DrawnText {
@@ -132,6 +130,7 @@ struct Explosion {
     int32_t type;
     float damageScale;
     float cameraShake;
+    bool noDamage = false;  // the game's flag for an explosion that harms nothing
 };
 
 struct HornSound {

@@ -2,6 +2,11 @@
 // The catalogue of the game's natives: one typed operation per native, with its hash, the arguments
 // it pushes (constants included) and the result it reads. The comment beside each row is the name
 // the public native databases use for it.
+//
+// Trailing 0s marked "added" are parameters that current game builds read but older catalogues leave
+// out. The hook keeps one argument block for every script and nativeInit resets only its count, so
+// the game would read whatever an earlier call (ours or another plug-in's) left in an unpushed slot.
+// They are pushed as 0, the value the game's own scripts pass; older builds ignore them.
 
 #include "host/native_invoker.h"
 
@@ -16,12 +21,12 @@ inline bool IsCharacterInAnyTrain(EntityHandle character) { return invoke<bool>(
 inline EntityHandle GetVehicleCharacterIsUsing(EntityHandle character) { return invoke<int32_t>(0x6094AD011A2EA87D, character); }  // PED::GET_VEHICLE_PED_IS_USING
 // buffer: 11 slots, slot 0 holding the capacity 10 in its low half; the handles come back in slots 1..count.
 inline int32_t ListNearbyVehicles(EntityHandle character, uint64_t* buffer) { return invoke<int32_t>(0xCFF869CBFA210D82, character, static_cast<const void*>(buffer)); }  // PED::GET_PED_NEARBY_VEHICLES
-inline EntityHandle GetSeatOccupant(EntityHandle vehicle, int32_t seat) { return invoke<int32_t>(0xBB40DD2270B65366, vehicle, seat); }  // VEHICLE::GET_PED_IN_VEHICLE_SEAT
+inline EntityHandle GetSeatOccupant(EntityHandle vehicle, int32_t seat) { return invoke<int32_t>(0xBB40DD2270B65366, vehicle, seat, 0); }  // VEHICLE::GET_PED_IN_VEHICLE_SEAT; added: p2
 inline void PlaceCharacterInSeat(EntityHandle character, EntityHandle vehicle, int32_t seat) { invoke<void>(0xF75B0D629E1C063D, character, vehicle, seat); }  // PED::SET_PED_INTO_VEHICLE
-inline bool IsEntityDead(EntityHandle entity) { return invoke<bool>(0x5F9532F3B5CC2551, entity); }  // ENTITY::IS_ENTITY_DEAD
+inline bool IsEntityDead(EntityHandle entity) { return invoke<bool>(0x5F9532F3B5CC2551, entity, 0); }  // ENTITY::IS_ENTITY_DEAD; added: p1
 inline void OrderLeaveVehicle(EntityHandle character, EntityHandle vehicle) { invoke<void>(0xD3DBCE61A490BE02, character, vehicle, -1); }  // TASK::TASK_LEAVE_VEHICLE
 inline void OrderLeaveAnyVehicle(EntityHandle character, EntityHandle vehicle) { invoke<void>(0x504D54DF3F6F2247, character, vehicle, -1); }  // TASK::TASK_LEAVE_ANY_VEHICLE
-inline void OrderShuffleToNextSeat(EntityHandle character, EntityHandle vehicle) { invoke<void>(0x7AA80209BDA643EB, character, vehicle); }  // TASK::TASK_SHUFFLE_TO_NEXT_VEHICLE_SEAT
+inline void OrderShuffleToNextSeat(EntityHandle character, EntityHandle vehicle) { invoke<void>(0x7AA80209BDA643EB, character, vehicle, 0); }  // TASK::TASK_SHUFFLE_TO_NEXT_VEHICLE_SEAT; added: p2
 
 // --- Entities, position and physics ---
 
@@ -42,7 +47,7 @@ inline void SetEntityDamageable(EntityHandle entity) { invoke<void>(0x1760FFA8AB
 
 // --- Vehicles and trains ---
 
-inline EntityHandle SpawnVehicle(ModelHash model, float x, float y, float z) { return invoke<int32_t>(0xAF35D0D2583051B0, model, x, y, z, 0.0f, 0, 1); }  // VEHICLE::CREATE_VEHICLE
+inline EntityHandle SpawnVehicle(ModelHash model, float x, float y, float z) { return invoke<int32_t>(0xAF35D0D2583051B0, model, x, y, z, 0.0f, 0, 1, 0); }  // VEHICLE::CREATE_VEHICLE; added: p7
 // Takes the address of the handle inside the caller's own record, as the game may clear it.
 inline void DeleteVehicle(EntityHandle* handle) { invoke<void>(0xEA386986E786A54F, static_cast<const void*>(handle)); }  // VEHICLE::DELETE_VEHICLE
 inline void RemoveAllTrains() { invoke<void>(0x736A718577F39C7D); }  // VEHICLE::DELETE_ALL_TRAINS
@@ -67,11 +72,12 @@ inline void StartCameraShake() { invoke<void>(0xFD55E49555E017CF, static_cast<co
 inline void SetCameraShakeAmplitude(float amplitude) { invoke<void>(0xA87E00932DB4D85D, amplitude); }  // CAM::SET_GAMEPLAY_CAM_SHAKE_AMPLITUDE
 inline void StopCameraShake() { invoke<void>(0x0EF93E9F3D08C178, 0); }  // CAM::STOP_GAMEPLAY_CAM_SHAKING
 inline void SetPortableRadioEnabled(bool enabled) { invoke<void>(0x1098355A16064BB3, enabled); }  // AUDIO::SET_MOBILE_RADIO_ENABLED_DURING_GAMEPLAY
-inline void CreateExplosion(float x, float y, float z, float damageScale, float cameraShake) { invoke<void>(0xE3AD2BDBAEE269AC, x, y, z, 37, damageScale, 1, 0, cameraShake); }  // FIRE::ADD_EXPLOSION
+// A stale noDamage left set by another script would make the wagons' explosions harmless.
+inline void CreateExplosion(float x, float y, float z, float damageScale, float cameraShake) { invoke<void>(0xE3AD2BDBAEE269AC, x, y, z, 37, damageScale, 1, 0, cameraShake, 0); }  // FIRE::ADD_EXPLOSION; added: noDamage
 
 // --- Drawing, text, hashing and time ---
 
-inline void DrawRectangle(float x, float y, float width, int32_t green, int32_t blue, int32_t alpha) { invoke<void>(0x3A618A217E5154F0, x, y, width, 0.005f, 255, green, blue, alpha); }  // GRAPHICS::DRAW_RECT
+inline void DrawRectangle(float x, float y, float width, int32_t green, int32_t blue, int32_t alpha) { invoke<void>(0x3A618A217E5154F0, x, y, width, 0.005f, 255, green, blue, alpha, 0); }  // GRAPHICS::DRAW_RECT; added: p8
 inline void SetTextFont() { invoke<void>(0x66E0276CC5F6B9DA, 0); }  // HUD::SET_TEXT_FONT
 inline void SetTextScale(float scale) { invoke<void>(0x07C837F9A01C34C9, scale, scale); }  // HUD::SET_TEXT_SCALE
 inline void SetTextColour(int32_t alpha) { invoke<void>(0xBE6B23FFA53FB442, 255, 255, 255, alpha); }  // HUD::SET_TEXT_COLOUR
@@ -80,10 +86,11 @@ inline void SetTextCentred() { invoke<void>(0xC02F4DBFB51D988B, 1); }  // HUD::S
 // Drop shadow and outline share one argument shape: 1, a black colour, and the last value.
 inline void SetTextEdgeStyle(uint64_t hash, int32_t last) { invoke<void>(hash, 1, 0, 0, 0, last); }
 inline void SetTextDropShadow() { SetTextEdgeStyle(0x465C84BC39F1C351, 0); }  // HUD::SET_TEXT_DROPSHADOW
+// Does nothing in the released game (the public native databases call it a no-op); kept as catalogued.
 inline void SetTextOutline() { SetTextEdgeStyle(0x441603240D202FA6, 205); }  // HUD::SET_TEXT_EDGE
 inline void BeginTextCommand() { invoke<void>(0x25FBB336DF1804CB, static_cast<const void*>("STRING")); }  // HUD::BEGIN_TEXT_COMMAND_DISPLAY_TEXT
 inline void AddTextString(const char* text) { invoke<void>(0x6C188BE134E074AA, static_cast<const void*>(text)); }  // HUD::ADD_TEXT_COMPONENT_SUBSTRING_PLAYER_NAME
-inline void EndTextCommandDraw(float y) { invoke<void>(0xCD015E5BB0D96A57, 0.5f, y); }  // HUD::END_TEXT_COMMAND_DISPLAY_TEXT
+inline void EndTextCommandDraw(float y) { invoke<void>(0xCD015E5BB0D96A57, 0.5f, y, 0); }  // HUD::END_TEXT_COMMAND_DISPLAY_TEXT; added: p2
 inline uint32_t HashName(const char* text) { return invoke<uint32_t>(0xD24D37CC275948CC, static_cast<const void*>(text)); }  // MISC::GET_HASH_KEY
 inline float GetFrameSeconds() { return invoke<float>(0x15C40837039FFAF7); }  // MISC::GET_FRAME_TIME
 

@@ -37,9 +37,7 @@ float riskTarget(const ScriptState& state, float fx, float fy, float ft) {
     }
     float q = 999999.0f;
     if (sensitivity < 1.0f) {
-        const float angle = AngleBetween2D(fx, fy, state.previousForwardX, state.previousForwardY);
-        // No time has passed in a paused frame, so no turn can be measured in it.
-        const float turnRate = ft > 0.0f ? angle / ft : 0.0f;
+        const float turnRate = AngleBetween2D(fx, fy, state.previousForwardX, state.previousForwardY) / ft;
         q = turnRate / ((1.0f - sensitivity) * 3.1415927f);
     }
     float factor = std::fabs(state.speed) / gSettings.speedForward[state.kind] * 2.0f;
@@ -105,6 +103,13 @@ void updateDerailment(ScriptState& state) {
     const float ft = frameSeconds();
     const float fx = GetEntityForwardX(state.train);
     const float fy = GetEntityForwardY(state.train);
+    if (ft == 0.0f) {
+        // A paused frame measures no turn rate (0 / 0): the risk, its timer and the shake stay as
+        // they are, so pausing in a bend neither wipes out nor builds up the risk.
+        state.previousForwardX = fx;
+        state.previousForwardY = fy;
+        return;
+    }
 
     if (ControlHeld(manualDerailmentControl)) {
         // The key overrides the automatic update: it either forces the risk up or freezes it.

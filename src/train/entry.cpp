@@ -235,6 +235,13 @@ void updateExit(ScriptState& state) {
         appendDerailedWagon(state, state.train, state.kind);
         return;
     }
+    // The game removed the train under the player (or the player respawned elsewhere): its position
+    // would read as the world's origin, and there is nothing left to hand to the engineer.
+    if (!EntityExists(state.train)) {
+        state.mode = OnFoot;
+        state.engineerTrain = 0;
+        return;
+    }
 
     const Vector3 t = GetEntityPosition(state.train);
     const float fx = GetEntityForwardX(state.train);

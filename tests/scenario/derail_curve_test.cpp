@@ -69,4 +69,36 @@ TEST(DerailCurve, FastIntoTheBendDerailsIntoFreeWagonsSlowlyItDoesNot) {
     }
 }
 
+// Width of the derailment bar's fill this frame; -1 when it is not drawn.
+float riskFill(const sim::Game& game) {
+    for (const sim::DrawnRectangle& r : game.rectangles())
+        if (r.green == 127 && r.blue == 127) return r.width;
+    return -1.0f;
+}
+
+TEST(DerailCurve, PausingInTheBendLeavesTheRiskAndTheShakeAsTheyWere) {
+    CurveRide ride;
+    ride.driveAt(15.0f, 0.0f);
+    for (int i = 0; i < 1200 && riskFill(ride.game) < 0.06f; ++i) ride.game.step();
+    ASSERT_GE(riskFill(ride.game), 0.06f) << "the bend raises the risk past the shake's start";
+    ASSERT_TRUE(ride.game.world().cameraShake.active);
+    const float fill = riskFill(ride.game);
+    const float amplitude = ride.game.world().cameraShake.amplitude;
+
+    ride.game.setFrameTime(0.0f);
+    for (int i = 0; i < 60; ++i) {
+        ride.game.step();
+        ASSERT_EQ(riskFill(ride.game), fill) << "paused frame " << i;
+    }
+    EXPECT_TRUE(ride.game.world().cameraShake.active);
+    EXPECT_EQ(ride.game.world().cameraShake.amplitude, amplitude);
+
+    // Back from the pause the turn is measured from where the train stood, not from before it.
+    ride.game.setFrameTime(1.0f / 60.0f);
+    ride.game.step();
+    EXPECT_NEAR(riskFill(ride.game), fill, 0.005f);
+    EXPECT_NE(ride.game.train(ride.train), nullptr);
+    EXPECT_TRUE(ride.game.violations().empty());
+}
+
 }  // namespace

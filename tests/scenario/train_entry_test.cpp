@@ -79,6 +79,28 @@ TEST_F(TrainEntry, FreightDriverSeatMovesTheEngineerOutAndTheTrainKeepsItsSpeed)
     EXPECT_NEAR(game.trainSpeed(train), speed, 1e-3f);
 }
 
+TEST_F(TrainEntry, LeavingATrainTheGameRemovedKeepsThePlayerWhereTheGamePutThem) {
+    addFreight();
+    game.step();
+    enterFrom({3.0f, kLeadY, 0.0f});
+    holdFor(kAccelerate, 2.0f);
+    const float y = trainPosition().y;
+    world.removeVehicle(train);
+    game.step();
+    const Vector3 before = playerPosition();
+    EXPECT_NEAR(before.y, y, 5.0f);
+    leave();
+    // Nothing to read a position from: no move to the world's origin, nothing handed over.
+    EXPECT_EQ(playerPosition().x, before.x);
+    EXPECT_EQ(playerPosition().y, before.y);
+    EXPECT_EQ(playerPosition().z, before.z);
+    EXPECT_EQ(game.countCalls("SetEntityPosition"), 0);
+    EXPECT_EQ(game.countCalls("SetTrainTargetSpeed"), 0);
+    game.stepSeconds(1.0f);
+    EXPECT_EQ(game.countCalls("SetTrainTargetSpeed"), 0) << "no engineer drives a vanished train";
+    EXPECT_FALSE(world.radioEnabled);
+}
+
 TEST_F(TrainEntry, TramIsDrivenFromTheFrontAndHaltsWhenLeft) {
     addTram(3.0f);
     game.step();

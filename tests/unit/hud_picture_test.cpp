@@ -17,15 +17,14 @@ sim::DrawnRectangle rect(float x, float y, float w, float h, int r, int g, int b
     return sim::DrawnRectangle{x, y, w, h, r, g, b, a};
 }
 
-// As the plug-in draws its texts: white, centred, outlined.
+// As the game draws the plug-in's texts: white, centred, with a drop shadow of alpha 0 and no edge.
 sim::DrawnText text(const std::string& t, float y, float scale, int alpha = 255, float x = 0.5f) {
     sim::TextStyle s;
     s.font = 0;
     s.scale = s.scaleY = scale;
     s.alpha = alpha;
     s.centred = true;
-    s.outline = true;
-    s.outlineAlpha = 205;
+    s.dropShadow = true;
     return sim::DrawnText{t, x, y, s};
 }
 
@@ -105,7 +104,7 @@ TEST(HudPicture, TextsSitBelowTheirYCentredAsTheGameCentresThemAndScaleWithTheir
     EXPECT_LT(ratio, 2.2);
     EXPECT_NEAR(twice.centreX(), 640.0, 3.0);
 
-    // Opaque text is white at its core; the fading menu at alpha 0 leaves nothing, outline included.
+    // Opaque text is white at its core; the fading menu at alpha 0 leaves nothing.
     const sim::Picture opaque = sim::drawHudPicture({}, {text("KEEP SPEED", 0.4f, 0.7f)});
     int brightest = 0;
     for (int x = twice.left; x <= twice.right; ++x)

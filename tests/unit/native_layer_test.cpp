@@ -34,12 +34,13 @@ TEST(NativeLayer, OperationsPushTheirFixedArgumentsInOrder) {
     const auto& calls = recording_hook::state().calls;
     ASSERT_EQ(calls.size(), 4u);
     EXPECT_EQ(calls[0].hash, 0xBB40DD2270B65366ull);
-    EXPECT_EQ(calls[0].slots, (std::vector<uint64_t>{77, 0xFFFFFFFFull}));
+    // The trailing 0s are the parameters current game builds read beyond the older catalogue.
+    EXPECT_EQ(calls[0].slots, (std::vector<uint64_t>{77, 0xFFFFFFFFull, 0}));
     EXPECT_EQ(calls[1].slots, (std::vector<uint64_t>{5, floatSlot(1.0f), floatSlot(2.0f), floatSlot(3.0f), 0, 0, 0, 0}));
     EXPECT_EQ(calls[2].slots, (std::vector<uint64_t>{floatSlot(0.5f), floatSlot(0.25f), floatSlot(0.1f),
-                                                     floatSlot(0.005f), 255, 127, 64, 255}));
+                                                     floatSlot(0.005f), 255, 127, 64, 255, 0}));
     EXPECT_EQ(calls[3].slots, (std::vector<uint64_t>{floatSlot(1.0f), floatSlot(2.0f), floatSlot(3.0f), 37,
-                                                     floatSlot(0.5f), 1, 0, floatSlot(1.0f)}));
+                                                     floatSlot(0.5f), 1, 0, floatSlot(1.0f), 0}));
 }
 
 TEST(NativeLayer, ShadowAndOutlineShareOneShape) {

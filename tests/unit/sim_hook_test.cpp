@@ -21,19 +21,32 @@ TEST(SimHookChecks, CatchesBadCallsAndAcceptsGoodOnes) {
     const int track = world.addTrack({{0, 0, 0}, {0, 500, 0}});
     const EntityHandle train = world.addTrain("freight", 2, track, 100.0f, 0.0f, true);
     // A well-formed call: seat -1 pushed zero-extended finds the engineer.
-    EXPECT_NE(call(hook, 0xBB40DD2270B65366, {static_cast<uint32_t>(train), 0xFFFFFFFFull}), 0u);
+    const uint64_t engineer = call(hook, 0xBB40DD2270B65366, {static_cast<uint32_t>(train), 0xFFFFFFFFull, 0});
+    EXPECT_NE(engineer, 0u);
     EXPECT_TRUE(hook.violations.empty());
 
     // -1 sign-extended into the high half.
-    call(hook, 0xBB40DD2270B65366, {static_cast<uint32_t>(train), 0xFFFFFFFFFFFFFFFFull});
+    call(hook, 0xBB40DD2270B65366, {static_cast<uint32_t>(train), 0xFFFFFFFFFFFFFFFFull, 0});
     ASSERT_EQ(hook.violations.size(), 1u);
     EXPECT_NE(hook.violations[0].find("high half"), std::string::npos);
+
+    // Short as the older catalogue pushed it: the game still runs the native, on the seat -1 an
+    // earlier call left in the shared block, and the dead-check after it reads that -1 as its flag.
+    EXPECT_EQ(call(hook, 0xBB40DD2270B65366, {static_cast<uint32_t>(train), 0xFFFFFFFFull}), engineer);
+    call(hook, 0x5F9532F3B5CC2551, {engineer});
+    ASSERT_EQ(hook.violations.size(), 3u);
+    EXPECT_NE(hook.violations[1].find("GetSeatOccupant: 2 arguments, expected 3"), std::string::npos);
+    EXPECT_NE(hook.violations[2].find("IsEntityDead: 1 arguments, expected 2; the game reads parameter 2 stale "
+                                      "(0x00000000FFFFFFFF)"),
+              std::string::npos)
+        << hook.violations[2];
+    hook.violations.erase(hook.violations.begin() + 1, hook.violations.end());
 
     // One argument short, one too many.
     call(hook, 0xBB40DD2270B65366, {static_cast<uint32_t>(train)});
     call(hook, 0xD80958FC74E988A6, {1});
     ASSERT_EQ(hook.violations.size(), 3u);
-    EXPECT_NE(hook.violations[1].find("1 arguments, expected 2"), std::string::npos);
+    EXPECT_NE(hook.violations[1].find("1 arguments, expected 3"), std::string::npos);
 
     // Unknown hash, and a NaN speed.
     call(hook, 0x1234, {});

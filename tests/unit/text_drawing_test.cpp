@@ -53,11 +53,11 @@ TEST(TextDrawing, EachLineSetsTheWholeStyleThenDrawsCentred) {
     EXPECT_EQ(calls[2].slots, (std::vector<uint64_t>{255, 255, 255, 77}));
     EXPECT_EQ(calls[3].slots, (std::vector<uint64_t>{slot(0.0f), slot(1.0f)}));
     EXPECT_EQ(calls[4].slots, (std::vector<uint64_t>{1}));
-    EXPECT_EQ(calls[9].slots, (std::vector<uint64_t>{slot(0.5f), slot(0.43f)}));
+    EXPECT_EQ(calls[9].slots, (std::vector<uint64_t>{slot(0.5f), slot(0.43f), 0}));
     // The second line is opaque and carries its own scale.
     EXPECT_EQ(calls[11].slots, (std::vector<uint64_t>{slot(0.3f), slot(0.3f)}));
     EXPECT_EQ(calls[12].slots, (std::vector<uint64_t>{255, 255, 255, 255}));
-    EXPECT_EQ(calls[19].slots, (std::vector<uint64_t>{slot(0.5f), slot(0.51f)}));
+    EXPECT_EQ(calls[19].slots, (std::vector<uint64_t>{slot(0.5f), slot(0.51f), 0}));
     EXPECT_EQ(TextHook::seen(), (std::vector<std::string>{"STRING", "Choose", "STRING", ""}));
 }
 
