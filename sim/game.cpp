@@ -76,7 +76,6 @@ void Game::restartScripts() {
         s.runner = makeScriptRunner();
         s.runner->start(s.main);
     }
-    ++restarts_;
     endAbandoned(kAbandonedKept);
 }
 

@@ -83,7 +83,6 @@ public:
     // keeps the last few abandoned threads blocked and unwinds older ones; a native called while
     // one unwinds is a violation, since in the game an abandoned script never runs again.
     void restartScripts();
-    int restarts() const { return restarts_; }
     void scriptWait(uint32_t milliseconds);
     uint32_t tickCount() const;
     Hook& hook() { return hook_; }
@@ -158,7 +157,6 @@ private:
     std::vector<std::unique_ptr<ScriptRunner>> abandoned_;  // oldest first
     ScriptRunner* running_ = nullptr;
     bool endingAbandoned_ = false;
-    int restarts_ = 0;
     std::filesystem::path workdir_;
     bool ownWorkdir_ = false;  // made here, removed at the end
     std::filesystem::path previousDir_;
