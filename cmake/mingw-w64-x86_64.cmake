@@ -16,3 +16,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # A player's machine has no MinGW runtime DLLs: link every runtime into the binaries.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+
+# Makes the import library of ScriptHookV.dll from its .def (src/CMakeLists.txt).
+find_program(CMAKE_DLLTOOL NAMES ${VORN_MINGW_PREFIX}-dlltool REQUIRED)

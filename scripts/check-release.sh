@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# check-release.sh dist/VornLoconaut-<version>.zip DEFAULT_INI_WRITER: the archive holds exactly
-# VornLoconaut.asi, README.txt and VornLoconaut.ini; the plug-in is stripped and imports only system
-# DLLs; the INI is byte for byte what the plug-in writes on its first start and carries the
-# archive's version; README.txt has Windows line ends and shows every key with its default.
+# check-release.sh dist/VornLoconaut-<version>.zip DEFAULT_INI_WRITER [TIME]: the archive holds
+# exactly VornLoconaut.asi, README.txt and VornLoconaut.ini, with no extra fields (owner, access
+# times) and, given TIME (seconds since 1970), every entry dated then; the plug-in is stripped,
+# imports system DLLs and the hook's six functions; the INI is byte for byte what the plug-in
+# writes on its first start and carries the archive's version; README.txt has Windows line ends
+# and shows every key with its default.
 set -euo pipefail
 
 archive="$(realpath "$1")"
 writer="$(realpath "$2")"
+time="${3:-}"
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 objdump=x86_64-w64-mingw32-objdump
 fail() {
@@ -28,6 +31,17 @@ expected="$(printf '%s\n' README.txt VornLoconaut.asi VornLoconaut.ini)"
 mkdir "$work/unpacked"
 (cd "$work/unpacked" && cmake -E tar xf "$archive")
 echo "$name holds README.txt, VornLoconaut.asi and VornLoconaut.ini"
+# What would make two builds of one commit differ: an owner, access or change times in extra fields.
+details="$(LC_ALL=C zipinfo -v "$archive")"
+extra="$(echo "$details" | awk '/length of extra field:/ && $5 != 0')"
+[ -z "$extra" ] || fail "$name's entries carry extra fields (owner, times)"
+echo "  no extra fields"
+if [ -n "$time" ]; then
+  dates="$(echo "$details" | sed -n 's/^ *file last modified on (DOS date\/time): *//p' | sort -u)"
+  want="$(LC_ALL=C TZ=UTC date -d "@$time" '+%Y %b %-d %H:%M:%S')"
+  [ "$dates" = "$want" ] || fail "$name's entries are dated"$'\n'"$dates"$'\n'"instead of $want (UTC)"
+  echo "  every entry dated $want UTC"
+fi
 
 asi="$work/unpacked/VornLoconaut.asi"
 bash "$root/scripts/check-imports.sh" "$asi"

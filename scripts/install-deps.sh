@@ -2,7 +2,7 @@
 # missing (a machine that has them all needs neither root nor the network).
 
 vorn_packages=(cmake ninja-build g++ g++-mingw-w64-x86-64-posix wine wine64 libgtest-dev libbenchmark-dev
-  nlohmann-json3-dev libcairo2-dev clang libclang-rt-14-dev)
+  nlohmann-json3-dev libcairo2-dev clang libclang-rt-14-dev zip unzip)
 
 vorn_install_missing() {
   local missing=()

@@ -1,6 +1,12 @@
 #!/usr/bin/env bash
 # Builds the release a player installs: dist/VornLoconaut-<version>.zip with VornLoconaut.asi, the
-# player's README.txt and the default VornLoconaut.ini, then checks the archive.
+# player's README.txt and the default VornLoconaut.ini, checks the archive and prints the SHA-256 of
+# the archive and of the plug-in.
+#
+# The same commit gives the same bytes wherever it is built: the plug-in carries no time stamp and
+# no build path, and the archive's entries come in a fixed order, with the commit's time, fixed
+# permissions and no extra fields (no owner, no access time). SOURCE_DATE_EPOCH, when set, stands
+# in for the commit's time (a tree without git history).
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -15,6 +21,11 @@ if [ -z "$version" ]; then
   echo "release: no version in the project() line of CMakeLists.txt" >&2
   exit 1
 fi
+epoch="${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct 2>/dev/null || true)}"
+if ! [[ "$epoch" =~ ^[0-9]+$ ]]; then
+  echo "release: no commit time: build from a git checkout or set SOURCE_DATE_EPOCH" >&2
+  exit 1
+fi
 
 # The plug-in alone, built as the windows preset builds the binary the Wine check plays.
 cmake --preset windows-release >/dev/null
@@ -25,17 +36,30 @@ cmake --build --preset linux -j "$jobs" --target vornloconaut-default-ini
 
 stage="$(mktemp -d "${TMPDIR:-/tmp}/vorn-release.XXXXXX")"
 trap 'rm -rf "$stage"' EXIT
+# The archive's entries, in their order in it; each is staged into "$stage" under its name here
+# (scripts/check-release.sh lists them too).
+entries=(VornLoconaut.asi README.txt VornLoconaut.ini)
 cp build/windows-release/VornLoconaut.asi build/linux/release/README.txt "$stage/"
 (cd "$stage" && "$root/build/linux/release/vornloconaut-default-ini")
 
+# A zip entry's time counts in steps of two seconds.
+stamp=$((epoch - epoch % 2))
+for entry in "${entries[@]}"; do
+  chmod 0644 "$stage/$entry"
+  touch -d "@$stamp" "$stage/$entry"
+done
 archive="dist/VornLoconaut-$version.zip"
 mkdir -p dist
 rm -f "$archive"
-(cd "$stage" && cmake -E tar cf "$root/$archive" --format=zip VornLoconaut.asi README.txt VornLoconaut.ini)
+# -X: no owner and no extended times; the entries' DOS times are read in UTC.
+(cd "$stage" && TZ=UTC zip -X -q "$root/$archive" "${entries[@]}")
 
-if ! bash scripts/check-release.sh "$archive" build/linux/release/vornloconaut-default-ini; then
+if ! bash scripts/check-release.sh "$archive" build/linux/release/vornloconaut-default-ini "$stamp"; then
   rm -f "$archive"
   echo "release: $archive failed its check and was removed" >&2
   exit 1
 fi
-echo "release: $archive ($(wc -c <"$archive") bytes)"
+echo "release: $archive ($(wc -c <"$archive") bytes), entries dated $(TZ=UTC date -d "@$stamp" '+%Y-%m-%d %H:%M:%S UTC')"
+echo "SHA-256:"
+(cd dist && sha256sum "VornLoconaut-$version.zip")
+(cd "$stage" && sha256sum VornLoconaut.asi)

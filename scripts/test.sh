@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds every preset and runs all tests: the Linux tests (with the Wine end-to-end check against
-# the real VornLoconaut.asi), the release archive and its check, the same tests under
-# AddressSanitizer and UndefinedBehaviorSanitizer, the Clang build and the INI reader's fuzzer for a
-# minute. Exits non-zero on any failure.
+# the real VornLoconaut.asi), the release archive, its check and a second build of it in another
+# folder that must give the same bytes, the same tests under AddressSanitizer and
+# UndefinedBehaviorSanitizer, the Clang build and the INI reader's fuzzer for a minute. Exits
+# non-zero on any failure.
 set -uo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -45,6 +46,7 @@ step "import table of VornLoconaut.asi" bash scripts/check-imports.sh build/wind
 step "release archive" bash scripts/release.sh
 step "the released VornLoconaut.asi is the one the Wine check plays" \
   cmp build/windows-release/VornLoconaut.asi build/windows/VornLoconaut.asi
+step "the release rebuilt in another folder is the same byte for byte" bash scripts/check-reproducible.sh
 step "build linux-asan" build linux-asan
 step "ctest linux (with the Wine end-to-end check)" ctest --preset linux -j "$jobs"
 step "ctest linux-asan" ctest --preset linux-asan -j "$jobs" -LE e2e

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <sstream>
 
@@ -52,21 +53,45 @@ Game::~Game() {
     if (Hook::current == &hook_) Hook::current = nullptr;
 }
 
-void Game::registerScript(void (*script)()) {
-    unregisterScript();
-    runner_ = makeScriptRunner();
-    runner_->start(script);
-    scriptRunning_ = true;
+void Game::registerScript(void (*script)(), const void* module) {
+    auto same = std::find_if(scripts_.begin(), scripts_.end(), [&](const Script& s) { return s.module == module; });
+    if (same == scripts_.end()) {
+        scripts_.push_back(Script{module, script, nullptr});
+        same = scripts_.end() - 1;
+    }
+    same->main = script;
+    same->runner = makeScriptRunner();
+    same->runner->start(script);
 }
 
 void Game::unregisterScript() {
-    // Destroying the runner unwinds the script out of its scriptWait.
-    runner_.reset();
-    scriptRunning_ = false;
+    // Destroying a runner ends its script (on Linux by unwinding it out of its wait).
+    scripts_.clear();
+    endAbandoned(0);
+}
+
+void Game::restartScripts() {
+    for (Script& s : scripts_) {
+        abandoned_.push_back(std::move(s.runner));
+        s.runner = makeScriptRunner();
+        s.runner->start(s.main);
+    }
+    endAbandoned(kAbandonedKept);
+}
+
+void Game::endAbandoned(size_t keep) {
+    if (abandoned_.size() <= keep) return;
+    const auto last = abandoned_.end() - static_cast<std::ptrdiff_t>(keep);
+    std::vector<std::unique_ptr<ScriptRunner>> ending(std::make_move_iterator(abandoned_.begin()),
+                                                      std::make_move_iterator(last));
+    abandoned_.erase(abandoned_.begin(), last);
+    endingAbandoned_ = true;
+    ending.clear();
+    endingAbandoned_ = false;
 }
 
 void Game::scriptWait(uint32_t) {
-    if (runner_) runner_->yieldToGame();
+    if (running_ != nullptr) running_->yieldToGame();
 }
 
 uint32_t Game::tickCount() const { return static_cast<uint32_t>(static_cast<uint64_t>(std::llround(clockMs_))); }
@@ -157,7 +182,11 @@ void Game::step(int frames) {
 
         world_.currentFrame = frame_;
         hook_.beginFrame(frame_);
-        if (runner_) runner_->resume();
+        for (Script& s : scripts_) {
+            running_ = s.runner.get();
+            running_->resume();
+        }
+        running_ = nullptr;
         world_.advance(frameSeconds_, frame_);
         clockMs_ += static_cast<double>(frameSeconds_) * 1000.0;
     }
@@ -208,5 +237,11 @@ void gameScriptWait(uint32_t milliseconds) {
 }
 
 uint32_t gameTickCount() { return Game::current != nullptr ? Game::current->tickCount() : 0u; }
+
+void gameNativeInit(uint64_t hash) {
+    if (Game::current != nullptr && Game::current->abandonedScriptRunning())
+        Game::current->hook().violation("a native called by an abandoned script");
+    hookNativeInit(hash);
+}
 
 }  // namespace sim

@@ -78,11 +78,20 @@ public:
     Game& operator=(const Game&) = delete;
 
     // --- The hook's script side (what scriptRegister / scriptWait / GetTickCount reach) ---
-    void registerScript(void (*script)());
-    void unregisterScript();  // unwinds the script; safe to call twice
+    // One script per module, as the hook keeps them: registering a module again replaces its
+    // script. Each frame every script runs one pass, in the order they were registered.
+    void registerScript(void (*script)(), const void* module = nullptr);
+    void unregisterScript();  // ends every script; safe to call twice
+    // A game reload as the hook handles it: every registered script main starts again on a fresh
+    // fiber (thread), and the old one is abandoned in its wait, never resumed. The Linux runner
+    // keeps the last few abandoned threads blocked and unwinds older ones; a native called while
+    // one unwinds is a violation, since in the game an abandoned script never runs again.
+    void restartScripts();
     void scriptWait(uint32_t milliseconds);
     uint32_t tickCount() const;
     Hook& hook() { return hook_; }
+    // Set while an abandoned script is being unwound (gameNativeInit reports its calls).
+    bool abandonedScriptRunning() const { return endingAbandoned_; }
 
     static Game* current;  // the game the hook's free functions reach
 
@@ -136,10 +145,22 @@ public:
     const std::vector<WorldEvent>& timeline() const { return world_.events; }
 
 private:
+    struct Script {
+        const void* module;
+        void (*main)();
+        std::unique_ptr<ScriptRunner> runner;
+    };
+    // Abandoned scripts kept blocked before the oldest is unwound: enough that a restart never
+    // unwinds the run it just abandoned while a scenario still looks at the world.
+    static constexpr size_t kAbandonedKept = 4;
+    void endAbandoned(size_t keep);
+
     World world_;
     Hook hook_;
-    std::unique_ptr<ScriptRunner> runner_;
-    bool scriptRunning_ = false;
+    std::vector<Script> scripts_;
+    std::vector<std::unique_ptr<ScriptRunner>> abandoned_;  // oldest first
+    ScriptRunner* running_ = nullptr;
+    bool endingAbandoned_ = false;
     std::filesystem::path workdir_;
     bool ownWorkdir_ = false;  // made here, removed at the end
     std::filesystem::path previousDir_;
@@ -155,5 +176,7 @@ private:
 // Game::current.
 void gameScriptWait(uint32_t milliseconds);
 uint32_t gameTickCount();
+// hookNativeInit, with a violation recorded when an abandoned script calls it.
+void gameNativeInit(uint64_t hash);
 
 }  // namespace sim

@@ -12,10 +12,14 @@ ScriptState* observedState = nullptr;
 void observedScript() {
     ScriptState state;
     observedState = &state;
-    // The game unwinds the script out of its wait with an exception; the state goes with it.
+    // The game unwinds the script out of its wait with an exception; the state goes with it. An
+    // abandoned run is unwound long after a restart started the next one, whose state stays.
     struct Forget {
-        ~Forget() { observedState = nullptr; }
-    } forget;
+        const ScriptState* mine;
+        ~Forget() {
+            if (observedState == mine) observedState = nullptr;
+        }
+    } forget{&state};
     runScript(state);
 }
 
@@ -24,7 +28,7 @@ void observedScript() {
 PluginGame::PluginGame(GameOptions options) : PluginGame(std::move(options), scriptMain) {}
 
 PluginGame::PluginGame(GameOptions options, void (*script)()) : Game(std::move(options)) {
-    gHook.nativeInit = hookNativeInit;
+    gHook.nativeInit = gameNativeInit;
     gHook.nativePush64 = hookNativePush64;
     gHook.nativeCall = hookNativeCall;
     gHook.scriptWait = gameScriptWait;

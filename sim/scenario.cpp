@@ -53,6 +53,30 @@ public:
     }
 };
 
+// A train as the set-up or an addTrain event gives it: {"id", "model", "carriages", "track", ...}.
+EntityHandle addTrain(World& w, const json& t, Names& names) {
+    const std::string id = t.value("id", "");
+    int track = 0;
+    if (t.contains("track")) {
+        if (t["track"].is_number_integer()) {
+            track = t["track"].get<int>();
+        } else {
+            auto it = names.tracks.find(t["track"].get<std::string>());
+            if (it == names.tracks.end()) throw std::runtime_error("train '" + id + "': unknown track");
+            track = it->second;
+        }
+    }
+    if (w.tracks.empty()) throw std::runtime_error("train '" + id + "' needs a track");
+    const EntityHandle h = w.addTrain(t.value("model", "freight"), t.value("carriages", 4), track,
+                                      t.value("distance", 0.0f), t.value("speed", 0.0f),
+                                      t.value("engineer", true), id,
+                                      t.value("carriageModels", std::vector<std::string>{}),
+                                      t.value("reversed", std::vector<int>{}), t.value("spacing", 18.0f));
+    if (t.contains("cruise")) w.train(h)->cruise = t["cruise"].get<float>();
+    if (!id.empty()) names.handles[id] = h;
+    return h;
+}
+
 void buildWorld(Game& game, const json& doc, Names& names) {
     World& w = game.world();
     w.groundZ = doc.value("ground", 0.0f);
@@ -62,27 +86,7 @@ void buildWorld(Game& game, const json& doc, Names& names) {
         const int index = w.addTrack(points, t.value("loop", false));
         names.tracks[t.value("id", std::to_string(index))] = index;
     }
-    for (const json& t : doc.value("trains", json::array())) {
-        const std::string id = t.value("id", "");
-        int track = 0;
-        if (t.contains("track")) {
-            if (t["track"].is_number_integer()) {
-                track = t["track"].get<int>();
-            } else {
-                auto it = names.tracks.find(t["track"].get<std::string>());
-                if (it == names.tracks.end()) throw std::runtime_error("train '" + id + "': unknown track");
-                track = it->second;
-            }
-        }
-        if (w.tracks.empty()) throw std::runtime_error("train '" + id + "' needs a track");
-        const EntityHandle h = w.addTrain(t.value("model", "freight"), t.value("carriages", 4), track,
-                                          t.value("distance", 0.0f), t.value("speed", 0.0f),
-                                          t.value("engineer", true), id,
-                                          t.value("carriageModels", std::vector<std::string>{}),
-                                          t.value("reversed", std::vector<int>{}), t.value("spacing", 18.0f));
-        if (t.contains("cruise")) w.train(h)->cruise = t["cruise"].get<float>();
-        if (!id.empty()) names.handles[id] = h;
-    }
+    for (const json& t : doc.value("trains", json::array())) addTrain(w, t, names);
     for (const json& v : doc.value("vehicles", json::array())) {
         const std::string id = v.value("id", "");
         const EntityHandle h = w.addVehicle(v.value("model", "blista"), vec3(v.at("position")),
@@ -107,7 +111,7 @@ void buildWorld(Game& game, const json& doc, Names& names) {
     if (doc.contains("ini") && doc["ini"].is_string()) game.writeIni(doc["ini"].get<std::string>());
 }
 
-std::string applyEvent(Game& game, const json& e, const Names& names) {
+std::string applyEvent(Game& game, const json& e, Names& names) {
     World& w = game.world();
     std::string said;
     auto say = [&](const std::string& text) { said += (said.empty() ? "" : "; ") + text; };
@@ -181,6 +185,13 @@ std::string applyEvent(Game& game, const json& e, const Names& names) {
     if (e.contains("deleteIni")) {
         game.deleteIni();
         say("INI file deleted");
+    }
+    if (e.contains("addTrain")) {
+        say("the game adds the train " + w.describe(addTrain(w, e["addTrain"], names)));
+    }
+    if (e.value("restartScript", false)) {
+        game.restartScripts();
+        say("the game reloads: the script starts again");
     }
     if (e.contains("frameTime")) {
         game.setFrameTime(e["frameTime"].get<float>());

@@ -8,6 +8,8 @@ namespace sim {
 
 class ScriptRunner {
 public:
+    // Ends the script for good: the Linux runner unwinds it out of its wait; a fiber is deleted
+    // without unwinding, as the hook leaves an abandoned script.
     virtual ~ScriptRunner() = default;
     // Prepares the script; it does not run before the first resume().
     virtual void start(void (*script)()) = 0;

@@ -21,6 +21,17 @@ void* currentFiber() { return GetCurrentFiber(); }
 #pragma GCC diagnostic pop
 #endif
 
+// The fiber of the thread that plays the frames. That thread becomes a fiber once and stays one, as
+// the game's thread does under the hook, so that any number of scripts, started and abandoned at
+// any time, switch back to the same place.
+void* gameFiber() {
+    thread_local void* fiber = nullptr;
+    if (fiber == nullptr) {
+        fiber = IsThreadAFiber() ? currentFiber() : ConvertThreadToFiber(nullptr);
+    }
+    return fiber;
+}
+
 class FiberScriptRunner final : public ScriptRunner {
 public:
     FiberScriptRunner() = default;
@@ -28,12 +39,10 @@ public:
     FiberScriptRunner& operator=(const FiberScriptRunner&) = delete;
 
     ~FiberScriptRunner() override {
-        // A script suspended in scriptWait never resumes; deleting its fiber only frees the stack.
+        // A script suspended in scriptWait never resumes; deleting its fiber frees the stack and
+        // runs none of its destructors.
         if (scriptFiber_ != nullptr) {
             DeleteFiber(scriptFiber_);
-        }
-        if (convertedThread_) {
-            ConvertFiberToThread();
         }
     }
 
@@ -44,12 +53,7 @@ public:
             return;
         }
         if (gameFiber_ == nullptr) {
-            if (IsThreadAFiber()) {
-                gameFiber_ = currentFiber();
-            } else {
-                gameFiber_ = ConvertThreadToFiber(nullptr);
-                convertedThread_ = gameFiber_ != nullptr;
-            }
+            gameFiber_ = gameFiber();
             if (gameFiber_ == nullptr) {
                 finished_ = true;
                 return;
@@ -91,7 +95,6 @@ private:
     void (*script_)() = nullptr;
     void* gameFiber_ = nullptr;
     void* scriptFiber_ = nullptr;
-    bool convertedThread_ = false;
     bool finished_ = false;
     bool onScriptFiber_ = false;
 };

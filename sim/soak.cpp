@@ -211,6 +211,13 @@ private:
             game_.deleteIni();
             ++summary_.iniDeletions;
         }
+        if (often(0.3)) {
+            // A game reload: the hook starts the script again and abandons the running one.
+            game_.restartScripts();
+            ++summary_.restarts;
+            previousMode_ = OnFoot;
+            previousMenuTime_ = 0.0f;
+        }
         frameTimes();
         // The world's own records only grow; the soak counts what it needs as it goes.
         world_.events.clear();
@@ -613,6 +620,7 @@ private:
             {"engineer commands", summary_.engineerCommands},
             {"engineer follow passes", summary_.engineerFollowPasses},
             {"tram door motions", summary_.tramDoorMotions},
+            {"script restarts", summary_.restarts},
         };
         for (const auto& [what, count] : needed)
             if (count == 0) fail(std::string("the soak never reached ") + what);
@@ -669,7 +677,8 @@ void printSoakSummary(std::ostream& out, const SoakOptions& options, const SoakS
         << ", tram door motions " << s.tramDoorMotions << ", horns " << s.horns << ", seat changes "
         << s.seatChanges << ", high beam switches " << s.highBeamSwitches << "\n"
         << "  INI edits " << s.iniEdits << ", INI deletions " << s.iniDeletions << ", trains spawned "
-        << s.trainsSpawned << ", removed or killed by the game " << s.gameRemovals << "\n"
+        << s.trainsSpawned << ", removed or killed by the game " << s.gameRemovals << ", script restarts "
+        << s.restarts << "\n"
         << "  violations " << s.violationCount << "\n";
     for (const std::string& f : s.failures) out << "  " << f << "\n";
     out << (s.passed() ? "soak: passed" : "soak: FAILED") << std::endl;

@@ -2,9 +2,10 @@
 // The soak: hours of game time of random but seeded play across a freight and a tram line - every
 // control the plug-in reads, entries and exits, derailments in tight bends and by the derail key,
 // the engineer killed, entities deleted and vehicles removed by the game, edits and deletions of
-// the INI file, frame times that vary and stop - checked all the way: no ABI violation (so no NaN
-// or infinity reaching a native), no handle used after the plug-in deleted it, the derailed-wagon
-// list within its count limit after every pass.
+// the INI file, frame times that vary and stop, game reloads that restart the script - checked all
+// the way: no ABI violation (so no NaN or infinity reaching a native, and no native called by an
+// abandoned script), no handle used after the plug-in deleted it, the derailed-wagon list within
+// its count limit after every pass.
 
 #include <cstdint>
 #include <ostream>
@@ -18,7 +19,7 @@ struct SoakOptions {
     uint32_t seed = 1;
     std::string workdir;  // empty: a fresh temporary one
     // Fail unless the run reached entries, derailments, explosions, wagon deletions, engineer
-    // commands and tram door motions: a soak that never got there proved little.
+    // commands, tram door motions and script restarts: a soak that never got there proved little.
     bool requireActivity = false;
     std::ostream* progress = nullptr;  // a line per simulated hour and the notable events
 };
@@ -42,6 +43,7 @@ struct SoakSummary {
     int64_t iniDeletions = 0;
     int64_t trainsSpawned = 0;
     int64_t gameRemovals = 0;  // vehicles and characters the game removed or killed by itself
+    int64_t restarts = 0;      // game reloads: the script started again, the old one abandoned
     int64_t pausedFrames = 0;
     size_t maxWagons = 0;
     size_t violationCount = 0;

@@ -14,8 +14,8 @@ struct Vector3 {
     float z = 0.0f;
 };
 
-// The hook's functions as the plug-in reaches them. DllMain binds them on Windows; the simulator
-// binds its own on Linux. All stay null when no hook is present, and then nothing is ever called.
+// The hook's functions as the plug-in reaches them. DllMain binds them to the imported hook on
+// Windows; the simulator binds its own on Linux. Until bound they are null and nothing is called.
 struct HookFunctions {
     void (*nativeInit)(uint64_t hash) = nullptr;
     void (*nativePush64)(uint64_t value) = nullptr;

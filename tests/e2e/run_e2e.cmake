@@ -1,9 +1,16 @@
 # cmake -DSCENARIO=... -DSIM=... -DCOMPARE=... -DWINDOWS_BUILD_DIR=... -DWINE=... -DPREFIX=... -DWORK=...
-#       -P run_e2e.cmake
+#       [-DFOLDER=plugin|two-plugins|without-hook] -P run_e2e.cmake
 #
-# Plays one scenario twice, each in a fresh folder as the game's working directory: with the Linux
-# simulator, and with the real VornLoconaut.asi under Wine. The two traces of native calls must
-# agree, and the plug-in must leave the same VornLoconaut.ini behind in both folders.
+# Plays one scenario twice, each in a fresh folder as the game's folder: with the Linux simulator,
+# and under Wine as a player's game loads the plug-in: the game's exe (the Windows host, with the
+# ASI loader in it) lies in the game folder beside the *.asi files and the stand-in ScriptHookV.dll,
+# and the loader brings in the hook only as a plug-in's import. The game folder holds
+#   plugin        VornLoconaut.asi, the only plug-in
+#   two-plugins   also OtherScript.asi, which sorts before it, imports the hook and runs its own script
+#   without-hook  no ScriptHookV.dll: VornLoconaut.asi must fail to load, harmlessly, and the loader go
+#                 on to WithoutHook.asi, which imports nothing; nothing is played
+# The two traces of native calls must agree, and the plug-in must leave the same VornLoconaut.ini
+# behind in both folders.
 
 function(skip_or_fail reason)
   if("$ENV{VORN_E2E_REQUIRED}")
@@ -12,22 +19,98 @@ function(skip_or_fail reason)
   message(FATAL_ERROR "VORN_E2E_SKIPPED: ${reason}")
 endfunction()
 
-set(asi ${WINDOWS_BUILD_DIR}/VornLoconaut.asi)
-set(host ${WINDOWS_BUILD_DIR}/vorn-wine-host.exe)
-set(hook ${WINDOWS_BUILD_DIR}/ScriptHookV.dll)
+if(NOT FOLDER)
+  set(FOLDER plugin)
+endif()
+set(host vorn-wine-host.exe)
+if(FOLDER STREQUAL "plugin")
+  set(plugins VornLoconaut.asi)
+  set(files ${host} ScriptHookV.dll ${plugins})
+  set(expected_scripts 1)
+elseif(FOLDER STREQUAL "two-plugins")
+  set(plugins OtherScript.asi VornLoconaut.asi)
+  set(files ${host} ScriptHookV.dll ${plugins})
+  set(expected_scripts 2)
+elseif(FOLDER STREQUAL "without-hook")
+  set(plugins VornLoconaut.asi WithoutHook.asi)
+  set(files ${host} ${plugins})
+else()
+  message(FATAL_ERROR "FOLDER must be plugin, two-plugins or without-hook")
+endif()
+
 if(NOT WINE OR NOT EXISTS "${WINE}")
   skip_or_fail("wine is not installed")
 endif()
-foreach(file ${asi} ${host} ${hook})
-  if(NOT EXISTS ${file})
-    skip_or_fail("${file} is missing: build the windows preset first")
+foreach(file ${files})
+  if(NOT EXISTS ${WINDOWS_BUILD_DIR}/${file})
+    skip_or_fail("${WINDOWS_BUILD_DIR}/${file} is missing: build the windows preset first")
   endif()
 endforeach()
 
 set(linux_dir ${WORK}/linux)
-set(windows_dir ${WORK}/windows)
+set(game_dir ${WORK}/game)
 file(REMOVE_RECURSE ${WORK})
-file(MAKE_DIRECTORY ${linux_dir} ${windows_dir})
+file(MAKE_DIRECTORY ${linux_dir} ${game_dir})
+foreach(file ${files})
+  file(COPY ${WINDOWS_BUILD_DIR}/${file} DESTINATION ${game_dir})
+endforeach()
+
+set(ENV{WINEPREFIX} ${PREFIX})
+set(ENV{WINEDEBUG} -all)
+set(ENV{WINEDLLOVERRIDES} "mscoree,mshtml=")
+unset(ENV{DISPLAY})
+unset(ENV{WAYLAND_DISPLAY})
+# Wine maps the Unix root to drive Z:.
+execute_process(COMMAND ${WINE} Z:${game_dir}/${host} Z:${SCENARIO} trace.jsonl
+  WORKING_DIRECTORY ${game_dir}
+  RESULT_VARIABLE result OUTPUT_FILE ${WORK}/windows.log ERROR_FILE ${WORK}/windows.err
+  TIMEOUT 240)
+file(READ ${WORK}/windows.log output)
+file(READ ${WORK}/windows.err errors)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "the game under Wine failed (${result}):\n${output}${errors}")
+endif()
+
+# The loader's log, line by line: each plug-in in the folder's (alphabetical) order.
+set(log "LOADER: Loading *.asi plugins\n")
+foreach(plugin ${plugins})
+  set(outcome loaded)
+  if(FOLDER STREQUAL "without-hook" AND plugin STREQUAL "VornLoconaut.asi")
+    set(outcome "failed to load")
+  endif()
+  string(APPEND log "ASI: Loading \"${plugin}\"\n     \"${plugin}\" ${outcome}\n")
+endforeach()
+string(APPEND log "LOADER: Finished loading *.asi plugins\n")
+file(READ ${game_dir}/asiloader.log actual_log)
+if(NOT actual_log STREQUAL log)
+  message(FATAL_ERROR "asiloader.log reads\n${actual_log}instead of\n${log}")
+endif()
+message(STATUS "asiloader.log as expected:\n${actual_log}")
+
+if(FOLDER STREQUAL "without-hook")
+  if(NOT output MATCHES "nothing to play")
+    message(FATAL_ERROR "the game found a hook that no plug-in could have brought in:\n${output}")
+  endif()
+  if(EXISTS ${game_dir}/VornLoconaut.ini)
+    message(FATAL_ERROR "VornLoconaut.asi failed to load, yet VornLoconaut.ini was written")
+  endif()
+  return()
+endif()
+
+if(NOT output MATCHES "vorn-wine-host: ${expected_scripts} scripts registered")
+  message(FATAL_ERROR "expected ${expected_scripts} scripts registered:\n${output}")
+endif()
+if(FOLDER STREQUAL "two-plugins")
+  file(READ ${SCENARIO} scenario_text)
+  string(JSON frames ERROR_VARIABLE no_frames GET "${scenario_text}" frames)
+  if(no_frames)
+    set(frames 600)
+  endif()
+  if(NOT output MATCHES "OtherScript.asi ran ${frames} passes")
+    message(FATAL_ERROR "OtherScript.asi's script did not run once a frame (${frames} frames):\n${output}")
+  endif()
+  message(STATUS "OtherScript.asi ran its own script ${frames} times beside the plug-in's")
+endif()
 
 execute_process(COMMAND ${SIM} ${SCENARIO} --trace ${linux_dir}/trace.jsonl --workdir ${linux_dir}
   WORKING_DIRECTORY ${linux_dir}
@@ -37,23 +120,7 @@ if(NOT result EQUAL 0)
   message(FATAL_ERROR "the Linux simulator failed (${result}):\n${errors}")
 endif()
 
-set(ENV{WINEPREFIX} ${PREFIX})
-set(ENV{WINEDEBUG} -all)
-set(ENV{WINEDLLOVERRIDES} "mscoree,mshtml=")
-unset(ENV{DISPLAY})
-unset(ENV{WAYLAND_DISPLAY})
-# Wine maps the Unix root to drive Z:.
-execute_process(COMMAND ${WINE} Z:${host} Z:${asi} Z:${SCENARIO} trace.jsonl
-  WORKING_DIRECTORY ${windows_dir}
-  RESULT_VARIABLE result OUTPUT_FILE ${WORK}/windows.log ERROR_FILE ${WORK}/windows.err
-  TIMEOUT 240)
-if(NOT result EQUAL 0)
-  file(READ ${WORK}/windows.log output)
-  file(READ ${WORK}/windows.err errors)
-  message(FATAL_ERROR "the plug-in under Wine failed (${result}):\n${output}${errors}")
-endif()
-
-execute_process(COMMAND ${COMPARE} ${linux_dir}/trace.jsonl ${windows_dir}/trace.jsonl
+execute_process(COMMAND ${COMPARE} ${linux_dir}/trace.jsonl ${game_dir}/trace.jsonl
   RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE errors)
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "the traces differ:\n${output}${errors}")
@@ -62,15 +129,15 @@ message(STATUS "${output}")
 
 set(ini VornLoconaut.ini)
 if(EXISTS ${linux_dir}/${ini})
-  if(NOT EXISTS ${windows_dir}/${ini})
+  if(NOT EXISTS ${game_dir}/${ini})
     message(FATAL_ERROR "the plug-in under Wine left no ${ini} in the game folder")
   endif()
-  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${linux_dir}/${ini} ${windows_dir}/${ini}
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${linux_dir}/${ini} ${game_dir}/${ini}
     RESULT_VARIABLE result)
   if(NOT result EQUAL 0)
     message(FATAL_ERROR "${ini} differs between the Linux and the Windows run (see ${WORK})")
   endif()
   message(STATUS "${ini} identical in both game folders")
-elseif(EXISTS ${windows_dir}/${ini})
+elseif(EXISTS ${game_dir}/${ini})
   message(FATAL_ERROR "the plug-in under Wine wrote ${ini}, the Linux run did not")
 endif()

@@ -1,16 +1,25 @@
 // The stand-in for the game as ScriptHookV.dll: the hook's six functions (exported under their
 // mangled names by ScriptHookV.def) in front of the simulator, and a plain entry through which the
-// Windows host plays a scenario with whichever script the loaded plug-in registered.
+// Windows host, once its ASI loader has loaded the plug-ins, plays a scenario with every script
+// they registered.
+//
+// As the hook does, it keeps one script per module and runs each every frame (an open
+// re-implementation, Give-Two/ScriptHookV, keeps them in a map by module in
+// ScriptHookV/Scripting/ScriptManager.cpp), and on a game reload it calls each script main again on
+// a new fiber (scripthookvdotnet's source/core/DllMain.cpp is written around that), which
+// Game::restartScripts plays.
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <vector>
 
 #include "sim/game.h"
 #include "sim/hook.h"
@@ -18,8 +27,11 @@
 
 namespace {
 
-HMODULE gScriptModule = nullptr;
-void (*gScript)() = nullptr;
+struct Registration {
+    HMODULE module;
+    void (*script)();
+};
+std::vector<Registration> gScripts;  // in the order registered
 int gRegistered = 0;
 int gUnregistered = 0;
 
@@ -28,22 +40,26 @@ int gUnregistered = 0;
 extern "C" {
 
 void vornScriptRegister(HMODULE module, void (*script)()) {
-    // One script per module, as the real hook keeps them; a second registration replaces the first.
     if (module == nullptr || script == nullptr) {
         return;
     }
-    gScriptModule = module;
-    gScript = script;
+    // A second registration of a module replaces its script.
+    const auto same = std::find_if(gScripts.begin(), gScripts.end(), [&](const Registration& r) { return r.module == module; });
+    if (same != gScripts.end()) {
+        same->script = script;
+    } else {
+        gScripts.push_back(Registration{module, script});
+    }
     ++gRegistered;
 }
 
 void vornScriptUnregister(HMODULE module) {
-    if (module == nullptr || module != gScriptModule) {
+    const auto same = std::find_if(gScripts.begin(), gScripts.end(), [&](const Registration& r) { return r.module == module; });
+    if (same == gScripts.end()) {
         return;
     }
     // The script's fiber is never resumed again: its code is about to be unmapped.
-    gScriptModule = nullptr;
-    gScript = nullptr;
+    gScripts.erase(same);
     ++gUnregistered;
 }
 
@@ -53,7 +69,7 @@ void vornScriptWait(DWORD milliseconds) {
     }
 }
 
-void vornNativeInit(uint64_t hash) { sim::hookNativeInit(hash); }
+void vornNativeInit(uint64_t hash) { sim::gameNativeInit(hash); }
 void vornNativePush64(uint64_t value) { sim::hookNativePush64(value); }
 uint64_t* vornNativeCall() { return sim::hookNativeCall(); }
 
@@ -63,7 +79,7 @@ int vornUnregisteredScripts() { return gUnregistered; }
 // Plays the scenario with the current directory as the game's folder. 0 when it ran and every
 // expectation held; the failures are printed.
 int vornPlayScenario(const char* scenarioPath, const char* tracePath) {
-    if (gScript == nullptr) {
+    if (gScripts.empty()) {
         std::fprintf(stderr, "ScriptHookV: no script registered\n");
         return 1;
     }
@@ -79,7 +95,9 @@ int vornPlayScenario(const char* scenarioPath, const char* tracePath) {
         options.trace = &trace;
         options.frameSeconds = scenario.frameSeconds;
         sim::Game game(options);
-        game.registerScript(gScript);
+        for (const Registration& r : gScripts) {
+            game.registerScript(r.script, r.module);
+        }
         const sim::ScenarioResult result = sim::playScenario(game, scenario, &std::cout);
         std::cout.flush();
         for (const auto& failure : result.failures) {

@@ -1,6 +1,8 @@
 // The stand-in's hook: ABI checks, results, input edges, the script hand-over and the trace.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <iterator>
 #include <sstream>
 
 #include "host/natives.h"
@@ -109,7 +111,7 @@ void recordEnterControl() {
 
 struct BoundGame : sim::Game {
     explicit BoundGame(sim::GameOptions o = {}) : sim::Game(std::move(o)) {
-        gHook.nativeInit = sim::hookNativeInit;
+        gHook.nativeInit = sim::gameNativeInit;
         gHook.nativePush64 = sim::hookNativePush64;
         gHook.nativeCall = sim::hookNativeCall;
         gHook.scriptWait = sim::gameScriptWait;
@@ -136,6 +138,44 @@ TEST(SimInput, EdgesLastOneFrameAndATapIsOneFrameDown) {
     }  // destroying the game unwinds the script thread
     const std::vector<int> expected = {0, 3, 2, 2, 4, 0, 3, 4};
     EXPECT_EQ(gSeen, expected);
+}
+
+// Tidies up with a native when unwound, which in the game an abandoned script never gets to do.
+void tidiesUpWithANative() {
+    struct Tidy {
+        ~Tidy() { GetPlayerCharacter(); }
+    } tidy;
+    for (;;) gHook.scriptWait(0);
+}
+
+// A game reload abandons the script in its wait: it never runs again, and hundreds of reloads in a
+// soak must not leave as many blocked threads behind.
+TEST(SimRestart, AbandonedScriptsNeverRunAgainAndStayFew) {
+    const auto threads = [] {
+        const std::filesystem::directory_iterator tasks("/proc/self/task");
+        return std::distance(begin(tasks), end(tasks));
+    };
+    gSeen.clear();
+    {
+        BoundGame game;
+        game.registerScript(recordEnterControl);
+        game.step();
+        const auto before = threads();
+        for (int i = 0; i < 30; ++i) {
+            game.restartScripts();
+            game.step();
+        }
+        EXPECT_EQ(gSeen.size(), 31u) << "one pass a frame, by the newest script only";
+        EXPECT_LE(threads(), before + 5);
+    }
+    BoundGame tidying;
+    tidying.registerScript(tidiesUpWithANative);
+    for (int i = 0; i < 6 && tidying.violations().empty(); ++i) {
+        tidying.step();
+        tidying.restartScripts();
+    }
+    ASSERT_EQ(tidying.violations().size(), 1u);
+    EXPECT_NE(tidying.violations()[0].find("abandoned script"), std::string::npos);
 }
 
 std::string runTraced(void (*script)()) {
