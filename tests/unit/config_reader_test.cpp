@@ -144,6 +144,19 @@ TEST_F(ConfigReader, LineEndsOfEveryKindMixed) {
     EXPECT_EQ(s.displaysPosition, 1);
     EXPECT_EQ(s.braking[Freight], 3.0f);
     EXPECT_EQ(s.braking[Tram], 4.0f);
+
+    // The line that supplied a value, numbered as the reader splits lines (a NUL byte ends none).
+    using namespace std::string_literals;
+    writeFileBytes(configurationFileName, "Train.Seat = 0\r\nTrains.EntranceType = 1\rDisplays.Position = 1\n"
+                                          "\r\r\n\nTrain.Braking = 3\r\0\n\nTrain.Braking = 5\nTram.Braking = 4"s);
+    const std::pair<const char*, size_t> supplied[] = {
+        {"Train.Seat", 1}, {"Trains.EntranceType", 2}, {"Displays.Position", 3}, {"Train.Braking", 7}, {"Tram.Braking", 11}};
+    for (const auto& [key, expected] : supplied) {
+        std::string text;
+        size_t line = 0;
+        EXPECT_TRUE(readValueText(key, text, line)) << key;
+        EXPECT_EQ(line, expected) << key;
+    }
 }
 
 TEST_F(ConfigReader, NumberSyntax) {
