@@ -54,12 +54,21 @@ void addWalls(sim::World& world, const Loop& l) {
 
 // Distance along the track of its point nearest to (x, y).
 float distanceNear(const sim::Track& track, float x, float y) {
-    size_t best = 0;
-    for (size_t i = 1; i < track.points.size(); ++i)
-        if (std::hypot(track.points[i].x - x, track.points[i].y - y) <
-            std::hypot(track.points[best].x - x, track.points[best].y - y))
-            best = i;
-    return track.lengths[best];
+    float best = 0.0f;
+    float bestGap = INFINITY;
+    for (size_t i = 0; i + 1 < track.points.size(); ++i) {
+        const Vector3& a = track.points[i];
+        const Vector3& b = track.points[i + 1];
+        const float dx = b.x - a.x, dy = b.y - a.y;
+        const float span = dx * dx + dy * dy;
+        const float u = span > 0.0f ? std::clamp(((x - a.x) * dx + (y - a.y) * dy) / span, 0.0f, 1.0f) : 0.0f;
+        const float gap = std::hypot(a.x + u * dx - x, a.y + u * dy - y);
+        if (gap < bestGap) {
+            bestGap = gap;
+            best = track.lengths[i] + u * (track.lengths[i + 1] - track.lengths[i]);
+        }
+    }
+    return best;
 }
 
 float headingOf(const sim::World& world, EntityHandle handle) {
@@ -106,9 +115,9 @@ void Ride::step(const std::vector<int32_t>& controls, float frameSeconds, float 
         trainlessFrames_ = 0;
         placeTrains();
     }
-    newEvents_.clear();
-    for (; eventsSeen_ < world.events.size(); ++eventsSeen_) newEvents_.push_back(world.events[eventsSeen_].text);
 }
+
+void Ride::writeIni(const std::string& ini) { session_.writeIni(ini); }
 
 json Ride::layout() const {
     const sim::World& world = session_.world();
@@ -116,7 +125,6 @@ json Ride::layout() const {
     for (const sim::Track& t : world.tracks) {
         json points = json::array();
         for (const Vector3& p : t.points) points.push_back({p.x, p.y});
-        if (t.loop && !t.points.empty()) points.push_back({t.points.front().x, t.points.front().y});
         tracks.push_back(std::move(points));
     }
     json barriers = json::array();
@@ -124,8 +132,10 @@ json Ride::layout() const {
     return json{{"tracks", std::move(tracks)}, {"barriers", std::move(barriers)}};
 }
 
-json Ride::frame() const {
+json Ride::frame() {
     const sim::World& world = session_.world();
+    json events = json::array();
+    for (; eventsSeen_ < world.events.size(); ++eventsSeen_) events.push_back(world.events[eventsSeen_].text);
     const ScriptState& s = session_.state();
     const sim::Character* player = world.character(world.player);
     json vehicles = json::array();
@@ -178,7 +188,7 @@ json Ride::frame() const {
                 {"radio", world.radioEnabled},
                 {"rects", std::move(rectangles)},
                 {"texts", std::move(texts)},
-                {"events", newEvents_}};
+                {"events", std::move(events)}};
 }
 
 }  // namespace playground

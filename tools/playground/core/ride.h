@@ -23,8 +23,12 @@ public:
     // What does not change: "tracks" (lists of [x, y]) and "barriers" ([x1, y1, x2, y2]).
     nlohmann::json layout() const;
     // The frame just run: the plug-in's mode, speed and risk, the player, every vehicle, recent
-    // explosions, the camera shake, and every rectangle and text the plug-in drew.
-    nlohmann::json frame() const;
+    // explosions, the camera shake, every rectangle and text the plug-in drew, and the game's
+    // timeline lines since the previous call.
+    nlohmann::json frame();
+
+    // The player edits VornLoconaut.ini while playing; the plug-in reads it at the next entry.
+    void writeIni(const std::string& ini);
 
 private:
     void placeTrains();
@@ -32,7 +36,6 @@ private:
     Session session_;
     size_t eventsSeen_ = 0;
     int trainlessFrames_ = 0;
-    std::vector<std::string> newEvents_;
 };
 
 }  // namespace playground

@@ -36,10 +36,7 @@ std::optional<std::string> readIniFile() {
 
 Session::Session(const std::optional<std::string>& ini) : hook_(world_) {
     std::remove(configurationFileName);
-    if (ini) {
-        File file(std::fopen(configurationFileName, "wb"));
-        if (file && !ini->empty()) std::fwrite(ini->data(), 1, ini->size(), file.get());
-    }
+    if (ini) writeIni(*ini);
     current = this;
     sim::Hook::current = &hook_;
     gHook.nativeInit = sim::hookNativeInit;
@@ -53,6 +50,11 @@ Session::~Session() {
     gHook = HookFunctions{};
     if (sim::Hook::current == &hook_) sim::Hook::current = nullptr;
     if (current == this) current = nullptr;
+}
+
+void Session::writeIni(const std::string& ini) {
+    File file(std::fopen(configurationFileName, "wb"));
+    if (file && !ini.empty()) std::fwrite(ini.data(), 1, ini.size(), file.get());
 }
 
 uint32_t Session::tickCount() {

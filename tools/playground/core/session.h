@@ -47,6 +47,9 @@ public:
     const sim::Hook& hook() const { return hook_; }
     const ScriptState& state() const { return state_; }
 
+    // Replaces VornLoconaut.ini in the working directory, as a player editing it during the game.
+    void writeIni(const std::string& ini);
+
     void hold(int32_t control);
     void release(int32_t control);
     void setHeld(std::vector<int32_t> controls);

@@ -249,8 +249,9 @@ private:
                                   " supplies it, so this line is never read");
             }
             reading_.supplier[static_cast<size_t>(index)] = number;
+            // A second "=" only drops part of the value when no ";" has ended the value before it.
             const size_t second = t.find('=', equals + 1);
-            if (second != std::string::npos) {
+            if (second != std::string::npos && t.find(';', equals + 1) > second) {
                 return ignore(number, t, "secondEquals",
                               "supplies " + name + ", but " + inQuotes(t.substr(second)) +
                                   " from the second \"=\" on is dropped");

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -98,14 +99,23 @@ EMSCRIPTEN_KEEPALIVE const char* vorn_ride_start(const char* ini, int length) {
     return reply(ride->layout());
 }
 
-// One frame of the ride: bit i of `controls` holds kControlBits[i] down.
-EMSCRIPTEN_KEEPALIVE const char* vorn_ride_step(int controls, float seconds, float walkX, float walkY) {
+// `frames` frames of the ride (at most a second's worth): bit i of `controls` holds kControlBits[i]
+// down; `tapped` (same bits) are down in the first frame only. Answers the last frame.
+EMSCRIPTEN_KEEPALIVE const char* vorn_ride_step(int controls, int tapped, int frames, float seconds, float walkX,
+                                                float walkY) {
     if (!ride) return reply(nullptr);
-    std::vector<int32_t> down;
-    for (size_t i = 0; i < sizeof kControlBits / sizeof kControlBits[0]; ++i)
-        if ((static_cast<unsigned>(controls) >> i) & 1u) down.push_back(kControlBits[i]);
-    ride->step(down, seconds, walkX, walkY);
+    for (int n = 0; n < std::min(frames, 60); ++n) {
+        std::vector<int32_t> down;
+        const unsigned bits = static_cast<unsigned>(controls) | (n == 0 ? static_cast<unsigned>(tapped) : 0u);
+        for (size_t i = 0; i < sizeof kControlBits / sizeof kControlBits[0]; ++i)
+            if ((bits >> i) & 1u) down.push_back(kControlBits[i]);
+        ride->step(down, seconds, walkX, walkY);
+    }
     return reply(ride->frame());
+}
+
+EMSCRIPTEN_KEEPALIVE void vorn_ride_write_ini(const char* ini, int length) {
+    if (ride) ride->writeIni(bytes(ini, length));
 }
 
 }  // extern "C"
