@@ -430,6 +430,13 @@ std::string shortFloat(float value) {
     return buffer;
 }
 
+std::vector<std::pair<std::string, std::optional<size_t>>> suppliedLines(const std::string& ini) {
+    const LineReading reading = LineReader().read(ini);
+    std::vector<std::pair<std::string, std::optional<size_t>>> lines;
+    for (int i = 0; i < kKeyCount; ++i) lines.emplace_back(kKeys[i].name, reading.supplier[static_cast<size_t>(i)]);
+    return lines;
+}
+
 std::string defaultIni() {
     Session session(std::nullopt);
     session.start();

@@ -4,7 +4,10 @@
 // line the reader passes over and why; values taken as written that will surprise a player.
 
 #include <cstddef>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -18,6 +21,11 @@ inline constexpr size_t kListedLines = 300;
 // length, reason, why, suggestion), "ignoredByReason", "ignoredTotal", "lineCount", "settingsIni"
 // (the settings in force as one key a line at full precision: loading it gives the same record).
 nlohmann::json settingsReport(const std::string& ini);
+
+// The report's own reading of the lines of `ini`: each key, in the order of the load, with the line
+// that supplies it, if any. It must agree with the plug-in's reader, which the report takes the
+// line numbers from; the ignored lines come from this reading.
+std::vector<std::pair<std::string, std::optional<size_t>>> suppliedLines(const std::string& ini);
 
 // Loads `ini` and writes the settings it yields back as such a one-key-a-line text.
 std::string settingsIni(const std::string& ini);
