@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the release a player installs: dist/VornLoconaut-<version>.zip with VornLoconaut.asi, the
-# player's README.txt and the default VornLoconaut.ini, then checks the archive.
+# player's README.txt, the default VornLoconaut.ini and the playground page
+# VornLoconaut-playground.html, then checks the archive.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -23,15 +24,19 @@ cmake --build --preset windows-release -j "$jobs"
 cmake --preset linux >/dev/null
 cmake --build --preset linux -j "$jobs" --target vornloconaut-default-ini
 
+# The page that checks a player's settings, opened from disk (scripts/build-playground.sh).
+bash scripts/build-playground.sh
+
 stage="$(mktemp -d "${TMPDIR:-/tmp}/vorn-release.XXXXXX")"
 trap 'rm -rf "$stage"' EXIT
-cp build/windows-release/VornLoconaut.asi build/linux/release/README.txt "$stage/"
+cp build/windows-release/VornLoconaut.asi build/linux/release/README.txt build/playground/VornLoconaut-playground.html "$stage/"
 (cd "$stage" && "$root/build/linux/release/vornloconaut-default-ini")
 
 archive="dist/VornLoconaut-$version.zip"
 mkdir -p dist
 rm -f "$archive"
-(cd "$stage" && cmake -E tar cf "$root/$archive" --format=zip VornLoconaut.asi README.txt VornLoconaut.ini)
+(cd "$stage" && cmake -E tar cf "$root/$archive" --format=zip VornLoconaut.asi README.txt VornLoconaut.ini \
+  VornLoconaut-playground.html)
 
 if ! bash scripts/check-release.sh "$archive" build/linux/release/vornloconaut-default-ini; then
   rm -f "$archive"
