@@ -142,7 +142,7 @@ json accelerationRun(const std::string& ini, TrainKind kind) {
         if (!timeTo100 && v * 3.6f >= 100.0f) timeTo100 = t;
         if (t >= end) break;
         if (s.state().derailed) {
-            note = "the train derailed";
+            note = "the train derailed after " + shortFloat(static_cast<float>(t)) + " s";
             break;
         }
         if (!(std::fabs(v) <= kHighestCharted)) {
@@ -170,6 +170,7 @@ json brakingRun(const std::string& ini, TrainKind kind) {
         double distance = 0.0;
         std::optional<double> stopDistance;
         std::optional<double> stopTime;
+        std::string note;
         json distances = json::array();
         json speeds = json::array();
         constexpr int kLongestFrames = 600 * 60;
@@ -188,6 +189,11 @@ json brakingRun(const std::string& ini, TrainKind kind) {
                 break;
             }
             if (!(std::fabs(v) <= kHighestCharted)) break;
+            // Once derailed the plug-in no longer drives: the wagons roll on, out of its hands.
+            if (s.state().derailed) {
+                note = "the train derailed after " + shortFloat(static_cast<float>(n / 60.0)) + " s";
+                break;
+            }
             s.step(kFrameSeconds);
             distance += static_cast<double>(s.state().speed) * kFrameSeconds;
         }
@@ -195,7 +201,8 @@ json brakingRun(const std::string& ini, TrainKind kind) {
         result[handbrake ? "handbrake" : "brake"] = json{{"distance", distances},
                                                           {"speed", speeds},
                                                           {"stopDistance", optionalNumber(stopDistance)},
-                                                          {"stopTime", optionalNumber(stopTime)}};
+                                                          {"stopTime", optionalNumber(stopTime)},
+                                                          {"note", note}};
     }
     return result;
 }

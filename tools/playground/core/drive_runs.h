@@ -22,7 +22,7 @@ nlohmann::json accelerationRun(const std::string& ini, TrainKind kind);
 
 // The train entered at its top speed, then the brake held, then (a second run) the handbrake:
 // "from" (m/s), and "brake" and "handbrake", each with "distance" (m since the key went down),
-// "speed" (m/s), "stopDistance" and "stopTime" (null when it did not stop within the run).
+// "speed" (m/s), "stopDistance" and "stopTime" (null when it did not stop within the run), "note".
 nlohmann::json brakingRun(const std::string& ini, TrainKind kind);
 
 // The highest speed (m/s, 0.1 m/s apart) at which the train runs round a circle of `radius` metres

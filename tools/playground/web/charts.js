@@ -10,8 +10,11 @@ const YOURS_SECOND = '#1c7ed6';
 const DEFAULT = '#868e96';
 
 const kmh = (v) => (v === null || v === undefined ? null : Math.round(v * KMH * 10) / 10);
-const seconds = (t) => (t === null || t === undefined ? 'never' : `${t.toFixed(1)} s`);
-const metres = (d) => (d === null || d === undefined ? 'no stop' : `${Math.round(d)} m`);
+const seconds = (t) => `${t.toFixed(1)} s`;
+const metres = (d) => `${Math.round(d)} m`;
+
+// Labels only: a value per series under the chart would just repeat the summary.
+const LEGEND = { live: false };
 
 function series(label, stroke, dashed) {
   return { label, stroke, width: 2, dash: dashed ? [6, 4] : undefined, spanGaps: true, points: { show: false } };
@@ -39,6 +42,7 @@ const CHARTS = {
   acceleration: {
     options: {
       scales: { x: { time: false } },
+      legend: LEGEND,
       axes: [{ label: 's' }, { label: 'km/h' }],
       series: [{ label: 'time' }, series('yours', YOURS), series('default', DEFAULT, true)],
     },
@@ -48,13 +52,15 @@ const CHARTS = {
       return columns;
     },
     summary(yours, byDefault) {
-      const text = (r) => (r.error ? r.error : `0 to 100 km/h in ${seconds(r.timeTo100)}, top speed ${kmh(r.topSpeed)} km/h after ${seconds(r.timeToTop)}${r.note ? `; ${r.note}` : ''}`);
+      const after = (t) => (t === null ? 'not reached' : `after ${seconds(t)}`);
+      const text = (r) => (r.error ? r.error : `100 km/h ${after(r.timeTo100)}, the top speed of ${kmh(r.topSpeed)} km/h ${after(r.timeToTop)}${r.note ? `; ${r.note}` : ''}`);
       return [yours && `yours: ${text(yours)}`, byDefault && `default: ${text(byDefault)}`].filter(Boolean).join('; ');
     },
   },
   braking: {
     options: {
       scales: { x: { time: false } },
+      legend: LEGEND,
       axes: [{ label: 'm' }, { label: 'km/h' }],
       series: [{ label: 'distance' }, series('brake, yours', YOURS), series('handbrake, yours', YOURS_SECOND),
         series('brake, default', DEFAULT, true), series('handbrake, default', '#495057', true)],
@@ -66,13 +72,15 @@ const CHARTS = {
       return [distances, ...curves.map((c) => distances.map((d) => (c ? kmh(speedAt(c, d)) : null)))];
     },
     summary(yours, byDefault) {
-      const text = (r) => (r.error ? r.error : `from ${kmh(r.from)} km/h the brake stops in ${metres(r.brake.stopDistance)} (${seconds(r.brake.stopTime)}), the handbrake in ${metres(r.handbrake.stopDistance)}`);
+      const stop = (c) => (c.note ? c.note : c.stopDistance === null ? 'no stop' : `stops in ${metres(c.stopDistance)}, ${seconds(c.stopTime)}`);
+      const text = (r) => (r.error ? r.error : `from ${kmh(r.from)} km/h, brake: ${stop(r.brake)}, handbrake: ${stop(r.handbrake)}`);
       return [yours && `yours: ${text(yours)}`, byDefault && `default: ${text(byDefault)}`].filter(Boolean).join('; ');
     },
   },
   bend: {
     options: {
       scales: { x: { time: false, distr: 3 } },
+      legend: LEGEND,
       axes: [{ label: 'bend radius, m' }, { label: 'km/h' }],
       series: [{ label: 'radius' }, series('yours', YOURS), series('default', DEFAULT, true)],
     },

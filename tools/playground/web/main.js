@@ -31,6 +31,8 @@ const state = {
   // Numbers of the last report asked for and of the last one shown.
   requested: 0,
   reported: 0,
+  // Which sets of drives have all their runs.
+  drivesDone: { yours: false, default: false },
   ride: null,
   timings: {},
   errors: [],
@@ -42,7 +44,7 @@ const charts = new Charts(document.querySelector('#drives'), () => {
 });
 const ride = new Ride($('world'), $('timeline'), rideWorker, $('restart'), (frame) => {
   state.ride = frame;
-});
+}, (error) => state.errors.push(error));
 
 let requestId = 0;
 let shownRequest = 0;
@@ -77,8 +79,10 @@ function onReport(id, report) {
   if (report.settingsIni === state.defaultSettings) {
     // The same settings drive the same way: one set of runs serves both.
     state.drives.yours = 'default';
+    state.drivesDone.yours = state.drivesDone.default;
   } else {
     state.drives.yours = emptyDrives();
+    state.drivesDone.yours = false;
     analysis.postMessage({ type: 'drives', which: 'yours', id, ini: state.ini });
   }
   charts.update(state.drives);
@@ -111,6 +115,14 @@ analysis.onmessage = (event) => {
       break;
     case 'drive':
       onDrive(message);
+      break;
+    case 'drives-done':
+      if (message.which === 'default') {
+        state.drivesDone.default = true;
+        if (state.drives.yours === 'default') state.drivesDone.yours = true;
+      } else if (message.id === shownRequest) {
+        state.drivesDone.yours = true;
+      }
       break;
     case 'error':
       state.errors.push(message);

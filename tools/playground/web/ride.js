@@ -21,7 +21,7 @@ function controlBits(keys) {
 }
 
 export class Ride {
-  constructor(canvas, timeline, worker, restart, onFrame) {
+  constructor(canvas, timeline, worker, restart, onFrame, onError) {
     this.canvas = canvas;
     this.context = canvas.getContext('2d');
     this.timeline = timeline;
@@ -36,6 +36,7 @@ export class Ride {
     this.owed = 0;
     this.last = null;
     this.onFrame = onFrame;
+    this.onError = onError;
     worker.onmessage = (event) => this.receive(event.data);
     canvas.addEventListener('keydown', (event) => this.key(event, true));
     canvas.addEventListener('keyup', (event) => this.key(event, false));
@@ -80,7 +81,10 @@ export class Ride {
   }
 
   receive(message) {
-    if (message.type === 'ride-layout') {
+    if (message.type === 'error') {
+      this.pending = false;
+      this.onError(message);
+    } else if (message.type === 'ride-layout') {
       this.layout = message.layout;
       if (this.ini) this.worker.postMessage({ type: 'ride-ini', ini: this.ini });
     } else if (message.type === 'ride-frame') {
