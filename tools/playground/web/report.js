@@ -53,7 +53,7 @@ export function renderReport(report, { keys, surprises, ignored, ignoredSummary 
     const item = element('li');
     item.dataset.line = line.line;
     item.dataset.reason = line.reason;
-    item.append(element('span', 'line', `line ${line.line}`), ' ', element('code', null, line.text), ' ',
+    item.append(element('span', 'line', `line ${line.line}`), ' ', element('code', null, line.text), ': ',
       element('span', 'why', line.why));
     if (line.suggestion) item.append(' ', element('span', 'suggestion', `(did you mean ${line.suggestion}?)`));
     ignored.append(item);
