@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # check-release.sh dist/VornLoconaut-<version>.zip DEFAULT_INI_WRITER [TIME]: the archive holds
-# exactly VornLoconaut.asi, README.txt and VornLoconaut.ini, with no extra fields (owner, access
-# times) and, given TIME (seconds since 1970), every entry dated then; the plug-in is stripped,
-# imports system DLLs and the hook's six functions; the INI is byte for byte what the plug-in
-# writes on its first start and carries the archive's version; README.txt has Windows line ends
-# and shows every key with its default.
+# exactly VornLoconaut.asi, README.txt, VornLoconaut.ini and VornLoconaut-playground.html, with no
+# extra fields (owner, access times) and, given TIME (seconds since 1970), every entry dated then;
+# the plug-in is stripped, imports system DLLs and the hook's six functions; the INI is byte for
+# byte what the plug-in writes on its first start and carries the archive's version; README.txt has
+# Windows line ends and shows every key with its default; the page carries the version and loads
+# nothing from elsewhere.
 set -euo pipefail
 
 archive="$(realpath "$1")"
@@ -26,11 +27,11 @@ work="$(mktemp -d "${TMPDIR:-/tmp}/vorn-check-release.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
 
 listing="$(cd "$work" && cmake -E tar tf "$archive" | LC_ALL=C sort)"
-expected="$(printf '%s\n' README.txt VornLoconaut.asi VornLoconaut.ini)"
+expected="$(printf '%s\n' README.txt VornLoconaut-playground.html VornLoconaut.asi VornLoconaut.ini | LC_ALL=C sort)"
 [ "$listing" = "$expected" ] || fail "$name holds"$'\n'"$listing"$'\n'"instead of"$'\n'"$expected"
 mkdir "$work/unpacked"
 (cd "$work/unpacked" && cmake -E tar xf "$archive")
-echo "$name holds README.txt, VornLoconaut.asi and VornLoconaut.ini"
+echo "$name holds README.txt, VornLoconaut.asi, VornLoconaut.ini and VornLoconaut-playground.html"
 # What would make two builds of one commit differ: an owner, access or change times in extra fields.
 details="$(LC_ALL=C zipinfo -v "$archive")"
 extra="$(echo "$details" | awk '/length of extra field:/ && $5 != 0')"
@@ -82,3 +83,13 @@ while IFS= read -r setting; do
 done < <(tr -d '\r' <"$work/unpacked/VornLoconaut.ini" | grep -oE '^[A-Za-z]+\.[A-Za-z]+ = [^[:space:]]*')
 [ "$missing" -eq 0 ] || fail "README.txt lacks settings of VornLoconaut.ini"
 echo "README.txt has CR LF line ends and shows all $(tr -d '\r' <"$work/unpacked/VornLoconaut.ini" | grep -cE '^[A-Za-z]+\.[A-Za-z]+ = ') settings with their defaults"
+
+# The page works from disk, offline: everything inline, its policy forbids every request.
+page="$work/unpacked/VornLoconaut-playground.html"
+grep -qF "<title>Vorn Loconaut $version: check your settings</title>" "$page" ||
+  fail "VornLoconaut-playground.html does not carry $version"
+grep -qF "connect-src 'none'" "$page" || fail "VornLoconaut-playground.html lacks its policy against requests"
+if grep -qiE '<(script|link|img|iframe)[^>]*(src|href)=' "$page"; then
+  fail "VornLoconaut-playground.html loads a file: $(grep -oiE '<(script|link|img|iframe)[^>]*(src|href)=[^>]*' "$page" | head -1)"
+fi
+echo "VornLoconaut-playground.html carries $version and loads nothing ($(wc -c <"$page") bytes)"

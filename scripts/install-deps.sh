@@ -2,7 +2,7 @@
 # missing (a machine that has them all needs neither root nor the network).
 
 vorn_packages=(cmake ninja-build g++ g++-mingw-w64-x86-64-posix wine wine64 libgtest-dev libbenchmark-dev
-  nlohmann-json3-dev libcairo2-dev clang libclang-rt-14-dev zip unzip)
+  nlohmann-json3-dev libcairo2-dev clang libclang-rt-14-dev zip unzip emscripten chromium)
 
 vorn_install_missing() {
   local missing=()
@@ -20,4 +20,19 @@ vorn_install_missing() {
   fi
   "${sudo[@]}" apt-get update -qq &&
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# The playground page is bundled and tested with Node.js and npm. A Node.js installed from elsewhere
+# brings its own npm and is used as it is; Debian's are installed only when there is none.
+vorn_install_node() {
+  if command -v node >/dev/null 2>&1 && command -v npm >/dev/null 2>&1; then
+    return 0
+  fi
+  echo "Installing Node.js and npm"
+  local sudo=()
+  if [ "$(id -u)" -ne 0 ]; then
+    sudo=(sudo)
+  fi
+  "${sudo[@]}" apt-get update -qq &&
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends nodejs npm
 }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Makes the README's pictures with the simulator into docs/pictures/: what the player sees at chosen
-# frames of some scenarios (--hud), and the map of the derailment ride (--map).
+# frames of some scenarios (--hud), and the map of the derailment ride (--map); and the playground
+# page's pictures, taken in headless Chromium.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -39,3 +40,6 @@ screen engineer-gives-up 175 follow-distance
 "$sim" scenarios/derailment.json --map "$out/map-derailment.png" >"$work/derailment.log" ||
   { cat "$work/derailment.log" >&2; exit 1; }
 echo "$out/map-derailment.png: derailment, map"
+
+bash scripts/build-playground.sh >/dev/null
+node tools/playground/pictures.mjs "$out"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the release a player installs: dist/VornLoconaut-<version>.zip with VornLoconaut.asi, the
-# player's README.txt and the default VornLoconaut.ini, checks the archive and prints the SHA-256 of
-# the archive and of the plug-in.
+# player's README.txt, the default VornLoconaut.ini and the playground page
+# VornLoconaut-playground.html, checks the archive and prints the SHA-256 of the archive and of the
+# plug-in.
 #
 # The same commit gives the same bytes wherever it is built: the plug-in carries no time stamp and
 # no build path, and the archive's entries come in a fixed order, with the commit's time, fixed
@@ -34,12 +35,16 @@ cmake --build --preset windows-release -j "$jobs"
 cmake --preset linux >/dev/null
 cmake --build --preset linux -j "$jobs" --target vornloconaut-default-ini
 
+# The page that checks a player's settings, opened from disk (scripts/build-playground.sh).
+bash scripts/build-playground.sh
+
 stage="$(mktemp -d "${TMPDIR:-/tmp}/vorn-release.XXXXXX")"
 trap 'rm -rf "$stage"' EXIT
 # The archive's entries, in their order in it; each is staged into "$stage" under its name here
 # (scripts/check-release.sh lists them too).
-entries=(VornLoconaut.asi README.txt VornLoconaut.ini)
-cp build/windows-release/VornLoconaut.asi build/linux/release/README.txt "$stage/"
+entries=(VornLoconaut.asi README.txt VornLoconaut.ini VornLoconaut-playground.html)
+cp build/windows-release/VornLoconaut.asi build/linux/release/README.txt build/playground/VornLoconaut-playground.html \
+  "$stage/"
 (cd "$stage" && "$root/build/linux/release/vornloconaut-default-ini")
 
 # A zip entry's time counts in steps of two seconds.

@@ -1,15 +1,15 @@
 #!/usr/bin/env bash
 # Builds every preset and runs all tests: the Linux tests (with the Wine end-to-end check against
-# the real VornLoconaut.asi), the release archive, its check and a second build of it in another
-# folder that must give the same bytes, the same tests under AddressSanitizer and
-# UndefinedBehaviorSanitizer, the Clang build and the INI reader's fuzzer for a minute. Exits
-# non-zero on any failure.
+# the real VornLoconaut.asi), the playground page in headless Chromium, the release archive, its
+# check and a second build of it in another folder that must give the same bytes, the same tests
+# under AddressSanitizer and UndefinedBehaviorSanitizer, the Clang build and the INI reader's fuzzer
+# for a minute. Exits non-zero on any failure.
 set -uo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 source scripts/install-deps.sh
-vorn_install_missing || { echo "test: cannot install the build's packages" >&2; exit 1; }
+vorn_install_missing && vorn_install_node || { echo "test: cannot install the build's packages" >&2; exit 1; }
 
 jobs="${VORN_JOBS:-2}"
 fuzz_seconds="${VORN_FUZZ_SECONDS:-60}"
@@ -42,6 +42,9 @@ build() {
 step "build linux" build linux
 step "build windows" build windows
 step "import table of VornLoconaut.asi" bash scripts/check-imports.sh build/windows/VornLoconaut.asi
+# The page opened from disk, its report and a chart point against this build's plug-in and simulator.
+step "build the playground page" bash scripts/build-playground.sh &&
+  step "the playground page in headless Chromium" node --test tools/playground/test/playground.test.mjs
 # The release archive checks itself: contents, stripped plug-in, import table, default INI, README.
 step "release archive" bash scripts/release.sh
 step "the released VornLoconaut.asi is the one the Wine check plays" \

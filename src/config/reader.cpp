@@ -50,8 +50,10 @@ bool lineSupplies(const std::string& line, const std::string& key, std::string& 
 }
 
 // One scan from the top of the file. Lines end at LF, CR LF or a lone CR; the file is read as bytes
-// so that neither the platform's text mode nor a NUL byte changes where a line ends.
-bool scanFor(const std::string& key, std::string& value) {
+// so that neither the platform's text mode nor a NUL byte changes where a line ends. `lineNumber`
+// ends on the line that supplied the value, counted from 1.
+bool scanFor(const std::string& key, std::string& value, size_t& lineNumber) {
+    lineNumber = 0;
     File file(std::fopen(configurationFileName, "rb"));
     if (!file) {
         return false;
@@ -78,6 +80,7 @@ bool scanFor(const std::string& key, std::string& value) {
             }
             lastWasCr = *lineEnd == '\r';
             cursor = lineEnd + 1;
+            ++lineNumber;
             trimWhitespace(line);
             if (lineSupplies(line, key, value)) {
                 return true;
@@ -87,6 +90,7 @@ bool scanFor(const std::string& key, std::string& value) {
     }
     // A read error ends the scan like the end of the file does; a last line without a line end counts.
     if (!line.empty()) {
+        ++lineNumber;
         trimWhitespace(line);
         return lineSupplies(line, key, value);
     }
@@ -166,12 +170,17 @@ void trimWhitespace(std::string& text) {
     text.erase(0, begin);
 }
 
-bool readValueText(const std::string& key, std::string& value) {
+bool readValueText(const std::string& key, std::string& value, size_t& line) {
     try {
-        return scanFor(key, value);
+        return scanFor(key, value, line);
     } catch (...) {
         return false;  // out of memory on a monstrous line: the key is treated as absent
     }
+}
+
+bool readValueText(const std::string& key, std::string& value) {
+    size_t line = 0;
+    return readValueText(key, value, line);
 }
 
 void readFloatSetting(const std::string& key, float& value) {

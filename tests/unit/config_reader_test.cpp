@@ -8,6 +8,7 @@
 #include "config/reader.h"
 #include "config/settings.h"
 #include "unit/hash_only_hook.h"
+#include "unit/same_settings.h"
 #include "unit/scratch_directory.h"
 
 namespace {
@@ -42,35 +43,6 @@ protected:
     ScratchDirectory dir_;
     hash_only_hook::Binding hook_;
 };
-
-void expectSameSettings(const Settings& a, const Settings& b) {
-    EXPECT_EQ(a.displaysPosition, b.displaysPosition);
-    EXPECT_EQ(a.displaySpeed, b.displaySpeed);
-    EXPECT_EQ(a.displayDerailment, b.displayDerailment);
-    EXPECT_EQ(a.displayDoors, b.displayDoors);
-    EXPECT_EQ(a.displayTrainDistance, b.displayTrainDistance);
-    EXPECT_EQ(a.keyActionManualDerailment, b.keyActionManualDerailment);
-    EXPECT_EQ(a.keyActionOpenCloseDoors, b.keyActionOpenCloseDoors);
-    EXPECT_EQ(a.keyActionRadio, b.keyActionRadio);
-    EXPECT_EQ(a.keyActionEngineerCommand, b.keyActionEngineerCommand);
-    EXPECT_EQ(a.keyActionChangeSeat, b.keyActionChangeSeat);
-    EXPECT_EQ(a.entranceType, b.entranceType);
-    EXPECT_EQ(a.enterDelay, b.enterDelay);
-    EXPECT_EQ(a.derailmentCameraShake, b.derailmentCameraShake);
-    EXPECT_EQ(a.derailedWagonsMaxCount, b.derailedWagonsMaxCount);
-    EXPECT_EQ(a.derailedWagonsMaxDistance, b.derailedWagonsMaxDistance);
-    EXPECT_EQ(a.seat, b.seat);
-    for (int kind : {Freight, Tram}) {
-        EXPECT_EQ(a.models[kind], b.models[kind]);
-        EXPECT_EQ(a.modelHashes[kind], b.modelHashes[kind]);
-        EXPECT_EQ(a.speedForward[kind], b.speedForward[kind]);
-        EXPECT_EQ(a.speedBackward[kind], b.speedBackward[kind]);
-        EXPECT_EQ(a.acceleration[kind], b.acceleration[kind]);
-        EXPECT_EQ(a.braking[kind], b.braking[kind]);
-        EXPECT_EQ(a.derailmentSensitivity[kind], b.derailmentSensitivity[kind]);
-        EXPECT_EQ(a.explosionSensitivity[kind], b.explosionSensitivity[kind]);
-    }
-}
 
 Settings defaultsWithHashes() {
     Settings s;
@@ -144,6 +116,19 @@ TEST_F(ConfigReader, LineEndsOfEveryKindMixed) {
     EXPECT_EQ(s.displaysPosition, 1);
     EXPECT_EQ(s.braking[Freight], 3.0f);
     EXPECT_EQ(s.braking[Tram], 4.0f);
+
+    // The line that supplied a value, numbered as the reader splits lines (a NUL byte ends none).
+    using namespace std::string_literals;
+    writeFileBytes(configurationFileName, "Train.Seat = 0\r\nTrains.EntranceType = 1\rDisplays.Position = 1\n"
+                                          "\r\r\n\nTrain.Braking = 3\r\0\n\nTrain.Braking = 5\nTram.Braking = 4"s);
+    const std::pair<const char*, size_t> supplied[] = {
+        {"Train.Seat", 1}, {"Trains.EntranceType", 2}, {"Displays.Position", 3}, {"Train.Braking", 7}, {"Tram.Braking", 11}};
+    for (const auto& [key, expected] : supplied) {
+        std::string text;
+        size_t line = 0;
+        EXPECT_TRUE(readValueText(key, text, line)) << key;
+        EXPECT_EQ(line, expected) << key;
+    }
 }
 
 TEST_F(ConfigReader, NumberSyntax) {

@@ -1,0 +1,58 @@
+// node build-page.mjs ENGINE_JS OUTPUT_HTML VERSION
+//
+// Puts the playground page together as one HTML file: the style (uPlot's and ours), the page's
+// script bundled by esbuild, and in it, as one string, the engine's worker (emscripten's module
+// with the WebAssembly inlined, then our worker code). The same inputs give the same bytes: no
+// paths, dates or build-machine names go into the file.
+import { readFile, writeFile } from 'node:fs/promises';
+import { dirname, join } from 'node:path';
+import { fileURLToPath } from 'node:url';
+import { build } from 'esbuild';
+
+const [engineFile, outputFile, version] = process.argv.slice(2);
+if (!engineFile || !outputFile || !/^[0-9][0-9.]*$/.test(version || '')) {
+  console.error('usage: node build-page.mjs ENGINE_JS OUTPUT_HTML VERSION');
+  process.exit(2);
+}
+
+const here = dirname(fileURLToPath(import.meta.url));
+const web = join(here, 'web');
+const common = {
+  bundle: true,
+  write: false,
+  format: 'iife',
+  minify: true,
+  target: ['chrome100', 'edge100', 'firefox100'],
+  absWorkingDir: here,
+};
+
+const worker = await build({ ...common, entryPoints: [join(web, 'engine-worker.js')], legalComments: 'none' });
+const engine = `${await readFile(engineFile, 'utf8')}\n${worker.outputFiles[0].text}`;
+const page = await build({
+  ...common,
+  entryPoints: [join(web, 'main.js')],
+  legalComments: 'eof',
+  define: { ENGINE_SOURCE: JSON.stringify(engine) },
+});
+const script = page.outputFiles[0].text;
+const style = [
+  await readFile(join(here, 'node_modules', 'uplot', 'dist', 'uPlot.min.css'), 'utf8'),
+  await readFile(join(web, 'style.css'), 'utf8'),
+].join('\n');
+
+// Inline text that would end its element early, or open an HTML comment inside a script, would
+// break the page; it cannot be escaped safely after the fact, so the build stops instead.
+for (const [what, text, bad] of [['script', script, /<\/script|<!--/i], ['style', style, /<\/style/i]]) {
+  if (bad.test(text)) {
+    console.error(`build-page: the ${what} holds ${text.match(bad)[0]}, which would break the page`);
+    process.exit(1);
+  }
+}
+
+const template = await readFile(join(web, 'index.html'), 'utf8');
+const html = template
+  .replaceAll('@VERSION@', version)
+  .replace('@STYLE@', () => style)
+  .replace('@SCRIPT@', () => script);
+await writeFile(outputFile, html);
+console.log(`build-page: ${outputFile} (${html.length} characters)`);

@@ -1,0 +1,525 @@
+#include "tools/playground/core/settings_report.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <optional>
+#include <vector>
+
+#include "config/reader.h"
+#include "config/settings.h"
+#include "config/writer.h"
+#include "sim/world.h"
+#include "tools/playground/core/session.h"
+
+namespace playground {
+
+namespace {
+
+using nlohmann::json;
+
+enum class Type { Int, Bool, Float, Sensitivity, Models };
+
+// The keys in the order the plug-in loads them; the value in force is read back from its record.
+struct Key {
+    const char* name;
+    Type type;
+    double (*value)(const Settings&);  // null for the model lists
+    TrainKind kind;                    // of the model list
+};
+
+// clang-format off
+const Key kKeys[] = {
+    {"Displays.Position", Type::Int, [](const Settings& s) -> double { return s.displaysPosition; }, Freight},
+    {"Display.Speed", Type::Bool, [](const Settings& s) -> double { return s.displaySpeed; }, Freight},
+    {"Display.Derailment", Type::Bool, [](const Settings& s) -> double { return s.displayDerailment; }, Freight},
+    {"Display.Doors", Type::Bool, [](const Settings& s) -> double { return s.displayDoors; }, Freight},
+    {"Display.TrainDistance", Type::Bool, [](const Settings& s) -> double { return s.displayTrainDistance; }, Freight},
+    {"KeyAction.ManualDerailment", Type::Bool, [](const Settings& s) -> double { return s.keyActionManualDerailment; }, Freight},
+    {"KeyAction.OpenCloseDoors", Type::Bool, [](const Settings& s) -> double { return s.keyActionOpenCloseDoors; }, Freight},
+    {"KeyAction.Radio", Type::Bool, [](const Settings& s) -> double { return s.keyActionRadio; }, Freight},
+    {"KeyAction.EngineerCommand", Type::Bool, [](const Settings& s) -> double { return s.keyActionEngineerCommand; }, Freight},
+    {"KeyAction.ChangeSeat", Type::Bool, [](const Settings& s) -> double { return s.keyActionChangeSeat; }, Freight},
+    {"Trains.EntranceType", Type::Int, [](const Settings& s) -> double { return s.entranceType; }, Freight},
+    {"Trains.EnterDelay", Type::Float, [](const Settings& s) -> double { return s.enterDelay; }, Freight},
+    {"Trains.DerailmentCameraShake", Type::Bool, [](const Settings& s) -> double { return s.derailmentCameraShake; }, Freight},
+    {"Trains.DerailedWagonsMaxCount", Type::Int, [](const Settings& s) -> double { return s.derailedWagonsMaxCount; }, Freight},
+    {"Trains.DerailedWagonsMaxDistance", Type::Float, [](const Settings& s) -> double { return s.derailedWagonsMaxDistance; }, Freight},
+    {"Train.Models", Type::Models, nullptr, Freight},
+    {"Train.SpeedForward", Type::Float, [](const Settings& s) -> double { return s.speedForward[Freight]; }, Freight},
+    {"Train.SpeedBackward", Type::Float, [](const Settings& s) -> double { return s.speedBackward[Freight]; }, Freight},
+    {"Train.Acceleration", Type::Float, [](const Settings& s) -> double { return s.acceleration[Freight]; }, Freight},
+    {"Train.Braking", Type::Float, [](const Settings& s) -> double { return s.braking[Freight]; }, Freight},
+    {"Train.Derailment", Type::Sensitivity, [](const Settings& s) -> double { return s.derailmentSensitivity[Freight]; }, Freight},
+    {"Train.Explosion", Type::Sensitivity, [](const Settings& s) -> double { return s.explosionSensitivity[Freight]; }, Freight},
+    {"Train.Seat", Type::Int, [](const Settings& s) -> double { return s.seat; }, Freight},
+    {"Tram.Models", Type::Models, nullptr, Tram},
+    {"Tram.SpeedForward", Type::Float, [](const Settings& s) -> double { return s.speedForward[Tram]; }, Tram},
+    {"Tram.SpeedBackward", Type::Float, [](const Settings& s) -> double { return s.speedBackward[Tram]; }, Tram},
+    {"Tram.Acceleration", Type::Float, [](const Settings& s) -> double { return s.acceleration[Tram]; }, Tram},
+    {"Tram.Braking", Type::Float, [](const Settings& s) -> double { return s.braking[Tram]; }, Tram},
+    {"Tram.Derailment", Type::Sensitivity, [](const Settings& s) -> double { return s.derailmentSensitivity[Tram]; }, Tram},
+    {"Tram.Explosion", Type::Sensitivity, [](const Settings& s) -> double { return s.explosionSensitivity[Tram]; }, Tram},
+};
+// clang-format on
+constexpr int kKeyCount = static_cast<int>(sizeof kKeys / sizeof kKeys[0]);
+
+const char* typeName(Type type) {
+    switch (type) {
+        case Type::Int: return "int";
+        case Type::Bool: return "bool";
+        case Type::Float: return "float";
+        case Type::Sensitivity: return "sensitivity";
+        case Type::Models: return "models";
+    }
+    return "";
+}
+
+
+std::string trimmed(std::string text) {
+    trimWhitespace(text);
+    return text;
+}
+
+int keyIndex(const std::string& key) {
+    for (int i = 0; i < kKeyCount; ++i)
+        if (key == kKeys[i].name) return i;
+    return -1;
+}
+
+bool equalIgnoringCase(const std::string& a, const char* b) {
+    size_t i = 0;
+    for (; i < a.size() && b[i] != '\0'; ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
+    return i == a.size() && b[i] == '\0';
+}
+
+// What a player sees of a text: the start of it, cut where it goes on too long.
+constexpr size_t kShownBytes = 160;
+std::string shown(const std::string& text) { return text.size() <= kShownBytes ? text : text.substr(0, kShownBytes) + "..."; }
+std::string inQuotes(const std::string& text) { return "\"" + shown(text) + "\""; }
+
+// Edit distance from `typed` to `key`, where leaving off the end of `key` costs one edit in all: a
+// key cut short ("Train.Speed") is as near as a key with one typing slip.
+size_t distanceToKey(const std::string& typed, const std::string& key) {
+    std::vector<size_t> row(key.size() + 1);
+    for (size_t j = 0; j <= key.size(); ++j) row[j] = j;
+    for (size_t i = 1; i <= typed.size(); ++i) {
+        size_t diagonal = row[0];
+        row[0] = i;
+        for (size_t j = 1; j <= key.size(); ++j) {
+            const size_t above = row[j];
+            const bool same = std::tolower(static_cast<unsigned char>(typed[i - 1])) ==
+                              std::tolower(static_cast<unsigned char>(key[j - 1]));
+            row[j] = std::min({above + 1, row[j - 1] + 1, diagonal + (same ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    size_t best = row[key.size()];
+    for (size_t j = 0; j < key.size(); ++j) best = std::min(best, row[j] + 1);
+    return best;
+}
+
+// Far-fetched suggestions help no one: only keys within a few edits, and never for long texts.
+int nearestKey(const std::string& typed) {
+    constexpr size_t kLongestLooked = 64;
+    if (typed.empty() || typed.size() > kLongestLooked) return -1;
+    int best = -1;
+    size_t bestDistance = std::max<size_t>(3, typed.size() / 3) + 1;
+    for (int i = 0; i < kKeyCount; ++i) {
+        const size_t d = distanceToKey(typed, kKeys[i].name);
+        if (d < bestDistance) {
+            best = i;
+            bestDistance = d;
+        }
+    }
+    return best;
+}
+
+// Length of the decimal number (strtod syntax) at the start of `text`; 0 when there is none.
+size_t numberPrefix(const std::string& text) {
+    size_t i = 0;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    const size_t mantissa = i;
+    bool digits = false;
+    while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) digits = ++i > 0;
+    if (i < text.size() && text[i] == '.') {
+        ++i;
+        while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) digits = ++i > 0;
+    }
+    if (!digits) return 0;
+    if (i > mantissa && i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        size_t e = i + 1;
+        if (e < text.size() && (text[e] == '+' || text[e] == '-')) ++e;
+        const size_t exponent = e;
+        while (e < text.size() && std::isdigit(static_cast<unsigned char>(text[e]))) ++e;
+        if (e > exponent) i = e;
+    }
+    return i;
+}
+
+std::string intText64(double value) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.0f", value);
+    return buffer;
+}
+
+std::string valueText(Type type, double value) {
+    switch (type) {
+        case Type::Int: return intText64(value);
+        case Type::Bool: return value == 1.0 ? "1" : "0";
+        case Type::Float:
+        case Type::Sensitivity: return shortFloat(static_cast<float>(value));
+        case Type::Models: break;
+    }
+    return "";
+}
+
+// --- The lines, split as the reader splits them ---
+
+struct IgnoredLine {
+    size_t line;
+    std::string text;
+    size_t length;
+    std::string reason;
+    std::string why;
+    int suggestion = -1;
+};
+
+struct LineReading {
+    size_t lineCount = 0;
+    std::vector<std::optional<size_t>> supplier = std::vector<std::optional<size_t>>(kKeyCount);
+    std::vector<std::vector<std::string>> hints = std::vector<std::vector<std::string>>(kKeyCount);
+    std::vector<IgnoredLine> listed;
+    std::map<std::string, size_t> byReason;
+    size_t total = 0;
+};
+
+class LineReader {
+public:
+    LineReading read(const std::string& bytes) {
+        std::string line;
+        size_t i = 0;
+        while (i < bytes.size()) {
+            const size_t end = bytes.find_first_of("\r\n", i);
+            if (end == std::string::npos) {
+                line.assign(bytes, i, std::string::npos);
+                i = bytes.size();
+                break;
+            }
+            line.assign(bytes, i, end - i);
+            i = end + 1;
+            if (bytes[end] == '\r' && i < bytes.size() && bytes[i] == '\n') ++i;
+            take(line);
+            line.clear();
+        }
+        if (!line.empty()) take(line);
+        return std::move(reading_);
+    }
+
+private:
+    void take(std::string& raw) {
+        const size_t number = ++reading_.lineCount;
+        trimWhitespace(raw);
+        const std::string& t = raw;
+        if (t.empty()) return;
+        if (t.size() < 3) return ignore(number, t, "short", "too short: the plug-in skips lines of fewer than 3 characters");
+        if (t[0] == ';') return ignore(number, t, "comment", "a comment");
+        if (t[0] == '[') return ignore(number, t, "section", "a section header: sections play no part, keys count wherever they stand");
+        const size_t equals = t.find('=');
+        const std::string key = trimmed(t.substr(0, equals));
+        const int index = keyIndex(key);
+        if (index >= 0) {
+            const std::string name = kKeys[index].name;
+            if (equals == std::string::npos) {
+                hint(index, "line " + std::to_string(number) + " has " + name + " without \"=\" and is skipped");
+                return ignore(number, t, "noEquals", name + " without \"=\": skipped, the search for the key goes on");
+            }
+            if (equals + 1 >= t.size()) {
+                hint(index, "line " + std::to_string(number) + " has nothing after its \"=\" and is skipped");
+                return ignore(number, t, "noValue", "nothing after \"=\": skipped, the search for " + name + " goes on");
+            }
+            if (reading_.supplier[static_cast<size_t>(index)]) {
+                return ignore(number, t, "repeated",
+                              name + " again: line " + std::to_string(*reading_.supplier[static_cast<size_t>(index)]) +
+                                  " supplies it, so this line is never read");
+            }
+            reading_.supplier[static_cast<size_t>(index)] = number;
+            // A second "=" only drops part of the value when no ";" has ended the value before it.
+            const size_t second = t.find('=', equals + 1);
+            if (second != std::string::npos && t.find(';', equals + 1) > second) {
+                return ignore(number, t, "secondEquals",
+                              "supplies " + name + ", but " + inQuotes(t.substr(second)) +
+                                  " from the second \"=\" on is dropped");
+            }
+            return;
+        }
+        for (int k = 0; k < kKeyCount; ++k) {
+            if (equalIgnoringCase(key, kKeys[k].name)) {
+                hint(k, "line " + std::to_string(number) + " has it in the wrong case: " + inQuotes(key));
+                return ignore(number, t, "case",
+                              "key in the wrong case: the plug-in reads only " + std::string(kKeys[k].name));
+            }
+        }
+        ignore(number, t, "unknown",
+               equals == std::string::npos ? "not a key = value line" : "a key the plug-in does not know: " + inQuotes(key),
+               key);
+    }
+
+    void ignore(size_t number, const std::string& text, const char* reason, std::string why, const std::string& key = "") {
+        ++reading_.total;
+        ++reading_.byReason[reason];
+        if (reading_.listed.size() >= kListedLines) return;
+        IgnoredLine entry{number, shown(text), text.size(), reason, std::move(why)};
+        if (!key.empty()) {
+            entry.suggestion = nearestKey(key);
+            if (entry.suggestion >= 0) {
+                hint(entry.suggestion, "line " + std::to_string(number) + " has " + inQuotes(key) + ", which may be meant for it");
+            }
+        }
+        reading_.listed.push_back(std::move(entry));
+    }
+
+    void hint(int index, std::string text) {
+        std::vector<std::string>& hints = reading_.hints[static_cast<size_t>(index)];
+        if (hints.size() < 3) hints.push_back(std::move(text));
+    }
+
+    LineReading reading_;
+};
+
+// --- What the values do that a player may not expect ---
+
+void numberNotes(const Key& key, double read, double inForce, std::vector<std::string>& notes) {
+    const std::string name = key.name;
+    const std::string shownRead = shortFloat(static_cast<float>(read));
+    const auto note = [&](std::string text) { notes.push_back(name + ": " + std::move(text)); };
+    switch (key.type) {
+        case Type::Bool:
+            if (read != 0.0 && read != 1.0) note(shownRead + " turns it off: only exactly 1 turns it on");
+            break;
+        case Type::Int:
+            if (read != inForce) note(shownRead + " is cut to the whole number " + intText64(inForce));
+            if (name == "Displays.Position" && inForce != 0.0 && inForce != 1.0)
+                note(intText64(inForce) + " puts the displays at the bottom, as 1 does");
+            if (name == "Trains.EntranceType" && inForce != 0.0 && inForce != 1.0)
+                note(intText64(inForce) + " is the realistic entrance, as 1 is: only 0 is the normal one");
+            if (name == "Train.Seat" && inForce != 0.0 && inForce != 1.0)
+                note(intText64(inForce) + " is the driver's seat, as 0 is: the engineer leaves and takes no commands");
+            if (name == "Trains.DerailedWagonsMaxCount" && inForce <= 0.0)
+                note(intText64(inForce) + ": every derailed wagon is deleted as soon as it is looked after");
+            break;
+        case Type::Float:
+            if (name == "Trains.EnterDelay" && inForce <= 0.0) note(shownRead + ": no need to hold the key, a press enters");
+            if (name == "Trains.EnterDelay" && inForce > 30.0) note("the enter key must be held for " + shownRead + " s");
+            if (name == "Trains.DerailedWagonsMaxDistance" && inForce <= 0.0)
+                note(shownRead + ": every derailed wagon is deleted as soon as it is looked after");
+            if (name.find(".SpeedForward") != std::string::npos && inForce <= 0.0)
+                note("a top speed of " + shownRead + ": the train cannot gain speed forward");
+            if (name.find(".SpeedBackward") != std::string::npos && inForce <= 0.0)
+                note("a top speed of " + shownRead + ": the train cannot reverse");
+            if (name.find(".Acceleration") != std::string::npos && inForce <= 0.0)
+                note(shownRead + (inForce < 0.0 ? ": the accelerate key pushes the train the wrong way"
+                                                : ": the train cannot gain speed"));
+            if (name.find(".Braking") != std::string::npos && inForce <= 0.0)
+                note(shownRead + (inForce < 0.0 ? ": a negative braking rate, the brakes speed the train up"
+                                                : ": the brakes do not slow the train"));
+            break;
+        case Type::Sensitivity:
+            if (read != inForce) note(shownRead + " is outside 0 to 1 and is clamped to " + shortFloat(static_cast<float>(inForce)));
+            if (name.find(".Derailment") != std::string::npos && inForce >= 1.0)
+                note("1 derails the train about 0.3 s after entering, even standing still");
+            if (name.find(".Derailment") != std::string::npos && inForce <= 0.0)
+                note("0: the train derails only by the derail key [X]");
+            if (name.find(".Explosion") != std::string::npos && inForce >= 1.0)
+                note("1: a derailed wagon explodes at any change of speed");
+            break;
+        case Type::Models: break;
+    }
+}
+
+std::vector<std::string> modelPieces(const std::string& text) {
+    std::vector<std::string> pieces;
+    size_t position = 0;
+    while (position < text.size()) {
+        const size_t comma = text.find(',', position);
+        const size_t end = comma == std::string::npos ? text.size() : comma;
+        pieces.push_back(trimmed(text.substr(position, end - position)));
+        position = comma == std::string::npos ? text.size() : comma + 1;
+    }
+    return pieces;
+}
+
+void modelNotes(const Key& key, const Settings& s, std::vector<std::string>& notes, json& models) {
+    const std::string name = key.name;
+    const TrainKind kind = key.kind;
+    const TrainKind other = kind == Freight ? Tram : Freight;
+    const char* gameModel = kind == Freight ? "freight" : "metrotrain";
+    const char* what = kind == Freight ? "freight train" : "tram";
+    bool listsGameModel = false;
+    models = json::array();
+    for (const std::string& piece : modelPieces(s.models[kind])) {
+        const uint32_t hash = sim::hashName(piece.c_str());
+        models.push_back({{"name", shown(piece)}, {"hash", hash}});
+        if (hash == 0) {
+            notes.push_back(name + ": the empty name " + (piece.empty() ? "between two commas" : inQuotes(piece)) +
+                            " is dropped");
+            continue;
+        }
+        listsGameModel = listsGameModel || hash == sim::hashName(gameModel);
+        if (piece.find_first_of(" \t") != std::string::npos)
+            notes.push_back(name + ": " + inQuotes(piece) + " has a space in it; the game's model names have none");
+        const std::vector<uint32_t>& otherList = s.modelHashes[other];
+        if (kind == Tram && std::find(otherList.begin(), otherList.end(), hash) != otherList.end())
+            notes.push_back(name + ": " + inQuotes(piece) + " is listed for the freight train too, so the plug-in drives it as one");
+    }
+    if (s.modelHashes[kind].empty()) {
+        notes.push_back(name + ": no model left in the list, so no " + std::string(what) + " is recognised");
+    } else if (!listsGameModel) {
+        notes.push_back(name + ": the game's " + what + " (" + gameModel + ") is not listed, so it is not recognised");
+    }
+}
+
+// The default file's value texts, as the writer writes them.
+std::vector<std::string> defaultTexts() {
+    Session session(std::nullopt);
+    session.start();
+    std::vector<std::string> texts;
+    for (const Key& key : kKeys) {
+        std::string text;
+        readValueText(key.name, text);
+        texts.push_back(text);
+    }
+    return texts;
+}
+
+std::string settingsIniOf(const Settings& s) {
+    std::string text;
+    for (const Key& key : kKeys) {
+        text += key.name;
+        text += " = ";
+        if (key.type == Type::Models) {
+            // An empty value must still count, so it gets the comment that ends it.
+            text += s.models[key.kind].empty() ? ";" : s.models[key.kind];
+        } else if (key.type == Type::Int || key.type == Type::Bool) {
+            text += intText64(key.value(s));
+        } else {
+            char buffer[32];
+            std::snprintf(buffer, sizeof buffer, "%.9g", key.value(s));
+            text += buffer;
+        }
+        text += "\n";
+    }
+    return text;
+}
+
+}  // namespace
+
+std::string shortFloat(float value) {
+    // Exponents only where plain digits would run long: 200, not 2e+02.
+    const bool plain = std::fabs(value) < 1e7f && (std::fabs(value) >= 1e-4f || value == 0.0f);
+    char buffer[32];
+    for (int precision = 1; precision <= 9; ++precision) {
+        std::snprintf(buffer, sizeof buffer, "%.*g", precision, static_cast<double>(value));
+        if (std::strtof(buffer, nullptr) == value && (!plain || std::strchr(buffer, 'e') == nullptr)) break;
+    }
+    return buffer;
+}
+
+std::vector<std::pair<std::string, std::optional<size_t>>> suppliedLines(const std::string& ini) {
+    const LineReading reading = LineReader().read(ini);
+    std::vector<std::pair<std::string, std::optional<size_t>>> lines;
+    for (int i = 0; i < kKeyCount; ++i) lines.emplace_back(kKeys[i].name, reading.supplier[static_cast<size_t>(i)]);
+    return lines;
+}
+
+std::string defaultIni() {
+    Session session(std::nullopt);
+    session.start();
+    return readIniFile().value_or("");
+}
+
+std::string settingsIni(const std::string& ini) {
+    Session session(ini);
+    session.start();
+    return settingsIniOf(gSettings);
+}
+
+json settingsReport(const std::string& ini) {
+    const std::vector<std::string> defaults = defaultTexts();
+    Session session(ini);
+    session.start();
+    const Settings loaded = gSettings;
+    const LineReading lines = LineReader().read(ini);
+
+    json keys = json::array();
+    std::vector<std::string> surprises;
+    for (int i = 0; i < kKeyCount; ++i) {
+        const Key& key = kKeys[i];
+        std::string text;
+        size_t line = 0;
+        const bool found = readValueText(key.name, text, line);
+        json entry = {{"key", key.name},
+                      {"type", typeName(key.type)},
+                      {"default", defaults[static_cast<size_t>(i)]},
+                      {"line", found ? json(line) : json(nullptr)},
+                      {"text", found ? json(shown(text)) : json(nullptr)}};
+        std::vector<std::string> notes;
+        std::string why = found ? "line " + std::to_string(line) : "default: no line supplies it";
+        if (key.type == Type::Models) {
+            entry["value"] = shown(loaded.models[key.kind]);
+            json models;
+            modelNotes(key, loaded, notes, models);
+            entry["models"] = std::move(models);
+        } else {
+            const double inForce = key.value(loaded);
+            entry["value"] = valueText(key.type, inForce);
+            entry["number"] = inForce;
+            if (found) {
+                // The reader's own conversion decides: a probe it leaves untouched was not read.
+                float probe = std::nanf("");
+                readFloatSetting(key.name, probe);
+                const size_t prefix = numberPrefix(text);
+                if (std::isnan(probe)) {
+                    why = text.empty() ? "default: line " + std::to_string(line) + " has no value before its comment"
+                          : prefix > 0 ? "default: the number on line " + std::to_string(line) + " is out of range"
+                                       : "default: the value on line " + std::to_string(line) + " is not a number";
+                } else {
+                    if (prefix < text.size())
+                        notes.push_back(std::string(key.name) + ": only the number " + inQuotes(text.substr(0, prefix)) +
+                                        " at the start of " + inQuotes(text) + " is read");
+                    numberNotes(key, probe, inForce, notes);
+                }
+            }
+        }
+        if (!found)
+            for (const std::string& hint : lines.hints[static_cast<size_t>(i)]) why += "; " + hint;
+        entry["why"] = why;
+        entry["notes"] = notes;
+        surprises.insert(surprises.end(), notes.begin(), notes.end());
+        keys.push_back(std::move(entry));
+    }
+
+    json ignored = json::array();
+    for (const IgnoredLine& l : lines.listed) {
+        ignored.push_back({{"line", l.line},
+                           {"text", l.text},
+                           {"length", l.length},
+                           {"reason", l.reason},
+                           {"why", l.why},
+                           {"suggestion", l.suggestion >= 0 ? json(kKeys[l.suggestion].name) : json(nullptr)}});
+    }
+    return json{{"keys", std::move(keys)},
+                {"surprises", surprises},
+                {"ignored", std::move(ignored)},
+                {"ignoredByReason", lines.byReason},
+                {"ignoredTotal", lines.total},
+                {"lineCount", lines.lineCount},
+                {"settingsIni", settingsIniOf(loaded)}};
+}
+
+}  // namespace playground

@@ -1,0 +1,48 @@
+// node pictures.mjs DIR: the README's pictures of the playground page, taken in headless Chromium
+// from the built page: a ride in the tram with the plug-in's displays, then the report on a
+// player's INI with typical slips and the charts of its drives beside the defaults.
+import { join } from 'node:path';
+import { launch, loadIni, openPage } from './test/browser.mjs';
+
+const out = process.argv[2];
+if (!out) {
+  console.error('usage: node pictures.mjs DIR');
+  process.exit(2);
+}
+
+const browser = await launch();
+try {
+  const { page } = await openPage(browser.context);
+  await page.setViewportSize({ width: 1280, height: 1000 });
+
+  // With the default settings: to the tram beside the start, in, and off at speed.
+  await page.waitForFunction(() => window.vornPlayground.ride !== null);
+  await page.click('#world');
+  await page.keyboard.down('ArrowLeft');
+  await page.waitForFunction(() => window.vornPlayground.ride.player.x < -22);
+  await page.keyboard.up('ArrowLeft');
+  await page.keyboard.down('f');
+  await page.waitForFunction(() => window.vornPlayground.ride.mode === 2);
+  await page.keyboard.up('f');
+  await page.keyboard.down('w');
+  await page.waitForFunction(() => window.vornPlayground.ride.speed > 9);
+  await page.keyboard.up('w');
+  await page.locator('#try .ride').screenshot({ path: join(out, 'playground-ride.png') });
+  console.log(`${join(out, 'playground-ride.png')}: a ride in the tram`);
+
+  const defaults = await page.evaluate(() => window.vornPlayground.defaultIni);
+  const edited = defaults
+    .replace('Train.Acceleration = 1.0', 'Train.Acceleration = 1.6')
+    .replace('Train.Seat = 1 ', 'Train.Seat = yes ')
+    .replace('Tram.Braking = 5.5', 'Tram.Braking = 3.5 m/s2\r\nTram.Derailment = 1.2')
+    .replace('[FreightTrain]', '[FreightTrain]\r\nTrain.Sped = 30\r\ntrain.seat = 0\r\nTrain.Acceleration = 2');
+  await loadIni(page, Buffer.from(edited));
+  await page.waitForFunction(() => window.vornPlayground.drivesDone.yours && window.vornPlayground.drivesDone.default,
+    null, { timeout: 180000 });
+  await page.locator('#settings').screenshot({ path: join(out, 'playground-settings.png') });
+  console.log(`${join(out, 'playground-settings.png')}: the report on an INI with slips`);
+  await page.locator('#drives').screenshot({ path: join(out, 'playground-drives.png') });
+  console.log(`${join(out, 'playground-drives.png')}: its drives beside the defaults`);
+} finally {
+  await browser.close();
+}

@@ -1,0 +1,61 @@
+// Debian's Chromium, headless, driven by Playwright: no browser download, no network, a fresh
+// profile each time.
+import { mkdtempSync, rmSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join, resolve } from 'node:path';
+import { fileURLToPath, pathToFileURL } from 'node:url';
+import { chromium } from 'playwright-core';
+
+export const root = resolve(fileURLToPath(new URL('../../..', import.meta.url)));
+export const pagePath = resolve(process.env.VORN_PLAYGROUND_HTML || join(root, 'build/playground/VornLoconaut-playground.html'));
+export const linuxBuild = resolve(process.env.VORN_LINUX_BUILD || join(root, 'build/linux'));
+
+const ARGS = ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+  '--disable-background-networking', '--disable-component-update', '--disable-sync'];
+
+export async function launch() {
+  const profile = mkdtempSync(join(tmpdir(), 'vorn-chromium-'));
+  const context = await chromium.launchPersistentContext(profile, {
+    executablePath: process.env.VORN_CHROMIUM || '/usr/bin/chromium',
+    headless: true,
+    args: ARGS,
+    viewport: { width: 1280, height: 900 },
+  });
+  return {
+    context,
+    async close() {
+      await context.close();
+      rmSync(profile, { recursive: true, force: true });
+    },
+  };
+}
+
+// Opens the page from disk and waits for the plug-in's first report. Every request that is not to
+// the file itself or to the page's own blob and data addresses is recorded, and so is every error.
+export async function openPage(context) {
+  const page = await context.newPage();
+  // Game time follows the clock, and a loaded machine draws fewer frames.
+  page.setDefaultTimeout(90000);
+  const requests = [];
+  const errors = [];
+  page.on('request', (request) => {
+    if (!/^(blob|data):/.test(request.url()) && request.url() !== pathToFileURL(pagePath).href) requests.push(request.url());
+  });
+  page.on('pageerror', (error) => errors.push(error.message));
+  page.on('console', (message) => {
+    if (message.type() === 'error') errors.push(message.text());
+  });
+  await page.goto(pathToFileURL(pagePath).href);
+  await page.waitForFunction(() => window.vornPlayground && window.vornPlayground.reported > 0 &&
+    window.vornPlayground.reported === window.vornPlayground.requested);
+  return { page, requests, errors };
+}
+
+// Gives the page an INI as a player opening a file would, and waits for the report on those bytes.
+export async function loadIni(page, bytes, name = 'VornLoconaut.ini') {
+  const before = await page.evaluate(() => window.vornPlayground.requested);
+  await page.setInputFiles('#file', { name, mimeType: 'text/plain', buffer: Buffer.from(bytes) });
+  await page.waitForFunction((old) => window.vornPlayground.requested > old &&
+    window.vornPlayground.reported === window.vornPlayground.requested, before, { timeout: 60000 });
+  return page.evaluate(() => window.vornPlayground.report);
+}

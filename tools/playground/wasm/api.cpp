@@ -1,0 +1,121 @@
+// The page's C interface to the plug-in and the stand-in's world. Every text goes in as bytes and a
+// length (an INI may hold NUL bytes) and comes back as JSON in a buffer that lives until the next
+// call. The configuration file lives in emscripten's in-memory file system, in /game, where the
+// plug-in's own reader and writer open it by its bare name.
+
+#include <emscripten/emscripten.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tools/playground/core/drive_runs.h"
+#include "tools/playground/core/ride.h"
+#include "tools/playground/core/settings_report.h"
+
+namespace {
+
+std::string answer;
+std::unique_ptr<playground::Ride> ride;
+
+// The order of the bits of vorn_ride_step's controls; the page's key table follows it.
+const int32_t kControlBits[] = {
+    playground::control::enter,    playground::control::exit,      playground::control::accelerate,
+    playground::control::brake,    playground::control::handbrake, playground::control::seatLeft,
+    playground::control::seatRight, playground::control::highBeam, playground::control::horn,
+    playground::control::doors,    playground::control::derail,    playground::control::radio,
+};
+
+void enterGameFolder() {
+    static const bool entered = [] {
+        mkdir("/game", 0755);
+        return chdir("/game") == 0;
+    }();
+    (void)entered;
+}
+
+std::string bytes(const char* text, int length) {
+    return text == nullptr || length <= 0 ? std::string() : std::string(text, static_cast<size_t>(length));
+}
+
+const char* reply(const nlohmann::json& value) {
+    answer = value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    return answer.c_str();
+}
+
+TrainKind kindOf(int kind) { return kind == 1 ? Tram : Freight; }
+
+// The drives run on the settings the INI yields, one key a line: every entry into a train reloads
+// the file, and a file of megabytes would be read again at each of the hundreds of entries.
+const std::string& settingsOf(const char* ini, int length) {
+    static std::string lastIni;
+    static std::string lastSettings;
+    std::string text = bytes(ini, length);
+    if (lastSettings.empty() || text != lastIni) {
+        lastSettings = playground::settingsIni(text);
+        lastIni = std::move(text);
+    }
+    return lastSettings;
+}
+
+}  // namespace
+
+extern "C" {
+
+EMSCRIPTEN_KEEPALIVE const char* vorn_default_ini() {
+    enterGameFolder();
+    answer = playground::defaultIni();
+    return answer.c_str();
+}
+
+EMSCRIPTEN_KEEPALIVE const char* vorn_report(const char* ini, int length) {
+    enterGameFolder();
+    return reply(playground::settingsReport(bytes(ini, length)));
+}
+
+EMSCRIPTEN_KEEPALIVE const char* vorn_acceleration(const char* ini, int length, int kind) {
+    enterGameFolder();
+    return reply(playground::accelerationRun(settingsOf(ini, length), kindOf(kind)));
+}
+
+EMSCRIPTEN_KEEPALIVE const char* vorn_braking(const char* ini, int length, int kind) {
+    enterGameFolder();
+    return reply(playground::brakingRun(settingsOf(ini, length), kindOf(kind)));
+}
+
+EMSCRIPTEN_KEEPALIVE const char* vorn_bend(const char* ini, int length, int kind, float radius) {
+    enterGameFolder();
+    return reply(playground::bendRun(settingsOf(ini, length), kindOf(kind), radius));
+}
+
+// Starts the "Try it" world on this INI; answers its layout.
+EMSCRIPTEN_KEEPALIVE const char* vorn_ride_start(const char* ini, int length) {
+    enterGameFolder();
+    ride.reset();
+    ride = std::make_unique<playground::Ride>(bytes(ini, length));
+    return reply(ride->layout());
+}
+
+// `frames` frames of the ride (at most a second's worth): bit i of `controls` holds kControlBits[i]
+// down; `tapped` (same bits) are down in the first frame only. Answers the last frame.
+EMSCRIPTEN_KEEPALIVE const char* vorn_ride_step(int controls, int tapped, int frames, float seconds, float walkX,
+                                                float walkY) {
+    if (!ride) return reply(nullptr);
+    for (int n = 0; n < std::min(frames, 60); ++n) {
+        std::vector<int32_t> down;
+        const unsigned bits = static_cast<unsigned>(controls) | (n == 0 ? static_cast<unsigned>(tapped) : 0u);
+        for (size_t i = 0; i < sizeof kControlBits / sizeof kControlBits[0]; ++i)
+            if ((bits >> i) & 1u) down.push_back(kControlBits[i]);
+        ride->step(down, seconds, walkX, walkY);
+    }
+    return reply(ride->frame());
+}
+
+EMSCRIPTEN_KEEPALIVE void vorn_ride_write_ini(const char* ini, int length) {
+    if (ride) ride->writeIni(bytes(ini, length));
+}
+
+}  // extern "C"

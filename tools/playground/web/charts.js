@@ -1,0 +1,150 @@
+// The drives as charts: speed against time at full throttle, speed against distance while braking,
+// and the highest steady speed against the radius of a bend; the player's settings beside the defaults.
+import uPlot from 'uplot';
+
+export const RADII = [50, 75, 100, 150, 200, 300, 400, 500, 700, 1000];
+const KMH = 3.6;
+
+const YOURS = '#d9480f';
+const YOURS_SECOND = '#1c7ed6';
+const DEFAULT = '#868e96';
+
+const kmh = (v) => (v === null || v === undefined ? null : Math.round(v * KMH * 10) / 10);
+const seconds = (t) => `${t.toFixed(1)} s`;
+const metres = (d) => `${Math.round(d)} m`;
+
+// Labels only: a value per series under the chart would just repeat the summary.
+const LEGEND = { live: false };
+
+function series(label, stroke, dashed) {
+  return { label, stroke, width: 2, dash: dashed ? [6, 4] : undefined, spanGaps: true, points: { show: false } };
+}
+
+// Columns of equal length, the shorter padded with nulls, for uPlot's shared x.
+function padded(columns) {
+  const length = Math.max(...columns.map((c) => c.length));
+  return columns.map((c) => c.concat(Array(length - c.length).fill(null)));
+}
+
+// Speed at `distance` along a braking curve, or null beyond its stop.
+function speedAt(curve, distance) {
+  const d = curve.distance;
+  if (d.length === 0 || distance > d[d.length - 1]) return null;
+  let i = 1;
+  while (i < d.length && d[i] < distance) i += 1;
+  if (i >= d.length) return curve.speed[d.length - 1];
+  const span = d[i] - d[i - 1];
+  const u = span > 0 ? (distance - d[i - 1]) / span : 0;
+  return curve.speed[i - 1] + (curve.speed[i] - curve.speed[i - 1]) * u;
+}
+
+const CHARTS = {
+  acceleration: {
+    options: {
+      scales: { x: { time: false } },
+      legend: LEGEND,
+      axes: [{ label: 's' }, { label: 'km/h' }],
+      series: [{ label: 'time' }, series('yours', YOURS), series('default', DEFAULT, true)],
+    },
+    data(yours, byDefault) {
+      const time = [yours, byDefault].filter(Boolean).reduce((a, r) => (r.time.length > a.length ? r.time : a), []);
+      const columns = padded([time, ...[yours, byDefault].map((r) => (r ? r.speed.map(kmh) : []))]);
+      return columns;
+    },
+    summary(yours, byDefault) {
+      const after = (t) => (t === null ? 'not reached' : `after ${seconds(t)}`);
+      const text = (r) => (r.error ? r.error : `100 km/h ${after(r.timeTo100)}, the top speed of ${kmh(r.topSpeed)} km/h ${after(r.timeToTop)}${r.note ? `; ${r.note}` : ''}`);
+      return [yours && `yours: ${text(yours)}`, byDefault && `default: ${text(byDefault)}`].filter(Boolean).join('; ');
+    },
+  },
+  braking: {
+    options: {
+      scales: { x: { time: false } },
+      legend: LEGEND,
+      axes: [{ label: 'm' }, { label: 'km/h' }],
+      series: [{ label: 'distance' }, series('brake, yours', YOURS), series('handbrake, yours', YOURS_SECOND),
+        series('brake, default', DEFAULT, true), series('handbrake, default', '#495057', true)],
+    },
+    data(yours, byDefault) {
+      const curves = [yours?.brake, yours?.handbrake, byDefault?.brake, byDefault?.handbrake];
+      const distances = [...new Set(curves.filter(Boolean).flatMap((c) => c.distance.map((d) => Math.round(d * 10) / 10)))]
+        .sort((a, b) => a - b);
+      return [distances, ...curves.map((c) => distances.map((d) => (c ? kmh(speedAt(c, d)) : null)))];
+    },
+    summary(yours, byDefault) {
+      const stop = (c) => (c.note ? c.note : c.stopDistance === null ? 'no stop' : `stops in ${metres(c.stopDistance)}, ${seconds(c.stopTime)}`);
+      const text = (r) => (r.error ? r.error : `from ${kmh(r.from)} km/h, brake: ${stop(r.brake)}, handbrake: ${stop(r.handbrake)}`);
+      return [yours && `yours: ${text(yours)}`, byDefault && `default: ${text(byDefault)}`].filter(Boolean).join('; ');
+    },
+  },
+  bend: {
+    options: {
+      scales: { x: { time: false, distr: 3 } },
+      legend: LEGEND,
+      axes: [{ label: 'bend radius, m' }, { label: 'km/h' }],
+      series: [{ label: 'radius' }, series('yours', YOURS), series('default', DEFAULT, true)],
+    },
+    data(yours, byDefault) {
+      const column = (set) => RADII.map((r) => (set && set[r] && !set[r].error ? kmh(set[r].speed) : null));
+      return [RADII, column(yours), column(byDefault)];
+    },
+    summary(yours, byDefault) {
+      const at = (set, r) => (set && set[r] ? (set[r].error ? set[r].error : `${kmh(set[r].speed)} km/h${set[r].capped ? ' (top speed, no derailment)' : ''}`) : '...');
+      return `on a 100 m bend: yours ${at(yours, 100)}, default ${at(byDefault, 100)}`;
+    },
+  },
+};
+
+export class Charts {
+  constructor(root, onFirstData) {
+    this.root = root;
+    this.onFirstData = onFirstData;
+    this.plots = new Map();
+    this.latest = null;
+    this.scheduled = false;
+  }
+
+  // Redrawn at most once a frame, however fast the runs come in.
+  update(drives) {
+    this.latest = drives;
+    if (this.scheduled) return;
+    this.scheduled = true;
+    requestAnimationFrame(() => {
+      this.scheduled = false;
+      this.draw(this.latest);
+    });
+  }
+
+  draw(drives) {
+    const byDefault = drives.default;
+    const yours = drives.yours === 'default' ? byDefault : drives.yours;
+    for (const kindRoot of this.root.querySelectorAll('.kind')) {
+      const kind = kindRoot.dataset.kind;
+      for (const [name, chart] of Object.entries(CHARTS)) {
+        const mine = yours ? yours[kind][name] : undefined;
+        const theirs = byDefault ? byDefault[kind][name] : undefined;
+        const bend = name === 'bend';
+        const has = (r) => r && !r.error && (bend ? Object.keys(r).length > 0 : true);
+        if (!has(mine) && !has(theirs) && !(mine && mine.error)) continue;
+        const usable = (r) => (bend ? r : r && !r.error ? r : undefined);
+        const data = chart.data(usable(mine), usable(theirs));
+        const key = `${kind}/${name}`;
+        let plot = this.plots.get(key);
+        const target = kindRoot.querySelector(`.chart[data-chart="${name}"]`);
+        if (!plot) {
+          const width = Math.max(280, Math.min(520, target.clientWidth || 440));
+          plot = new uPlot({ ...chart.options, width, height: 220 }, data, target);
+          this.plots.set(key, plot);
+        } else {
+          plot.setData(data);
+        }
+        target.dataset.points = String(data[0].length);
+        kindRoot.querySelector(`.summary[data-chart="${name}"]`).textContent = `(${chart.summary(mine, theirs)})`;
+        if (data[0].length > 0 && this.onFirstData) {
+          this.onFirstData();
+          this.onFirstData = null;
+        }
+      }
+    }
+  }
+}

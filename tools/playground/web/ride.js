@@ -1,0 +1,229 @@
+// "Try it": the world from above, the player's keys as the game's controls, and what the plug-in
+// draws on the game's screen laid over it. The world runs at 60 frames a second of game time in
+// its own worker; this side only keeps the keys and draws the latest frame.
+
+// The game's default keys, in the order of the engine's control bits: enter, exit, accelerate,
+// brake, handbrake, seat left, seat right, high beam, horn, doors, derail, radio.
+const CONTROL_KEYS = [['KeyF'], ['KeyF'], ['KeyW'], ['KeyS'], ['Space'], ['KeyA'], ['KeyD'], ['KeyH'], ['KeyE'],
+  ['KeyG'], ['KeyX'], ['KeyQ']];
+const WALK_KEYS = { ArrowLeft: [-1, 0], ArrowRight: [1, 0], ArrowUp: [0, 1], ArrowDown: [0, -1] };
+const FRAME = 1 / 60;
+// Line height on screen of a text at scale 1, as a share of the screen's height (as the simulator draws).
+const LINE_HEIGHT = 0.066;
+const TRACK_GAUGE = 1.5;
+
+function controlBits(keys) {
+  let bits = 0;
+  CONTROL_KEYS.forEach((codes, bit) => {
+    if (codes.some((code) => keys.has(code))) bits |= 1 << bit;
+  });
+  return bits;
+}
+
+export class Ride {
+  constructor(canvas, timeline, worker, restart, onFrame, onError) {
+    this.canvas = canvas;
+    this.context = canvas.getContext('2d');
+    this.timeline = timeline;
+    this.worker = worker;
+    this.layout = null;
+    this.frame = null;
+    this.ini = null;
+    this.down = new Set();
+    this.tapped = new Set();
+    this.zoom = 4;
+    this.pending = false;
+    this.owed = 0;
+    this.last = null;
+    this.onFrame = onFrame;
+    this.onError = onError;
+    worker.onmessage = (event) => this.receive(event.data);
+    canvas.addEventListener('keydown', (event) => this.key(event, true));
+    canvas.addEventListener('keyup', (event) => this.key(event, false));
+    canvas.addEventListener('blur', () => this.down.clear());
+    canvas.addEventListener('click', () => canvas.focus());
+    restart.addEventListener('click', () => {
+      if (this.ini) this.start(this.ini);
+      canvas.focus();
+    });
+    requestAnimationFrame((time) => this.tick(time));
+  }
+
+  start(bytes) {
+    this.ini = bytes;
+    this.layout = null;
+    this.frame = null;
+    this.timeline.replaceChildren();
+    this.worker.postMessage({ type: 'ride-start', ini: bytes });
+  }
+
+  // Edited settings land in the world's VornLoconaut.ini; the plug-in reads them at the next entry.
+  useIni(bytes) {
+    this.ini = bytes;
+    if (this.layout) this.worker.postMessage({ type: 'ride-ini', ini: bytes });
+  }
+
+  key(event, down) {
+    if (event.code === 'Equal' || event.code === 'NumpadAdd' || event.code === 'Minus' || event.code === 'NumpadSubtract') {
+      if (down) this.zoom = Math.min(16, Math.max(0.5, this.zoom * (event.code.includes('Minus') || event.code.includes('Subtract') ? 0.8 : 1.25)));
+      event.preventDefault();
+      return;
+    }
+    const known = event.code in WALK_KEYS || CONTROL_KEYS.some((codes) => codes.includes(event.code));
+    if (!known) return;
+    event.preventDefault();
+    if (down) {
+      if (!this.down.has(event.code)) this.tapped.add(event.code);
+      this.down.add(event.code);
+    } else {
+      this.down.delete(event.code);
+    }
+  }
+
+  receive(message) {
+    if (message.type === 'error') {
+      this.pending = false;
+      this.onError(message);
+    } else if (message.type === 'ride-layout') {
+      this.layout = message.layout;
+      if (this.ini) this.worker.postMessage({ type: 'ride-ini', ini: this.ini });
+    } else if (message.type === 'ride-frame') {
+      this.pending = false;
+      this.frame = message.frame;
+      this.onFrame(this.frame);
+      for (const line of this.frame.events) {
+        const item = document.createElement('li');
+        item.textContent = `${this.frame.time.toFixed(1)} s: ${line}`;
+        this.timeline.prepend(item);
+        while (this.timeline.children.length > 8) this.timeline.lastChild.remove();
+      }
+    }
+  }
+
+  // Game time follows the clock in whole frames of 1/60 s; one batch in flight at a time.
+  tick(time) {
+    requestAnimationFrame((next) => this.tick(next));
+    if (this.last !== null) this.owed = Math.min(this.owed + (time - this.last) / 1000, 0.25);
+    this.last = time;
+    if (this.layout && !this.pending && this.owed >= FRAME) {
+      const frames = Math.floor(this.owed / FRAME);
+      this.owed -= frames * FRAME;
+      let walkX = 0;
+      let walkY = 0;
+      for (const code of this.down) {
+        if (code in WALK_KEYS) {
+          walkX += WALK_KEYS[code][0];
+          walkY += WALK_KEYS[code][1];
+        }
+      }
+      const tapped = new Set([...this.tapped].filter((code) => !this.down.has(code)));
+      this.tapped.clear();
+      this.pending = true;
+      this.worker.postMessage({ type: 'ride-step', controls: controlBits(this.down), tapped: controlBits(tapped), frames, seconds: FRAME, walkX, walkY });
+    }
+    this.draw();
+  }
+
+  draw() {
+    const c = this.context;
+    const { width, height } = this.canvas;
+    c.fillStyle = '#2f3b2f';
+    c.fillRect(0, 0, width, height);
+    if (!this.layout || !this.frame) {
+      c.fillStyle = '#fff';
+      c.font = '16px sans-serif';
+      c.fillText('Starting the world ...', 20, 30);
+      return;
+    }
+    const f = this.frame;
+    const centre = this.cameraCentre(f);
+    const shake = f.shake > 0 ? f.shake * 2 : 0;
+    const jitter = () => (Math.random() - 0.5) * shake;
+    const scale = this.zoom;
+    c.save();
+    c.translate(width / 2 + jitter(), height / 2 + jitter());
+    c.scale(scale, -scale);
+    c.translate(-centre.x, -centre.y);
+    this.drawWorld(c, f, scale);
+    c.restore();
+    this.drawScreen(c, f, width, height);
+  }
+
+  cameraCentre(f) {
+    const seated = f.player.vehicle !== 0 ? f.vehicles.find((v) => v.handle === f.player.vehicle) : null;
+    return seated ? { x: seated.x, y: seated.y } : { x: f.player.x, y: f.player.y };
+  }
+
+  drawWorld(c, f, scale) {
+    c.lineJoin = 'round';
+    c.strokeStyle = '#8c7b61';
+    c.lineWidth = TRACK_GAUGE + 2 / scale;
+    for (const track of this.layout.tracks) {
+      c.beginPath();
+      track.forEach(([x, y], i) => (i === 0 ? c.moveTo(x, y) : c.lineTo(x, y)));
+      c.stroke();
+    }
+    c.strokeStyle = '#b0b0b0';
+    c.lineWidth = 1;
+    for (const [x1, y1, x2, y2] of this.layout.barriers) {
+      c.beginPath();
+      c.moveTo(x1, y1);
+      c.lineTo(x2, y2);
+      c.stroke();
+    }
+    for (const v of f.vehicles) {
+      c.save();
+      c.translate(v.x, v.y);
+      c.rotate((v.heading * Math.PI) / 180);
+      const tram = v.model === 'metrotrain';
+      c.fillStyle = v.wrecked ? '#5c3b2e' : v.loose ? '#e8590c' : tram ? '#4dabf7' : v.lead ? '#c92a2a' : '#adb5bd';
+      c.fillRect(-1.5, -8, 3, 16);
+      if (v.lead || tram) {
+        c.fillStyle = '#fff';
+        c.fillRect(-1.2, 6, 2.4, 1.5);
+      }
+      c.restore();
+    }
+    for (const e of f.explosions) {
+      const grow = 2 + e.age * 0.25;
+      c.fillStyle = `rgba(255, ${Math.max(60, 200 - e.age * 2)}, 0, ${Math.max(0, 1 - e.age / 90)})`;
+      c.beginPath();
+      c.arc(e.x, e.y, grow, 0, Math.PI * 2);
+      c.fill();
+    }
+    if (f.player.vehicle === 0) {
+      c.fillStyle = '#ffd43b';
+      c.beginPath();
+      c.arc(f.player.x, f.player.y, Math.max(0.8, 4 / scale), 0, Math.PI * 2);
+      c.fill();
+    }
+  }
+
+  // The plug-in's rectangles and texts at their places on the game's screen.
+  drawScreen(c, f, width, height) {
+    for (const [x, y, w, h, r, g, b, a] of f.rects) {
+      c.fillStyle = `rgba(${r}, ${g}, ${b}, ${a / 255})`;
+      c.fillRect((x - w / 2) * width, (y - h / 2) * height, w * width, Math.max(1, h * height));
+    }
+    for (const t of f.texts) {
+      const size = Math.max(6, t.scale * LINE_HEIGHT * height);
+      const [r, g, b, a] = t.colour;
+      c.font = `${size.toFixed(1)}px sans-serif`;
+      c.textBaseline = 'top';
+      c.textAlign = t.centred ? 'center' : 'left';
+      const x = t.x * width;
+      const y = t.y * height;
+      if (t.shadow > 0) {
+        c.fillStyle = `rgba(0, 0, 0, ${(t.shadow / 255) * (a / 255)})`;
+        c.fillText(t.text, x + 1.5, y + 1.5);
+      }
+      if (t.outline > 0) {
+        c.strokeStyle = `rgba(0, 0, 0, ${(t.outline / 255) * (a / 255)})`;
+        c.lineWidth = Math.max(1, size * 0.1);
+        c.strokeText(t.text, x, y);
+      }
+      c.fillStyle = `rgba(${r}, ${g}, ${b}, ${a / 255})`;
+      c.fillText(t.text, x, y);
+    }
+  }
+}
