@@ -168,7 +168,6 @@ json Ride::frame() {
                          {"colour", {st.red, st.green, st.blue, st.alpha}},
                          {"centred", st.centred},
                          {"shadow", st.dropShadow ? st.shadowAlpha : 0},
-                         {"outline", st.outline ? st.outlineAlpha : 0},
                          {"wrap", {st.wrapStart, st.wrapEnd}}});
     }
     return json{{"frame", session_.frame()},

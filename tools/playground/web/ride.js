@@ -217,11 +217,6 @@ export class Ride {
         c.fillStyle = `rgba(0, 0, 0, ${(t.shadow / 255) * (a / 255)})`;
         c.fillText(t.text, x + 1.5, y + 1.5);
       }
-      if (t.outline > 0) {
-        c.strokeStyle = `rgba(0, 0, 0, ${(t.outline / 255) * (a / 255)})`;
-        c.lineWidth = Math.max(1, size * 0.1);
-        c.strokeText(t.text, x, y);
-      }
       c.fillStyle = `rgba(${r}, ${g}, ${b}, ${a / 255})`;
       c.fillText(t.text, x, y);
     }
