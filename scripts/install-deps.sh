@@ -4,6 +4,16 @@
 vorn_packages=(cmake ninja-build g++ g++-mingw-w64-x86-64-posix wine wine64 libgtest-dev libbenchmark-dev
   nlohmann-json3-dev libcairo2-dev clang libclang-rt-14-dev zip unzip emscripten chromium)
 
+# vorn_apt_install PACKAGE...: apt-get install, through sudo when not root.
+vorn_apt_install() {
+  local sudo=()
+  if [ "$(id -u)" -ne 0 ]; then
+    sudo=(sudo)
+  fi
+  "${sudo[@]}" apt-get update -qq &&
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "$@"
+}
+
 vorn_install_missing() {
   local missing=()
   local package
@@ -14,12 +24,7 @@ vorn_install_missing() {
     return 0
   fi
   echo "Installing missing packages: ${missing[*]}"
-  local sudo=()
-  if [ "$(id -u)" -ne 0 ]; then
-    sudo=(sudo)
-  fi
-  "${sudo[@]}" apt-get update -qq &&
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  vorn_apt_install "${missing[@]}"
 }
 
 # The playground page is bundled and tested with Node.js and npm. A Node.js installed from elsewhere
@@ -29,10 +34,5 @@ vorn_install_node() {
     return 0
   fi
   echo "Installing Node.js and npm"
-  local sudo=()
-  if [ "$(id -u)" -ne 0 ]; then
-    sudo=(sudo)
-  fi
-  "${sudo[@]}" apt-get update -qq &&
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends nodejs npm
+  vorn_apt_install nodejs npm
 }
