@@ -153,17 +153,7 @@ void Game::step(int frames) {
     for (int n = 0; n < frames; ++n) {
         ++frame_;
         FrameInput& in = hook_.input;
-        in.down = held_;
-        std::sort(in.down.begin(), in.down.end());
-        in.justPressed.clear();
-        in.justReleased.clear();
-        for (int32_t c : in.down)
-            if (std::find(heldLastFrame_.begin(), heldLastFrame_.end(), c) == heldLastFrame_.end())
-                in.justPressed.push_back(c);
-        for (int32_t c : heldLastFrame_)
-            if (std::find(in.down.begin(), in.down.end(), c) == in.down.end()) in.justReleased.push_back(c);
-        in.frameSeconds = frameSeconds_;
-        heldLastFrame_ = in.down;
+        in.advance(held_, frameSeconds_);
         for (int32_t c : tapped_) held_.erase(std::remove(held_.begin(), held_.end(), c), held_.end());
         tapped_.clear();
 

@@ -168,7 +168,6 @@ private:
     int frame_ = 0;
     double clockMs_ = 0.0;
     std::vector<int32_t> held_;
-    std::vector<int32_t> heldLastFrame_;
     std::vector<int32_t> tapped_;
 };
 

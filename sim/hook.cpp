@@ -408,6 +408,19 @@ std::string traceFloat(float value) {
     return text;
 }
 
+void FrameInput::advance(std::vector<int32_t> held, float seconds) {
+    std::sort(held.begin(), held.end());
+    held.erase(std::unique(held.begin(), held.end()), held.end());
+    justPressed.clear();
+    justReleased.clear();
+    for (int32_t c : held)
+        if (!contains(down, c)) justPressed.push_back(c);
+    for (int32_t c : down)
+        if (!contains(held, c)) justReleased.push_back(c);
+    down = std::move(held);
+    frameSeconds = seconds;
+}
+
 Hook::Hook(World& w) : world(w) {}
 
 Hook::~Hook() {

@@ -48,6 +48,9 @@ struct FrameInput {
     std::vector<int32_t> justPressed;   // down now, up last frame
     std::vector<int32_t> justReleased;  // up now, down last frame
     float frameSeconds = 1.0f / 60.0f;
+
+    // The next frame with `held` down: its edges are taken against the frame before.
+    void advance(std::vector<int32_t> held, float seconds);
 };
 
 class Hook {

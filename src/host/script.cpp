@@ -59,10 +59,14 @@ void runPass(ScriptState& state) {
     }
 }
 
-void runScript(ScriptState& state) {
+void startScript() {
     std::srand(gHook.tickCount != nullptr ? gHook.tickCount() : 0u);
     ensureConfigurationFile();
     loadSettings();
+}
+
+void runScript(ScriptState& state) {
+    startScript();
     for (;;) {
         runPass(state);
         if (gHook.scriptWait != nullptr) {

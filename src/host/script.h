@@ -5,7 +5,11 @@
 // derailed-wagon upkeep. Does not yield; scriptMain waits after every pass.
 void runPass(ScriptState& state);
 
-// Start-up (random seed, configuration) and the endless loop of passes over `state`.
+// Start-up of the script: the random seed from the clock, the configuration file made sure of and
+// loaded.
+void startScript();
+
+// startScript and the endless loop of passes over `state`.
 void runScript(ScriptState& state);
 
 // The script the hook runs: runScript over a state of its own.

@@ -6,9 +6,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "config/reader.h"
 #include "config/settings.h"
-#include "config/writer.h"
 #include "host/native_invoker.h"
 #include "host/script.h"
 
@@ -74,25 +72,12 @@ bool Session::held(int32_t control) const { return std::find(held_.begin(), held
 void Session::start() {
     if (started_) return;
     started_ = true;
-    std::srand(tickCount());
-    ensureConfigurationFile();
-    loadSettings();
+    startScript();
 }
 
 void Session::step(float frameSeconds) {
     ++frame_;
-    sim::FrameInput& in = hook_.input;
-    in.down = held_;
-    std::sort(in.down.begin(), in.down.end());
-    in.down.erase(std::unique(in.down.begin(), in.down.end()), in.down.end());
-    in.justPressed.clear();
-    in.justReleased.clear();
-    for (int32_t c : in.down)
-        if (std::find(heldLastFrame_.begin(), heldLastFrame_.end(), c) == heldLastFrame_.end()) in.justPressed.push_back(c);
-    for (int32_t c : heldLastFrame_)
-        if (std::find(in.down.begin(), in.down.end(), c) == in.down.end()) in.justReleased.push_back(c);
-    in.frameSeconds = frameSeconds;
-    heldLastFrame_ = in.down;
+    hook_.input.advance(held_, frameSeconds);
 
     world_.currentFrame = frame_;
     hook_.beginFrame(frame_);

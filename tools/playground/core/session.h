@@ -69,7 +69,6 @@ private:
     sim::Hook hook_;
     ScriptState state_;
     std::vector<int32_t> held_;
-    std::vector<int32_t> heldLastFrame_;
     int frame_ = 0;
     double clockMs_ = 0.0;
     bool started_ = false;
