@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "host/native_catalogue.h"
+
 namespace sim {
 
 Hook* Hook::current = nullptr;
@@ -46,21 +48,21 @@ World& W(Hook& h) { return h.world; }
 
 // --- Characters, vehicles and seats ---
 
-void nPlayer(Hook& h, const Args&, uint64_t* r) { setInt(r, W(h).player); }
-void nInAnyVehicle(Hook& h, const Args& a, uint64_t* r) {
+void onGetPlayerCharacter(Hook& h, const Args&, uint64_t* r) { setInt(r, W(h).player); }
+void onIsCharacterInAnyVehicle(Hook& h, const Args& a, uint64_t* r) {
     const Character* c = W(h).character(a[0].i);
     setBool(r, c != nullptr && (c->vehicle != 0 || (a[1].i != 0 && c->entering != 0)));
 }
-void nInAnyTrain(Hook& h, const Args& a, uint64_t* r) {
+void onIsCharacterInAnyTrain(Hook& h, const Args& a, uint64_t* r) {
     const Character* c = W(h).character(a[0].i);
     const Vehicle* v = c != nullptr ? W(h).vehicle(c->vehicle) : nullptr;
     setBool(r, v != nullptr && v->train != 0);
 }
-void nUsing(Hook& h, const Args& a, uint64_t* r) {
+void onGetVehicleCharacterIsUsing(Hook& h, const Args& a, uint64_t* r) {
     const Character* c = W(h).character(a[0].i);
     setInt(r, c == nullptr ? 0 : (c->vehicle != 0 ? c->vehicle : c->entering));
 }
-void nNearby(Hook& h, const Args& a, uint64_t* r) {
+void onListNearbyVehicles(Hook& h, const Args& a, uint64_t* r) {
     auto* buffer = reinterpret_cast<uint64_t*>(static_cast<uintptr_t>(a[1].raw));
     const int32_t capacity = static_cast<int32_t>(static_cast<uint32_t>(buffer[0]));
     if (capacity < 0 || capacity > 256) {
@@ -73,19 +75,19 @@ void nNearby(Hook& h, const Args& a, uint64_t* r) {
     for (int32_t i = 0; i < count; ++i) buffer[1 + i] = static_cast<uint32_t>(found[static_cast<size_t>(i)]);
     setInt(r, count);
 }
-void nSeatOccupant(Hook& h, const Args& a, uint64_t* r) {
+void onGetSeatOccupant(Hook& h, const Args& a, uint64_t* r) {
     const Vehicle* v = W(h).vehicle(a[0].i);
     if (v == nullptr) return setInt(r, 0);
     auto it = v->seats.find(a[1].i);
     setInt(r, it == v->seats.end() ? 0 : it->second);
 }
-void nPlaceInSeat(Hook& h, const Args& a, uint64_t*) { W(h).seat(a[0].i, a[1].i, a[2].i); }
-void nIsDead(Hook& h, const Args& a, uint64_t* r) {
+void onPlaceCharacterInSeat(Hook& h, const Args& a, uint64_t*) { W(h).seat(a[0].i, a[1].i, a[2].i); }
+void onIsEntityDead(Hook& h, const Args& a, uint64_t* r) {
     const Character* c = W(h).character(a[0].i);
     setBool(r, c != nullptr && c->dead);
 }
-void nLeave(Hook& h, const Args& a, uint64_t*) { W(h).orderLeave(a[0].i, a[1].i); }
-void nLeaveAny(Hook& h, const Args& a, uint64_t*) {
+void onOrderLeaveVehicle(Hook& h, const Args& a, uint64_t*) { W(h).orderLeave(a[0].i, a[1].i); }
+void onOrderLeaveAnyVehicle(Hook& h, const Args& a, uint64_t*) {
     Character* c = W(h).character(a[0].i);
     if (c == nullptr) return;
     if (c->entering != 0) {
@@ -95,7 +97,7 @@ void nLeaveAny(Hook& h, const Args& a, uint64_t*) {
     }
     if (c->vehicle != 0) W(h).orderLeave(a[0].i, c->vehicle);
 }
-void nShuffle(Hook& h, const Args& a, uint64_t*) {
+void onOrderShuffleToNextSeat(Hook& h, const Args& a, uint64_t*) {
     Character* c = W(h).character(a[0].i);
     Vehicle* v = W(h).vehicle(a[1].i);
     if (c == nullptr || v == nullptr || c->vehicle != v->handle) return;
@@ -107,65 +109,65 @@ void nShuffle(Hook& h, const Args& a, uint64_t*) {
 
 // --- Entities, position and physics ---
 
-void nExists(Hook& h, const Args& a, uint64_t* r) { setBool(r, W(h).exists(a[0].i)); }
-void nModel(Hook& h, const Args& a, uint64_t* r) {
+void onEntityExists(Hook& h, const Args& a, uint64_t* r) { setBool(r, W(h).exists(a[0].i)); }
+void onGetEntityModel(Hook& h, const Args& a, uint64_t* r) {
     if (const Vehicle* v = W(h).vehicle(a[0].i)) return setInt(r, static_cast<int32_t>(v->model));
     if (W(h).character(a[0].i) != nullptr) return setInt(r, static_cast<int32_t>(hashName("mp_m_freemode_01")));
     setInt(r, 0);
 }
-void nPosition(Hook& h, const Args& a, uint64_t* r) {
+void onGetEntityPosition(Hook& h, const Args& a, uint64_t* r) {
     if (const Vehicle* v = W(h).vehicle(a[0].i)) return setVector(r, v->position);
     if (const Character* c = W(h).character(a[0].i)) return setVector(r, c->position);
 }
-void nForward(Hook& h, const Args& a, uint64_t* r) { setVector(r, W(h).forward(a[0].i)); }
-void nForwardX(Hook& h, const Args& a, uint64_t* r) { setFloat(r, W(h).forward(a[0].i).x); }
-void nForwardY(Hook& h, const Args& a, uint64_t* r) { setFloat(r, W(h).forward(a[0].i).y); }
-void nVelocity(Hook& h, const Args& a, uint64_t* r) {
+void onGetEntityForwardVector(Hook& h, const Args& a, uint64_t* r) { setVector(r, W(h).forward(a[0].i)); }
+void onGetEntityForwardX(Hook& h, const Args& a, uint64_t* r) { setFloat(r, W(h).forward(a[0].i).x); }
+void onGetEntityForwardY(Hook& h, const Args& a, uint64_t* r) { setFloat(r, W(h).forward(a[0].i).y); }
+void onGetEntityVelocity(Hook& h, const Args& a, uint64_t* r) {
     if (const Vehicle* v = W(h).vehicle(a[0].i)) setVector(r, v->velocity);
 }
-void nSpeed(Hook& h, const Args& a, uint64_t* r) {
+void onGetEntitySpeed(Hook& h, const Args& a, uint64_t* r) {
     if (const Vehicle* v = W(h).vehicle(a[0].i))
         setFloat(r, std::sqrt(v->velocity.x * v->velocity.x + v->velocity.y * v->velocity.y +
                               v->velocity.z * v->velocity.z));
 }
-void nRotation(Hook& h, const Args& a, uint64_t* r) {
+void onGetEntityRotation(Hook& h, const Args& a, uint64_t* r) {
     if (const Vehicle* v = W(h).vehicle(a[0].i)) return setVector(r, v->rotation);
     if (const Character* c = W(h).character(a[0].i)) setVector(r, Vector3{0.0f, 0.0f, c->heading});
 }
-void nHeight(Hook& h, const Args& a, uint64_t* r) { setFloat(r, W(h).heightAboveGround(a[0].i)); }
-void nSetPosition(Hook& h, const Args& a, uint64_t*) {
+void onGetHeightAboveGround(Hook& h, const Args& a, uint64_t* r) { setFloat(r, W(h).heightAboveGround(a[0].i)); }
+void onSetEntityPosition(Hook& h, const Args& a, uint64_t*) {
     W(h).moveEntity(a[0].i, Vector3{a[1].f, a[2].f, a[3].f});
 }
-void nSetRotation(Hook& h, const Args& a, uint64_t*) {
+void onSetEntityRotation(Hook& h, const Args& a, uint64_t*) {
     if (Vehicle* v = W(h).vehicle(a[0].i)) {
         if (v->train == 0) v->rotation = Vector3{a[1].f, a[2].f, a[3].f};
     } else if (Character* c = W(h).character(a[0].i)) {
         c->heading = a[3].f;
     }
 }
-void nPhysics(Hook& h, const Args& a, uint64_t*) {
+void onSetEntityPhysicsActive(Hook& h, const Args& a, uint64_t*) {
     if (Vehicle* v = W(h).vehicle(a[0].i)) v->physicsActive = a[1].i != 0;
 }
-void nDamageable(Hook& h, const Args& a, uint64_t*) {
+void onSetEntityDamageable(Hook& h, const Args& a, uint64_t*) {
     if (Vehicle* v = W(h).vehicle(a[0].i)) v->damageable = a[1].i != 0;
 }
 
 // --- Vehicles and trains ---
 
-void nSpawn(Hook& h, const Args& a, uint64_t* r) {
+void onSpawnVehicle(Hook& h, const Args& a, uint64_t* r) {
     setInt(r, W(h).spawnVehicle(static_cast<ModelHash>(a[0].i), Vector3{a[1].f, a[2].f, a[3].f}));
 }
-void nDelete(Hook& h, const Args& a, uint64_t*) {
+void onDeleteVehicle(Hook& h, const Args& a, uint64_t*) {
     auto* handle = reinterpret_cast<int32_t*>(static_cast<uintptr_t>(a[0].raw));
     h.deletions.push_back(Hook::Deletion{h.calls.size(), *handle});
     if (W(h).vehicle(*handle) != nullptr) W(h).removeVehicle(*handle);
     *handle = 0;
 }
-void nRemoveAllTrains(Hook& h, const Args&, uint64_t*) { W(h).removeAllTrains(); }
-void nShowsDamage(Hook& h, const Args& a, uint64_t*) {
+void onRemoveAllTrains(Hook& h, const Args&, uint64_t*) { W(h).removeAllTrains(); }
+void onSetVehicleShowsDamage(Hook& h, const Args& a, uint64_t*) {
     if (Vehicle* v = W(h).vehicle(a[0].i)) v->showsDamage = a[1].i != 0;
 }
-void nForwardSpeed(Hook& h, const Args& a, uint64_t*) {
+void onSetVehicleForwardSpeed(Hook& h, const Args& a, uint64_t*) {
     Vehicle* v = W(h).vehicle(a[0].i);
     if (v == nullptr) return;
     if (v->train != 0) {
@@ -177,25 +179,25 @@ void nForwardSpeed(Hook& h, const Args& a, uint64_t*) {
     }
     v->freeSpeed = v->wrecked ? 0.0f : a[1].f;
 }
-void nWagon(Hook& h, const Args& a, uint64_t* r) {
+void onGetTrainWagon(Hook& h, const Args& a, uint64_t* r) {
     const Train* t = W(h).train(a[0].i);
     const int32_t i = a[1].i;
     setInt(r, t == nullptr || i < 0 || static_cast<size_t>(i) >= t->carriages.size() ? 0 : t->carriages[static_cast<size_t>(i)]);
 }
-void nTrainSpeed(Hook& h, const Args& a, uint64_t*) {
+void onSetTrainCurrentSpeed(Hook& h, const Args& a, uint64_t*) {
     if (Train* t = W(h).train(a[0].i)) {
         t->speed = a[1].f;
         t->speedSetThisFrame = true;
     }
 }
-void nTrainCruise(Hook& h, const Args& a, uint64_t*) {
+void onSetTrainTargetSpeed(Hook& h, const Args& a, uint64_t*) {
     if (Train* t = W(h).train(a[0].i)) W(h).setTrainCruise(*t, a[1].f);
 }
-void nDoorRatio(Hook& h, const Args& a, uint64_t* r) {
+void onGetDoorOpenRatio(Hook& h, const Args& a, uint64_t* r) {
     const Vehicle* v = W(h).vehicle(a[0].i);
     if (v != nullptr && a[1].i >= 0 && a[1].i < 4) setFloat(r, v->doors[a[1].i]);
 }
-void nSetDoor(Hook& h, const Args& a, uint64_t*) {
+void onSetDoorOpenRatio(Hook& h, const Args& a, uint64_t*) {
     Vehicle* v = W(h).vehicle(a[0].i);
     if (v == nullptr || a[1].i < 0 || a[1].i >= 4) return;
     const float ratio = std::clamp(a[3].f, 0.0f, 1.0f);
@@ -207,7 +209,7 @@ void nSetDoor(Hook& h, const Args& a, uint64_t*) {
     }
     door = ratio;
 }
-void nHighBeam(Hook& h, const Args& a, uint64_t*) {
+void onSetHighBeam(Hook& h, const Args& a, uint64_t*) {
     if (Vehicle* v = W(h).vehicle(a[0].i)) {
         if (v->highBeam != (a[1].i != 0))
             W(h).events.push_back(WorldEvent{h.frame, std::string("high beam ") + (a[1].i != 0 ? "on" : "off") +
@@ -215,7 +217,7 @@ void nHighBeam(Hook& h, const Args& a, uint64_t*) {
         v->highBeam = a[1].i != 0;
     }
 }
-void nHorn(Hook& h, const Args& a, uint64_t*) {
+void onSoundHorn(Hook& h, const Args& a, uint64_t*) {
     if (static_cast<uint32_t>(a[2].i) != hashName("NORMAL")) h.violation("SoundHorn: unknown horn mode");
     if (W(h).vehicle(a[0].i) == nullptr) return;
     W(h).horns.push_back(HornSound{h.frame, a[0].i});
@@ -223,29 +225,29 @@ void nHorn(Hook& h, const Args& a, uint64_t*) {
 
 // --- Input, camera, radio and effects ---
 
-void nJustPressed(Hook& h, const Args& a, uint64_t* r) { setBool(r, contains(h.input.justPressed, a[1].i)); }
-void nJustReleased(Hook& h, const Args& a, uint64_t* r) { setBool(r, contains(h.input.justReleased, a[1].i)); }
-void nHeld(Hook& h, const Args& a, uint64_t* r) { setBool(r, contains(h.input.down, a[1].i)); }
-void nUp(Hook& h, const Args& a, uint64_t* r) { setBool(r, !contains(h.input.down, a[1].i)); }
-void nShake(Hook& h, const Args& a, uint64_t*) {
+void onControlJustPressed(Hook& h, const Args& a, uint64_t* r) { setBool(r, contains(h.input.justPressed, a[1].i)); }
+void onControlJustReleased(Hook& h, const Args& a, uint64_t* r) { setBool(r, contains(h.input.justReleased, a[1].i)); }
+void onControlHeld(Hook& h, const Args& a, uint64_t* r) { setBool(r, contains(h.input.down, a[1].i)); }
+void onControlUp(Hook& h, const Args& a, uint64_t* r) { setBool(r, !contains(h.input.down, a[1].i)); }
+void onStartCameraShake(Hook& h, const Args& a, uint64_t*) {
     CameraShake& s = W(h).cameraShake;
     if (!s.active) W(h).events.push_back(WorldEvent{h.frame, "camera shake " + a[0].text + " started"});
     s.active = true;
     s.name = a[0].text;
     s.amplitude = a[1].f;
 }
-void nShakeAmplitude(Hook& h, const Args& a, uint64_t*) { W(h).cameraShake.amplitude = a[0].f; }
-void nStopShake(Hook& h, const Args&, uint64_t*) {
+void onSetCameraShakeAmplitude(Hook& h, const Args& a, uint64_t*) { W(h).cameraShake.amplitude = a[0].f; }
+void onStopCameraShake(Hook& h, const Args&, uint64_t*) {
     CameraShake& s = W(h).cameraShake;
     if (s.active) W(h).events.push_back(WorldEvent{h.frame, "camera shake stopped"});
     s = CameraShake{};
 }
-void nRadio(Hook& h, const Args& a, uint64_t*) {
+void onSetPortableRadioEnabled(Hook& h, const Args& a, uint64_t*) {
     if (W(h).radioEnabled != (a[0].i != 0))
         W(h).events.push_back(WorldEvent{h.frame, std::string("portable radio ") + (a[0].i != 0 ? "on" : "off")});
     W(h).radioEnabled = a[0].i != 0;
 }
-void nExplosion(Hook& h, const Args& a, uint64_t*) {
+void onCreateExplosion(Hook& h, const Args& a, uint64_t*) {
     const Explosion e{h.frame, Vector3{a[0].f, a[1].f, a[2].f}, a[3].i, a[4].f, a[7].f, a[8].i != 0};
     W(h).explosions.push_back(e);
     char text[128];
@@ -257,42 +259,42 @@ void nExplosion(Hook& h, const Args& a, uint64_t*) {
 
 // --- Drawing, text, hashing and time ---
 
-void nRect(Hook& h, const Args& a, uint64_t*) {
+void onDrawRectangle(Hook& h, const Args& a, uint64_t*) {
     h.rectangles.push_back(DrawnRectangle{a[0].f, a[1].f, a[2].f, a[3].f, a[4].i, a[5].i, a[6].i, a[7].i});
 }
-void nFont(Hook& h, const Args& a, uint64_t*) { h.style.font = a[0].i; }
-void nScale(Hook& h, const Args& a, uint64_t*) {
+void onSetTextFont(Hook& h, const Args& a, uint64_t*) { h.style.font = a[0].i; }
+void onSetTextScale(Hook& h, const Args& a, uint64_t*) {
     h.style.scale = a[0].f;
     h.style.scaleY = a[1].f;
 }
-void nColour(Hook& h, const Args& a, uint64_t*) {
+void onSetTextColour(Hook& h, const Args& a, uint64_t*) {
     h.style.red = a[0].i;
     h.style.green = a[1].i;
     h.style.blue = a[2].i;
     h.style.alpha = a[3].i;
 }
-void nWrap(Hook& h, const Args& a, uint64_t*) {
+void onSetTextWrap(Hook& h, const Args& a, uint64_t*) {
     h.style.wrapStart = a[0].f;
     h.style.wrapEnd = a[1].f;
 }
-void nCentre(Hook& h, const Args& a, uint64_t*) { h.style.centred = a[0].i != 0; }
-void nDropShadow(Hook& h, const Args& a, uint64_t*) {
+void onSetTextCentred(Hook& h, const Args& a, uint64_t*) { h.style.centred = a[0].i != 0; }
+void onSetTextDropShadow(Hook& h, const Args& a, uint64_t*) {
     h.style.dropShadow = true;
     h.style.shadowAlpha = a[4].i;
 }
 // SET_TEXT_EDGE does nothing in the released game (a no-op in the public native databases): the
 // text keeps no outline.
-void nOutline(Hook&, const Args&, uint64_t*) {}
-void nBeginText(Hook& h, const Args& a, uint64_t*) {
+void onSetTextOutline(Hook&, const Args&, uint64_t*) {}
+void onBeginTextCommand(Hook& h, const Args& a, uint64_t*) {
     if (a[0].text != "STRING") h.violation("BeginTextCommand: unknown text command " + a[0].text);
     h.pendingText.clear();
     h.textOpen = true;
 }
-void nAddText(Hook& h, const Args& a, uint64_t*) {
+void onAddTextString(Hook& h, const Args& a, uint64_t*) {
     if (!h.textOpen) h.violation("AddTextString without BeginTextCommand");
     h.pendingText += a[0].text;
 }
-void nEndText(Hook& h, const Args& a, uint64_t*) {
+void onEndTextCommandDraw(Hook& h, const Args& a, uint64_t*) {
     if (!h.textOpen) h.violation("EndTextCommandDraw without BeginTextCommand");
     h.texts.push_back(DrawnText{h.pendingText, a[0].f, a[1].f, h.style});
     // The game resets the text style after every draw.
@@ -300,76 +302,21 @@ void nEndText(Hook& h, const Args& a, uint64_t*) {
     h.pendingText.clear();
     h.textOpen = false;
 }
-void nHash(Hook&, const Args& a, uint64_t* r) { r[0] = hashName(a[0].text.c_str()); }
-void nFrameTime(Hook& h, const Args&, uint64_t* r) { setFloat(r, h.input.frameSeconds); }
+void onHashName(Hook&, const Args& a, uint64_t* r) { r[0] = hashName(a[0].text.c_str()); }
+void onGetFrameSeconds(Hook& h, const Args&, uint64_t* r) { setFloat(r, h.input.frameSeconds); }
 
 struct Entry {
     uint64_t hash;
     NativeInfo info;
 };
 
-// Every native with the parameters current game builds read, in order (the public native databases
-// list them); a call that pushes fewer leaves the game reading stale slots of the block.
+// Every native of the plug-in's catalogue with the parameters current game builds read, in order
+// (the public native databases list them); a call that pushes fewer leaves the game reading stale
+// slots of the block. A row without its handler here does not compile.
 const Entry kTable[] = {
-    {0xD80958FC74E988A6, {"GetPlayerCharacter", "", nPlayer}},
-    {0x997ABD671D25CA0B, {"IsCharacterInAnyVehicle", "ib", nInAnyVehicle}},
-    {0x6F972C1AB75A1ED0, {"IsCharacterInAnyTrain", "i", nInAnyTrain}},
-    {0x6094AD011A2EA87D, {"GetVehicleCharacterIsUsing", "i", nUsing}},
-    {0xCFF869CBFA210D82, {"ListNearbyVehicles", "ip", nNearby}},
-    {0xBB40DD2270B65366, {"GetSeatOccupant", "iib", nSeatOccupant}},
-    {0xF75B0D629E1C063D, {"PlaceCharacterInSeat", "iii", nPlaceInSeat}},
-    {0x5F9532F3B5CC2551, {"IsEntityDead", "ib", nIsDead}},
-    {0xD3DBCE61A490BE02, {"OrderLeaveVehicle", "iii", nLeave}},
-    {0x504D54DF3F6F2247, {"OrderLeaveAnyVehicle", "iii", nLeaveAny}},
-    {0x7AA80209BDA643EB, {"OrderShuffleToNextSeat", "iii", nShuffle}},
-    {0x7239B21A38F536BA, {"EntityExists", "i", nExists}},
-    {0x9F47B058362C84B5, {"GetEntityModel", "i", nModel}},
-    {0x3FEF770D40960D5A, {"GetEntityPosition", "ib", nPosition}},
-    {0x0A794A5A57F8DF91, {"GetEntityForwardVector", "i", nForward}},
-    {0x8BB4EF4214E0E6D5, {"GetEntityForwardX", "i", nForwardX}},
-    {0x866A4A5FAE349510, {"GetEntityForwardY", "i", nForwardY}},
-    {0x9A8D700A51CB7B0D, {"GetEntityVelocity", "ii", nVelocity}},
-    {0xD5037BA82E12416F, {"GetEntitySpeed", "i", nSpeed}},
-    {0xAFBD61CC738D9EB9, {"GetEntityRotation", "ii", nRotation}},
-    {0x1DD55701034110E5, {"GetHeightAboveGround", "i", nHeight}},
-    {0x06843DA7060A026B, {"SetEntityPosition", "ifffbbbb", nSetPosition}},
-    {0x8524A8B0171D5E07, {"SetEntityRotation", "ifffib", nSetRotation}},
-    {0x1718DE8E3F2823CA, {"SetEntityPhysicsActive", "ib", nPhysics}},
-    {0x1760FFA8AB074D66, {"SetEntityDamageable", "ib", nDamageable}},
-    {0xAF35D0D2583051B0, {"SpawnVehicle", "iffffbbb", nSpawn}},
-    {0xEA386986E786A54F, {"DeleteVehicle", "p", nDelete}},
-    {0x736A718577F39C7D, {"RemoveAllTrains", "", nRemoveAllTrains}},
-    {0x4C7028F78FFD3681, {"SetVehicleShowsDamage", "ib", nShowsDamage}},
-    {0xAB54A438726D25D5, {"SetVehicleForwardSpeed", "if", nForwardSpeed}},
-    {0x08AAFD0814722BC3, {"GetTrainWagon", "ii", nWagon}},
-    {0xAA0BC91BE0B796E3, {"SetTrainCurrentSpeed", "if", nTrainSpeed}},
-    {0x16469284DB8C62B5, {"SetTrainTargetSpeed", "if", nTrainCruise}},
-    {0xFE3F9C29F7B32BD5, {"GetDoorOpenRatio", "ii", nDoorRatio}},
-    {0xF2BFA0430F0A0FCB, {"SetDoorOpenRatio", "iibf", nSetDoor}},
-    {0x8B7FD87F0DDB421E, {"SetHighBeam", "ib", nHighBeam}},
-    {0x9C8C6504B5B63D2C, {"SoundHorn", "iiii", nHorn}},
-    {0x580417101DDB492F, {"ControlJustPressed", "ii", nJustPressed}},
-    {0x50F940259D3841E6, {"ControlJustReleased", "ii", nJustReleased}},
-    {0xF3A21BCD95725A4A, {"ControlHeld", "ii", nHeld}},
-    {0x648EE3E7F38877DD, {"ControlUp", "ii", nUp}},
-    {0xFD55E49555E017CF, {"StartCameraShake", "tf", nShake}},
-    {0xA87E00932DB4D85D, {"SetCameraShakeAmplitude", "f", nShakeAmplitude}},
-    {0x0EF93E9F3D08C178, {"StopCameraShake", "b", nStopShake}},
-    {0x1098355A16064BB3, {"SetPortableRadioEnabled", "b", nRadio}},
-    {0xE3AD2BDBAEE269AC, {"CreateExplosion", "fffifbbfb", nExplosion}},
-    {0x3A618A217E5154F0, {"DrawRectangle", "ffffiiiib", nRect}},
-    {0x66E0276CC5F6B9DA, {"SetTextFont", "i", nFont}},
-    {0x07C837F9A01C34C9, {"SetTextScale", "ff", nScale}},
-    {0xBE6B23FFA53FB442, {"SetTextColour", "iiii", nColour}},
-    {0x63145D9C883A1A70, {"SetTextWrap", "ff", nWrap}},
-    {0xC02F4DBFB51D988B, {"SetTextCentred", "b", nCentre}},
-    {0x465C84BC39F1C351, {"SetTextDropShadow", "iiiii", nDropShadow}},
-    {0x441603240D202FA6, {"SetTextOutline", "iiiii", nOutline}},
-    {0x25FBB336DF1804CB, {"BeginTextCommand", "t", nBeginText}},
-    {0x6C188BE134E074AA, {"AddTextString", "t", nAddText}},
-    {0xCD015E5BB0D96A57, {"EndTextCommandDraw", "ffi", nEndText}},
-    {0xD24D37CC275948CC, {"HashName", "t", nHash}},
-    {0x15C40837039FFAF7, {"GetFrameSeconds", "", nFrameTime}},
+#define VORN_SIM_ENTRY(op, hash, publicName, shape) {hash, {#op, shape, on##op}},
+    VORN_NATIVES(VORN_SIM_ENTRY)
+#undef VORN_SIM_ENTRY
 };
 
 void jsonEscape(std::string& out, const std::string& text) {

@@ -5,9 +5,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <iterator>
 #include <random>
 #include <set>
 
+#include "config/setting_table.h"
 #include "config/settings.h"
 #include "sim/hostile.h"
 #include "sim/in_process_plugin.h"
@@ -302,60 +304,58 @@ private:
         if (game_.frameTime() == 0.0f) ++summary_.pausedFrames;
     }
 
+    // Values a player might write for each key: mostly sound, now and then odd. The candidates go by
+    // what the key means, so a new key gets its share of odd values without a line here.
     std::string plausibleIni() {
         auto choose = [&](std::initializer_list<const char*> values) {
             return std::string(values.begin()[between(0, static_cast<int>(values.size()) - 1)]);
         };
-        std::string text = "[Common]\n";
-        auto line = [&](const char* key, std::initializer_list<const char*> values, double probability = 0.3) {
-            if (chance(probability)) text += std::string(key) + " = " + choose(values) + "\n";
-        };
-        line("Displays.Position", {"0", "1", "2", "-1"});
-        line("Display.Speed", {"0", "1", "1"});
-        line("Display.Derailment", {"0", "1", "1"});
-        line("Display.Doors", {"0", "1", "1"});
-        line("Display.TrainDistance", {"0", "1", "1"});
-        line("KeyAction.ManualDerailment", {"0", "1", "1"});
-        line("KeyAction.OpenCloseDoors", {"0", "1", "1", "1"});
-        line("KeyAction.Radio", {"0", "1"});
-        line("KeyAction.EngineerCommand", {"0", "1", "1", "1"});
-        line("KeyAction.ChangeSeat", {"0", "1", "1"});
-        line("Trains.EntranceType", {"0", "0", "0", "1", "7"});
-        line("Trains.EnterDelay", {"0", "0.1", "0.7", "1.2", "-1", "0.0001"});
-        line("Trains.DerailmentCameraShake", {"0", "1"});
-        line("Trains.DerailedWagonsMaxCount", {"-3", "0", "1", "3", "5", "20", "20", "40", "7.9", "1e12"}, 0.5);
-        line("Trains.DerailedWagonsMaxDistance", {"0", "50", "200", "200", "1000", "-5", "1e38"}, 0.4);
         // At most one kind's models are spoilt at a time: the settings are read again only once a
         // train has been recognised, so with neither recognised the file would never be read again.
         const int spoilt = chance(0.2) ? between(0, 1) : -1;
-        text += "[FreightTrain]\n";
-        text += std::string("Train.Models = ") + (spoilt != 0 ? choose({"freight", "freight", "FREIGHT", "freight, metrotrain"}) : choose({"nonsense", "", ",", "metrotrain"})) + "\n";
-        line("Train.SpeedForward", {"10", "40", "40", "80", "0", "-5", "1e30"});
-        line("Train.SpeedBackward", {"5", "15", "0", "1e30"});
-        line("Train.Acceleration", {"1", "3", "8", "20", "20", "0", "-1", "1e30"}, 0.5);
-        line("Train.Braking", {"1", "2.5", "10", "0", "1e30"});
-        line("Train.Derailment", {"0", "0.5", "0.88", "0.88", "0.95", "1", "2", "-1"});
-        line("Train.Explosion", {"0", "0.5", "0.9", "0.9", "0.99", "1"});
-        line("Train.Seat", {"0", "1", "1", "7"});
-        text += "[Tram]\n";
-        text += std::string("Tram.Models = ") + (spoilt != 1 ? choose({"metrotrain", "metrotrain", "METROTRAIN", " metrotrain ,x"}) : choose({"freight", "x", ""})) + "\n";
-        line("Tram.SpeedForward", {"10", "25", "25", "60", "0", "1e30"});
-        line("Tram.SpeedBackward", {"3", "7", "0"});
-        line("Tram.Acceleration", {"1", "2.4", "8", "0", "1e30"}, 0.5);
-        line("Tram.Braking", {"1", "5.5", "20", "0"});
-        line("Tram.Derailment", {"0", "0.6", "0.88", "0.88", "1", "3"});
-        line("Tram.Explosion", {"0", "0.5", "0.9", "0.9", "1"});
+        std::string text;
+        for (const SettingRow& row : kSettingRows) {
+            if (row.opensSection != nullptr) text += std::string(row.opensSection) + "\n";
+            std::string value;
+            double probability = 0.3;
+            switch (row.unit) {
+                case SettingUnit::None:  // the model lists, always written
+                    probability = 1.0;
+                    if (row.kind == Freight)
+                        value = spoilt != 0 ? choose({"freight", "freight", "FREIGHT", "freight, metrotrain"})
+                                            : choose({"nonsense", "", ",", "metrotrain"});
+                    else
+                        value = spoilt != 1 ? choose({"metrotrain", "metrotrain", "METROTRAIN", " metrotrain ,x"})
+                                            : choose({"freight", "x", ""});
+                    break;
+                case SettingUnit::Choice: value = choose({"0", "0", "1", "1", "2", "-1", "7"}); break;
+                case SettingUnit::Switch: value = choose({"0", "1", "1"}); break;
+                case SettingUnit::Seconds: value = choose({"0", "0.1", "0.7", "1.2", "-1", "0.0001"}); break;
+                case SettingUnit::Count:
+                    probability = 0.5;
+                    value = choose({"-3", "0", "1", "3", "5", "20", "20", "40", "7.9", "1e12"});
+                    break;
+                case SettingUnit::Metres:
+                    probability = 0.4;
+                    value = choose({"0", "50", "200", "200", "1000", "-5", "1e38"});
+                    break;
+                case SettingUnit::Speed: value = choose({"3", "7", "10", "25", "40", "40", "80", "0", "-5", "1e30"}); break;
+                case SettingUnit::Acceleration:
+                    probability = 0.5;
+                    value = choose({"1", "2.4", "3", "5.5", "8", "20", "20", "0", "-1", "1e30"});
+                    break;
+                case SettingUnit::Fraction: value = choose({"0", "0.5", "0.88", "0.88", "0.9", "0.95", "1", "2", "-1"}); break;
+            }
+            if (chance(probability)) text += std::string(row.key) + " = " + value + "\n";
+        }
         return text;
     }
 
     // Keys with values no reader should trust, stray bytes, odd line ends, monstrous lines.
     std::string garbageIni() {
-        static const char* const kKeys[] = {
-            "Displays.Position", "Display.Speed", "Trains.EntranceType", "Trains.EnterDelay",
-            "Trains.DerailedWagonsMaxCount", "Trains.DerailedWagonsMaxDistance", "Train.Models", "Train.SpeedForward",
-            "Train.Acceleration", "Train.Braking", "Train.Derailment", "Train.Explosion", "Train.Seat", "Tram.Models",
-            "Tram.SpeedForward", "Tram.Derailment", "Tram.Explosion", "Nonsense.Key", "", "=",
-        };
+        static const char* const kStrangers[] = {"Nonsense.Key", "", "="};
+        constexpr int kKeyCount = static_cast<int>(std::size(kSettingRows));
+        constexpr int kStrangerCount = static_cast<int>(std::size(kStrangers));
         static const char* const kValues[] = {
             "abc", "1e999", "-1e999", "nan", "inf", "-inf", "0x10", " ", "=", "1.5.3", "+-1", "--2", "1e-999",
             "99999999999999999999999999999999999999999", "3.4028236e38", "-2147483649", ";comment", "[Section]",
@@ -373,8 +373,12 @@ private:
                     text += std::string(static_cast<size_t>(between(100, 10000)), static_cast<char>(between(32, 126)));
                     break;
                 default:
-                    text += std::string(kKeys[between(0, sizeof kKeys / sizeof kKeys[0] - 1)]) + (chance(0.8) ? "=" : " ") +
+                {
+                    const int k = between(0, kKeyCount + kStrangerCount - 1);
+                    text += std::string(k < kKeyCount ? kSettingRows[k].key : kStrangers[k - kKeyCount]) +
+                            (chance(0.8) ? "=" : " ") +
                             kValues[between(0, sizeof kValues / sizeof kValues[0] - 1)];
+                }
             }
             const int end = between(0, 3);
             text += end == 0 ? "\r\n" : end == 1 ? "\r" : "\n";

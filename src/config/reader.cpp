@@ -4,9 +4,9 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <limits>
 #include <memory>
 
+#include "config/setting_table.h"
 #include "config/settings.h"
 #include "host/natives.h"
 
@@ -120,39 +120,27 @@ bool parseNumber(const std::string& text, float& result) {
     return true;
 }
 
-// Truncation toward zero that saturates instead of overflowing for values beyond the int range.
-int32_t truncateToInt(float value) {
-    if (!(value == value)) {
-        return 0;
+// A sensitivity is forced into [0, 1]; NaN cannot come from the conversion, but 0 is the safe side.
+float clampSensitivity(float value) {
+    if (!(value >= 0.0f)) {
+        return 0.0f;
     }
-    if (value >= 2147483648.0f) {
-        return std::numeric_limits<int32_t>::max();
-    }
-    if (value <= -2147483648.0f) {
-        return std::numeric_limits<int32_t>::min();
-    }
-    return static_cast<int32_t>(value);
+    return value > 1.0f ? 1.0f : value;
 }
 
-void readIntSetting(const char* key, int32_t& field) {
-    float value = static_cast<float>(field);
-    readFloatSetting(key, value);
-    field = truncateToInt(value);
-}
-
-void readBoolSetting(const char* key, bool& field) {
-    float value = field ? 1.0f : 0.0f;
-    readFloatSetting(key, value);
-    field = value == 1.0f;
-}
-
-void readSensitivity(const char* key, float& field) {
-    readFloatSetting(key, field);
-    if (!(field >= 0.0f)) {
-        field = 0.0f;
-    } else if (field > 1.0f) {
-        field = 1.0f;
+// Bool and int fields go through a float too: their current (default) value in, the number read
+// out, then converted back as the record stores it.
+void readSetting(Settings& settings, const SettingRow& row) {
+    if (std::string* text = settingText(settings, row)) {
+        readValueText(row.key, *text);
+        return;
     }
+    float value = static_cast<float>(settingNumber(settings, row));
+    readFloatSetting(row.key, value);
+    if (row.type == SettingType::Sensitivity) {
+        value = clampSensitivity(value);
+    }
+    setSettingNumber(settings, row, value);
 }
 
 }  // namespace
@@ -212,40 +200,9 @@ void buildModelHashes(const std::string& names, std::vector<uint32_t>& hashes) {
 
 void loadSettings() {
     resetSettingsToDefaults();
-    Settings& s = gSettings;
-    readIntSetting("Displays.Position", s.displaysPosition);
-    readBoolSetting("Display.Speed", s.displaySpeed);
-    readBoolSetting("Display.Derailment", s.displayDerailment);
-    readBoolSetting("Display.Doors", s.displayDoors);
-    readBoolSetting("Display.TrainDistance", s.displayTrainDistance);
-    readBoolSetting("KeyAction.ManualDerailment", s.keyActionManualDerailment);
-    readBoolSetting("KeyAction.OpenCloseDoors", s.keyActionOpenCloseDoors);
-    readBoolSetting("KeyAction.Radio", s.keyActionRadio);
-    readBoolSetting("KeyAction.EngineerCommand", s.keyActionEngineerCommand);
-    readBoolSetting("KeyAction.ChangeSeat", s.keyActionChangeSeat);
-    readIntSetting("Trains.EntranceType", s.entranceType);
-    readFloatSetting("Trains.EnterDelay", s.enterDelay);
-    readBoolSetting("Trains.DerailmentCameraShake", s.derailmentCameraShake);
-    readIntSetting("Trains.DerailedWagonsMaxCount", s.derailedWagonsMaxCount);
-    readFloatSetting("Trains.DerailedWagonsMaxDistance", s.derailedWagonsMaxDistance);
-
-    readValueText("Train.Models", s.models[Freight]);
-    readFloatSetting("Train.SpeedForward", s.speedForward[Freight]);
-    readFloatSetting("Train.SpeedBackward", s.speedBackward[Freight]);
-    readFloatSetting("Train.Acceleration", s.acceleration[Freight]);
-    readFloatSetting("Train.Braking", s.braking[Freight]);
-    readSensitivity("Train.Derailment", s.derailmentSensitivity[Freight]);
-    readSensitivity("Train.Explosion", s.explosionSensitivity[Freight]);
-    readIntSetting("Train.Seat", s.seat);
-
-    readValueText("Tram.Models", s.models[Tram]);
-    readFloatSetting("Tram.SpeedForward", s.speedForward[Tram]);
-    readFloatSetting("Tram.SpeedBackward", s.speedBackward[Tram]);
-    readFloatSetting("Tram.Acceleration", s.acceleration[Tram]);
-    readFloatSetting("Tram.Braking", s.braking[Tram]);
-    readSensitivity("Tram.Derailment", s.derailmentSensitivity[Tram]);
-    readSensitivity("Tram.Explosion", s.explosionSensitivity[Tram]);
-
-    buildModelHashes(s.models[Freight], s.modelHashes[Freight]);
-    buildModelHashes(s.models[Tram], s.modelHashes[Tram]);
+    for (const SettingRow& row : kSettingRows) {
+        readSetting(gSettings, row);
+    }
+    buildModelHashes(gSettings.models[Freight], gSettings.modelHashes[Freight]);
+    buildModelHashes(gSettings.models[Tram], gSettings.modelHashes[Tram]);
 }

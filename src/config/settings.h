@@ -12,31 +12,35 @@ inline constexpr const char* configurationFileName = "VornLoconaut.ini";
 // project's version, which also names the release.
 inline constexpr const char* pluginVersion = VORN_VERSION;
 
+// The fields of the INI's keys start at zero here: their defaults, like everything else about a key,
+// stand in its row of config/setting_table.h, and the constructor applies them.
 struct Settings {
-    int32_t displaysPosition = 0;
-    bool displaySpeed = true;
-    bool displayDerailment = true;
-    bool displayDoors = true;
-    bool displayTrainDistance = true;
-    bool keyActionManualDerailment = true;
-    bool keyActionOpenCloseDoors = true;
-    bool keyActionRadio = true;
-    bool keyActionEngineerCommand = true;
-    bool keyActionChangeSeat = true;
-    int32_t entranceType = 0;
-    float enterDelay = 0.7f;
-    bool derailmentCameraShake = true;
-    int32_t derailedWagonsMaxCount = 20;
-    float derailedWagonsMaxDistance = 200.0f;
+    Settings();
+
+    int32_t displaysPosition{};
+    bool displaySpeed{};
+    bool displayDerailment{};
+    bool displayDoors{};
+    bool displayTrainDistance{};
+    bool keyActionManualDerailment{};
+    bool keyActionOpenCloseDoors{};
+    bool keyActionRadio{};
+    bool keyActionEngineerCommand{};
+    bool keyActionChangeSeat{};
+    int32_t entranceType{};
+    float enterDelay{};
+    bool derailmentCameraShake{};
+    int32_t derailedWagonsMaxCount{};
+    float derailedWagonsMaxDistance{};
 
     std::string models[2];
-    float speedForward[2] = {40.0f, 25.0f};
-    float speedBackward[2] = {15.0f, 7.0f};
-    float acceleration[2] = {1.0f, 2.4f};
-    float braking[2] = {2.5f, 5.5f};
-    float derailmentSensitivity[2] = {0.88f, 0.88f};
-    float explosionSensitivity[2] = {0.9f, 0.9f};
-    int32_t seat = 1;  // freight only: 1 right seat, anything else the driver's seat
+    float speedForward[2]{};
+    float speedBackward[2]{};
+    float acceleration[2]{};
+    float braking[2]{};
+    float derailmentSensitivity[2]{};
+    float explosionSensitivity[2]{};
+    int32_t seat{};  // freight only: 1 right seat, anything else the driver's seat
 
     std::vector<uint32_t> modelHashes[2];
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "config/setting_table.h"
 #include "config/settings.h"
 
 namespace {
@@ -56,6 +57,22 @@ std::string printG6(float value) {
 
 }  // namespace
 
+std::string writtenValue(const Settings& settings, const SettingRow& row) {
+    if (const std::string* text = settingText(settings, row)) {
+        return *text;
+    }
+    const double number = settingNumber(settings, row);
+    switch (row.type) {
+        case SettingType::Bool: return boolText(number != 0.0);
+        case SettingType::Int: return intText(static_cast<int32_t>(number));
+        case SettingType::Float:
+        case SettingType::Sensitivity:
+            return row.plainNumber ? plainFloatText(static_cast<float>(number)) : floatText(static_cast<float>(number));
+        case SettingType::Models: break;
+    }
+    return {};
+}
+
 std::string boolText(bool value) { return value ? "1" : "0"; }
 
 std::string intText(int32_t value) { return std::to_string(value); }
@@ -87,66 +104,24 @@ void ensureConfigurationFile() {
     if (!file) {
         return;
     }
-    const Settings& s = gSettings;
     CrLfWriter out(file.get());
 
     out.write(std::string("; Vorn Loconaut ") + pluginVersion +
               " Configuration for Grand Theft Auto V (vornloconaut@proton.me)\n");
     out.write("\n; Reload Configuration:   Enter a train.");
     out.write("\n; Reset Configuration:    Delete the ini-file and enter a train.");
-    out.write("\n\n\n\n[Common]\n");
-
-    out.commented("Displays.Position", intText(s.displaysPosition), "; 0 - top, 1 - bottom");
-    out.commented("Display.Speed", boolText(s.displaySpeed), "; 0 - hide, 1 - show");
-    out.bare("Display.Derailment", boolText(s.displayDerailment));
-    out.bare("Display.Doors", boolText(s.displayDoors));
-    out.bare("Display.TrainDistance", boolText(s.displayTrainDistance));
-    out.commented("KeyAction.ManualDerailment", boolText(s.keyActionManualDerailment),
-                  "; [X]: 0 - stop automatic derailment, 1 - start manual derailment", true);
-    out.commented("KeyAction.OpenCloseDoors", boolText(s.keyActionOpenCloseDoors), "; [G]: 0 - disabled, 1 - enabled");
-    out.commented("KeyAction.Radio", boolText(s.keyActionRadio), "; [Q]: 0 - disabled, 1 - enabled");
-    out.commented("KeyAction.EngineerCommand", boolText(s.keyActionEngineerCommand), "; [E]: 0 - disabled, 1 - enabled");
-    out.commented("KeyAction.ChangeSeat", boolText(s.keyActionChangeSeat), "; [A], [D]: 0 - disabled, 1 - enabled");
-    out.commented("Trains.EntranceType", intText(s.entranceType),
-                  "; 0 - normal entrance, 1 realistic entrance (Hint: If this parameter is set to 1 (realistic "
-                  "entrance), then the player must be very close to the door of the cab to enter the train. "
-                  "Freight Train: right door, Tram: door inside the tram)",
-                  true);
-    out.commented("Trains.EnterDelay", floatText(s.enterDelay), "; train enter delay in s (second)");
-    out.commented("Trains.DerailmentCameraShake", boolText(s.derailmentCameraShake),
-                  "; camera shake just before derailment: 0 - disabled, 1 - enabled");
-    out.commented("Trains.DerailedWagonsMaxCount", intText(s.derailedWagonsMaxCount),
-                  "; max count of derailed wagons (If the derailed wagon count is greater than this value, then the "
-                  "most distant wagons will be deleted.)");
-    out.commented("Trains.DerailedWagonsMaxDistance", plainFloatText(s.derailedWagonsMaxDistance),
-                  "; max distance in m (meter) between player and derailed wagons (If the distance between player "
-                  "and current wagon is greater than this value, then the wagon will be deleted.)");
-
-    out.write("\n\n[FreightTrain]\n");
-    out.commented("Train.Models", s.models[Freight],
-                  "; models of the freight train loco (multiple models separated by comma)");
-    out.commented("Train.SpeedForward", floatText(s.speedForward[Freight]),
-                  "; speed in m/s (meter per second) (1 m/s = 3.6 km/h around 2.2369 mph)");
-    out.bare("Train.SpeedBackward", floatText(s.speedBackward[Freight]));
-    out.commented("Train.Acceleration", floatText(s.acceleration[Freight]),
-                  "; acceleration in m/s^2 (meter per second squared)");
-    out.commented("Train.Braking", floatText(s.braking[Freight]), "; braking in m/s^2");
-    out.commented("Train.Derailment", floatText(s.derailmentSensitivity[Freight]),
-                  "; derailment sensitivity: 0 - disabled derailments, 1 - maximum derailment sensitivity");
-    out.commented("Train.Explosion", floatText(s.explosionSensitivity[Freight]),
-                  "; explosion sensitivity: 0 - disabled explosions, 1 - maximum explosion sensitivity");
-    out.commented("Train.Seat", intText(s.seat),
-                  "; seat after enter the cab: 0 - left seat, 1 - right seat (Hint: If this parameter is set to 0 "
-                  "(left seat), then the engineer commands are not available, because the engineer leaves the cab.)");
-
-    out.write("\n\n[Tram]\n");
-    out.bare("Tram.Models", s.models[Tram]);
-    out.bare("Tram.SpeedForward", floatText(s.speedForward[Tram]));
-    out.bare("Tram.SpeedBackward", floatText(s.speedBackward[Tram]));
-    out.bare("Tram.Acceleration", floatText(s.acceleration[Tram]));
-    out.bare("Tram.Braking", floatText(s.braking[Tram]));
-    out.bare("Tram.Derailment", floatText(s.derailmentSensitivity[Tram]));
-    out.bare("Tram.Explosion", floatText(s.explosionSensitivity[Tram]));
+    out.write("\n\n");
+    for (const SettingRow& row : kSettingRows) {
+        if (row.opensSection != nullptr) {
+            out.write(std::string("\n\n") + row.opensSection + "\n");
+        }
+        const std::string value = writtenValue(gSettings, row);
+        if (row.comment != nullptr) {
+            out.commented(row.key, value, row.comment, row.groupStart);
+        } else {
+            out.bare(row.key, value);
+        }
+    }
 
     out.write("\n\n\n\n; SEE ALSO: README.txt, which comes with the plug-in, explains every key and its default.");
     out.write("\n; Numbers use \".\" as the decimal point; text after a \";\" on a line is a comment.");

@@ -1,100 +1,146 @@
 #pragma once
-// The catalogue of the game's natives: one typed operation per native, with its hash, the arguments
-// it pushes (constants included) and the result it reads. The comment beside each row is the name
-// the public native databases use for it.
+// The catalogue of the game's natives: one typed operation per native, with the arguments it pushes
+// (constants included) and the result it reads. Each native's hash, public name and shape stand in
+// its row of host/native_catalogue.h; every operation here is checked against that shape when it
+// is compiled.
 //
 // Trailing 0s marked "added" are parameters that current game builds read but older catalogues leave
 // out. The hook keeps one argument block for every script and nativeInit resets only its count, so
 // the game would read whatever an earlier call (ours or another plug-in's) left in an unpushed slot.
 // They are pushed as 0, the value the game's own scripts pass; older builds ignore them.
 
+#include <type_traits>
+
+#include "host/native_catalogue.h"
 #include "host/native_invoker.h"
+
+namespace native_detail {
+
+// The shape letter each argument type may fill: a boolean parameter also takes the integers 0 and 1
+// the game's own scripts pass.
+template <class A>
+constexpr bool fits(char kind) {
+    if constexpr (std::is_same_v<A, float>) {
+        return kind == 'f';
+    } else if constexpr (std::is_same_v<A, bool>) {
+        return kind == 'b';
+    } else if constexpr (std::is_same_v<A, int32_t> || std::is_same_v<A, uint32_t>) {
+        return kind == 'i' || kind == 'b';
+    } else if constexpr (std::is_same_v<A, const void*>) {
+        return kind == 'p' || kind == 't';
+    } else {
+        return false;
+    }
+}
+
+template <class... Args>
+constexpr bool fitsShape(const char* shape) {
+    size_t length = 0;
+    while (shape[length] != '\0') {
+        ++length;
+    }
+    if (length != sizeof...(Args)) {
+        return false;
+    }
+    size_t i = 0;
+    return (true && ... && fits<Args>(shape[i++]));
+}
+
+}  // namespace native_detail
+
+template <Native N, class R, class... Args>
+inline R callNative(Args... args) {
+    static_assert(native_detail::fitsShape<Args...>(nativeIdentity(N).shape),
+                  "the arguments pushed differ from the native's shape in host/native_catalogue.h");
+    return invoke<R>(nativeIdentity(N).hash, args...);
+}
 
 // Control group of every control the plug-in reads.
 inline constexpr int32_t controlGroup = 2;
 
 // --- Characters, vehicles and seats ---
 
-inline EntityHandle GetPlayerCharacter() { return invoke<int32_t>(0xD80958FC74E988A6); }  // PLAYER::PLAYER_PED_ID
-inline bool IsCharacterInAnyVehicle(EntityHandle character) { return invoke<bool>(0x997ABD671D25CA0B, character, 1); }  // PED::IS_PED_IN_ANY_VEHICLE
-inline bool IsCharacterInAnyTrain(EntityHandle character) { return invoke<bool>(0x6F972C1AB75A1ED0, character); }  // PED::IS_PED_IN_ANY_TRAIN
-inline EntityHandle GetVehicleCharacterIsUsing(EntityHandle character) { return invoke<int32_t>(0x6094AD011A2EA87D, character); }  // PED::GET_VEHICLE_PED_IS_USING
+inline EntityHandle GetPlayerCharacter() { return callNative<Native::GetPlayerCharacter, int32_t>(); }
+inline bool IsCharacterInAnyVehicle(EntityHandle character) { return callNative<Native::IsCharacterInAnyVehicle, bool>(character, 1); }
+inline bool IsCharacterInAnyTrain(EntityHandle character) { return callNative<Native::IsCharacterInAnyTrain, bool>(character); }
+inline EntityHandle GetVehicleCharacterIsUsing(EntityHandle character) { return callNative<Native::GetVehicleCharacterIsUsing, int32_t>(character); }
 // buffer: 11 slots, slot 0 holding the capacity 10 in its low half; the handles come back in slots 1..count.
-inline int32_t ListNearbyVehicles(EntityHandle character, uint64_t* buffer) { return invoke<int32_t>(0xCFF869CBFA210D82, character, static_cast<const void*>(buffer)); }  // PED::GET_PED_NEARBY_VEHICLES
-inline EntityHandle GetSeatOccupant(EntityHandle vehicle, int32_t seat) { return invoke<int32_t>(0xBB40DD2270B65366, vehicle, seat, 0); }  // VEHICLE::GET_PED_IN_VEHICLE_SEAT; added: p2
-inline void PlaceCharacterInSeat(EntityHandle character, EntityHandle vehicle, int32_t seat) { invoke<void>(0xF75B0D629E1C063D, character, vehicle, seat); }  // PED::SET_PED_INTO_VEHICLE
-inline bool IsEntityDead(EntityHandle entity) { return invoke<bool>(0x5F9532F3B5CC2551, entity, 0); }  // ENTITY::IS_ENTITY_DEAD; added: p1
-inline void OrderLeaveVehicle(EntityHandle character, EntityHandle vehicle) { invoke<void>(0xD3DBCE61A490BE02, character, vehicle, -1); }  // TASK::TASK_LEAVE_VEHICLE
-inline void OrderLeaveAnyVehicle(EntityHandle character, EntityHandle vehicle) { invoke<void>(0x504D54DF3F6F2247, character, vehicle, -1); }  // TASK::TASK_LEAVE_ANY_VEHICLE
-inline void OrderShuffleToNextSeat(EntityHandle character, EntityHandle vehicle) { invoke<void>(0x7AA80209BDA643EB, character, vehicle, 0); }  // TASK::TASK_SHUFFLE_TO_NEXT_VEHICLE_SEAT; added: p2
+inline int32_t ListNearbyVehicles(EntityHandle character, uint64_t* buffer) { return callNative<Native::ListNearbyVehicles, int32_t>(character, static_cast<const void*>(buffer)); }
+inline EntityHandle GetSeatOccupant(EntityHandle vehicle, int32_t seat) { return callNative<Native::GetSeatOccupant, int32_t>(vehicle, seat, 0); }  // added: p2
+inline void PlaceCharacterInSeat(EntityHandle character, EntityHandle vehicle, int32_t seat) { callNative<Native::PlaceCharacterInSeat, void>(character, vehicle, seat); }
+inline bool IsEntityDead(EntityHandle entity) { return callNative<Native::IsEntityDead, bool>(entity, 0); }  // added: p1
+inline void OrderLeaveVehicle(EntityHandle character, EntityHandle vehicle) { callNative<Native::OrderLeaveVehicle, void>(character, vehicle, -1); }
+inline void OrderLeaveAnyVehicle(EntityHandle character, EntityHandle vehicle) { callNative<Native::OrderLeaveAnyVehicle, void>(character, vehicle, -1); }
+inline void OrderShuffleToNextSeat(EntityHandle character, EntityHandle vehicle) { callNative<Native::OrderShuffleToNextSeat, void>(character, vehicle, 0); }  // added: p2
 
 // --- Entities, position and physics ---
 
-inline bool EntityExists(EntityHandle entity) { return invoke<bool>(0x7239B21A38F536BA, entity); }  // ENTITY::DOES_ENTITY_EXIST
-inline ModelHash GetEntityModel(EntityHandle entity) { return invoke<uint32_t>(0x9F47B058362C84B5, entity); }  // ENTITY::GET_ENTITY_MODEL
-inline Vector3 GetEntityPosition(EntityHandle entity) { return invoke<Vector3>(0x3FEF770D40960D5A, entity, 1); }  // ENTITY::GET_ENTITY_COORDS
-inline Vector3 GetEntityForwardVector(EntityHandle entity) { return invoke<Vector3>(0x0A794A5A57F8DF91, entity); }  // ENTITY::GET_ENTITY_FORWARD_VECTOR
-inline float GetEntityForwardX(EntityHandle entity) { return invoke<float>(0x8BB4EF4214E0E6D5, entity); }  // ENTITY::GET_ENTITY_FORWARD_X
-inline float GetEntityForwardY(EntityHandle entity) { return invoke<float>(0x866A4A5FAE349510, entity); }  // ENTITY::GET_ENTITY_FORWARD_Y
-inline Vector3 GetEntityVelocity(EntityHandle entity) { return invoke<Vector3>(0x9A8D700A51CB7B0D, entity, 0); }  // ENTITY::GET_ENTITY_SPEED_VECTOR
-inline float GetEntitySpeed(EntityHandle entity) { return invoke<float>(0xD5037BA82E12416F, entity); }  // ENTITY::GET_ENTITY_SPEED
-inline Vector3 GetEntityRotation(EntityHandle entity) { return invoke<Vector3>(0xAFBD61CC738D9EB9, entity, 0); }  // ENTITY::GET_ENTITY_ROTATION
-inline float GetHeightAboveGround(EntityHandle entity) { return invoke<float>(0x1DD55701034110E5, entity); }  // ENTITY::GET_ENTITY_HEIGHT_ABOVE_GROUND
-inline void SetEntityPosition(EntityHandle entity, float x, float y, float z) { invoke<void>(0x06843DA7060A026B, entity, x, y, z, 0, 0, 0, 0); }  // ENTITY::SET_ENTITY_COORDS
-inline void SetEntityRotation(EntityHandle entity, float x, float y, float z) { invoke<void>(0x8524A8B0171D5E07, entity, x, y, z, 0, 0); }  // ENTITY::SET_ENTITY_ROTATION
-inline void SetEntityPhysicsActive(EntityHandle entity) { invoke<void>(0x1718DE8E3F2823CA, entity, 1); }  // ENTITY::SET_ENTITY_DYNAMIC
-inline void SetEntityDamageable(EntityHandle entity) { invoke<void>(0x1760FFA8AB074D66, entity, 1); }  // ENTITY::SET_ENTITY_CAN_BE_DAMAGED
+inline bool EntityExists(EntityHandle entity) { return callNative<Native::EntityExists, bool>(entity); }
+inline ModelHash GetEntityModel(EntityHandle entity) { return callNative<Native::GetEntityModel, uint32_t>(entity); }
+inline Vector3 GetEntityPosition(EntityHandle entity) { return callNative<Native::GetEntityPosition, Vector3>(entity, 1); }
+inline Vector3 GetEntityForwardVector(EntityHandle entity) { return callNative<Native::GetEntityForwardVector, Vector3>(entity); }
+inline float GetEntityForwardX(EntityHandle entity) { return callNative<Native::GetEntityForwardX, float>(entity); }
+inline float GetEntityForwardY(EntityHandle entity) { return callNative<Native::GetEntityForwardY, float>(entity); }
+inline Vector3 GetEntityVelocity(EntityHandle entity) { return callNative<Native::GetEntityVelocity, Vector3>(entity, 0); }
+inline float GetEntitySpeed(EntityHandle entity) { return callNative<Native::GetEntitySpeed, float>(entity); }
+inline Vector3 GetEntityRotation(EntityHandle entity) { return callNative<Native::GetEntityRotation, Vector3>(entity, 0); }
+inline float GetHeightAboveGround(EntityHandle entity) { return callNative<Native::GetHeightAboveGround, float>(entity); }
+inline void SetEntityPosition(EntityHandle entity, float x, float y, float z) { callNative<Native::SetEntityPosition, void>(entity, x, y, z, 0, 0, 0, 0); }
+inline void SetEntityRotation(EntityHandle entity, float x, float y, float z) { callNative<Native::SetEntityRotation, void>(entity, x, y, z, 0, 0); }
+inline void SetEntityPhysicsActive(EntityHandle entity) { callNative<Native::SetEntityPhysicsActive, void>(entity, 1); }
+inline void SetEntityDamageable(EntityHandle entity) { callNative<Native::SetEntityDamageable, void>(entity, 1); }
 
 // --- Vehicles and trains ---
 
-inline EntityHandle SpawnVehicle(ModelHash model, float x, float y, float z) { return invoke<int32_t>(0xAF35D0D2583051B0, model, x, y, z, 0.0f, 0, 1, 0); }  // VEHICLE::CREATE_VEHICLE; added: p7
+inline EntityHandle SpawnVehicle(ModelHash model, float x, float y, float z) { return callNative<Native::SpawnVehicle, int32_t>(model, x, y, z, 0.0f, 0, 1, 0); }  // added: p7
 // Takes the address of the handle inside the caller's own record, as the game may clear it.
-inline void DeleteVehicle(EntityHandle* handle) { invoke<void>(0xEA386986E786A54F, static_cast<const void*>(handle)); }  // VEHICLE::DELETE_VEHICLE
-inline void RemoveAllTrains() { invoke<void>(0x736A718577F39C7D); }  // VEHICLE::DELETE_ALL_TRAINS
-inline void SetVehicleShowsDamage(EntityHandle vehicle) { invoke<void>(0x4C7028F78FFD3681, vehicle, 1); }  // VEHICLE::SET_VEHICLE_CAN_BE_VISIBLY_DAMAGED
-inline void SetVehicleForwardSpeed(EntityHandle vehicle, float speed) { invoke<void>(0xAB54A438726D25D5, vehicle, speed); }  // VEHICLE::SET_VEHICLE_FORWARD_SPEED
-inline EntityHandle GetTrainWagon(EntityHandle train, int32_t index) { return invoke<int32_t>(0x08AAFD0814722BC3, train, index); }  // VEHICLE::GET_TRAIN_CARRIAGE
-inline void SetTrainCurrentSpeed(EntityHandle train, float speed) { invoke<void>(0xAA0BC91BE0B796E3, train, speed); }  // VEHICLE::SET_TRAIN_SPEED
-inline void SetTrainTargetSpeed(EntityHandle train, float speed) { invoke<void>(0x16469284DB8C62B5, train, speed); }  // VEHICLE::SET_TRAIN_CRUISE_SPEED
-inline float GetDoorOpenRatio(EntityHandle vehicle, int32_t door) { return invoke<float>(0xFE3F9C29F7B32BD5, vehicle, door); }  // VEHICLE::GET_VEHICLE_DOOR_ANGLE_RATIO
-inline void SetDoorOpenRatio(EntityHandle vehicle, int32_t door, float ratio) { invoke<void>(0xF2BFA0430F0A0FCB, vehicle, door, 0, ratio); }  // VEHICLE::SET_VEHICLE_DOOR_CONTROL
-inline void SetHighBeam(EntityHandle vehicle, bool on) { invoke<void>(0x8B7FD87F0DDB421E, vehicle, on); }  // VEHICLE::SET_VEHICLE_FULLBEAM
+inline void DeleteVehicle(EntityHandle* handle) { callNative<Native::DeleteVehicle, void>(static_cast<const void*>(handle)); }
+inline void RemoveAllTrains() { callNative<Native::RemoveAllTrains, void>(); }
+inline void SetVehicleShowsDamage(EntityHandle vehicle) { callNative<Native::SetVehicleShowsDamage, void>(vehicle, 1); }
+inline void SetVehicleForwardSpeed(EntityHandle vehicle, float speed) { callNative<Native::SetVehicleForwardSpeed, void>(vehicle, speed); }
+inline EntityHandle GetTrainWagon(EntityHandle train, int32_t index) { return callNative<Native::GetTrainWagon, int32_t>(train, index); }
+inline void SetTrainCurrentSpeed(EntityHandle train, float speed) { callNative<Native::SetTrainCurrentSpeed, void>(train, speed); }
+inline void SetTrainTargetSpeed(EntityHandle train, float speed) { callNative<Native::SetTrainTargetSpeed, void>(train, speed); }
+inline float GetDoorOpenRatio(EntityHandle vehicle, int32_t door) { return callNative<Native::GetDoorOpenRatio, float>(vehicle, door); }
+inline void SetDoorOpenRatio(EntityHandle vehicle, int32_t door, float ratio) { callNative<Native::SetDoorOpenRatio, void>(vehicle, door, 0, ratio); }
+inline void SetHighBeam(EntityHandle vehicle, bool on) { callNative<Native::SetHighBeam, void>(vehicle, on); }
 // The horn mode is an argument that needs a native of its own: hashed by a complete call first.
-inline void SoundHorn(EntityHandle vehicle);  // VEHICLE::START_VEHICLE_HORN (defined below HashName)
+inline void SoundHorn(EntityHandle vehicle);  // defined below HashName
 
 // --- Input, camera, radio and effects ---
 
-inline bool ControlJustPressed(int32_t control) { return invoke<bool>(0x580417101DDB492F, controlGroup, control); }  // PAD::IS_CONTROL_JUST_PRESSED
-inline bool ControlJustReleased(int32_t control) { return invoke<bool>(0x50F940259D3841E6, controlGroup, control); }  // PAD::IS_CONTROL_JUST_RELEASED
-inline bool ControlHeld(int32_t control) { return invoke<bool>(0xF3A21BCD95725A4A, controlGroup, control); }  // PAD::IS_CONTROL_PRESSED
-inline bool ControlUp(int32_t control) { return invoke<bool>(0x648EE3E7F38877DD, controlGroup, control); }  // PAD::IS_CONTROL_RELEASED
-inline void StartCameraShake() { invoke<void>(0xFD55E49555E017CF, static_cast<const void*>("SKY_DIVING_SHAKE"), 0.0f); }  // CAM::SHAKE_GAMEPLAY_CAM
-inline void SetCameraShakeAmplitude(float amplitude) { invoke<void>(0xA87E00932DB4D85D, amplitude); }  // CAM::SET_GAMEPLAY_CAM_SHAKE_AMPLITUDE
-inline void StopCameraShake() { invoke<void>(0x0EF93E9F3D08C178, 0); }  // CAM::STOP_GAMEPLAY_CAM_SHAKING
-inline void SetPortableRadioEnabled(bool enabled) { invoke<void>(0x1098355A16064BB3, enabled); }  // AUDIO::SET_MOBILE_RADIO_ENABLED_DURING_GAMEPLAY
+inline bool ControlJustPressed(int32_t control) { return callNative<Native::ControlJustPressed, bool>(controlGroup, control); }
+inline bool ControlJustReleased(int32_t control) { return callNative<Native::ControlJustReleased, bool>(controlGroup, control); }
+inline bool ControlHeld(int32_t control) { return callNative<Native::ControlHeld, bool>(controlGroup, control); }
+inline bool ControlUp(int32_t control) { return callNative<Native::ControlUp, bool>(controlGroup, control); }
+inline void StartCameraShake() { callNative<Native::StartCameraShake, void>(static_cast<const void*>("SKY_DIVING_SHAKE"), 0.0f); }
+inline void SetCameraShakeAmplitude(float amplitude) { callNative<Native::SetCameraShakeAmplitude, void>(amplitude); }
+inline void StopCameraShake() { callNative<Native::StopCameraShake, void>(0); }
+inline void SetPortableRadioEnabled(bool enabled) { callNative<Native::SetPortableRadioEnabled, void>(enabled); }
 // A stale noDamage left set by another script would make the wagons' explosions harmless.
-inline void CreateExplosion(float x, float y, float z, float damageScale, float cameraShake) { invoke<void>(0xE3AD2BDBAEE269AC, x, y, z, 37, damageScale, 1, 0, cameraShake, 0); }  // FIRE::ADD_EXPLOSION; added: noDamage
+inline void CreateExplosion(float x, float y, float z, float damageScale, float cameraShake) { callNative<Native::CreateExplosion, void>(x, y, z, 37, damageScale, 1, 0, cameraShake, 0); }  // added: noDamage
 
 // --- Drawing, text, hashing and time ---
 
-inline void DrawRectangle(float x, float y, float width, int32_t green, int32_t blue, int32_t alpha) { invoke<void>(0x3A618A217E5154F0, x, y, width, 0.005f, 255, green, blue, alpha, 0); }  // GRAPHICS::DRAW_RECT; added: p8
-inline void SetTextFont() { invoke<void>(0x66E0276CC5F6B9DA, 0); }  // HUD::SET_TEXT_FONT
-inline void SetTextScale(float scale) { invoke<void>(0x07C837F9A01C34C9, scale, scale); }  // HUD::SET_TEXT_SCALE
-inline void SetTextColour(int32_t alpha) { invoke<void>(0xBE6B23FFA53FB442, 255, 255, 255, alpha); }  // HUD::SET_TEXT_COLOUR
-inline void SetTextWrap() { invoke<void>(0x63145D9C883A1A70, 0.0f, 1.0f); }  // HUD::SET_TEXT_WRAP
-inline void SetTextCentred() { invoke<void>(0xC02F4DBFB51D988B, 1); }  // HUD::SET_TEXT_CENTRE
+inline void DrawRectangle(float x, float y, float width, int32_t green, int32_t blue, int32_t alpha) { callNative<Native::DrawRectangle, void>(x, y, width, 0.005f, 255, green, blue, alpha, 0); }  // added: p8
+inline void SetTextFont() { callNative<Native::SetTextFont, void>(0); }
+inline void SetTextScale(float scale) { callNative<Native::SetTextScale, void>(scale, scale); }
+inline void SetTextColour(int32_t alpha) { callNative<Native::SetTextColour, void>(255, 255, 255, alpha); }
+inline void SetTextWrap() { callNative<Native::SetTextWrap, void>(0.0f, 1.0f); }
+inline void SetTextCentred() { callNative<Native::SetTextCentred, void>(1); }
 // Drop shadow and outline share one argument shape: 1, a black colour, and the last value.
-inline void SetTextEdgeStyle(uint64_t hash, int32_t last) { invoke<void>(hash, 1, 0, 0, 0, last); }
-inline void SetTextDropShadow() { SetTextEdgeStyle(0x465C84BC39F1C351, 0); }  // HUD::SET_TEXT_DROPSHADOW
+template <Native N>
+inline void SetTextEdgeStyle(int32_t last) { callNative<N, void>(1, 0, 0, 0, last); }
+inline void SetTextDropShadow() { SetTextEdgeStyle<Native::SetTextDropShadow>(0); }
 // Does nothing in the released game (the public native databases call it a no-op); kept as catalogued.
-inline void SetTextOutline() { SetTextEdgeStyle(0x441603240D202FA6, 205); }  // HUD::SET_TEXT_EDGE
-inline void BeginTextCommand() { invoke<void>(0x25FBB336DF1804CB, static_cast<const void*>("STRING")); }  // HUD::BEGIN_TEXT_COMMAND_DISPLAY_TEXT
-inline void AddTextString(const char* text) { invoke<void>(0x6C188BE134E074AA, static_cast<const void*>(text)); }  // HUD::ADD_TEXT_COMPONENT_SUBSTRING_PLAYER_NAME
-inline void EndTextCommandDraw(float y) { invoke<void>(0xCD015E5BB0D96A57, 0.5f, y, 0); }  // HUD::END_TEXT_COMMAND_DISPLAY_TEXT; added: p2
-inline uint32_t HashName(const char* text) { return invoke<uint32_t>(0xD24D37CC275948CC, static_cast<const void*>(text)); }  // MISC::GET_HASH_KEY
-inline float GetFrameSeconds() { return invoke<float>(0x15C40837039FFAF7); }  // MISC::GET_FRAME_TIME
+inline void SetTextOutline() { SetTextEdgeStyle<Native::SetTextOutline>(205); }
+inline void BeginTextCommand() { callNative<Native::BeginTextCommand, void>(static_cast<const void*>("STRING")); }
+inline void AddTextString(const char* text) { callNative<Native::AddTextString, void>(static_cast<const void*>(text)); }
+inline void EndTextCommandDraw(float y) { callNative<Native::EndTextCommandDraw, void>(0.5f, y, 0); }  // added: p2
+inline uint32_t HashName(const char* text) { return callNative<Native::HashName, uint32_t>(static_cast<const void*>(text)); }
+inline float GetFrameSeconds() { return callNative<Native::GetFrameSeconds, float>(); }
 
 inline void SoundHorn(EntityHandle vehicle) {
     const uint32_t normal = HashName("NORMAL");
-    invoke<void>(0x9C8C6504B5B63D2C, vehicle, 0, normal, 0);
+    callNative<Native::SoundHorn, void>(vehicle, 0, normal, 0);
 }

@@ -2,13 +2,15 @@
 
 #include <fstream>
 #include <regex>
+#include <set>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "config/setting_table.h"
 #include "config/settings.h"
 #include "config/writer.h"
-#include "unit/scratch_directory.h"
 
 namespace {
 
@@ -17,27 +19,6 @@ std::string readSourceFile(const std::string& relativePath) {
     std::stringstream text;
     text << in.rdbuf();
     return text.str();
-}
-
-struct KeyDefault {
-    std::string key;
-    std::string value;
-};
-
-// Every "key = value" line of the file the plug-in writes on its first start.
-std::vector<KeyDefault> writtenDefaults() {
-    ScratchDirectory dir;
-    ensureConfigurationFile();
-    std::istringstream file(readFileBytes(configurationFileName));
-    const std::regex keyLine(R"(^([A-Za-z]+\.[A-Za-z]+) = (\S*))");
-    std::vector<KeyDefault> defaults;
-    std::smatch match;
-    for (std::string line; std::getline(file, line);) {
-        if (std::regex_search(line, match, keyLine)) {
-            defaults.push_back({match[1], match[2]});
-        }
-    }
-    return defaults;
 }
 
 bool hasLine(const std::string& text, const std::string& line) {
@@ -56,19 +37,34 @@ bool hasLine(const std::string& text, const std::string& line) {
 }  // namespace
 
 // The player reads the settings in README.txt (in the release) and README.md; both must show each
-// key the plug-in writes with the default it writes, or they tell the player something false.
+// key the plug-in reads with the default it writes, and no key it does not read, or they tell the
+// player something false.
 TEST(PlayerDocs, BothReadmesShowEverySettingWithTheWrittenDefault) {
-    const std::vector<KeyDefault> defaults = writtenDefaults();
-    ASSERT_EQ(defaults.size(), 30u);
     const std::string readmeTxt = readSourceFile("release/README.txt.in");
     const std::string readmeMd = readSourceFile("README.md");
     ASSERT_FALSE(readmeTxt.empty());
     ASSERT_FALSE(readmeMd.empty());
-    for (const KeyDefault& setting : defaults) {
-        EXPECT_TRUE(hasLine(readmeTxt, "  " + setting.key + " = " + setting.value))
-            << "release/README.txt.in lacks \"" << setting.key << " = " << setting.value << "\"";
-        EXPECT_NE(readmeMd.find("| `" + setting.key + "` | " + setting.value + " |"), std::string::npos)
-            << "README.md's settings table lacks " << setting.key << " with " << setting.value;
+    resetSettingsToDefaults();
+    std::set<std::string> keys;
+    for (const SettingRow& row : kSettingRows) {
+        const std::string value = writtenValue(gSettings, row);
+        keys.insert(row.key);
+        EXPECT_TRUE(hasLine(readmeTxt, std::string("  ") + row.key + " = " + value))
+            << "release/README.txt.in lacks \"" << row.key << " = " << value << "\"";
+        EXPECT_NE(readmeMd.find(std::string("| `") + row.key + "` | " + value + " |"), std::string::npos)
+            << "README.md's settings table lacks " << row.key << " with " << value;
+    }
+    const std::regex txtKey(R"(^  ([A-Za-z]+\.[A-Za-z]+) = )");
+    const std::regex mdKey(R"(^\| `([A-Za-z]+\.[A-Za-z]+)` \| )");
+    for (const auto& [name, text, pattern] : {std::tuple{"release/README.txt.in", &readmeTxt, &txtKey},
+                                             std::tuple{"README.md", &readmeMd, &mdKey}}) {
+        std::istringstream lines(*text);
+        std::smatch match;
+        for (std::string line; std::getline(lines, line);) {
+            if (std::regex_search(line, match, *pattern)) {
+                EXPECT_EQ(keys.count(match[1]), 1u) << name << " shows " << match[1] << ", a key the plug-in does not read";
+            }
+        }
     }
 }
 

@@ -6,11 +6,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <vector>
 
 #include "config/reader.h"
+#include "config/setting_table.h"
 #include "config/settings.h"
 #include "config/writer.h"
 #include "sim/world.h"
@@ -22,51 +24,25 @@ namespace {
 
 using nlohmann::json;
 
-enum class Type { Int, Bool, Float, Sensitivity, Models };
+using Type = SettingType;
+using Key = SettingRow;
+const auto& kKeys = kSettingRows;
+constexpr int kKeyCount = static_cast<int>(std::size(kSettingRows));
 
-// The keys in the order the plug-in loads them; the value in force is read back from its record.
-struct Key {
-    const char* name;
-    Type type;
-    double (*value)(const Settings&);  // null for the model lists
-    TrainKind kind;                    // of the model list
-};
-
-// clang-format off
-const Key kKeys[] = {
-    {"Displays.Position", Type::Int, [](const Settings& s) -> double { return s.displaysPosition; }, Freight},
-    {"Display.Speed", Type::Bool, [](const Settings& s) -> double { return s.displaySpeed; }, Freight},
-    {"Display.Derailment", Type::Bool, [](const Settings& s) -> double { return s.displayDerailment; }, Freight},
-    {"Display.Doors", Type::Bool, [](const Settings& s) -> double { return s.displayDoors; }, Freight},
-    {"Display.TrainDistance", Type::Bool, [](const Settings& s) -> double { return s.displayTrainDistance; }, Freight},
-    {"KeyAction.ManualDerailment", Type::Bool, [](const Settings& s) -> double { return s.keyActionManualDerailment; }, Freight},
-    {"KeyAction.OpenCloseDoors", Type::Bool, [](const Settings& s) -> double { return s.keyActionOpenCloseDoors; }, Freight},
-    {"KeyAction.Radio", Type::Bool, [](const Settings& s) -> double { return s.keyActionRadio; }, Freight},
-    {"KeyAction.EngineerCommand", Type::Bool, [](const Settings& s) -> double { return s.keyActionEngineerCommand; }, Freight},
-    {"KeyAction.ChangeSeat", Type::Bool, [](const Settings& s) -> double { return s.keyActionChangeSeat; }, Freight},
-    {"Trains.EntranceType", Type::Int, [](const Settings& s) -> double { return s.entranceType; }, Freight},
-    {"Trains.EnterDelay", Type::Float, [](const Settings& s) -> double { return s.enterDelay; }, Freight},
-    {"Trains.DerailmentCameraShake", Type::Bool, [](const Settings& s) -> double { return s.derailmentCameraShake; }, Freight},
-    {"Trains.DerailedWagonsMaxCount", Type::Int, [](const Settings& s) -> double { return s.derailedWagonsMaxCount; }, Freight},
-    {"Trains.DerailedWagonsMaxDistance", Type::Float, [](const Settings& s) -> double { return s.derailedWagonsMaxDistance; }, Freight},
-    {"Train.Models", Type::Models, nullptr, Freight},
-    {"Train.SpeedForward", Type::Float, [](const Settings& s) -> double { return s.speedForward[Freight]; }, Freight},
-    {"Train.SpeedBackward", Type::Float, [](const Settings& s) -> double { return s.speedBackward[Freight]; }, Freight},
-    {"Train.Acceleration", Type::Float, [](const Settings& s) -> double { return s.acceleration[Freight]; }, Freight},
-    {"Train.Braking", Type::Float, [](const Settings& s) -> double { return s.braking[Freight]; }, Freight},
-    {"Train.Derailment", Type::Sensitivity, [](const Settings& s) -> double { return s.derailmentSensitivity[Freight]; }, Freight},
-    {"Train.Explosion", Type::Sensitivity, [](const Settings& s) -> double { return s.explosionSensitivity[Freight]; }, Freight},
-    {"Train.Seat", Type::Int, [](const Settings& s) -> double { return s.seat; }, Freight},
-    {"Tram.Models", Type::Models, nullptr, Tram},
-    {"Tram.SpeedForward", Type::Float, [](const Settings& s) -> double { return s.speedForward[Tram]; }, Tram},
-    {"Tram.SpeedBackward", Type::Float, [](const Settings& s) -> double { return s.speedBackward[Tram]; }, Tram},
-    {"Tram.Acceleration", Type::Float, [](const Settings& s) -> double { return s.acceleration[Tram]; }, Tram},
-    {"Tram.Braking", Type::Float, [](const Settings& s) -> double { return s.braking[Tram]; }, Tram},
-    {"Tram.Derailment", Type::Sensitivity, [](const Settings& s) -> double { return s.derailmentSensitivity[Tram]; }, Tram},
-    {"Tram.Explosion", Type::Sensitivity, [](const Settings& s) -> double { return s.explosionSensitivity[Tram]; }, Tram},
-};
-// clang-format on
-constexpr int kKeyCount = static_cast<int>(sizeof kKeys / sizeof kKeys[0]);
+const char* unitName(SettingUnit unit) {
+    switch (unit) {
+        case SettingUnit::None: return "none";
+        case SettingUnit::Choice: return "choice";
+        case SettingUnit::Switch: return "switch";
+        case SettingUnit::Seconds: return "seconds";
+        case SettingUnit::Metres: return "metres";
+        case SettingUnit::Count: return "count";
+        case SettingUnit::Speed: return "speed";
+        case SettingUnit::Acceleration: return "acceleration";
+        case SettingUnit::Fraction: return "fraction";
+    }
+    return "";
+}
 
 const char* typeName(Type type) {
     switch (type) {
@@ -87,7 +63,7 @@ std::string trimmed(std::string text) {
 
 int keyIndex(const std::string& key) {
     for (int i = 0; i < kKeyCount; ++i)
-        if (key == kKeys[i].name) return i;
+        if (key == kKeys[i].key) return i;
     return -1;
 }
 
@@ -131,7 +107,7 @@ int nearestKey(const std::string& typed) {
     int best = -1;
     size_t bestDistance = std::max<size_t>(3, typed.size() / 3) + 1;
     for (int i = 0; i < kKeyCount; ++i) {
-        const size_t d = distanceToKey(typed, kKeys[i].name);
+        const size_t d = distanceToKey(typed, kKeys[i].key);
         if (d < bestDistance) {
             best = i;
             bestDistance = d;
@@ -234,7 +210,7 @@ private:
         const std::string key = trimmed(t.substr(0, equals));
         const int index = keyIndex(key);
         if (index >= 0) {
-            const std::string name = kKeys[index].name;
+            const std::string name = kKeys[index].key;
             if (equals == std::string::npos) {
                 hint(index, "line " + std::to_string(number) + " has " + name + " without \"=\" and is skipped");
                 return ignore(number, t, "noEquals", name + " without \"=\": skipped, the search for the key goes on");
@@ -259,10 +235,10 @@ private:
             return;
         }
         for (int k = 0; k < kKeyCount; ++k) {
-            if (equalIgnoringCase(key, kKeys[k].name)) {
+            if (equalIgnoringCase(key, kKeys[k].key)) {
                 hint(k, "line " + std::to_string(number) + " has it in the wrong case: " + inQuotes(key));
                 return ignore(number, t, "case",
-                              "key in the wrong case: the plug-in reads only " + std::string(kKeys[k].name));
+                              "key in the wrong case: the plug-in reads only " + std::string(kKeys[k].key));
             }
         }
         ignore(number, t, "unknown",
@@ -295,7 +271,7 @@ private:
 // --- What the values do that a player may not expect ---
 
 void numberNotes(const Key& key, double read, double inForce, std::vector<std::string>& notes) {
-    const std::string name = key.name;
+    const std::string name = key.key;
     const std::string shownRead = shortFloat(static_cast<float>(read));
     const auto note = [&](std::string text) { notes.push_back(name + ": " + std::move(text)); };
     switch (key.type) {
@@ -355,7 +331,7 @@ std::vector<std::string> modelPieces(const std::string& text) {
 }
 
 void modelNotes(const Key& key, const Settings& s, std::vector<std::string>& notes, json& models) {
-    const std::string name = key.name;
+    const std::string name = key.key;
     const TrainKind kind = key.kind;
     const TrainKind other = kind == Freight ? Tram : Freight;
     const char* gameModel = kind == Freight ? "freight" : "metrotrain";
@@ -391,7 +367,7 @@ std::vector<std::string> defaultTexts() {
     std::vector<std::string> texts;
     for (const Key& key : kKeys) {
         std::string text;
-        readValueText(key.name, text);
+        readValueText(key.key, text);
         texts.push_back(text);
     }
     return texts;
@@ -400,16 +376,16 @@ std::vector<std::string> defaultTexts() {
 std::string settingsIniOf(const Settings& s) {
     std::string text;
     for (const Key& key : kKeys) {
-        text += key.name;
+        text += key.key;
         text += " = ";
         if (key.type == Type::Models) {
             // An empty value must still count, so it gets the comment that ends it.
             text += s.models[key.kind].empty() ? ";" : s.models[key.kind];
         } else if (key.type == Type::Int || key.type == Type::Bool) {
-            text += intText64(key.value(s));
+            text += intText64(settingNumber(s, key));
         } else {
             char buffer[32];
-            std::snprintf(buffer, sizeof buffer, "%.9g", key.value(s));
+            std::snprintf(buffer, sizeof buffer, "%.9g", settingNumber(s, key));
             text += buffer;
         }
         text += "\n";
@@ -433,7 +409,7 @@ std::string shortFloat(float value) {
 std::vector<std::pair<std::string, std::optional<size_t>>> suppliedLines(const std::string& ini) {
     const LineReading reading = LineReader().read(ini);
     std::vector<std::pair<std::string, std::optional<size_t>>> lines;
-    for (int i = 0; i < kKeyCount; ++i) lines.emplace_back(kKeys[i].name, reading.supplier[static_cast<size_t>(i)]);
+    for (int i = 0; i < kKeyCount; ++i) lines.emplace_back(kKeys[i].key, reading.supplier[static_cast<size_t>(i)]);
     return lines;
 }
 
@@ -462,9 +438,10 @@ json settingsReport(const std::string& ini) {
         const Key& key = kKeys[i];
         std::string text;
         size_t line = 0;
-        const bool found = readValueText(key.name, text, line);
-        json entry = {{"key", key.name},
+        const bool found = readValueText(key.key, text, line);
+        json entry = {{"key", key.key},
                       {"type", typeName(key.type)},
+                      {"unit", unitName(key.unit)},
                       {"default", defaults[static_cast<size_t>(i)]},
                       {"line", found ? json(line) : json(nullptr)},
                       {"text", found ? json(shown(text)) : json(nullptr)}};
@@ -476,13 +453,13 @@ json settingsReport(const std::string& ini) {
             modelNotes(key, loaded, notes, models);
             entry["models"] = std::move(models);
         } else {
-            const double inForce = key.value(loaded);
+            const double inForce = settingNumber(loaded, key);
             entry["value"] = valueText(key.type, inForce);
             entry["number"] = inForce;
             if (found) {
                 // The reader's own conversion decides: a probe it leaves untouched was not read.
                 float probe = std::nanf("");
-                readFloatSetting(key.name, probe);
+                readFloatSetting(key.key, probe);
                 const size_t prefix = numberPrefix(text);
                 if (std::isnan(probe)) {
                     why = text.empty() ? "default: line " + std::to_string(line) + " has no value before its comment"
@@ -490,7 +467,7 @@ json settingsReport(const std::string& ini) {
                                        : "default: the value on line " + std::to_string(line) + " is not a number";
                 } else {
                     if (prefix < text.size())
-                        notes.push_back(std::string(key.name) + ": only the number " + inQuotes(text.substr(0, prefix)) +
+                        notes.push_back(std::string(key.key) + ": only the number " + inQuotes(text.substr(0, prefix)) +
                                         " at the start of " + inQuotes(text) + " is read");
                     numberNotes(key, probe, inForce, notes);
                 }
@@ -511,7 +488,7 @@ json settingsReport(const std::string& ini) {
                            {"length", l.length},
                            {"reason", l.reason},
                            {"why", l.why},
-                           {"suggestion", l.suggestion >= 0 ? json(kKeys[l.suggestion].name) : json(nullptr)}});
+                           {"suggestion", l.suggestion >= 0 ? json(kKeys[l.suggestion].key) : json(nullptr)}});
     }
     return json{{"keys", std::move(keys)},
                 {"surprises", surprises},

@@ -1,5 +1,5 @@
 #pragma once
-// What a VornLoconaut.ini says to the plug-in: for each of its 30 keys the value in force and the
+// What a VornLoconaut.ini says to the plug-in: for each of its keys the value in force and the
 // line that supplied it (from the plug-in's own reader and load), or why the default holds; every
 // line the reader passes over and why; values taken as written that will surprise a player.
 
@@ -16,10 +16,11 @@ namespace playground {
 // At most this many ignored lines are listed one by one; the rest are only counted by reason.
 inline constexpr size_t kListedLines = 300;
 
-// Runs the plug-in's load on `ini` (as VornLoconaut.ini in the working directory). Fields:
-// "keys" (30 objects: key, type, value, default, line or null, why, notes), "ignored" (line, text,
-// length, reason, why, suggestion), "ignoredByReason", "ignoredTotal", "lineCount", "settingsIni"
-// (the settings in force as one key a line at full precision: loading it gives the same record).
+// Runs the plug-in's load on `ini` (as VornLoconaut.ini in the working directory). Fields: "keys"
+// (one object a key, in the order of the load: key, type, unit, value, default, line or null, why,
+// notes), "ignored" (line, text, length, reason, why, suggestion), "ignoredByReason",
+// "ignoredTotal", "lineCount", "settingsIni" (the settings in force as one key a line at full
+// precision: loading it gives the same record).
 nlohmann::json settingsReport(const std::string& ini);
 
 // The report's own reading of the lines of `ini`: each key, in the order of the load, with the line

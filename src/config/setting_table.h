@@ -1,0 +1,183 @@
+#pragma once
+// Every key of VornLoconaut.ini, one row each, in the order the plug-in loads them and the writer
+// writes them: the key, the field of Settings it fills, its type, default and unit, and how the
+// default file shows it. The reader, the writer, the defaults of the record and the tools that
+// explain a player's file all iterate this table, so a key is declared here and nowhere else.
+
+#include <cstdint>
+#include <string>
+
+#include "config/settings.h"
+
+enum class SettingType : uint8_t {
+    Int,          // read as a number, truncated toward zero
+    Bool,         // read as a number: on exactly when it is 1
+    Float,        // taken as written
+    Sensitivity,  // a float forced into [0, 1]
+    Models,       // model names separated by commas
+};
+
+// What a number means to the player; the tools show it in the player's own units.
+enum class SettingUnit : uint8_t {
+    None,
+    Choice,        // a small whole number picking one of a few behaviours
+    Switch,        // 1 on, anything else off
+    Seconds,
+    Metres,
+    Count,
+    Speed,         // m/s
+    Acceleration,  // m/s^2
+    Fraction,      // 0 to 1
+};
+
+struct SettingRow {
+    const char* key;
+    SettingType type;
+    SettingUnit unit;
+    // The field: a member of its own, or one of a per-kind pair and the kind.
+    int32_t Settings::*intField = nullptr;
+    bool Settings::*boolField = nullptr;
+    float Settings::*floatField = nullptr;
+    float (Settings::*floatPair)[2] = nullptr;
+    std::string (Settings::*textPair)[2] = nullptr;
+    TrainKind kind = Freight;
+    float defaultNumber = 0.0f;
+    const char* defaultText = "";
+    // The default file: the section this row opens ("[Common]"), the comment after its value (none:
+    // a bare "key = value" line), an empty line before it, and a float written without ".0".
+    const char* opensSection = nullptr;
+    const char* comment = nullptr;
+    bool groupStart = false;
+    bool plainNumber = false;
+
+    constexpr SettingRow inSection(const char* header) const {
+        SettingRow row = *this;
+        row.opensSection = header;
+        return row;
+    }
+    constexpr SettingRow commented(const char* text) const {
+        SettingRow row = *this;
+        row.comment = text;
+        return row;
+    }
+    constexpr SettingRow startsGroup() const {
+        SettingRow row = *this;
+        row.groupStart = true;
+        return row;
+    }
+    constexpr SettingRow writtenPlain() const {
+        SettingRow row = *this;
+        row.plainNumber = true;
+        return row;
+    }
+};
+
+namespace setting_rows {
+
+constexpr SettingRow whole(const char* key, int32_t Settings::*field, int32_t value, SettingUnit unit) {
+    SettingRow row{key, SettingType::Int, unit};
+    row.intField = field;
+    row.defaultNumber = static_cast<float>(value);
+    return row;
+}
+constexpr SettingRow flag(const char* key, bool Settings::*field, bool value) {
+    SettingRow row{key, SettingType::Bool, SettingUnit::Switch};
+    row.boolField = field;
+    row.defaultNumber = value ? 1.0f : 0.0f;
+    return row;
+}
+constexpr SettingRow number(const char* key, float Settings::*field, float value, SettingUnit unit) {
+    SettingRow row{key, SettingType::Float, unit};
+    row.floatField = field;
+    row.defaultNumber = value;
+    return row;
+}
+constexpr SettingRow perKind(const char* key, float (Settings::*pair)[2], TrainKind kind, float value,
+                             SettingUnit unit, SettingType type = SettingType::Float) {
+    SettingRow row{key, type, unit};
+    row.floatPair = pair;
+    row.kind = kind;
+    row.defaultNumber = value;
+    return row;
+}
+constexpr SettingRow sensitivity(const char* key, float (Settings::*pair)[2], TrainKind kind, float value) {
+    return perKind(key, pair, kind, value, SettingUnit::Fraction, SettingType::Sensitivity);
+}
+constexpr SettingRow models(const char* key, TrainKind kind, const char* names) {
+    SettingRow row{key, SettingType::Models, SettingUnit::None};
+    row.textPair = &Settings::models;
+    row.kind = kind;
+    row.defaultText = names;
+    return row;
+}
+
+using S = Settings;
+using U = SettingUnit;
+
+// clang-format off
+inline constexpr SettingRow kSettingRows[] = {
+    whole("Displays.Position", &S::displaysPosition, 0, U::Choice).inSection("[Common]").commented("; 0 - top, 1 - bottom"),
+    flag("Display.Speed", &S::displaySpeed, true).commented("; 0 - hide, 1 - show"),
+    flag("Display.Derailment", &S::displayDerailment, true),
+    flag("Display.Doors", &S::displayDoors, true),
+    flag("Display.TrainDistance", &S::displayTrainDistance, true),
+
+    flag("KeyAction.ManualDerailment", &S::keyActionManualDerailment, true).startsGroup()
+        .commented("; [X]: 0 - stop automatic derailment, 1 - start manual derailment"),
+    flag("KeyAction.OpenCloseDoors", &S::keyActionOpenCloseDoors, true).commented("; [G]: 0 - disabled, 1 - enabled"),
+    flag("KeyAction.Radio", &S::keyActionRadio, true).commented("; [Q]: 0 - disabled, 1 - enabled"),
+    flag("KeyAction.EngineerCommand", &S::keyActionEngineerCommand, true).commented("; [E]: 0 - disabled, 1 - enabled"),
+    flag("KeyAction.ChangeSeat", &S::keyActionChangeSeat, true).commented("; [A], [D]: 0 - disabled, 1 - enabled"),
+
+    whole("Trains.EntranceType", &S::entranceType, 0, U::Choice).startsGroup()
+        .commented("; 0 - normal entrance, 1 realistic entrance (Hint: If this parameter is set to 1 (realistic "
+                   "entrance), then the player must be very close to the door of the cab to enter the train. "
+                   "Freight Train: right door, Tram: door inside the tram)"),
+    number("Trains.EnterDelay", &S::enterDelay, 0.7f, U::Seconds).commented("; train enter delay in s (second)"),
+    flag("Trains.DerailmentCameraShake", &S::derailmentCameraShake, true)
+        .commented("; camera shake just before derailment: 0 - disabled, 1 - enabled"),
+    whole("Trains.DerailedWagonsMaxCount", &S::derailedWagonsMaxCount, 20, U::Count)
+        .commented("; max count of derailed wagons (If the derailed wagon count is greater than this value, then the "
+                   "most distant wagons will be deleted.)"),
+    number("Trains.DerailedWagonsMaxDistance", &S::derailedWagonsMaxDistance, 200.0f, U::Metres).writtenPlain()
+        .commented("; max distance in m (meter) between player and derailed wagons (If the distance between player "
+                   "and current wagon is greater than this value, then the wagon will be deleted.)"),
+
+    models("Train.Models", Freight, "freight").inSection("[FreightTrain]")
+        .commented("; models of the freight train loco (multiple models separated by comma)"),
+    perKind("Train.SpeedForward", &S::speedForward, Freight, 40.0f, U::Speed)
+        .commented("; speed in m/s (meter per second) (1 m/s = 3.6 km/h around 2.2369 mph)"),
+    perKind("Train.SpeedBackward", &S::speedBackward, Freight, 15.0f, U::Speed),
+    perKind("Train.Acceleration", &S::acceleration, Freight, 1.0f, U::Acceleration)
+        .commented("; acceleration in m/s^2 (meter per second squared)"),
+    perKind("Train.Braking", &S::braking, Freight, 2.5f, U::Acceleration).commented("; braking in m/s^2"),
+    sensitivity("Train.Derailment", &S::derailmentSensitivity, Freight, 0.88f)
+        .commented("; derailment sensitivity: 0 - disabled derailments, 1 - maximum derailment sensitivity"),
+    sensitivity("Train.Explosion", &S::explosionSensitivity, Freight, 0.9f)
+        .commented("; explosion sensitivity: 0 - disabled explosions, 1 - maximum explosion sensitivity"),
+    whole("Train.Seat", &S::seat, 1, U::Choice)
+        .commented("; seat after enter the cab: 0 - left seat, 1 - right seat (Hint: If this parameter is set to 0 "
+                   "(left seat), then the engineer commands are not available, because the engineer leaves the cab.)"),
+
+    models("Tram.Models", Tram, "metrotrain").inSection("[Tram]"),
+    perKind("Tram.SpeedForward", &S::speedForward, Tram, 25.0f, U::Speed),
+    perKind("Tram.SpeedBackward", &S::speedBackward, Tram, 7.0f, U::Speed),
+    perKind("Tram.Acceleration", &S::acceleration, Tram, 2.4f, U::Acceleration),
+    perKind("Tram.Braking", &S::braking, Tram, 5.5f, U::Acceleration),
+    sensitivity("Tram.Derailment", &S::derailmentSensitivity, Tram, 0.88f),
+    sensitivity("Tram.Explosion", &S::explosionSensitivity, Tram, 0.9f),
+};
+// clang-format on
+
+}  // namespace setting_rows
+
+using setting_rows::kSettingRows;
+
+// The field a row fills, as a number (bools 0 or 1); 0 for the model lists.
+double settingNumber(const Settings& settings, const SettingRow& row);
+// Stores a number in the row's field, converted as the load converts what it reads: an int
+// truncated toward zero (saturating beyond its range), a bool on exactly at 1.
+void setSettingNumber(Settings& settings, const SettingRow& row, float value);
+// The row's model-name text; null for the other rows.
+const std::string* settingText(const Settings& settings, const SettingRow& row);
+std::string* settingText(Settings& settings, const SettingRow& row);
