@@ -5,6 +5,8 @@
 #include <limits>
 
 #include "config/settings.h"
+#include "host/script_state.h"
+#include "sim/hook.h"
 #include "sim/in_process_plugin.h"
 
 namespace sim {

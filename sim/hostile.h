@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "sim/hook.h"
-
 namespace sim {
+
+struct NativeCall;
 
 // Garbage for every result slot (and for what the game writes through pointer arguments), drawn
 // from a seeded generator so that a run repeats exactly: zeros, random bits, NaNs, infinities,

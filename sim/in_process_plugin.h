@@ -2,8 +2,9 @@
 // The plug-in bound into the stand-in's own process: gHook points at the stand-in's hook
 // functions and scriptMain is registered as the script. Linux only (tests and the command line).
 
-#include "host/script_state.h"
 #include "sim/game.h"
+
+struct ScriptState;
 
 namespace sim {
 

@@ -332,6 +332,19 @@ Scenario loadScenario(const std::string& path) {
     return parseScenario(text.str());
 }
 
+namespace {
+
+// The derailment risk as the player sees it: the risk bar (its own colour, full at 0.1 of the
+// screen for a risk of 1 or more), or none when no bar is drawn this frame.
+std::optional<float> shownRisk(const Game& game) {
+    for (const DrawnRectangle& r : game.rectangles())
+        if (r.red == 255 && r.green == 127 && r.blue == 127 && r.alpha == 255 && std::isfinite(r.width))
+            return r.width / 0.1f;
+    return std::nullopt;
+}
+
+}  // namespace
+
 ScenarioResult playScenario(Game& game, const Scenario& scenario, std::ostream* timeline,
                             const FrameObserver& afterFrame) {
     ScenarioResult result;
@@ -360,6 +373,7 @@ ScenarioResult playScenario(Game& game, const Scenario& scenario, std::ostream* 
     size_t hornsShown = 0;
     int lastHornFrame = -100;
     int lastSecond = 0;
+    int riskTenth = 0;  // the tenth of the risk last told; a bar that goes away starts again at 0
     for (int f = 1; f <= scenario.frames; ++f) {
         const std::string stamp = fmt("[%5.0f %7.2fs] ", f, game.seconds());
         auto range = events.equal_range(f);
@@ -382,6 +396,18 @@ ScenarioResult playScenario(Game& game, const Scenario& scenario, std::ostream* 
         for (; violationsShown < game.violations().size(); ++violationsShown) {
             out(after + "VIOLATION " + game.violations()[violationsShown]);
             result.failures.push_back("violation: " + game.violations()[violationsShown]);
+        }
+        // Each tenth the risk crosses is told once; on the way down half a tenth below it, so a risk
+        // that hovers at a tenth does not fill the timeline.
+        if (const std::optional<float> risk = shownRisk(game)) {
+            const int tenth = std::min(10, static_cast<int>(std::floor(*risk * 10.0f + 1e-4f)));
+            if (tenth > riskTenth || (tenth < riskTenth && *risk * 10.0f < static_cast<float>(riskTenth) - 0.5f)) {
+                riskTenth = tenth;
+                out(after + fmt(tenth >= 10 ? "derailment risk %.1f or more (the bar is full)" : "derailment risk %.1f",
+                                tenth / 10.0));
+            }
+        } else {
+            riskTenth = 0;
         }
         const int second = static_cast<int>(std::floor(game.seconds() + 1e-9));
         if (second > lastSecond) {

@@ -11,6 +11,7 @@
 
 #include "config/setting_table.h"
 #include "config/settings.h"
+#include "host/script_state.h"
 #include "sim/hostile.h"
 #include "sim/in_process_plugin.h"
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-enum TrainKind : int32_t { Freight = 0, Tram = 1 };
+#include "config/train_kind.h"
 
 // Read by the reader and created by the writer, in the game's working directory.
 inline constexpr const char* configurationFileName = "VornLoconaut.ini";

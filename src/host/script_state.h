@@ -1,7 +1,7 @@
 #pragma once
 #include <vector>
 
-#include "config/settings.h"
+#include "config/train_kind.h"
 #include "host/native_invoker.h"
 #include "train/derailed_wagon.h"
 

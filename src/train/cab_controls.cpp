@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "config/settings.h"
 #include "host/natives.h"
 #include "ui/engineer.h"
 

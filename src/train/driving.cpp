@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "config/settings.h"
 #include "host/natives.h"
 #include "util/speed_curves.h"
 

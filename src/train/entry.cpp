@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "config/reader.h"
+#include "config/settings.h"
 #include "config/writer.h"
 #include "host/natives.h"
 #include "train/cab_controls.h"

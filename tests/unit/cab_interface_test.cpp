@@ -151,11 +151,16 @@ TEST_F(CabInterface, RiskBarFillsFromTheLeftAndCapsAtFullWidth) {
     EXPECT_EQ(b[1].y, 0.005f);
     EXPECT_EQ(b[1].green, 127);
     EXPECT_EQ(b[1].blue, 127);
-    for (float risk : {3.0f, 1.0e9f}) {
+    // The colour holds over the whole range, up to a risk far beyond a full bar.
+    for (float risk : {0.85f, 1.0f, 3.0f, 1.0e9f}) {
         clear();
         state.derailmentRisk = risk;
         drawCabDisplays(state);
-        EXPECT_EQ(bars()[1].width, 0.1f) << risk;
+        const Bar full = bars()[1];
+        EXPECT_FLOAT_EQ(full.width, risk < 1.0f ? 0.1f * risk : 0.1f) << risk;
+        EXPECT_EQ(full.green, 127) << risk;
+        EXPECT_EQ(full.blue, 127) << risk;
+        EXPECT_EQ(full.alpha, 255) << risk;
     }
 }
 

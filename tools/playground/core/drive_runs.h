@@ -6,7 +6,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "config/settings.h"
+#include "config/train_kind.h"
 
 namespace playground {
 
