@@ -314,7 +314,7 @@ struct Entry {
 // (the public native databases list them); a call that pushes fewer leaves the game reading stale
 // slots of the block. A row without its handler here does not compile.
 const Entry kTable[] = {
-#define VORN_SIM_ENTRY(op, hash, publicName, shape) {hash, {#op, shape, on##op}},
+#define VORN_SIM_ENTRY(op, hash, publicName, shape, ...) {hash, {#op, shape, on##op}},
     VORN_NATIVES(VORN_SIM_ENTRY)
 #undef VORN_SIM_ENTRY
 };
