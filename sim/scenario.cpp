@@ -334,11 +334,11 @@ Scenario loadScenario(const std::string& path) {
 
 namespace {
 
-// The derailment risk as the player sees it: the risk bar (its own colour, full at 0.1 of the
-// screen for a risk of 1 or more), or none when no bar is drawn this frame.
+// The derailment risk as the player sees it: the one bar that is tinted, not white (full at 0.1 of
+// the screen for a risk of 1 or more), or none when no such bar is drawn this frame.
 std::optional<float> shownRisk(const Game& game) {
     for (const DrawnRectangle& r : game.rectangles())
-        if (r.red == 255 && r.green == 127 && r.blue == 127 && r.alpha == 255 && std::isfinite(r.width))
+        if (r.alpha == 255 && r.green == r.blue && r.green < 255 && std::isfinite(r.width))
             return r.width / 0.1f;
     return std::nullopt;
 }

@@ -113,10 +113,13 @@ TEST(ConfigWriter, CreatesTheDefaultFileByteForByte) {
     const std::string written = readFileBytes(configurationFileName);
     const std::vector<std::string> lines = splitCrLf(written);
     const std::vector<std::string> expected = splitCrLf(expectedDefaultFile());
-    for (size_t i = 0; i < std::min(lines.size(), expected.size()); ++i) {
-        EXPECT_EQ(lines[i], expected[i]) << "line " << i + 1 << " of the default file";
+    // The first line that differs names the fault; the lines after a missing or extra one all differ.
+    const auto differs = std::mismatch(lines.begin(), lines.end(), expected.begin(), expected.end());
+    if (differs.first != lines.end() || differs.second != expected.end()) {
+        ADD_FAILURE() << "line " << (differs.first - lines.begin()) + 1 << " of the default file is \""
+                      << (differs.first != lines.end() ? *differs.first : "(none)") << "\", expected \""
+                      << (differs.second != expected.end() ? *differs.second : "(none)") << "\"";
     }
-    EXPECT_EQ(lines.size(), expected.size()) << "lines in the default file";
     EXPECT_EQ(written, expectedDefaultFile());
 
     // Properties that hold whatever the closing remarks say.
