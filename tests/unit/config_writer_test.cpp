@@ -134,6 +134,24 @@ TEST(ConfigWriter, CreatesTheDefaultFileByteForByte) {
     }
 }
 
+// The INI fuzzer's dictionary must offer it every key the plug-in reads, or it rarely forms one.
+TEST(ConfigWriter, EveryKeyOfTheDefaultFileIsInTheFuzzersDictionary) {
+    ScratchDirectory dir;
+    ensureConfigurationFile();
+    const std::string dictionary = readFileBytes(VORN_SOURCE_DIR "/tests/fuzz/config_reader.dict");
+    ASSERT_FALSE(dictionary.empty());
+    int keys = 0;
+    for (const std::string& line : splitCrLf(readFileBytes(configurationFileName))) {
+        const size_t equals = line.find(" = ");
+        if (line.empty() || line[0] == ';' || equals == std::string::npos) {
+            continue;
+        }
+        ++keys;
+        EXPECT_NE(dictionary.find("\n\"" + line.substr(0, equals) + "\"\n"), std::string::npos) << line;
+    }
+    EXPECT_EQ(keys, 30);
+}
+
 TEST(ConfigWriter, TheWrittenFileReadsBackAsEveryDefault) {
     ScratchDirectory dir;
     hash_only_hook::Binding hook;
