@@ -178,6 +178,7 @@ TEST_F(ConfigReader, BoolIntAndClampedConversions) {
     EXPECT_EQ(load("Trains.DerailedWagonsMaxCount = 2147483520\n").derailedWagonsMaxCount, 2147483520);
     EXPECT_EQ(load("Trains.DerailedWagonsMaxCount = -2147483520\n").derailedWagonsMaxCount, -2147483520);
     EXPECT_EQ(load("Trains.DerailedWagonsMaxCount = -2147483904\n").derailedWagonsMaxCount, INT_MIN);
+    EXPECT_EQ(load("Trains.DerailedWagonsMaxCount = -3e9\n").derailedWagonsMaxCount, INT_MIN);
     EXPECT_EQ(load("Trains.DerailedWagonsMaxCount = 2147483904\n").derailedWagonsMaxCount, INT_MAX);
 
     // An unreadable value does not stop the load of the later keys.
