@@ -114,6 +114,15 @@ TEST_F(TrainEntry, TramIsDrivenFromTheFrontAndHaltsWhenLeft) {
     EXPECT_NEAR(playerPosition().z, 1.0f, 1e-3f);
     game.stepSeconds(3.0f);
     EXPECT_EQ(game.trainSpeed(train), 0.0f);
+
+    // With the realistic entrance the way in and out is the door inside the tram, 3.5 m ahead.
+    game.writeIni("Trains.EntranceType = 1\n");
+    const Vector3 t = trainPosition();
+    enterFrom({t.x, t.y + 3.5f, t.z + 1.5f});
+    leave();
+    EXPECT_NEAR(playerPosition().x, t.x, 1e-3f);
+    EXPECT_NEAR(playerPosition().y, t.y + 3.5f, 1e-3f);
+    EXPECT_NEAR(playerPosition().z, t.z + 0.9f, 1e-3f);
 }
 
 TEST_F(TrainEntry, NormalEntranceReachesTwelveMetresFromTheTrainsAxis) {
