@@ -210,6 +210,18 @@ TEST_F(EngineerDrive, BrokenFrameTimeNeverReachesTheTrainAsItsSpeed) {
     for (int i = 0; i < 5; ++i) {
         runEngineerDrive(state);
     }
+    // Finite but absurd frame times: a huge one takes the speed near the float's limit, a negative
+    // one then pushes it past, each step finite on its own.
+    float frameTime = 1.0f / 60.0f;
+    scripted_hook::state().handlers[kFrameSeconds] = [&frameTime](const auto&) {
+        return std::vector<uint64_t>{slot(frameTime)};
+    };
+    untilDecision();
+    ASSERT_EQ(state.followState, 1);
+    for (float t : {1e38f, -1000.0f, 1.0f / 60.0f}) {
+        frameTime = t;
+        runEngineerDrive(state);
+    }
     for (const auto& c : scripted_hook::callsTo(kTargetSpeed)) {
         EXPECT_TRUE(std::isfinite(asFloat(c.args[1])));
     }
