@@ -21,5 +21,3 @@ void DrawOpaqueText(float y, float scale, const char* text) { DrawCentredText(y,
 void DrawCentredText(float y, float scale, int32_t alpha, std::string text) {
     DrawCentredText(y, scale, alpha, text.c_str());
 }
-
-void DrawOpaqueText(float y, float scale, std::string text) { DrawCentredText(y, scale, 255, text.c_str()); }

@@ -114,31 +114,50 @@ TEST_F(TrainEntry, TramIsDrivenFromTheFrontAndHaltsWhenLeft) {
     EXPECT_NEAR(playerPosition().z, 1.0f, 1e-3f);
     game.stepSeconds(3.0f);
     EXPECT_EQ(game.trainSpeed(train), 0.0f);
+
+    // With the realistic entrance the way in and out is the door inside the tram, 3.5 m ahead.
+    game.writeIni("Trains.EntranceType = 1\n");
+    const Vector3 t = trainPosition();
+    enterFrom({t.x, t.y + 3.5f, t.z + 1.5f});
+    leave();
+    EXPECT_NEAR(playerPosition().x, t.x, 1e-3f);
+    EXPECT_NEAR(playerPosition().y, t.y + 3.5f, 1e-3f);
+    EXPECT_NEAR(playerPosition().z, t.z + 0.9f, 1e-3f);
 }
 
 TEST_F(TrainEntry, NormalEntranceReachesTwelveMetresFromTheTrainsAxis) {
+    // One train along +y and one heading 30 degrees off it, far apart: the zone must turn with the
+    // train, which no axis-aligned train shows.
     addFreight();
+    const float angle = 30.0f * 3.14159265f / 180.0f;
+    const Vector3 start{1000.0f, 0.0f, 0.0f};
+    const Vector3 ahead{std::sin(angle), std::cos(angle), 0.0f};
+    const int angled = world.addTrack({start, {start.x + 2000.0f * ahead.x, 2000.0f * ahead.y, 0.0f}});
+    const EntityHandle turned = world.addTrain("freight", 3, angled, kLeadY, 0.0f, true, "turned");
     game.step();
+    // Offsets to the right of the train and ahead of its origin.
     struct Case {
-        Vector3 at;
+        float right;
+        float along;
         bool enters;
     };
     const Case cases[] = {
-        {{12.1f, kLeadY, 0.0f}, false},
-        {{-12.1f, kLeadY, 0.0f}, false},
-        {{0.0f, kLeadY + 8.5f + 12.1f, 0.0f}, false},
-        {{11.9f, kLeadY, 0.0f}, true},
-        {{-11.9f, kLeadY - 5.0f, 0.0f}, true},
-        {{0.0f, kLeadY + 8.5f + 11.9f, 0.0f}, true},
+        {12.1f, 0.0f, false}, {-12.1f, 0.0f, false}, {0.0f, 8.5f + 12.1f, false}, {0.0f, -8.5f - 12.1f, false},
+        {11.9f, 0.0f, true},  {-11.9f, -5.0f, true}, {0.0f, 8.5f + 11.9f, true},  {0.0f, -8.5f - 11.9f, true},
     };
-    for (const Case& c : cases) {
-        game.setPlayerPosition(c.at);
-        game.hold(kEnter);
-        game.step(2);
-        EXPECT_EQ(game.textShown(kPrompt), c.enters) << c.at.x << ", " << c.at.y;
-        game.release(kEnter);
-        game.step();  // released: back on foot
-        EXPECT_EQ(game.playerVehicle(), 0);
+    for (const EntityHandle lead : {train, turned}) {
+        const Vector3 t = game.vehicle(lead)->position;
+        const Vector3 f = world.forward(lead);
+        for (const Case& c : cases) {
+            const Vector3 at{t.x + c.along * f.x + c.right * f.y, t.y + c.along * f.y - c.right * f.x, 0.0f};
+            game.setPlayerPosition(at);
+            game.hold(kEnter);
+            game.step(2);
+            EXPECT_EQ(game.textShown(kPrompt), c.enters) << lead << ": " << c.right << " right, " << c.along << " ahead";
+            game.release(kEnter);
+            game.step();  // released: back on foot
+            EXPECT_EQ(game.playerVehicle(), 0);
+        }
     }
 }
 

@@ -173,6 +173,13 @@ TEST_F(ConfigReader, BoolIntAndClampedConversions) {
     EXPECT_EQ(load("Trains.DerailedWagonsMaxCount = -1e30\n").derailedWagonsMaxCount, INT_MIN);
     EXPECT_EQ(load("Trains.DerailedWagonsMaxCount = 2147483648\n").derailedWagonsMaxCount, INT_MAX);
     EXPECT_EQ(load("Trains.DerailedWagonsMaxCount = -2147483648\n").derailedWagonsMaxCount, INT_MIN);
+    // The floats next to the bounds: inside they convert as they are, outside they saturate (a bound
+    // moved outward converts out of range, which the sanitizer builds refuse).
+    EXPECT_EQ(load("Trains.DerailedWagonsMaxCount = 2147483520\n").derailedWagonsMaxCount, 2147483520);
+    EXPECT_EQ(load("Trains.DerailedWagonsMaxCount = -2147483520\n").derailedWagonsMaxCount, -2147483520);
+    EXPECT_EQ(load("Trains.DerailedWagonsMaxCount = -2147483904\n").derailedWagonsMaxCount, INT_MIN);
+    EXPECT_EQ(load("Trains.DerailedWagonsMaxCount = -3e9\n").derailedWagonsMaxCount, INT_MIN);
+    EXPECT_EQ(load("Trains.DerailedWagonsMaxCount = 2147483904\n").derailedWagonsMaxCount, INT_MAX);
 
     // An unreadable value does not stop the load of the later keys.
     const Settings& later = load("Displays.Position = abc\nTram.Explosion = 0.5\n");
@@ -189,6 +196,10 @@ TEST_F(ConfigReader, BoolIntAndClampedConversions) {
     // Nothing else is limited.
     EXPECT_EQ(clamped.speedForward[Freight], -3.0f);
     EXPECT_EQ(clamped.derailedWagonsMaxDistance, 0.0f);
+    // A sensitivity just above 1, the float next to it included.
+    for (const char* above : {"1.05", "1.0000001"}) {
+        EXPECT_EQ(load(std::string("Tram.Explosion = ") + above + "\n").explosionSensitivity[Tram], 1.0f) << above;
+    }
 }
 
 TEST_F(ConfigReader, ModelLists) {

@@ -128,10 +128,14 @@ TEST_F(WagonWorld, DistanceRuleRunsOnThe601stPassAndSparesExactlyTheLimit) {
     addWagon(40, {120, 0, 160});  // exactly 200 m in three dimensions
     addWagon(41, {0, 0, 200.5f});
     addWagon(42, {5000, 0, 0});
+    // A paused game (frame time 0) counts passes but no time: no sweep wakes the wagons meanwhile.
+    frameSeconds = 0.0f;
     for (int pass = 1; pass <= 600; ++pass) {
         runWagonMonitor(state);
     }
     EXPECT_TRUE(deleted.empty()) << "far wagons wait for the distance check";
+    EXPECT_EQ(state.wagonCheckTime, 0.0f);
+    EXPECT_TRUE(scripted_hook::callsTo(kPhysicsActive).empty());
     runWagonMonitor(state);
     EXPECT_EQ(deleted, (std::vector<EntityHandle>{42, 41}));  // from the back of the list
     EXPECT_EQ(listed(), (std::vector<EntityHandle>{40}));

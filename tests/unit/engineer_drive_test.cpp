@@ -152,20 +152,41 @@ TEST_F(EngineerDrive, StartsOnlyWhenTheTrackDistanceExceedsStoppingDistancePlus1
     EXPECT_EQ(lastTargetSpeed(), 0.0f);
 }
 
-TEST_F(EngineerDrive, TrainRollingAwayFromAPlayerBehindBrakesToAStandstillBeforeReversing) {
-    state.engineerSpeed = 2.0f;
-    playerAt = Vector3{0.0f, -80.0f, 0.0f};
-    untilDecision();
-    EXPECT_EQ(state.followState, 3);
-    int decisions = 0;
-    while (state.followState == 3 && decisions < 20) {
-        EXPECT_GE(state.engineerSpeed, 0.0f) << "braking never overshoots";
+TEST_F(EngineerDrive, TrainRollingAwayFromThePlayerBrakesToAStandstillBeforeReversing) {
+    // Rolling forward with the player behind, and backward with the player ahead.
+    const struct {
+        float speed;
+        float playerY;
+        int32_t reversed;
+    } rolls[] = {{2.0f, -80.0f, 2}, {-2.0f, 80.0f, 1}};
+    for (const auto& roll : rolls) {
+        state = ScriptState{};
+        state.engineerTrain = kTrain;
+        state.engineerCommand = Follow;
+        state.engineerSpeed = roll.speed;
+        playerAt = Vector3{0.0f, roll.playerY, 0.0f};
+        scripted_hook::state().calls.clear();
         untilDecision();
-        ++decisions;
+        EXPECT_EQ(state.followState, 3);
+        int decisions = 0;
+        while (state.followState == 3 && decisions < 20) {
+            EXPECT_GE(state.engineerSpeed * roll.speed, 0.0f) << "braking never overshoots";
+            untilDecision();
+            ++decisions;
+        }
+        EXPECT_EQ(state.followState, roll.reversed);
+        EXPECT_LT(state.engineerSpeed * roll.speed, 0.0f);
+        EXPECT_GT(decisions, 0);
+        // The train stood still, exactly, before the first speed the other way.
+        const auto calls = scripted_hook::callsTo(kTargetSpeed);
+        size_t turn = 0;
+        while (turn < calls.size() && asFloat(calls[turn].args[1]) * roll.speed >= 0.0f) {
+            ++turn;
+        }
+        ASSERT_GT(turn, 0u);
+        ASSERT_LT(turn, calls.size());
+        EXPECT_EQ(asFloat(calls[turn - 1].args[1]), 0.0f) << roll.speed;
     }
-    EXPECT_EQ(state.followState, 2);
-    EXPECT_LT(state.engineerSpeed, 0.0f);
-    EXPECT_GT(decisions, 0);
 }
 
 TEST_F(EngineerDrive, GivesUpBeyond250MetresMeasuredHorizontally) {
@@ -187,6 +208,18 @@ TEST_F(EngineerDrive, BrokenFrameTimeNeverReachesTheTrainAsItsSpeed) {
     scripted_hook::state().handlers[kFrameSeconds] = [](const auto&) { return std::vector<uint64_t>{slot(NAN)}; };
     untilDecision();
     for (int i = 0; i < 5; ++i) {
+        runEngineerDrive(state);
+    }
+    // Finite but absurd frame times: a huge one takes the speed near the float's limit, a negative
+    // one then pushes it past, each step finite on its own.
+    float frameTime = 1.0f / 60.0f;
+    scripted_hook::state().handlers[kFrameSeconds] = [&frameTime](const auto&) {
+        return std::vector<uint64_t>{slot(frameTime)};
+    };
+    untilDecision();
+    ASSERT_EQ(state.followState, 1);
+    for (float t : {1e38f, -1000.0f, 1.0f / 60.0f}) {
+        frameTime = t;
         runEngineerDrive(state);
     }
     for (const auto& c : scripted_hook::callsTo(kTargetSpeed)) {
