@@ -562,7 +562,7 @@ std::string unitText(const Key& key, double value) {
         case SettingUnit::Metres: return "m";
         case SettingUnit::Count: return "wagons";
         case SettingUnit::Fraction: return "0 to 1";
-        case SettingUnit::Switch: return "1 on, any other number off";
+        case SettingUnit::Switch:  // on only at exactly 1: the page says it once, not on every row
         case SettingUnit::Choice:
         case SettingUnit::None: break;
     }
