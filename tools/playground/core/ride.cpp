@@ -157,7 +157,7 @@ void Ride::narrate(const Seen& before, const Seen& after, const std::vector<int3
     const bool freight = s.kind == Freight;
     const char* train = freight ? "freight train" : "tram";
     const auto seatName = [&](int32_t seat) {
-        return seat == -1 ? std::string("the driver's seat") : std::string("the right-hand seat, beside the engineer");
+        return seat == -1 ? std::string("the driver's seat") : std::string("the right-hand seat");
     };
 
     if (before.mode == OnFoot && after.mode == Entering)
@@ -165,7 +165,9 @@ void Ride::narrate(const Seen& before, const Seen& after, const std::vector<int3
     if (before.mode == Entering && after.mode == OnFoot) say("You let go of F too soon: hold it until the bar is full", true);
     if (before.mode != InCab && after.mode == InCab) {
         say("You took " + seatName(after.seat) + " of the " + train +
-            (freight && after.seat == -1 ? ": the engineer leaves, so there are no engineer commands" : ""));
+            (!freight             ? ""
+             : after.seat == -1 ? ": the engineer leaves, so there are no engineer commands"
+                                : ", beside the engineer"));
     } else if (after.mode == InCab && before.vehicle == after.vehicle && before.seat != after.seat) {
         say("You moved to " + seatName(after.seat));
     }

@@ -25,8 +25,12 @@ function padded(columns) {
   return columns.map((c) => c.concat(Array(length - c.length).fill(null)));
 }
 
+// The handbrake's last frame sets the stop value where the brake runs on through zero: the two
+// differ only in that frame's few centimetres.
 function sameCurve(a, b) {
-  return a.distance.length === b.distance.length && a.distance.every((d, i) => d === b.distance[i] && a.speed[i] === b.speed[i]);
+  const last = a.distance.length - 1;
+  return last === b.distance.length - 1 && a.distance.every((d, i) => (i < last
+    ? d === b.distance[i] && a.speed[i] === b.speed[i] : Math.abs(d - b.distance[i]) < 0.1));
 }
 
 // Speed at `distance` along a braking curve, or null beyond its stop.

@@ -16,7 +16,7 @@ const LARGEST_SHOWN = 512 * 1024;
 // Where the browser keeps the player's last edit.
 const KEPT = 'vornloconaut-playground.ini';
 
-const started = performance.now();
+// Times are from the navigation on, where performance.now() starts.
 const defaults = JSON.parse(DEFAULT_DATA);
 const engine = URL.createObjectURL(new Blob([ENGINE_SOURCE], { type: 'text/javascript' }));
 const analysis = new Worker(engine);
@@ -53,7 +53,7 @@ const state = {
 window.vornPlayground = state;
 
 const charts = new Charts(document.querySelector('#drives'), () => {
-  if (state.timings.firstChart === undefined) state.timings.firstChart = performance.now() - started;
+  if (state.timings.firstChart === undefined) state.timings.firstChart = performance.now();
 });
 const ride = new Ride($('world'), $('timeline'), $('restart'), { derailed: $('derailed'), hint: $('hint'), hud: $('hud'), touch: document.querySelector('#try .touch') }, (frame) => {
   state.ride = frame;
@@ -92,7 +92,7 @@ function onReport(id, report) {
   state.report = report;
   state.reported = id;
   if (state.timings.firstReport === undefined) {
-    state.timings.firstReport = performance.now() - started;
+    state.timings.firstReport = performance.now();
     // The ride's engine starts now, not competing with the first report for the processor.
     ride.connect(new Worker(engine));
   }
@@ -142,7 +142,7 @@ analysis.onmessage = (event) => {
   const message = event.data;
   switch (message.type) {
     case 'ready':
-      if (state.timings.engineReady === undefined) state.timings.engineReady = performance.now() - started;
+      if (state.timings.engineReady === undefined) state.timings.engineReady = performance.now();
       break;
     case 'report':
       onReport(message.id, message.report);
