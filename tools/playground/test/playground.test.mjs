@@ -306,9 +306,10 @@ test('by keyboard alone: open a file, select a reported line, save the exact byt
     }
     assert.fail(`Tab never reaches #${id}`);
   };
+  // Waited for from the start: the browser takes a moment to hand its file chooser to the test.
+  const chooser = page.waitForEvent('filechooser');
   await page.locator('h1').click();
   await tabTo('open');
-  const chooser = page.waitForEvent('filechooser');
   await page.keyboard.press('Enter');
   const before = await page.evaluate(() => window.vornPlayground.requested);
   await (await chooser).setFiles({ name: 'VornLoconaut.ini', mimeType: 'text/plain', buffer: MISTAKES });
