@@ -147,6 +147,14 @@ export function renderSummary(report, root, { source, name, onConvert, onLine })
   if (differing.length > 6) changed.append(`, and ${differing.length - 6} more`);
   list.append(changed);
 
+  const unread = report.keys.filter((k) => k.why.startsWith('default:') && k.why !== 'default: no line supplies it');
+  if (unread.length > 0) {
+    const item = element('li', 'attention',
+      `${plural(unread.length, 'value', 'values')} the plug-in cannot read, so the default holds: `);
+    unread.slice(0, 6).forEach((k, i) => item.append(i > 0 ? ', ' : '', element('code', null, k.key)));
+    list.append(item);
+  }
+
   const slips = Object.entries(report.ignoredByReason).filter(([reason]) => !MEANT.includes(reason))
     .reduce((sum, [, count]) => sum + count, 0);
   const meant = report.ignoredTotal - slips;
