@@ -320,7 +320,8 @@ json Ride::frame() {
     if (s.mode == Entering)
         hud.push_back("Bar in the middle: how long you have held F, " +
                       percent(gSettings.enterDelay > 0.0f ? s.enterHoldTime / gSettings.enterDelay : 1.0f));
-    if (s.mode == InCab) {
+    // Once derailed the plug-in draws nothing more in the cab.
+    if (s.mode == InCab && !s.derailed) {
         if (gSettings.displaySpeed) hud.push_back("Text at the " + edge + ": your speed in mph and km/h");
         if (gSettings.displayDerailment)
             hud.push_back("Red bar at the " + edge + ": derailment risk, " + percent(s.derailmentRisk) +
