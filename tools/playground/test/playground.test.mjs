@@ -288,7 +288,8 @@ test('each encoding is named first, with what the plug-in makes of it; a mark op
 
   // The tram is not recognised: its charts give way to that statement.
   await loadIni(page, Buffer.from('Tram.Models = tram\r\n'));
-  await page.waitForFunction(() => !document.querySelector('.kind[data-kind="1"] .statement[data-chart="acceleration"]').hidden);
+  // The runs come in one by one: the braking run is after the acceleration run.
+  await page.waitForFunction(() => !document.querySelector('.kind[data-kind="1"] .statement[data-chart="braking"]').hidden);
   assert.match(await page.textContent('.kind[data-kind="1"] .statement[data-chart="braking"]'), /metrotrain\) is not in Tram\.Models/);
   assert.ok(await page.isHidden('.kind[data-kind="1"] .chart[data-chart="braking"]'));
   assert.ok(await page.isVisible('.kind[data-kind="0"] .chart[data-chart="braking"]'));
