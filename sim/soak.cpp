@@ -342,6 +342,7 @@ private:
                     break;
                 case SettingUnit::Speed: value = choose({"3", "7", "10", "25", "40", "40", "80", "0", "-5", "1e30"}); break;
                 case SettingUnit::Acceleration:
+                case SettingUnit::Braking:
                     probability = 0.5;
                     value = choose({"1", "2.4", "3", "5.5", "8", "20", "20", "0", "-1", "1e30"});
                     break;

@@ -61,12 +61,18 @@ bool scanFor(const std::string& key, std::string& value, size_t& lineNumber) {
     char buffer[4096];
     std::string line;
     bool lastWasCr = false;
+    bool firstBlock = true;
     for (;;) {
         const size_t count = std::fread(buffer, 1, sizeof buffer, file.get());
         if (count == 0) {
             break;
         }
         const char* cursor = buffer;
+        // Windows editors put a UTF-8 byte-order mark in front of the first line; it is never part of a key.
+        if (firstBlock && std::string_view(buffer, count).substr(0, utf8ByteOrderMark.size()) == utf8ByteOrderMark) {
+            cursor += utf8ByteOrderMark.size();
+        }
+        firstBlock = false;
         const char* const end = buffer + count;
         while (cursor != end) {
             if (lastWasCr && *cursor == '\n') {

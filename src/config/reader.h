@@ -2,7 +2,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
+
+// Skipped where it opens the file, as Windows editors write it; anywhere else it is an ordinary byte.
+inline constexpr std::string_view utf8ByteOrderMark = "\xEF\xBB\xBF";
 
 // Resets the settings and reads every key from the configuration file, one scan per key.
 void loadSettings();

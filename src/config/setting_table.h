@@ -26,7 +26,8 @@ enum class SettingUnit : uint8_t {
     Metres,
     Count,
     Speed,         // m/s
-    Acceleration,  // m/s^2
+    Acceleration,  // m/s^2, the full rate just above a standstill, tapering off towards the top speed
+    Braking,       // m/s^2, the full rate at the top speed, half of it near a standstill
     Fraction,      // 0 to 1
 };
 
@@ -49,6 +50,8 @@ struct SettingRow {
     const char* comment = nullptr;
     bool groupStart = false;
     bool plainNumber = false;
+    // What the value does in play, in the player's words ("0: never derails by itself; 1: ...").
+    const char* meaning = "";
 
     constexpr SettingRow inSection(const char* header) const {
         SettingRow row = *this;
@@ -63,6 +66,11 @@ struct SettingRow {
     constexpr SettingRow startsGroup() const {
         SettingRow row = *this;
         row.groupStart = true;
+        return row;
+    }
+    constexpr SettingRow means(const char* text) const {
+        SettingRow row = *this;
+        row.meaning = text;
         return row;
     }
     constexpr SettingRow writtenPlain() const {
@@ -114,58 +122,83 @@ constexpr SettingRow models(const char* key, TrainKind kind, const char* names) 
 using S = Settings;
 using U = SettingUnit;
 
+inline constexpr const char* kDerailmentMeaning =
+    "0: the train never derails by itself, only by [X]; 1: it derails at once, even standing still";
+inline constexpr const char* kExplosionMeaning =
+    "0: derailed wagons never explode; 1: they explode at any change of speed";
+
 // clang-format off
 inline constexpr SettingRow kSettingRows[] = {
-    whole("Displays.Position", &S::displaysPosition, 0, U::Choice).inSection("[Common]").commented("; 0 - top, 1 - bottom"),
-    flag("Display.Speed", &S::displaySpeed, true).commented("; 0 - hide, 1 - show"),
-    flag("Display.Derailment", &S::displayDerailment, true),
-    flag("Display.Doors", &S::displayDoors, true),
-    flag("Display.TrainDistance", &S::displayTrainDistance, true),
+    whole("Displays.Position", &S::displaysPosition, 0, U::Choice).inSection("[Common]").commented("; 0 - top, 1 - bottom")
+        .means("0: the displays at the top of the screen; any other number: at the bottom"),
+    flag("Display.Speed", &S::displaySpeed, true).commented("; 0 - hide, 1 - show")
+        .means("shows your speed in mph and km/h while you drive"),
+    flag("Display.Derailment", &S::displayDerailment, true).means("shows the derailment-risk bar while you drive"),
+    flag("Display.Doors", &S::displayDoors, true).means("shows the doors bar while you drive a tram"),
+    flag("Display.TrainDistance", &S::displayTrainDistance, true)
+        .means("shows how far the engineer's train is while he follows you"),
 
     flag("KeyAction.ManualDerailment", &S::keyActionManualDerailment, true).startsGroup()
-        .commented("; [X]: 0 - stop automatic derailment, 1 - start manual derailment"),
-    flag("KeyAction.OpenCloseDoors", &S::keyActionOpenCloseDoors, true).commented("; [G]: 0 - disabled, 1 - enabled"),
-    flag("KeyAction.Radio", &S::keyActionRadio, true).commented("; [Q]: 0 - disabled, 1 - enabled"),
-    flag("KeyAction.EngineerCommand", &S::keyActionEngineerCommand, true).commented("; [E]: 0 - disabled, 1 - enabled"),
-    flag("KeyAction.ChangeSeat", &S::keyActionChangeSeat, true).commented("; [A], [D]: 0 - disabled, 1 - enabled"),
+        .commented("; [X]: 0 - stop automatic derailment, 1 - start manual derailment")
+        .means("[X] held: 1 derails the train (above 7.2 km/h); 0 keeps the risk from building up"),
+    flag("KeyAction.OpenCloseDoors", &S::keyActionOpenCloseDoors, true).commented("; [G]: 0 - disabled, 1 - enabled")
+        .means("[G] opens and closes the doors"),
+    flag("KeyAction.Radio", &S::keyActionRadio, true).commented("; [Q]: 0 - disabled, 1 - enabled")
+        .means("the game's radio [Q] in the cab"),
+    flag("KeyAction.EngineerCommand", &S::keyActionEngineerCommand, true).commented("; [E]: 0 - disabled, 1 - enabled")
+        .means("a tap on [E] picks the engineer's command"),
+    flag("KeyAction.ChangeSeat", &S::keyActionChangeSeat, true).commented("; [A], [D]: 0 - disabled, 1 - enabled")
+        .means("[A] and [D] change seat in the freight cab"),
 
     whole("Trains.EntranceType", &S::entranceType, 0, U::Choice).startsGroup()
         .commented("; 0 - normal entrance, 1 realistic entrance (Hint: If this parameter is set to 1 (realistic "
                    "entrance), then the player must be very close to the door of the cab to enter the train. "
-                   "Freight Train: right door, Tram: door inside the tram)"),
-    number("Trains.EnterDelay", &S::enterDelay, 0.7f, U::Seconds).commented("; train enter delay in s (second)"),
+                   "Freight Train: right door, Tram: door inside the tram)")
+        .means("0: enter within 12 m of the train; any other number: only at the cab door"),
+    number("Trains.EnterDelay", &S::enterDelay, 0.7f, U::Seconds).commented("; train enter delay in s (second)")
+        .means("how long you hold [F] to enter"),
     flag("Trains.DerailmentCameraShake", &S::derailmentCameraShake, true)
-        .commented("; camera shake just before derailment: 0 - disabled, 1 - enabled"),
+        .commented("; camera shake just before derailment: 0 - disabled, 1 - enabled")
+        .means("shakes the camera as a derailment nears"),
     whole("Trains.DerailedWagonsMaxCount", &S::derailedWagonsMaxCount, 20, U::Count)
         .commented("; max count of derailed wagons (If the derailed wagon count is greater than this value, then the "
-                   "most distant wagons will be deleted.)"),
+                   "most distant wagons will be deleted.)")
+        .means("derailed wagons kept at most; the most distant go first"),
     number("Trains.DerailedWagonsMaxDistance", &S::derailedWagonsMaxDistance, 200.0f, U::Metres).writtenPlain()
         .commented("; max distance in m (meter) between player and derailed wagons (If the distance between player "
-                   "and current wagon is greater than this value, then the wagon will be deleted.)"),
+                   "and current wagon is greater than this value, then the wagon will be deleted.)")
+        .means("a derailed wagon farther from you is deleted"),
 
     models("Train.Models", Freight, "freight").inSection("[FreightTrain]")
-        .commented("; models of the freight train loco (multiple models separated by comma)"),
+        .commented("; models of the freight train loco (multiple models separated by comma)")
+        .means("model names of the freight locomotive, separated by commas; the game's is freight"),
     perKind("Train.SpeedForward", &S::speedForward, Freight, 40.0f, U::Speed)
-        .commented("; speed in m/s (meter per second) (1 m/s = 3.6 km/h around 2.2369 mph)"),
-    perKind("Train.SpeedBackward", &S::speedBackward, Freight, 15.0f, U::Speed),
+        .commented("; speed in m/s (meter per second) (1 m/s = 3.6 km/h around 2.2369 mph)")
+        .means("top speed forward"),
+    perKind("Train.SpeedBackward", &S::speedBackward, Freight, 15.0f, U::Speed).means("top speed in reverse"),
     perKind("Train.Acceleration", &S::acceleration, Freight, 1.0f, U::Acceleration)
         .commented("; acceleration in m/s^2 (meter per second squared)"),
-    perKind("Train.Braking", &S::braking, Freight, 2.5f, U::Acceleration).commented("; braking in m/s^2"),
+    perKind("Train.Braking", &S::braking, Freight, 2.5f, U::Braking).commented("; braking in m/s^2"),
     sensitivity("Train.Derailment", &S::derailmentSensitivity, Freight, 0.88f)
-        .commented("; derailment sensitivity: 0 - disabled derailments, 1 - maximum derailment sensitivity"),
+        .commented("; derailment sensitivity: 0 - disabled derailments, 1 - maximum derailment sensitivity")
+        .means(kDerailmentMeaning),
     sensitivity("Train.Explosion", &S::explosionSensitivity, Freight, 0.9f)
-        .commented("; explosion sensitivity: 0 - disabled explosions, 1 - maximum explosion sensitivity"),
+        .commented("; explosion sensitivity: 0 - disabled explosions, 1 - maximum explosion sensitivity")
+        .means(kExplosionMeaning),
     whole("Train.Seat", &S::seat, 1, U::Choice)
         .commented("; seat after enter the cab: 0 - left seat, 1 - right seat (Hint: If this parameter is set to 0 "
-                   "(left seat), then the engineer commands are not available, because the engineer leaves the cab.)"),
+                   "(left seat), then the engineer commands are not available, because the engineer leaves the cab.)")
+        .means("1: the right seat, beside the engineer; any other number: the driver's seat, and the engineer "
+               "leaves (no commands)"),
 
-    models("Tram.Models", Tram, "metrotrain").inSection("[Tram]"),
-    perKind("Tram.SpeedForward", &S::speedForward, Tram, 25.0f, U::Speed),
-    perKind("Tram.SpeedBackward", &S::speedBackward, Tram, 7.0f, U::Speed),
+    models("Tram.Models", Tram, "metrotrain").inSection("[Tram]")
+        .means("model names of the tram, separated by commas; the game's is metrotrain"),
+    perKind("Tram.SpeedForward", &S::speedForward, Tram, 25.0f, U::Speed).means("top speed forward"),
+    perKind("Tram.SpeedBackward", &S::speedBackward, Tram, 7.0f, U::Speed).means("top speed in reverse"),
     perKind("Tram.Acceleration", &S::acceleration, Tram, 2.4f, U::Acceleration),
-    perKind("Tram.Braking", &S::braking, Tram, 5.5f, U::Acceleration),
-    sensitivity("Tram.Derailment", &S::derailmentSensitivity, Tram, 0.88f),
-    sensitivity("Tram.Explosion", &S::explosionSensitivity, Tram, 0.9f),
+    perKind("Tram.Braking", &S::braking, Tram, 5.5f, U::Braking),
+    sensitivity("Tram.Derailment", &S::derailmentSensitivity, Tram, 0.88f).means(kDerailmentMeaning),
+    sensitivity("Tram.Explosion", &S::explosionSensitivity, Tram, 0.9f).means(kExplosionMeaning),
 };
 // clang-format on
 

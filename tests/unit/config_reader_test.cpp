@@ -131,6 +131,26 @@ TEST_F(ConfigReader, LineEndsOfEveryKindMixed) {
     }
 }
 
+// Notepad and other Windows editors open a UTF-8 file with a byte-order mark: the first line's key
+// still counts, and the lines keep their numbers. Elsewhere the mark is part of the line's text.
+TEST_F(ConfigReader, AByteOrderMarkOpeningTheFileIsSkipped) {
+    EXPECT_EQ(load("\xEF\xBB\xBFTrain.Seat = 0\r\nTrain.Braking = 3\r\n").seat, 0);
+    EXPECT_EQ(load("\xEF\xBB\xBF" "Displays.Position = 1").displaysPosition, 1);
+    writeFileBytes(configurationFileName, "\xEF\xBB\xBF\nTrain.Seat = 0\n");
+    std::string text;
+    size_t line = 0;
+    EXPECT_TRUE(readValueText("Train.Seat", text, line));
+    EXPECT_EQ(line, 2u);
+
+    const Settings& s = load("Train.Braking = 3\n\xEF\xBB\xBFTrain.Seat = 0\n \xEF\xBB\xBFTram.Braking = 4\n");
+    EXPECT_EQ(s.braking[Freight], 3.0f);
+    EXPECT_EQ(s.seat, 1);
+    EXPECT_EQ(s.braking[Tram], 5.5f);
+    // Only the whole mark, and only once.
+    EXPECT_EQ(load("\xEF\xBBTrain.Seat = 0\n").seat, 1);
+    EXPECT_EQ(load("\xEF\xBB\xBF\xEF\xBB\xBFTrain.Seat = 0\n").seat, 1);
+}
+
 TEST_F(ConfigReader, NumberSyntax) {
     EXPECT_EQ(floatOf("1.25"), 1.25f);
     EXPECT_EQ(floatOf("+2.5"), 2.5f);

@@ -30,6 +30,11 @@ std::vector<std::string> edgeFiles() {
         "Train.Seat\0 = 0\nTrain.Seat = \0\n\0\0\0\nTram.Models = a,\0,b"s,
         " \t\v\fTrain.Seat \t= 0 \f\n =Train.Seat\n==\n;\n[\n",
         "Train.Sped = 30\nTrain.Models = Freight Train\nTram.Models = ; none\n",
+        // Byte-order marks: skipped where the file starts, a part of the line anywhere else.
+        "\xEF\xBB\xBFTrain.Seat = 0\r\n\xEF\xBB\xBFTrain.Braking = 3\r\n",
+        "\xEF\xBB\xBF\r\nTrain.Seat = 0",
+        "\xEF\xBB\xBF\xEF\xBB\xBFTrain.Seat = 0\n",
+        "\xEF\xBBTrain.Seat = 0\n",
     };
     // Seeded random files of the same ingredients, for the combinations no one thinks of.
     const std::vector<std::string> keys = {"Train.Seat", "train.seat", "Train.Braking", "Tram.Models", "Train.Sped",

@@ -5,9 +5,11 @@
 // with the WebAssembly inlined, then our worker code). The same inputs give the same bytes: no
 // paths, dates or build-machine names go into the file.
 import { readFile, writeFile } from 'node:fs/promises';
-import { dirname, join } from 'node:path';
+import { createRequire } from 'node:module';
+import { dirname, join, resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { build } from 'esbuild';
+import { answer, drivePlan, emptyDrives, runDrive, storeDrive, withBytes } from './web/drives.js';
 
 const [engineFile, outputFile, version] = process.argv.slice(2);
 if (!engineFile || !outputFile || !/^[0-9][0-9.]*$/.test(version || '')) {
@@ -26,13 +28,26 @@ const common = {
   absWorkingDir: here,
 };
 
+// The default file, its settings and their drives, made here once by the same engine: the page
+// shows the defaults' charts as soon as the engine has read the player's file, without driving.
+async function defaults() {
+  const createVornModule = createRequire(import.meta.url)(resolve(engineFile));
+  const module = await createVornModule();
+  const ini = module.UTF8ToString(module._vorn_default_ini());
+  const bytes = new TextEncoder().encode(ini);
+  const report = withBytes(module, bytes, (pointer, length) => answer(module, module._vorn_report(pointer, length)));
+  const drives = emptyDrives();
+  for (const step of drivePlan()) storeDrive(drives, step, runDrive(module, bytes, step));
+  return { ini, settings: report.settingsIni, drives };
+}
+
 const worker = await build({ ...common, entryPoints: [join(web, 'engine-worker.js')], legalComments: 'none' });
 const engine = `${await readFile(engineFile, 'utf8')}\n${worker.outputFiles[0].text}`;
 const page = await build({
   ...common,
   entryPoints: [join(web, 'main.js')],
   legalComments: 'eof',
-  define: { ENGINE_SOURCE: JSON.stringify(engine) },
+  define: { ENGINE_SOURCE: JSON.stringify(engine), DEFAULT_DATA: JSON.stringify(JSON.stringify(await defaults())) },
 });
 const script = page.outputFiles[0].text;
 const style = [

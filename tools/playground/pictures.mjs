@@ -1,6 +1,7 @@
 // node pictures.mjs DIR: the README's pictures of the playground page, taken in headless Chromium
 // from the built page: a ride in the tram with the plug-in's displays, then the report on a
-// player's INI with typical slips and the charts of its drives beside the defaults.
+// player's INI with typical slips and the charts of its drives beside the defaults; and the first
+// screen of that report as a laptop (1366 x 768) and a phone (390 x 844) show it.
 import { join } from 'node:path';
 import { launch, loadIni, openPage } from './test/browser.mjs';
 
@@ -13,7 +14,7 @@ if (!out) {
 const browser = await launch();
 try {
   const { page } = await openPage(browser.context);
-  await page.setViewportSize({ width: 1280, height: 1000 });
+  await page.setViewportSize({ width: 1366, height: 768 });
 
   // With the default settings: to the tram beside the start, in, and off at speed.
   await page.waitForFunction(() => window.vornPlayground.ride !== null);
@@ -33,8 +34,9 @@ try {
   const defaults = await page.evaluate(() => window.vornPlayground.defaultIni);
   const edited = defaults
     .replace('Train.Acceleration = 1.0', 'Train.Acceleration = 1.6')
+    .replace('Train.SpeedForward = 40.0', 'Train.SpeedForward = 120')
     .replace('Train.Seat = 1 ', 'Train.Seat = yes ')
-    .replace('Tram.Braking = 5.5', 'Tram.Braking = 3.5 m/s2\r\nTram.Derailment = 1.2')
+    .replace('Tram.Braking = 5.5', 'Tram.Braking = 3.5 m/s2\r\nTram.Derailment = 0,5')
     .replace('[FreightTrain]', '[FreightTrain]\r\nTrain.Sped = 30\r\ntrain.seat = 0\r\nTrain.Acceleration = 2');
   await loadIni(page, Buffer.from(edited));
   await page.waitForFunction(() => window.vornPlayground.drivesDone.yours && window.vornPlayground.drivesDone.default,
@@ -43,6 +45,13 @@ try {
   console.log(`${join(out, 'playground-settings.png')}: the report on an INI with slips`);
   await page.locator('#drives').screenshot({ path: join(out, 'playground-drives.png') });
   console.log(`${join(out, 'playground-drives.png')}: its drives beside the defaults`);
+  for (const [width, height] of [[1366, 768], [390, 844]]) {
+    await page.setViewportSize({ width, height });
+    await page.evaluate(() => window.scrollTo(0, 0));
+    const file = join(out, `playground-${width}.png`);
+    await page.screenshot({ path: file });
+    console.log(`${file}: the first screen at ${width} x ${height}`);
+  }
 } finally {
   await browser.close();
 }

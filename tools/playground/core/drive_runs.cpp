@@ -34,18 +34,8 @@ struct Rig {
     int startFrame = 0;  // the first frame of the drive itself
 };
 
-std::string firstListedModel(TrainKind kind) {
-    const std::string& names = gSettings.models[kind];
-    size_t position = 0;
-    while (position < names.size()) {
-        const size_t comma = std::min(names.find(',', position), names.size());
-        std::string piece = names.substr(position, comma - position);
-        position = comma + 1;
-        trimWhitespace(piece);
-        if (sim::hashName(piece.c_str()) != 0) return piece;
-    }
-    return "";
-}
+// The game's own train of each kind; the charts are of it, as the player meets it in the game.
+const char* gameModel(TrainKind kind) { return kind == Freight ? "freight" : "metrotrain"; }
 
 // Where the player stands to enter: at the cab door, which suits either entrance type.
 Vector3 cabDoor(const sim::World& world, EntityHandle train, TrainKind kind) {
@@ -66,12 +56,16 @@ void enterTrain(Rig& rig, const std::string& ini, TrainKind kind, std::vector<Ve
     rig.session.emplace(ini);
     Session& s = *rig.session;
     s.start();
-    rig.model = firstListedModel(kind);
-    if (rig.model.empty()) {
-        rig.error = std::string("no model is listed for the ") + (kind == Freight ? "freight train" : "tram");
+    rig.model = gameModel(kind);
+    const ModelHash hash = sim::hashName(rig.model.c_str());
+    if (!isModelOfKind(hash, Freight) && !isModelOfKind(hash, Tram)) {
+        rig.error = kind == Freight ? "The game's freight train (freight) is not in Train.Models, so the plug-in "
+                                      "does not take it for a train: there is nothing to drive."
+                                    : "The game's tram (metrotrain) is not in Tram.Models, so the plug-in does not "
+                                      "take it for a train: there is nothing to drive.";
         return;
     }
-    rig.drivenAs = isModelOfKind(sim::hashName(rig.model.c_str()), Freight) ? Freight : Tram;
+    rig.drivenAs = isModelOfKind(hash, Freight) ? Freight : Tram;
     if (!(gSettings.enterDelay <= kLongestHold)) {
         rig.error = "the enter key would have to be held for more than an hour";
         return;

@@ -2,6 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <utility>
+
+#include "config/settings.h"
+#include "tools/playground/core/settings_report.h"
 
 namespace playground {
 
@@ -96,8 +101,169 @@ void Ride::placeTrains() {
     world.addTrain("metrotrain", 2, 1, distanceNear(world.tracks[1], kTramLoop.x + kTramLoop.width, 320.0f), 0.0f, false);
 }
 
+Ride::Seen Ride::seen() const {
+    const sim::World& world = session_.world();
+    const ScriptState& s = session_.state();
+    Seen seen;
+    seen.mode = s.mode;
+    seen.derailed = s.derailed;
+    seen.speed = s.speed;
+    if (const sim::Character* player = world.character(world.player)) {
+        seen.vehicle = player->vehicle;
+        seen.seat = player->seat;
+    }
+    seen.explosions = world.explosions.size();
+    for (const auto& [handle, v] : world.vehicles) seen.wrecks += v.wrecked ? 1 : 0;
+    seen.horns = world.horns.size();
+    seen.lightsOn = s.lightsOn;
+    seen.doorDirection = s.doorDirection;
+    seen.radio = world.radioEnabled;
+    seen.command = s.engineerCommand;
+    seen.menuTime = s.menuTime;
+    seen.engineerTrain = s.engineerTrain;
+    seen.trains = world.trains.size();
+    return seen;
+}
+
+void Ride::say(std::string text, bool hint) { said_.push_back(json{{"text", std::move(text)}, {"hint", hint}}); }
+
+namespace {
+
+std::string kmhText(float metresPerSecond) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.0f km/h", std::fabs(static_cast<double>(metresPerSecond)) * 3.6);
+    return text;
+}
+
+const char* commandName(EngineerCommand command) {
+    switch (command) {
+        case KeepSpeed: return "KEEP SPEED";
+        case Stop: return "STOP";
+        case Follow: return "FOLLOW";
+    }
+    return "";
+}
+
+bool has(const std::vector<int32_t>& controls, int32_t control) {
+    return std::find(controls.begin(), controls.end(), control) != controls.end();
+}
+
+}  // namespace
+
+// The seat rules, as the cab controls apply them: a key that does nothing says why, briefly.
+void Ride::narrate(const Seen& before, const Seen& after, const std::vector<int32_t>& pressed,
+                   const std::vector<int32_t>& released, float frameSeconds) {
+    const ScriptState& s = session_.state();
+    const bool freight = s.kind == Freight;
+    const char* train = freight ? "freight train" : "tram";
+    const auto seatName = [&](int32_t seat) {
+        return seat == -1 ? std::string("the driver's seat") : std::string("the right-hand seat");
+    };
+
+    if (before.mode == OnFoot && after.mode == Entering)
+        say("Hold F until the bar is full (" + shortFloat(gSettings.enterDelay) + " s)");
+    if (before.mode == Entering && after.mode == OnFoot) say("You let go of F too soon: hold it until the bar is full", true);
+    if (before.mode != InCab && after.mode == InCab) {
+        say("You took " + seatName(after.seat) + " of the " + train +
+            (!freight             ? ""
+             : after.seat == -1 ? ": the engineer leaves, so there are no engineer commands"
+                                : ", beside the engineer"));
+    } else if (after.mode == InCab && before.vehicle == after.vehicle && before.seat != after.seat) {
+        say("You moved to " + seatName(after.seat));
+    }
+    if (!before.derailed && after.derailed) {
+        derailedAtKmh_ = std::fabs(before.speed) * 3.6f;
+        say("Derailed at " + kmhText(before.speed) + ": the wagons roll on");
+    }
+    if (after.explosions > before.explosions) say("A wagon exploded");
+    if (after.wrecks > before.wrecks) say("A wagon crashed and stopped for good");
+    if (before.mode == InCab && after.mode != InCab) {
+        say(std::string("You got off the ") + train);
+        if (after.engineerTrain != 0) {
+            say(after.command == KeepSpeed ? "The engineer keeps the speed"
+                : after.command == Stop    ? "The engineer stops the train"
+                                           : "The engineer follows you along the track");
+        }
+    }
+    if (after.mode == OnFoot && before.engineerTrain != 0 && after.engineerTrain == 0 && after.command == Follow &&
+        after.trains > 0)
+        say("The engineer gave up following: the train keeps its last speed");
+    if (after.menuTime > before.menuTime && after.command != before.command)
+        say(std::string("Engineer's command: ") + commandName(after.command) + " (the next tap on E picks the next)");
+    if (after.lightsOn != before.lightsOn) say(after.lightsOn ? "High beam on" : "High beam off");
+    if (after.horns > before.horns) say("Horn");
+    if (after.doorDirection != before.doorDirection && after.doorDirection != 0)
+        say(after.doorDirection > 0 ? "Doors opening" : "Doors closing");
+    if (after.radio != before.radio) say(after.radio ? "The radio plays while you ride (no sound on this page)" : "Radio off");
+    if (before.trains == 0 && after.trains > 0) say("New trains stand beside the track");
+
+    const bool inCab = after.mode == InCab && before.mode == InCab;
+    const bool wrecked = inCab && after.derailed;
+    const std::string getOut = "Nothing in the cab works once the train has derailed: F gets you out";
+    if (has(pressed, control::enter) && before.mode == OnFoot && after.mode == OnFoot) {
+        say(gSettings.entranceType == 0 ? "Enter: walk to within 12 m of a train, then hold F"
+                                        : "Enter: stand at the cab door (freight train: the right door; tram: the door "
+                                          "inside), then hold F",
+            true);
+    }
+    for (const int32_t drive : {control::accelerate, control::brake, control::handbrake}) {
+        if (has(pressed, drive) && after.mode == OnFoot) {
+            say("W, S and Space drive the train: get in first (hold F beside it)", true);
+            break;
+        }
+    }
+    if (has(pressed, control::highBeam) && !(inCab && !after.derailed && freight && after.seat == 0))
+        say(wrecked ? getOut : "High beam: from the right-hand seat of the freight cab", true);
+    if ((has(pressed, control::seatLeft) || has(pressed, control::seatRight)) && before.seat == after.seat) {
+        say(!inCab || !freight              ? "Change seat: in the freight cab"
+            : wrecked                       ? getOut
+            : !gSettings.keyActionChangeSeat ? "Change seat is off: KeyAction.ChangeSeat is not 1"
+                                             : "Change seat: at most once every 3 s",
+            true);
+    }
+    if (has(pressed, control::doors) && (!inCab || wrecked || !gSettings.keyActionOpenCloseDoors))
+        say(!inCab ? "Doors: from the cab" : wrecked ? getOut : "Doors are off: KeyAction.OpenCloseDoors is not 1", true);
+    if (has(pressed, control::radio)) {
+        say(!gSettings.keyActionRadio ? "Radio: KeyAction.Radio is not 1, so the plug-in leaves the radio to the game"
+            : after.radio             ? "Radio: the game's radio is yours while you ride (no sound on this page)"
+                                      : "Radio: in the cab",
+            true);
+    }
+    if (has(pressed, control::derail) && !wrecked) {
+        if (!inCab) say("Derail: hold X while you drive", true);
+        else if (!gSettings.keyActionManualDerailment)
+            say("X holds the derailment risk where it is: KeyAction.ManualDerailment is 0", true);
+        else if (std::fabs(after.speed) <= 2.0f) say("Derail: hold X above 7.2 km/h (2 m/s)", true);
+    }
+
+    // The horn key: a tap picks the engineer's command, a press of 0.2 s sounds the horn.
+    if (has(pressed, control::horn)) {
+        hornHeld_ = 0.0f;
+        hornsAtPress_ = before.horns;
+        menuDuringPress_ = false;
+    }
+    if (session_.held(control::horn)) hornHeld_ += frameSeconds;
+    menuDuringPress_ = menuDuringPress_ || after.menuTime > before.menuTime;
+    if (has(released, control::horn) && after.horns == hornsAtPress_ && !menuDuringPress_) {
+        const bool tap = hornHeld_ < 0.2f;
+        say(!inCab || !freight                         ? "E: the horn and the engineer's commands, in the freight cab"
+            : wrecked                                  ? getOut
+            : !tap                                     ? "Horn: from the right-hand seat of the freight cab"
+            : !gSettings.keyActionEngineerCommand      ? "Engineer's commands are off: KeyAction.EngineerCommand is not 1"
+                                                       : "Engineer's commands: only with the engineer in the driver's seat",
+            true);
+    }
+}
+
 void Ride::step(const std::vector<int32_t>& controls, float frameSeconds, float walkX, float walkY) {
     sim::World& world = session_.world();
+    const Seen before = seen();
+    std::vector<int32_t> pressed;
+    std::vector<int32_t> released;
+    for (const int32_t c : controls)
+        if (!has(previousControls_, c)) pressed.push_back(c);
+    for (const int32_t c : previousControls_)
+        if (!has(controls, c)) released.push_back(c);
     sim::Character* player = world.character(world.player);
     const float length = std::hypot(walkX, walkY);
     if (player != nullptr && player->vehicle == 0 && length > 0.0f && std::isfinite(length) &&
@@ -115,7 +281,19 @@ void Ride::step(const std::vector<int32_t>& controls, float frameSeconds, float 
         trainlessFrames_ = 0;
         placeTrains();
     }
+    narrate(before, seen(), pressed, released, frameSeconds);
+    previousControls_ = controls;
 }
+
+namespace {
+
+std::string percent(float share) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%.0f %%", std::clamp(static_cast<double>(share), 0.0, 1.0) * 100.0);
+    return text;
+}
+
+}  // namespace
 
 void Ride::writeIni(const std::string& ini) { session_.writeIni(ini); }
 
@@ -134,9 +312,25 @@ json Ride::layout() const {
 
 json Ride::frame() {
     const sim::World& world = session_.world();
-    json events = json::array();
-    for (; eventsSeen_ < world.events.size(); ++eventsSeen_) events.push_back(world.events[eventsSeen_].text);
+    json events = std::exchange(said_, json::array());
     const ScriptState& s = session_.state();
+    // The plug-in's displays, named as a player would, with what they show now.
+    json hud = json::array();
+    const std::string edge = gSettings.displaysPosition == 0 ? "top" : "bottom";
+    if (s.mode == Entering)
+        hud.push_back("Bar in the middle: how long you have held F, " +
+                      percent(gSettings.enterDelay > 0.0f ? s.enterHoldTime / gSettings.enterDelay : 1.0f));
+    // Once derailed the plug-in draws nothing more in the cab.
+    if (s.mode == InCab && !s.derailed) {
+        if (gSettings.displaySpeed) hud.push_back("Text at the " + edge + ": your speed in mph and km/h");
+        if (gSettings.displayDerailment)
+            hud.push_back("Red bar at the " + edge + ": derailment risk, " + percent(s.derailmentRisk) +
+                          " (full for 0.3 s: the train derails)");
+        if (gSettings.displayDoors && s.kind == Tram)
+            hud.push_back("White bar below the text: the doors, full when closed, empty when open");
+    }
+    if (s.mode == OnFoot && s.engineerTrain != 0 && s.engineerCommand == Follow && gSettings.displayTrainDistance)
+        hud.push_back("White bar at the " + edge + ": how far the engineer's train is (full at 250 m, where he gives up)");
     const sim::Character* player = world.character(world.player);
     json vehicles = json::array();
     for (const auto& [handle, v] : world.vehicles) {
@@ -177,6 +371,8 @@ json Ride::frame() {
                 {"speed", s.speed},
                 {"risk", s.derailmentRisk},
                 {"derailed", s.derailed},
+                {"derailedAtKmh", derailedAtKmh_},
+                {"hud", std::move(hud)},
                 {"command", static_cast<int>(s.engineerCommand)},
                 {"player",
                  {{"x", player->position.x}, {"y", player->position.y}, {"heading", player->heading},

@@ -23,19 +23,48 @@ public:
     // What does not change: "tracks" (lists of [x, y]) and "barriers" ([x1, y1, x2, y2]).
     nlohmann::json layout() const;
     // The frame just run: the plug-in's mode, speed and risk, the player, every vehicle, recent
-    // explosions, the camera shake, every rectangle and text the plug-in drew, and the game's
-    // timeline lines since the previous call.
+    // explosions, the camera shake, every rectangle and text the plug-in drew, what each of the
+    // plug-in's displays shows ("hud"), and since the previous call what happened and why a key
+    // did nothing, in a player's words ("events": text, and "hint" for a key that did nothing).
     nlohmann::json frame();
 
     // The player edits VornLoconaut.ini while playing; the plug-in reads it at the next entry.
     void writeIni(const std::string& ini);
 
 private:
+    // What a player notices of the plug-in and the world, compared frame by frame.
+    struct Seen {
+        PlayerMode mode = OnFoot;
+        bool derailed = false;
+        float speed = 0.0f;
+        EntityHandle vehicle = 0;
+        int32_t seat = 0;
+        size_t explosions = 0;
+        size_t wrecks = 0;
+        size_t horns = 0;
+        bool lightsOn = false;
+        int32_t doorDirection = 0;
+        bool radio = false;
+        EngineerCommand command = Follow;
+        float menuTime = 0.0f;
+        EntityHandle engineerTrain = 0;
+        size_t trains = 0;
+    };
+    Seen seen() const;
+    void narrate(const Seen& before, const Seen& after, const std::vector<int32_t>& pressed,
+                 const std::vector<int32_t>& released, float frameSeconds);
+    void say(std::string text, bool hint = false);
     void placeTrains();
 
     Session session_;
-    size_t eventsSeen_ = 0;
     int trainlessFrames_ = 0;
+    std::vector<int32_t> previousControls_;
+    nlohmann::json said_ = nlohmann::json::array();
+    float derailedAtKmh_ = 0.0f;
+    // The horn key's press: how long it has been held and what it did meanwhile.
+    float hornHeld_ = 0.0f;
+    size_t hornsAtPress_ = 0;
+    bool menuDuringPress_ = false;
 };
 
 }  // namespace playground

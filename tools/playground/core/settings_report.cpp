@@ -39,6 +39,7 @@ const char* unitName(SettingUnit unit) {
         case SettingUnit::Count: return "count";
         case SettingUnit::Speed: return "speed";
         case SettingUnit::Acceleration: return "acceleration";
+        case SettingUnit::Braking: return "braking";
         case SettingUnit::Fraction: return "fraction";
     }
     return "";
@@ -179,7 +180,7 @@ class LineReader {
 public:
     LineReading read(const std::string& bytes) {
         std::string line;
-        size_t i = 0;
+        size_t i = bytes.compare(0, utf8ByteOrderMark.size(), utf8ByteOrderMark) == 0 ? utf8ByteOrderMark.size() : 0;
         while (i < bytes.size()) {
             const size_t end = bytes.find_first_of("\r\n", i);
             if (end == std::string::npos) {
@@ -234,6 +235,14 @@ private:
             }
             return;
         }
+        // A mark left in the middle of a file (two files pasted together) is invisible in an editor.
+        if (key.compare(0, utf8ByteOrderMark.size(), utf8ByteOrderMark) == 0) {
+            const std::string rest = key.substr(utf8ByteOrderMark.size());
+            return ignore(number, t, "mark",
+                          "an invisible byte-order mark (U+FEFF) stands before " + inQuotes(rest) +
+                              ": with it in front the plug-in does not know the key; delete the line's first character",
+                          rest);
+        }
         for (int k = 0; k < kKeyCount; ++k) {
             if (equalIgnoringCase(key, kKeys[k].key)) {
                 hint(k, "line " + std::to_string(number) + " has it in the wrong case: " + inQuotes(key));
@@ -269,6 +278,9 @@ private:
 };
 
 // --- What the values do that a player may not expect ---
+
+// A top speed above this many m/s (180 km/h) was more likely meant in km/h or mph.
+constexpr double kLikelyKmh = 50.0;
 
 void numberNotes(const Key& key, double read, double inForce, std::vector<std::string>& notes) {
     const std::string name = key.key;
@@ -393,6 +405,222 @@ std::string settingsIniOf(const Settings& s) {
     return text;
 }
 
+// --- What the file's bytes are, and what the plug-in makes of them ---
+
+// The line, counted as the reader counts them, that holds byte `offset`.
+size_t lineAt(const std::string& bytes, size_t offset) {
+    size_t line = 1;
+    for (size_t i = 0; i < offset && i < bytes.size(); ++i) {
+        if (bytes[i] == '\n' || (bytes[i] == '\r' && (i + 1 >= bytes.size() || bytes[i + 1] != '\n'))) ++line;
+    }
+    return line;
+}
+
+// Where text written two bytes a character begins: four letters in a row, each beside a NUL byte.
+std::optional<size_t> utf16Start(const std::string& bytes) {
+    constexpr size_t kRun = 4;
+    for (size_t i = 0; i + 2 * kRun <= bytes.size(); ++i) {
+        size_t letters = 0;
+        for (size_t pair = 0; pair < kRun; ++pair) {
+            const unsigned char a = static_cast<unsigned char>(bytes[i + 2 * pair]);
+            const unsigned char b = static_cast<unsigned char>(bytes[i + 2 * pair + 1]);
+            // Either order: a little-endian letter is (letter, 0), a big-endian one (0, letter).
+            if ((a >= 0x20 && a < 0x7f && b == 0) || (a == 0 && b >= 0x20 && b < 0x7f)) ++letters;
+        }
+        if (letters == kRun) return i;
+    }
+    return std::nullopt;
+}
+
+// Length of the UTF-8 sequence at `i`, or 0 when the bytes there are not one.
+size_t utf8Sequence(const std::string& bytes, size_t i) {
+    const unsigned char lead = static_cast<unsigned char>(bytes[i]);
+    const size_t length = lead >= 0xf0 && lead <= 0xf4 ? 4 : lead >= 0xe0 ? 3 : lead >= 0xc2 && lead < 0xe0 ? 2 : 0;
+    if (length == 0 || i + length > bytes.size()) return 0;
+    for (size_t k = 1; k < length; ++k)
+        if ((static_cast<unsigned char>(bytes[i + k]) & 0xc0) != 0x80) return 0;
+    return length;
+}
+
+std::string lineList(const std::vector<size_t>& lines, size_t total) {
+    std::string text = total == 1 ? "line " : "lines ";
+    for (size_t i = 0; i < lines.size(); ++i) text += (i == 0 ? "" : ", ") + std::to_string(lines[i]);
+    if (total > lines.size()) text += " and " + std::to_string(total - lines.size()) + " more";
+    return text;
+}
+
+constexpr const char* kSaveAsUtf8 =
+    "Save the file as UTF-8 (Notepad: File > Save as > Encoding: UTF-8), or save it from this page with "
+    "\"Save VornLoconaut.ini\", which writes UTF-8.";
+
+// "name" (ascii, utf-8, utf-8-mark, utf-16le, utf-16be, part-utf-16, 8-bit), "label", "level"
+// (ok, warning, error), "says" (what the plug-in makes of the file), "advice", "decodeAs" (how the
+// page shows the text: a TextDecoder label).
+json encodingOf(const std::string& bytes, size_t keysFound) {
+    const auto result = [](const char* name, std::string label, const char* level, std::string says,
+                           std::string advice, const char* decodeAs) {
+        return json{{"name", name}, {"label", std::move(label)}, {"level", level}, {"says", std::move(says)},
+                    {"advice", std::move(advice)}, {"decodeAs", decodeAs}};
+    };
+    const std::string reads = keysFound == 0 ? "the plug-in reads none of these settings"
+                                             : "the plug-in reads only " + std::to_string(keysFound) +
+                                                   (keysFound == 1 ? " setting" : " settings") + " from it";
+    const bool markLe = bytes.compare(0, 2, "\xFF\xFE") == 0;
+    const bool markBe = bytes.compare(0, 2, "\xFE\xFF") == 0;
+    const std::optional<size_t> start = utf16Start(bytes);
+    if (markLe || markBe || (start && *start <= 1)) {
+        const bool little = markLe || (!markBe && bytes[*start] != '\0');
+        return result(little ? "utf-16le" : "utf-16be",
+                      std::string("Unicode (UTF-16 ") + (little ? "LE" : "BE") +
+                          (markLe || markBe ? ", with a byte-order mark)" : ", without a byte-order mark)"),
+                      "error", "Saved as Unicode (UTF-16): " + reads + ".", kSaveAsUtf8, little ? "utf-16le" : "utf-16be");
+    }
+    if (start) {
+        const size_t line = lineAt(bytes, *start);
+        return result("part-utf-16", "Partly Unicode (UTF-16), from line " + std::to_string(line), "error",
+                      "From line " + std::to_string(line) + " on the file is UTF-16 (a NUL byte beside every letter): "
+                          "the plug-in reads none of the settings there.",
+                      kSaveAsUtf8, "utf-8");
+    }
+    constexpr size_t kListed = 5;
+    std::vector<size_t> foreignLines;
+    std::vector<size_t> nulLines;
+    size_t foreignTotal = 0;
+    size_t nulTotal = 0;
+    bool utf8 = true;
+    bool beyondAscii = false;
+    const bool mark = bytes.compare(0, utf8ByteOrderMark.size(), utf8ByteOrderMark) == 0;
+    size_t line = 1;
+    size_t lastForeign = 0;
+    size_t lastNul = 0;
+    for (size_t i = mark ? utf8ByteOrderMark.size() : 0; i < bytes.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(bytes[i]);
+        if (c == '\n' || (c == '\r' && (i + 1 >= bytes.size() || bytes[i + 1] != '\n'))) ++line;
+        if (c == 0 && lastNul != line) {
+            lastNul = line;
+            if (++nulTotal <= kListed) nulLines.push_back(line);
+        }
+        if (c < 0x80) continue;
+        beyondAscii = true;
+        const size_t length = utf8Sequence(bytes, i);
+        if (length == 0) {
+            utf8 = false;
+            if (lastForeign != line) {
+                lastForeign = line;
+                if (++foreignTotal <= kListed) foreignLines.push_back(line);
+            }
+        } else {
+            i += length - 1;
+        }
+    }
+    const std::string nuls = nulTotal == 0 ? ""
+                                           : " NUL bytes on " + lineList(nulLines, nulTotal) +
+                                                 ": they are not text, and a key with one in it is unknown.";
+    const char* level = nulTotal == 0 ? "ok" : "warning";
+    if (!utf8) {
+        return result("8-bit", "8-bit text (Windows' \"ANSI\"), not UTF-8", "warning",
+                      "Characters that are not UTF-8 on " + lineList(foreignLines, foreignTotal) +
+                          ": the plug-in reads the file byte by byte, so they do no harm in comments, but a key "
+                          "with one in it is unknown." + nuls,
+                      "Keep keys and values to plain letters, digits and \".\"; save the file as UTF-8 to be safe.",
+                      "windows-1252");
+    }
+    if (mark) {
+        return result("utf-8-mark", "UTF-8 with a byte-order mark", level,
+                      "The plug-in skips the mark at the start of the file and reads the rest." + nuls, "", "utf-8");
+    }
+    if (beyondAscii) {
+        return result("utf-8", "UTF-8", level,
+                      "The plug-in reads it; characters beyond plain ASCII are fine in comments." + nuls, "", "utf-8");
+    }
+    return result("ascii", "Plain text (ASCII, which is also UTF-8)", level, "The plug-in reads it as it is." + nuls, "",
+                  "utf-8");
+}
+
+// --- Units in the player's own terms ---
+
+// One decimal at most, none when it is 0: 144, 89.5, 0.7.
+std::string rounded(double value) {
+    char buffer[48];
+    std::snprintf(buffer, sizeof buffer, "%.1f", std::round(value * 10.0) / 10.0);
+    std::string text = buffer;
+    if (text.size() > 2 && text.compare(text.size() - 2, 2, ".0") == 0) text.erase(text.size() - 2);
+    return text == "-0" ? "0" : text;
+}
+
+constexpr double kKmhPerMs = 3.6;
+constexpr double kMphPerMs = 2.2369363;
+
+std::string unitText(const Key& key, double value) {
+    switch (key.unit) {
+        case SettingUnit::Speed:
+            if (!std::isfinite(value) || std::fabs(value) > 1e9) return "m/s";
+            return "m/s (= " + rounded(value * kKmhPerMs) + " km/h, " + rounded(value * kMphPerMs) + " mph)";
+        case SettingUnit::Acceleration: return "m/s\u00b2, from a standstill (tapers off towards the top speed)";
+        case SettingUnit::Braking: return "m/s\u00b2 at the top speed, half of it near a standstill";
+        case SettingUnit::Seconds: return "s";
+        case SettingUnit::Metres: return "m";
+        case SettingUnit::Count: return "wagons";
+        case SettingUnit::Fraction: return "0 to 1";
+        case SettingUnit::Switch:  // on only at exactly 1: the page says it once, not on every row
+        case SettingUnit::Choice:
+        case SettingUnit::None: break;
+    }
+    return "";
+}
+
+std::string lowered(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// What follows the number when it is only the row's own unit, written out ("40 m/s").
+bool isOwnUnit(const Key& key, const std::string& rest) {
+    const std::string unit = lowered(trimmed(rest));
+    switch (key.unit) {
+        case SettingUnit::Speed: return unit == "m/s" || unit == "mps";
+        case SettingUnit::Acceleration:
+        case SettingUnit::Braking: return unit == "m/s2" || unit == "m/s^2" || unit == "m/s\u00b2";
+        case SettingUnit::Seconds: return unit == "s" || unit == "sec" || unit == "seconds";
+        case SettingUnit::Metres: return unit == "m" || unit == "metres" || unit == "meters";
+        default: return false;
+    }
+}
+
+// Notes on what follows the number that the plug-in does not read: a decimal comma, a percent
+// sign, a speed in km/h or mph. True when one was made, so the plain "only the number" note is not.
+bool textNotes(const Key& key, const std::string& text, size_t prefix, double read, std::vector<std::string>& notes) {
+    const std::string name = key.key;
+    const std::string number = text.substr(0, prefix);
+    const std::string rest = trimmed(text.substr(prefix));
+    const std::string unit = lowered(rest);
+    if (rest.size() >= 2 && rest[0] == ',' && std::isdigit(static_cast<unsigned char>(rest[1])) && prefix == text.find(',')) {
+        notes.push_back(name + ": " + inQuotes(text) + " is read as " + shortFloat(static_cast<float>(read)) + "; write " +
+                        number + "." + rest.substr(1) +
+                        ": the plug-in reads a number only up to the first character that is not part of it");
+        return true;
+    }
+    if (!rest.empty() && rest[0] == '%') {
+        notes.push_back(name + ": " + inQuotes(text) + " is read as " + number +
+                        (key.unit == SettingUnit::Fraction ? ", which is clamped to 1; for " + number + " % write " +
+                                                                 shortFloat(static_cast<float>(read / 100.0))
+                                                           : "; the plug-in knows no percent"));
+        return true;
+    }
+    if (key.unit == SettingUnit::Speed) {
+        const bool kmh = unit == "km/h" || unit == "kmh" || unit == "kph" || unit == "km/hr";
+        const bool mph = unit == "mph";
+        if (kmh || mph) {
+            const double perMs = kmh ? kKmhPerMs : kMphPerMs;
+            notes.push_back(name + ": " + inQuotes(text) + " is read as " + number + " m/s, that is " +
+                            rounded(read * kKmhPerMs) + " km/h (" + rounded(read * kMphPerMs) + " mph); for " + number +
+                            (kmh ? " km/h" : " mph") + " write " + rounded(read / perMs));
+            return true;
+        }
+    }
+    return isOwnUnit(key, rest);
+}
+
 }  // namespace
 
 std::string shortFloat(float value) {
@@ -434,6 +662,7 @@ json settingsReport(const std::string& ini) {
 
     json keys = json::array();
     std::vector<std::string> surprises;
+    size_t keysFound = 0;
     for (int i = 0; i < kKeyCount; ++i) {
         const Key& key = kKeys[i];
         std::string text;
@@ -456,6 +685,7 @@ json settingsReport(const std::string& ini) {
             const double inForce = settingNumber(loaded, key);
             entry["value"] = valueText(key.type, inForce);
             entry["number"] = inForce;
+            entry["unitText"] = unitText(key, inForce);
             if (found) {
                 // The reader's own conversion decides: a probe it leaves untouched was not read.
                 float probe = std::nanf("");
@@ -466,15 +696,21 @@ json settingsReport(const std::string& ini) {
                           : prefix > 0 ? "default: the number on line " + std::to_string(line) + " is out of range"
                                        : "default: the value on line " + std::to_string(line) + " is not a number";
                 } else {
-                    if (prefix < text.size())
+                    if (prefix < text.size() && !textNotes(key, text, prefix, probe, notes))
                         notes.push_back(std::string(key.key) + ": only the number " + inQuotes(text.substr(0, prefix)) +
                                         " at the start of " + inQuotes(text) + " is read");
+                    else if (prefix == text.size() && key.unit == SettingUnit::Speed && std::fabs(probe) > kLikelyKmh)
+                        notes.push_back(std::string(key.key) + ": " + shortFloat(probe) + " m/s is " +
+                                        rounded(probe * kKmhPerMs) + " km/h; for " + shortFloat(probe) + " km/h write " +
+                                        rounded(probe / kKmhPerMs));
                     numberNotes(key, probe, inForce, notes);
                 }
             }
         }
         if (!found)
             for (const std::string& hint : lines.hints[static_cast<size_t>(i)]) why += "; " + hint;
+        entry["meaning"] = key.meaning;
+        keysFound += found ? 1 : 0;
         entry["why"] = why;
         entry["notes"] = notes;
         surprises.insert(surprises.end(), notes.begin(), notes.end());
@@ -490,7 +726,8 @@ json settingsReport(const std::string& ini) {
                            {"why", l.why},
                            {"suggestion", l.suggestion >= 0 ? json(kKeys[l.suggestion].key) : json(nullptr)}});
     }
-    return json{{"keys", std::move(keys)},
+    return json{{"encoding", encodingOf(ini, keysFound)},
+                {"keys", std::move(keys)},
                 {"surprises", surprises},
                 {"ignored", std::move(ignored)},
                 {"ignoredByReason", lines.byReason},

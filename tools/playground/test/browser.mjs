@@ -45,6 +45,13 @@ export async function openPage(context) {
   page.on('console', (message) => {
     if (message.type() === 'error') errors.push(message.text());
   });
+  // Each page starts without an edit kept by an earlier one; a reload keeps what it has.
+  await page.addInitScript(() => {
+    if (sessionStorage.getItem('vorn-test-page') === null) {
+      sessionStorage.setItem('vorn-test-page', 'open');
+      localStorage.clear();
+    }
+  });
   await page.goto(pathToFileURL(pagePath).href);
   await page.waitForFunction(() => window.vornPlayground && window.vornPlayground.reported > 0 &&
     window.vornPlayground.reported === window.vornPlayground.requested);

@@ -1,8 +1,7 @@
 // The drives as charts: speed against time at full throttle, speed against distance while braking,
 // and the highest steady speed against the radius of a bend; the player's settings beside the defaults.
 import uPlot from 'uplot';
-
-export const RADII = [50, 75, 100, 150, 200, 300, 400, 500, 700, 1000];
+import { RADII } from './drives.js';
 const KMH = 3.6;
 
 const YOURS = '#d9480f';
@@ -26,6 +25,14 @@ function padded(columns) {
   return columns.map((c) => c.concat(Array(length - c.length).fill(null)));
 }
 
+// The handbrake's last frame sets the stop value where the brake runs on through zero: the two
+// differ only in that frame's few centimetres.
+function sameCurve(a, b) {
+  const last = a.distance.length - 1;
+  return last === b.distance.length - 1 && a.distance.every((d, i) => (i < last
+    ? d === b.distance[i] && a.speed[i] === b.speed[i] : Math.abs(d - b.distance[i]) < 0.1));
+}
+
 // Speed at `distance` along a braking curve, or null beyond its stop.
 function speedAt(curve, distance) {
   const d = curve.distance;
@@ -40,12 +47,12 @@ function speedAt(curve, distance) {
 
 const CHARTS = {
   acceleration: {
-    options: {
+    options: () => ({
       scales: { x: { time: false } },
       legend: LEGEND,
       axes: [{ label: 's' }, { label: 'km/h' }],
       series: [{ label: 'time' }, series('yours', YOURS), series('default', DEFAULT, true)],
-    },
+    }),
     data(yours, byDefault) {
       const time = [yours, byDefault].filter(Boolean).reduce((a, r) => (r.time.length > a.length ? r.time : a), []);
       const columns = padded([time, ...[yours, byDefault].map((r) => (r ? r.speed.map(kmh) : []))]);
@@ -58,32 +65,50 @@ const CHARTS = {
     },
   },
   braking: {
-    options: {
-      scales: { x: { time: false } },
-      legend: LEGEND,
-      axes: [{ label: 'm' }, { label: 'km/h' }],
-      series: [{ label: 'distance' }, series('brake, yours', YOURS), series('handbrake, yours', YOURS_SECOND),
-        series('brake, default', DEFAULT, true), series('handbrake, default', '#495057', true)],
+    // The brake and the handbrake slow a train alike until it stops; only the handbrake then holds
+    // it. Two lines that coincide are drawn as one, labelled so.
+    series(yours, byDefault) {
+      const lines = [];
+      for (const [set, who, stroke, second, dashed] of [[yours, 'yours', YOURS, YOURS_SECOND, false],
+        [byDefault, 'default', DEFAULT, '#495057', true]]) {
+        if (!set) continue;
+        if (sameCurve(set.brake, set.handbrake)) {
+          lines.push({ curve: set.brake, series: series(`brake and handbrake alike, ${who} (the handbrake also holds a standstill)`, stroke, dashed) });
+        } else {
+          lines.push({ curve: set.brake, series: series(`brake, ${who}`, stroke, dashed) });
+          lines.push({ curve: set.handbrake, series: series(`handbrake, ${who}`, second, dashed) });
+        }
+      }
+      return lines;
     },
-    data(yours, byDefault) {
-      const curves = [yours?.brake, yours?.handbrake, byDefault?.brake, byDefault?.handbrake];
-      const distances = [...new Set(curves.filter(Boolean).flatMap((c) => c.distance.map((d) => Math.round(d * 10) / 10)))]
+    options(lines) {
+      return {
+        scales: { x: { time: false } },
+        legend: LEGEND,
+        axes: [{ label: 'm' }, { label: 'km/h' }],
+        series: [{ label: 'distance' }, ...lines.map((l) => l.series)],
+      };
+    },
+    data(lines) {
+      const distances = [...new Set(lines.flatMap((l) => l.curve.distance.map((d) => Math.round(d * 10) / 10)))]
         .sort((a, b) => a - b);
-      return [distances, ...curves.map((c) => distances.map((d) => (c ? kmh(speedAt(c, d)) : null)))];
+      return [distances, ...lines.map((l) => distances.map((d) => kmh(speedAt(l.curve, d))))];
     },
     summary(yours, byDefault) {
       const stop = (c) => (c.note ? c.note : c.stopDistance === null ? 'no stop' : `stops in ${metres(c.stopDistance)}, ${seconds(c.stopTime)}`);
-      const text = (r) => (r.error ? r.error : `from ${kmh(r.from)} km/h, brake: ${stop(r.brake)}, handbrake: ${stop(r.handbrake)}`);
+      const text = (r) => (r.error ? r.error : sameCurve(r.brake, r.handbrake)
+        ? `from ${kmh(r.from)} km/h, brake or handbrake: ${stop(r.brake)}`
+        : `from ${kmh(r.from)} km/h, brake: ${stop(r.brake)}, handbrake: ${stop(r.handbrake)}`);
       return [yours && `yours: ${text(yours)}`, byDefault && `default: ${text(byDefault)}`].filter(Boolean).join('; ');
     },
   },
   bend: {
-    options: {
+    options: () => ({
       scales: { x: { time: false, distr: 3 } },
       legend: LEGEND,
       axes: [{ label: 'bend radius, m' }, { label: 'km/h' }],
       series: [{ label: 'radius' }, series('yours', YOURS), series('default', DEFAULT, true)],
-    },
+    }),
     data(yours, byDefault) {
       const column = (set) => RADII.map((r) => (set && set[r] && !set[r].error ? kmh(set[r].speed) : null));
       return [RADII, column(yours), column(byDefault)];
@@ -124,16 +149,39 @@ export class Charts {
         const mine = yours ? yours[kind][name] : undefined;
         const theirs = byDefault ? byDefault[kind][name] : undefined;
         const bend = name === 'bend';
-        const has = (r) => r && !r.error && (bend ? Object.keys(r).length > 0 : true);
-        if (!has(mine) && !has(theirs) && !(mine && mine.error)) continue;
-        const usable = (r) => (bend ? r : r && !r.error ? r : undefined);
-        const data = chart.data(usable(mine), usable(theirs));
-        const key = `${kind}/${name}`;
-        let plot = this.plots.get(key);
         const target = kindRoot.querySelector(`.chart[data-chart="${name}"]`);
+        const statement = kindRoot.querySelector(`.statement[data-chart="${name}"]`);
+        // A train the plug-in does not recognise is not driven: its charts give way to the reason.
+        const refusal = mine && (mine.error || (bend && Object.values(mine).find((r) => r.error)?.error));
+        statement.hidden = !refusal;
+        statement.textContent = refusal || '';
+        target.hidden = Boolean(refusal);
+        kindRoot.querySelector(`.summary[data-chart="${name}"]`).hidden = Boolean(refusal);
+        if (refusal) continue;
+        const has = (r) => r && !r.error && (bend ? Object.keys(r).length > 0 : true);
+        if (!has(mine) && !has(theirs)) continue;
+        const usable = (r) => (bend ? r : r && !r.error ? r : undefined);
+        let options;
+        let data;
+        if (chart.series) {
+          const lines = chart.series(usable(mine), usable(theirs));
+          options = chart.options(lines);
+          data = chart.data(lines);
+        } else {
+          options = chart.options();
+          data = chart.data(usable(mine), usable(theirs));
+        }
+        const key = `${kind}/${name}`;
+        const shape = options.series.map((s) => s.label).join('|');
+        let plot = this.plots.get(key);
+        if (plot && plot.shape !== shape) {
+          plot.destroy();
+          plot = undefined;
+        }
         if (!plot) {
-          const width = Math.max(280, Math.min(520, target.clientWidth || 440));
-          plot = new uPlot({ ...chart.options, width, height: 220 }, data, target);
+          const width = Math.max(260, Math.min(520, target.clientWidth || 440));
+          plot = new uPlot({ ...options, width, height: 220 }, data, target);
+          plot.shape = shape;
           this.plots.set(key, plot);
         } else {
           plot.setData(data);

@@ -3,52 +3,22 @@
 // (createVornModule, with the WebAssembly inlined) in front of this code in one Blob.
 /* global createVornModule */
 
+import { answer as json, drivePlan, runDrive, withBytes } from './drives.js';
+
 const ready = createVornModule();
-// Newer settings make the drives of older ones pointless; they stop between two runs. The
-// defaults' drives are asked for once and always finish.
+ready.then(() => postMessage({ type: 'ready' }));
+// Newer settings make the drives of older ones pointless; they stop between two runs.
 let latest = 0;
-
-const RADII = [50, 75, 100, 150, 200, 300, 400, 500, 700, 1000];
-
-function withBytes(module, bytes, call) {
-  const pointer = module._malloc(Math.max(1, bytes.length));
-  module.HEAPU8.set(bytes, pointer);
-  try {
-    return call(pointer, bytes.length);
-  } finally {
-    module._free(pointer);
-  }
-}
-
-function json(module, pointer) {
-  return JSON.parse(module.UTF8ToString(pointer));
-}
 
 // Lets messages that arrived meanwhile be handled before the next run.
 const pause = () => new Promise((resolve) => setTimeout(resolve, 0));
 
 async function drives(module, { id, ini, which }) {
-  const stale = () => which !== 'default' && id < latest;
-  const post = (chart, kind, data, extra = {}) => postMessage({ type: 'drive', id, which, chart, kind, data, ...extra });
-  const run = (name, kind, ...more) =>
-    withBytes(module, ini, (pointer, length) => json(module, module[name](pointer, length, kind, ...more)));
-  const order = [
-    ['acceleration', '_vorn_acceleration'],
-    ['braking', '_vorn_braking'],
-  ];
-  for (const [chart, name] of order) {
-    for (const kind of [0, 1]) {
-      if (stale()) return;
-      post(chart, kind, run(name, kind));
-      await pause();
-    }
-  }
-  for (const radius of RADII) {
-    for (const kind of [0, 1]) {
-      if (stale()) return;
-      post('bend', kind, run('_vorn_bend', kind, radius), { radius });
-      await pause();
-    }
+  for (const step of drivePlan()) {
+    if (id < latest) return;
+    const { chart, kind, radius } = step;
+    postMessage({ type: 'drive', id, which, chart, kind, radius, data: runDrive(module, ini, step) });
+    await pause();
   }
   postMessage({ type: 'drives-done', id, which });
 }
@@ -56,7 +26,7 @@ async function drives(module, { id, ini, which }) {
 onmessage = async (event) => {
   const message = event.data;
   const module = await ready;
-  if (message.which !== 'default') latest = Math.max(latest, message.id ?? 0);
+  if (message.type === 'drives') latest = Math.max(latest, message.id ?? 0);
   try {
     switch (message.type) {
       case 'default-ini':

@@ -1,60 +1,73 @@
 // The page: the INI a player gives it, the plug-in's report on it, the drives under it and the ride
 // on it. Two workers run the engine: one reads and charts, one plays the ride, so neither waits
-// for the other and the page itself never waits for either.
-/* global ENGINE_SOURCE */
-import { renderReport } from './report.js';
+// for the other and the page itself never waits for either. The default file, its settings and
+// their drives come with the page, made by its build.
+/* global ENGINE_SOURCE, DEFAULT_DATA */
+import { renderReport, renderSummary } from './report.js';
 import { Charts } from './charts.js';
 import { Ride } from './ride.js';
+import { Editor } from './editor.js';
+import { emptyDrives, storeDrive } from './drives.js';
 
 // The plug-in reads files of any size; a browser tab holds only so much.
 const LARGEST_FILE = 64 * 1024 * 1024;
 // Beyond this a file is read, but not shown in the editor.
 const LARGEST_SHOWN = 512 * 1024;
+// Where the browser keeps the player's last edit.
+const KEPT = 'vornloconaut-playground.ini';
 
-const started = performance.now();
+// Times are from the navigation on, where performance.now() starts.
+const defaults = JSON.parse(DEFAULT_DATA);
 const engine = URL.createObjectURL(new Blob([ENGINE_SOURCE], { type: 'text/javascript' }));
 const analysis = new Worker(engine);
-const rideWorker = new Worker(engine);
 
 const $ = (id) => document.getElementById(id);
-const editor = $('ini');
+const editor = new Editor($('ini'), $('gutter'));
 const status = $('status');
 const large = $('large');
+const kept = $('kept');
 
 // What the tests and a curious player can look at from the console.
 const state = {
-  defaultIni: null,
-  defaultSettings: null,
+  defaultIni: defaults.ini,
+  defaultSettings: defaults.settings,
   ini: null,
+  // Where the bytes of the last report came from: default, file, typed, restored or converted.
+  source: 'default',
+  fileName: null,
+  // The editor shows the analysed bytes line for line (not so for UTF-16 or a file too large).
+  linesMatch: true,
   report: null,
-  drives: { yours: null, default: null },
+  drives: { yours: null, default: defaults.drives },
   // Numbers of the last report asked for and of the last one shown.
   requested: 0,
   reported: 0,
   // Which sets of drives have all their runs.
-  drivesDone: { yours: false, default: false },
+  drivesDone: { yours: false, default: true },
   ride: null,
+  // Whether the browser keeps the last edit.
+  keeping: null,
   timings: {},
   errors: [],
 };
 window.vornPlayground = state;
 
 const charts = new Charts(document.querySelector('#drives'), () => {
-  if (state.timings.firstChart === undefined) state.timings.firstChart = performance.now() - started;
+  if (state.timings.firstChart === undefined) state.timings.firstChart = performance.now();
 });
-const ride = new Ride($('world'), $('timeline'), rideWorker, $('restart'), (frame) => {
+const ride = new Ride($('world'), $('timeline'), $('restart'), { derailed: $('derailed'), hint: $('hint'), hud: $('hud'), touch: document.querySelector('#try .touch') }, (frame) => {
   state.ride = frame;
 }, (error) => state.errors.push(error));
 
 let requestId = 0;
 let shownRequest = 0;
+// Bytes of an opened file, shown in the editor once the report says how they are encoded.
+let pendingFile = null;
 
-function emptyDrives() {
-  return { 0: { bend: {} }, 1: { bend: {} } };
-}
-
-function analyse(bytes) {
+function analyse(bytes, source, name = null) {
   state.ini = bytes;
+  state.source = source;
+  state.fileName = name;
   requestId += 1;
   state.requested = requestId;
   status.textContent = `Reading ${bytes.length.toLocaleString('en')} bytes with the plug-in's reader ...`;
@@ -62,24 +75,53 @@ function analyse(bytes) {
   ride.useIni(bytes);
 }
 
+const encode = (text) => new TextEncoder().encode(text);
+
+function showLine(line) {
+  if (!state.linesMatch || editor.textarea.hidden) {
+    status.textContent = `Line ${line} counts the file's bytes as the plug-in does; the editor shows them decoded, ` +
+      'with other lines. "Check the text as UTF-8" makes the two agree.';
+    return;
+  }
+  if (editor.selectLine(line)) status.textContent = `Line ${line} is selected in the editor.`;
+}
+
 function onReport(id, report) {
   if (id < requestId) return;
   shownRequest = id;
   state.report = report;
   state.reported = id;
-  if (state.timings.firstReport === undefined) state.timings.firstReport = performance.now() - started;
+  if (state.timings.firstReport === undefined) {
+    state.timings.firstReport = performance.now();
+    // The ride's engine starts now, not competing with the first report for the processor.
+    ride.connect(new Worker(engine));
+  }
+  if (pendingFile) {
+    const { bytes } = pendingFile;
+    pendingFile = null;
+    const decodeAs = report.encoding.decodeAs;
+    editor.text = new TextDecoder(decodeAs).decode(bytes);
+    state.linesMatch = !decodeAs.startsWith('utf-16');
+    keep(editor.text);
+  }
+  renderSummary(report, $('summary'), {
+    source: state.source,
+    name: state.fileName,
+    onConvert: () => analyse(encode(editor.text), 'converted'),
+    onLine: showLine,
+  });
   renderReport(report, {
     keys: $('keys').tBodies[0],
     surprises: $('surprises'),
     ignored: $('ignored'),
     ignoredSummary: $('ignored-summary'),
-  });
+  }, showLine);
+  if (state.source === 'converted') state.linesMatch = true;
   status.textContent = `The plug-in's reader went over ${report.lineCount.toLocaleString('en')} lines.`;
-  if (state.defaultSettings === null) state.defaultSettings = report.settingsIni;
   if (report.settingsIni === state.defaultSettings) {
-    // The same settings drive the same way: one set of runs serves both.
+    // The same settings drive the same way: the defaults' runs serve both.
     state.drives.yours = 'default';
-    state.drivesDone.yours = state.drivesDone.default;
+    state.drivesDone.yours = true;
   } else {
     state.drives.yours = emptyDrives();
     state.drivesDone.yours = false;
@@ -89,27 +131,19 @@ function onReport(id, report) {
 }
 
 function onDrive({ id, which, chart, kind, data, radius }) {
-  if (which === 'yours' && id !== shownRequest) return;
-  const set = state.drives[which];
+  if (which !== 'yours' || id !== shownRequest) return;
+  const set = state.drives.yours;
   if (set === null || set === 'default') return;
-  if (chart === 'bend') set[kind].bend[radius] = data;
-  else set[kind][chart] = data;
+  storeDrive(set, { chart, kind, radius }, data);
   charts.update(state.drives);
 }
 
 analysis.onmessage = (event) => {
   const message = event.data;
   switch (message.type) {
-    case 'default-ini': {
-      state.defaultIni = message.text;
-      const bytes = new TextEncoder().encode(message.text);
-      state.drives.default = emptyDrives();
-      analysis.postMessage({ type: 'drives', which: 'default', ini: bytes });
-      ride.start(bytes);
-      showText(message.text);
-      analyse(bytes);
+    case 'ready':
+      if (state.timings.engineReady === undefined) state.timings.engineReady = performance.now();
       break;
-    }
     case 'report':
       onReport(message.id, message.report);
       break;
@@ -117,12 +151,7 @@ analysis.onmessage = (event) => {
       onDrive(message);
       break;
     case 'drives-done':
-      if (message.which === 'default') {
-        state.drivesDone.default = true;
-        if (state.drives.yours === 'default') state.drivesDone.yours = true;
-      } else if (message.id === shownRequest) {
-        state.drivesDone.yours = true;
-      }
+      if (message.id === shownRequest) state.drivesDone.yours = true;
       break;
     case 'error':
       state.errors.push(message);
@@ -135,14 +164,71 @@ analysis.onmessage = (event) => {
 
 function showText(text) {
   large.hidden = true;
-  editor.hidden = false;
-  editor.value = text;
+  editor.textarea.hidden = false;
+  $('gutter').hidden = false;
+  $('save').disabled = false;
+  editor.text = text;
+  state.linesMatch = true;
+}
+
+// --- The last edit, kept by the browser; a browser that keeps nothing says so ---
+
+function keepingOff() {
+  state.keeping = false;
+  kept.hidden = false;
+  kept.replaceChildren('This browser does not keep your edits here (its storage is off or full): save the file ' +
+    'before you leave the page.');
+}
+
+function keep(text) {
+  try {
+    if (text === state.defaultIni) localStorage.removeItem(KEPT);
+    else localStorage.setItem(KEPT, JSON.stringify({ text, at: Date.now() }));
+    state.keeping = true;
+  } catch {
+    keepingOff();
+  }
+}
+
+function restored() {
+  try {
+    const raw = localStorage.getItem(KEPT);
+    state.keeping = true;
+    const value = raw === null ? null : JSON.parse(raw);
+    return value && typeof value.text === 'string' ? value : null;
+  } catch {
+    keepingOff();
+    return null;
+  }
+}
+
+function backToDefault() {
+  $('confirm-reset').hidden = true;
+  showText(state.defaultIni);
+  keep(state.defaultIni);
+  if (state.keeping) kept.hidden = true;
+  analyse(encode(state.defaultIni), 'default');
+}
+
+function showRestored({ text, at }) {
+  const when = new Date(at).toLocaleString('en-GB', { day: 'numeric', month: 'long', hour: '2-digit', minute: '2-digit' });
+  const drop = document.createElement('button');
+  drop.type = 'button';
+  drop.textContent = 'Drop it';
+  drop.addEventListener('click', backToDefault);
+  kept.replaceChildren(`Your last edit (${when}), kept by this browser, is back in the editor. `, drop);
+  kept.hidden = false;
+  showText(text);
+  analyse(encode(text), 'restored');
 }
 
 let typing = 0;
-editor.addEventListener('input', () => {
+editor.textarea.addEventListener('input', () => {
   clearTimeout(typing);
-  typing = setTimeout(() => analyse(new TextEncoder().encode(editor.value)), 300);
+  typing = setTimeout(() => {
+    analyse(encode(editor.text), 'typed');
+    keep(editor.text);
+  }, 300);
 });
 
 async function openFile(file) {
@@ -153,17 +239,24 @@ async function openFile(file) {
   // The bytes as they are: the reader sees exactly what the plug-in would, NUL bytes and all.
   const bytes = new Uint8Array(await file.arrayBuffer());
   if (bytes.length <= LARGEST_SHOWN) {
-    showText(new TextDecoder('utf-8').decode(bytes));
+    pendingFile = { bytes };
   } else {
-    editor.hidden = true;
+    pendingFile = null;
+    editor.textarea.hidden = true;
+    $('gutter').hidden = true;
+    $('save').disabled = true;
+    state.linesMatch = false;
     large.hidden = false;
-    large.textContent = `${file.name}: ${(bytes.length / 1048576).toFixed(1)} MB, too large to show here. The report below reads all of it.`;
+    large.textContent = `${file.name}: ${(bytes.length / 1048576).toFixed(1)} MB, too large to show or save here. ` +
+      'The report reads all of it.';
   }
-  analyse(bytes);
+  analyse(bytes, 'file', file.name);
 }
 
+$('open').addEventListener('click', () => $('file').click());
 $('file').addEventListener('change', (event) => {
   if (event.target.files.length > 0) openFile(event.target.files[0]);
+  event.target.value = '';
 });
 const drop = $('drop');
 drop.addEventListener('dragover', (event) => {
@@ -176,10 +269,47 @@ drop.addEventListener('drop', (event) => {
   drop.classList.remove('over');
   if (event.dataTransfer.files.length > 0) openFile(event.dataTransfer.files[0]);
 });
-$('reset').addEventListener('click', () => {
-  if (state.defaultIni === null) return;
-  showText(state.defaultIni);
-  analyse(new TextEncoder().encode(state.defaultIni));
+
+$('save').addEventListener('click', () => {
+  const link = document.createElement('a');
+  link.href = URL.createObjectURL(new Blob([editor.fileBytes()], { type: 'application/octet-stream' }));
+  link.download = 'VornLoconaut.ini';
+  document.body.append(link);
+  link.click();
+  link.remove();
+  setTimeout(() => URL.revokeObjectURL(link.href), 10000);
+  status.textContent = 'Saved as VornLoconaut.ini (UTF-8, Windows line ends): put it in the game\'s folder, the one with GTA5.exe.';
 });
 
-analysis.postMessage({ type: 'default-ini' });
+$('copy').addEventListener('click', async () => {
+  const refused = 'The browser refused the clipboard: click in the editor, press Ctrl+A, then Ctrl+C.';
+  try {
+    await navigator.clipboard.writeText(editor.text);
+    status.textContent = 'Copied: paste it into VornLoconaut.ini in Notepad and save it as UTF-8.';
+  } catch {
+    status.textContent = refused;
+  }
+});
+
+$('reset').addEventListener('click', () => {
+  if (editor.textarea.hidden || editor.text === state.defaultIni) {
+    backToDefault();
+    return;
+  }
+  $('confirm-reset').hidden = false;
+  $('reset-yes').focus();
+});
+$('reset-yes').addEventListener('click', backToDefault);
+$('reset-no').addEventListener('click', () => {
+  $('confirm-reset').hidden = true;
+  $('reset').focus();
+});
+
+ride.start(encode(state.defaultIni));
+const last = restored();
+if (last && last.text !== state.defaultIni) {
+  showRestored(last);
+} else {
+  showText(state.defaultIni);
+  analyse(encode(state.defaultIni), 'default');
+}

@@ -20,12 +20,26 @@ function controlBits(keys) {
   return bits;
 }
 
+// Colours of the map, each at least 3:1 against the ground; the page's legend names them.
+const GROUND = '#2f3b2f';
+const COLOURS = {
+  track: '#a39074', wall: '#d0d0d0', player: '#ffd43b', locomotive: '#ff6b6b', wagon: '#adb5bd', tram: '#4dabf7',
+  loose: '#ff922b', wreck: '#d8b48a',
+};
+// How long a note on a key that did nothing stays over the view.
+const HINT_MS = 4000;
+
 export class Ride {
-  constructor(canvas, timeline, worker, restart, onFrame, onError) {
+  // `views`: the view's notes (derailed, hint), the list of what the displays show (hud) and the
+  // touch screen's buttons (touch).
+  constructor(canvas, timeline, restart, views, onFrame, onError) {
     this.canvas = canvas;
     this.context = canvas.getContext('2d');
     this.timeline = timeline;
-    this.worker = worker;
+    this.views = views;
+    this.worker = null;
+    this.hintTimer = 0;
+    this.hudText = '';
     this.layout = null;
     this.frame = null;
     this.ini = null;
@@ -37,7 +51,6 @@ export class Ride {
     this.last = null;
     this.onFrame = onFrame;
     this.onError = onError;
-    worker.onmessage = (event) => this.receive(event.data);
     canvas.addEventListener('keydown', (event) => this.key(event, true));
     canvas.addEventListener('keyup', (event) => this.key(event, false));
     canvas.addEventListener('blur', () => this.down.clear());
@@ -46,7 +59,31 @@ export class Ride {
       if (this.ini) this.start(this.ini);
       canvas.focus();
     });
+    // A finger on a button holds its key down, as long as it stays there.
+    for (const button of views.touch.querySelectorAll('button')) {
+      const code = button.dataset.code;
+      const up = () => {
+        this.down.delete(code);
+        button.classList.remove('held');
+      };
+      button.addEventListener('pointerdown', (event) => {
+        event.preventDefault();
+        button.setPointerCapture?.(event.pointerId);
+        if (!this.down.has(code)) this.tapped.add(code);
+        this.down.add(code);
+        button.classList.add('held');
+      });
+      for (const name of ['pointerup', 'pointercancel', 'lostpointercapture']) button.addEventListener(name, up);
+      button.addEventListener('contextmenu', (event) => event.preventDefault());
+    }
     requestAnimationFrame((time) => this.tick(time));
+  }
+
+  // The ride's own engine, started once the page's first report is in, so it does not slow that.
+  connect(worker) {
+    this.worker = worker;
+    worker.onmessage = (event) => this.receive(event.data);
+    if (this.ini) this.start(this.ini);
   }
 
   start(bytes) {
@@ -54,13 +91,44 @@ export class Ride {
     this.layout = null;
     this.frame = null;
     this.timeline.replaceChildren();
-    this.worker.postMessage({ type: 'ride-start', ini: bytes });
+    this.views.derailed.hidden = true;
+    this.views.hint.hidden = true;
+    if (this.worker) this.worker.postMessage({ type: 'ride-start', ini: bytes });
   }
 
   // Edited settings land in the world's VornLoconaut.ini; the plug-in reads them at the next entry.
   useIni(bytes) {
     this.ini = bytes;
     if (this.layout) this.worker.postMessage({ type: 'ride-ini', ini: bytes });
+  }
+
+  hint(text) {
+    const { hint } = this.views;
+    hint.textContent = text;
+    hint.hidden = false;
+    clearTimeout(this.hintTimer);
+    this.hintTimer = setTimeout(() => {
+      hint.hidden = true;
+    }, HINT_MS);
+  }
+
+  showFrame(f) {
+    const { derailed, hud } = this.views;
+    const wasHidden = derailed.hidden;
+    derailed.hidden = !(f.derailed && f.mode === 2);
+    if (!derailed.hidden && wasHidden) {
+      derailed.textContent = `Derailed at ${Math.round(f.derailedAtKmh)} km/h: the wagons roll on. F gets you out.`;
+    }
+    const text = f.hud.join('\n');
+    if (text !== this.hudText) {
+      this.hudText = text;
+      const items = f.hud.length > 0 ? f.hud : ['Nothing now: the plug-in draws only while you enter or drive.'];
+      hud.replaceChildren(...items.map((line) => {
+        const item = document.createElement('li');
+        item.textContent = line;
+        return item;
+      }));
+    }
   }
 
   key(event, down) {
@@ -84,6 +152,8 @@ export class Ride {
     if (message.type === 'error') {
       this.pending = false;
       this.onError(message);
+    } else if (message.type === 'ready') {
+      // The engine is up; the ride's layout follows.
     } else if (message.type === 'ride-layout') {
       this.layout = message.layout;
       if (this.ini) this.worker.postMessage({ type: 'ride-ini', ini: this.ini });
@@ -91,9 +161,12 @@ export class Ride {
       this.pending = false;
       this.frame = message.frame;
       this.onFrame(this.frame);
-      for (const line of this.frame.events) {
+      this.showFrame(this.frame);
+      for (const { text, hint } of this.frame.events) {
+        if (hint) this.hint(text);
         const item = document.createElement('li');
-        item.textContent = `${this.frame.time.toFixed(1)} s: ${line}`;
+        item.textContent = `${this.frame.time.toFixed(1)} s: ${text}`;
+        if (hint) item.className = 'hint';
         this.timeline.prepend(item);
         while (this.timeline.children.length > 8) this.timeline.lastChild.remove();
       }
@@ -127,7 +200,7 @@ export class Ride {
   draw() {
     const c = this.context;
     const { width, height } = this.canvas;
-    c.fillStyle = '#2f3b2f';
+    c.fillStyle = GROUND;
     c.fillRect(0, 0, width, height);
     if (!this.layout || !this.frame) {
       c.fillStyle = '#fff';
@@ -156,14 +229,14 @@ export class Ride {
 
   drawWorld(c, f, scale) {
     c.lineJoin = 'round';
-    c.strokeStyle = '#8c7b61';
+    c.strokeStyle = COLOURS.track;
     c.lineWidth = TRACK_GAUGE + 2 / scale;
     for (const track of this.layout.tracks) {
       c.beginPath();
       track.forEach(([x, y], i) => (i === 0 ? c.moveTo(x, y) : c.lineTo(x, y)));
       c.stroke();
     }
-    c.strokeStyle = '#b0b0b0';
+    c.strokeStyle = COLOURS.wall;
     c.lineWidth = 1;
     for (const [x1, y1, x2, y2] of this.layout.barriers) {
       c.beginPath();
@@ -176,8 +249,11 @@ export class Ride {
       c.translate(v.x, v.y);
       c.rotate((v.heading * Math.PI) / 180);
       const tram = v.model === 'metrotrain';
-      c.fillStyle = v.wrecked ? '#5c3b2e' : v.loose ? '#e8590c' : tram ? '#4dabf7' : v.lead ? '#c92a2a' : '#adb5bd';
+      c.fillStyle = v.wrecked ? COLOURS.wreck : v.loose ? COLOURS.loose : tram ? COLOURS.tram : v.lead ? COLOURS.locomotive : COLOURS.wagon;
       c.fillRect(-1.5, -8, 3, 16);
+      c.strokeStyle = GROUND;
+      c.lineWidth = 0.5;
+      c.strokeRect(-1.5, -8, 3, 16);
       if (v.lead || tram) {
         c.fillStyle = '#fff';
         c.fillRect(-1.2, 6, 2.4, 1.5);
@@ -192,7 +268,7 @@ export class Ride {
       c.fill();
     }
     if (f.player.vehicle === 0) {
-      c.fillStyle = '#ffd43b';
+      c.fillStyle = COLOURS.player;
       c.beginPath();
       c.arc(f.player.x, f.player.y, Math.max(0.8, 4 / scale), 0, Math.PI * 2);
       c.fill();
