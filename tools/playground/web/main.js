@@ -5,6 +5,7 @@
 import { renderReport } from './report.js';
 import { Charts } from './charts.js';
 import { Ride } from './ride.js';
+import { Diagnose } from './diagnose.js';
 
 // The plug-in reads files of any size; a browser tab holds only so much.
 const LARGEST_FILE = 64 * 1024 * 1024;
@@ -180,6 +181,12 @@ $('reset').addEventListener('click', () => {
   if (state.defaultIni === null) return;
   showText(state.defaultIni);
   analyse(new TextEncoder().encode(state.defaultIni));
+});
+
+// A folder's VornLoconaut.ini with mistakes opens here, where the report names each.
+new Diagnose($('diagnose'), engine, (file) => {
+  openFile(file);
+  $('settings').scrollIntoView();
 });
 
 analysis.postMessage({ type: 'default-ini' });
