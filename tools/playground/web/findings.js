@@ -216,7 +216,6 @@ export function diagnose(facts, release, iniReport = null) {
 
   // Our plug-in: there at all, in the folder the loader reads, once, this release's.
   const atTop = facts.asis.filter((a) => a.where === 'game');
-  const exact = facts.asis.filter((a) => /^vornloconaut\.asi$/i.test(a.path.split('\\').pop()));
   const loaderOurs = loader?.ours || [];
   if (folder && facts.asis.length === 0) {
     add('asi-missing', 'problem',
