@@ -4,8 +4,8 @@
 # extra fields (owner, access times) and, given TIME (seconds since 1970), every entry dated then;
 # the plug-in is stripped, imports system DLLs and the hook's six functions; the INI is byte for
 # byte what the plug-in writes on its first start and carries the archive's version; README.txt has
-# Windows line ends and shows every key with its default; the page carries the version and loads
-# nothing from elsewhere.
+# Windows line ends and shows every key with its default; the page carries the version and the
+# SHA-256 of the archive's VornLoconaut.asi, and loads nothing from elsewhere.
 set -euo pipefail
 
 archive="$(realpath "$1")"
@@ -92,4 +92,8 @@ grep -qF "connect-src 'none'" "$page" || fail "VornLoconaut-playground.html lack
 if grep -qiE '<(script|link|img|iframe)[^>]*(src|href)=' "$page"; then
   fail "VornLoconaut-playground.html loads a file: $(grep -oiE '<(script|link|img|iframe)[^>]*(src|href)=[^>]*' "$page" | head -1)"
 fi
-echo "VornLoconaut-playground.html carries $version and loads nothing ($(wc -c <"$page") bytes)"
+# The page tells the released plug-in from other builds by this figure.
+asi_sha256="$(sha256sum "$asi" | cut -d' ' -f1)"
+grep -qF "<code>$asi_sha256</code>" "$page" ||
+  fail "VornLoconaut-playground.html does not know the archive's VornLoconaut.asi by its SHA-256 $asi_sha256"
+echo "VornLoconaut-playground.html carries $version and the plug-in's SHA-256, and loads nothing ($(wc -c <"$page") bytes)"

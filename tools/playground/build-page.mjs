@@ -1,9 +1,10 @@
-// node build-page.mjs ENGINE_JS OUTPUT_HTML VERSION
+// node build-page.mjs ENGINE_JS OUTPUT_HTML VERSION ASI_SHA256
 //
 // Puts the playground page together as one HTML file: the style (uPlot's and ours), the page's
 // script bundled by esbuild, and in it, as one string, the engine's worker (emscripten's module
 // with the WebAssembly inlined, then our worker code). The same inputs give the same bytes: no
-// paths, dates or build-machine names go into the file.
+// paths, dates or build-machine names go into the file. ASI_SHA256 is the released VornLoconaut.asi's,
+// which the page tells apart from other builds by.
 import { readFile, writeFile } from 'node:fs/promises';
 import { createRequire } from 'node:module';
 import { dirname, join, resolve } from 'node:path';
@@ -11,9 +12,9 @@ import { fileURLToPath } from 'node:url';
 import { build } from 'esbuild';
 import { answer, drivePlan, emptyDrives, runDrive, storeDrive, withBytes } from './web/drives.js';
 
-const [engineFile, outputFile, version] = process.argv.slice(2);
-if (!engineFile || !outputFile || !/^[0-9][0-9.]*$/.test(version || '')) {
-  console.error('usage: node build-page.mjs ENGINE_JS OUTPUT_HTML VERSION');
+const [engineFile, outputFile, version, asiSha256] = process.argv.slice(2);
+if (!engineFile || !outputFile || !/^[0-9][0-9.]*$/.test(version || '') || !/^[0-9a-f]{64}$/.test(asiSha256 || '')) {
+  console.error('usage: node build-page.mjs ENGINE_JS OUTPUT_HTML VERSION ASI_SHA256');
   process.exit(2);
 }
 
@@ -47,7 +48,11 @@ const page = await build({
   ...common,
   entryPoints: [join(web, 'main.js')],
   legalComments: 'eof',
-  define: { ENGINE_SOURCE: JSON.stringify(engine), DEFAULT_DATA: JSON.stringify(JSON.stringify(await defaults())) },
+  define: {
+    ENGINE_SOURCE: JSON.stringify(engine),
+    DEFAULT_DATA: JSON.stringify(JSON.stringify(await defaults())),
+    VORN_RELEASE: JSON.stringify({ version, sha256: asiSha256 }),
+  },
 });
 const script = page.outputFiles[0].text;
 const style = [
@@ -67,6 +72,7 @@ for (const [what, text, bad] of [['script', script, /<\/script|<!--/i], ['style'
 const template = await readFile(join(web, 'index.html'), 'utf8');
 const html = template
   .replaceAll('@VERSION@', version)
+  .replaceAll('@ASI_SHA256@', asiSha256)
   .replace('@STYLE@', () => style)
   .replace('@SCRIPT@', () => script);
 await writeFile(outputFile, html);

@@ -1,9 +1,13 @@
 // node pictures.mjs DIR: the README's pictures of the playground page, taken in headless Chromium
 // from the built page: a ride in the tram with the plug-in's displays, then the report on a
-// player's INI with typical slips and the charts of its drives beside the defaults; and the first
-// screen of that report as a laptop (1366 x 768) and a phone (390 x 844) show it.
+// player's INI with typical slips and the charts of its drives beside the defaults; the first
+// screen of that report as a laptop (1366 x 768) and a phone (390 x 844) show it; and what "Why
+// nothing happens" says of a game folder with the plug-in in scripts\.
+import { mkdtempSync, rmSync } from 'node:fs';
+import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { launch, loadIni, openPage } from './test/browser.mjs';
+import { gameFolders, hookLog, loaderLog } from './test/game-folder.mjs';
 
 const out = process.argv[2];
 if (!out) {
@@ -51,6 +55,22 @@ try {
     const file = join(out, `playground-${width}.png`);
     await page.screenshot({ path: file });
     console.log(`${file}: the first screen at ${width} x ${height}`);
+  }
+  await page.setViewportSize({ width: 1366, height: 768 });
+
+  const scratch = mkdtempSync(join(tmpdir(), 'vorn-pictures-'));
+  try {
+    const folders = gameFolders(scratch);
+    const folder = folders.folder('scripts', folders.legacy({
+      'VornLoconaut.asi': null, 'scripts/VornLoconaut.asi': folders.asi, 'scripts/VornLoconaut.ini': 'Train.SpeedForward = 60\r\n',
+      'asiloader.log': loaderLog([['OtherMod.asi', true]]), 'ScriptHookV.log': hookLog({ registered: ['OtherMod.asi'] }),
+    }));
+    await page.setInputFiles('#game-folder', folder);
+    await page.waitForFunction(() => window.vornDiagnose.done > 0 && window.vornDiagnose.done === window.vornDiagnose.run);
+    await page.locator('#diagnose').screenshot({ path: join(out, 'playground-diagnose.png') });
+    console.log(`${join(out, 'playground-diagnose.png')}: why nothing happens, the plug-in in scripts\\`);
+  } finally {
+    rmSync(scratch, { recursive: true, force: true });
   }
 } finally {
   await browser.close();

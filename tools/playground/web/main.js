@@ -8,6 +8,7 @@ import { Charts } from './charts.js';
 import { Ride } from './ride.js';
 import { Editor } from './editor.js';
 import { emptyDrives, storeDrive } from './drives.js';
+import { Diagnose } from './diagnose.js';
 
 // The plug-in reads files of any size; a browser tab holds only so much.
 const LARGEST_FILE = 64 * 1024 * 1024;
@@ -313,3 +314,9 @@ if (last && last.text !== state.defaultIni) {
   showText(state.defaultIni);
   analyse(encode(state.defaultIni), 'default');
 }
+
+// A folder's VornLoconaut.ini with mistakes opens here, where the report names each.
+new Diagnose($('diagnose'), engine, (file) => {
+  openFile(file);
+  $('settings').scrollIntoView();
+});

@@ -1,0 +1,175 @@
+// The version resource of a Windows program or DLL, read a few hundred bytes at a time: the DOS and
+// PE headers, the section table, the three levels of the resource directory down to RT_VERSION and
+// the VS_VERSIONINFO block itself. A game's exe is 100 MB or more and the resources often sit at
+// its end, so the file is never read whole; `read(offset, length)` hands back at most `length`
+// bytes (fewer at the end of the file).
+
+const RT_VERSION = 16;
+// Far beyond any real header or version block; a larger figure is damage, not data.
+const LARGEST_HEADERS = 64 * 1024;
+const LARGEST_VERSION = 64 * 1024;
+const LARGEST_ENTRIES = 4096;
+
+export class PeError extends Error {}
+
+function fail(message) {
+  throw new PeError(message);
+}
+
+const u16 = (b, o) => b[o] | (b[o + 1] << 8);
+const u32 = (b, o) => (b[o] | (b[o + 1] << 8) | (b[o + 2] << 16) | (b[o + 3] << 24)) >>> 0;
+
+async function exactly(read, offset, length, what) {
+  const bytes = await read(offset, length);
+  if (bytes.length < length) fail(`it ends inside its ${what}`);
+  return bytes;
+}
+
+// UTF-16 text from `start` up to a NUL or `end`, whichever comes first.
+function utf16(b, start, end) {
+  let text = '';
+  for (let o = start; o + 1 < end; o += 2) {
+    const c = u16(b, o);
+    if (c === 0) break;
+    text += String.fromCharCode(c);
+  }
+  return text;
+}
+
+const align4 = (o) => (o + 3) & ~3;
+
+// One block of VS_VERSIONINFO (wLength, wValueLength, wType, key, value, children), checked
+// against the bytes its parent leaves it. Real files carry odd lengths and a last block that runs
+// over its parent by its padding, so the block is cut to what is there rather than refused.
+function block(b, start, end) {
+  if (start + 6 > end) return null;
+  const length = u16(b, start);
+  if (length < 6) return null;
+  const stop = Math.min(start + length, end);
+  let keyEnd = start + 6;
+  while (keyEnd + 1 < stop && u16(b, keyEnd) !== 0) keyEnd += 2;
+  return {
+    stop,
+    valueLength: u16(b, start + 2),
+    type: u16(b, start + 4),
+    key: utf16(b, start + 6, stop),
+    value: align4(keyEnd + 2),
+  };
+}
+
+function* children(b, first, end) {
+  let at = align4(first);
+  while (at < end) {
+    const child = block(b, at, end);
+    if (!child) return;
+    yield child;
+    at = align4(child.stop);
+  }
+}
+
+const dotted = (high, low) => `${high >>> 16}.${high & 0xffff}.${low >>> 16}.${low & 0xffff}`;
+
+export function parseVersionInfo(b) {
+  const root = block(b, 0, b.length);
+  if (!root || root.key !== 'VS_VERSION_INFO') fail('its version resource is not a VS_VERSIONINFO block');
+  const result = { fileVersion: null, productVersion: null, strings: {} };
+  let next = root.value;
+  if (root.valueLength >= 52 && root.value + 52 <= root.stop && u32(b, root.value) === 0xfeef04bd) {
+    result.fileVersion = dotted(u32(b, root.value + 8), u32(b, root.value + 12));
+    result.productVersion = dotted(u32(b, root.value + 16), u32(b, root.value + 20));
+    next = root.value + 52;
+  } else {
+    next = Math.min(root.value + root.valueLength, root.stop);
+  }
+  for (const info of children(b, next, root.stop)) {
+    if (info.key !== 'StringFileInfo') continue;
+    for (const table of children(b, info.value, info.stop)) {
+      for (const entry of children(b, table.value, table.stop)) {
+        if (entry.key && !(entry.key in result.strings)) {
+          result.strings[entry.key] = entry.valueLength > 0 ? utf16(b, entry.value, entry.stop).trim() : '';
+        }
+      }
+    }
+  }
+  return result;
+}
+
+// Where an RVA lies in the file, by the section that holds it in its raw data.
+function fileOffset(sections, rva, size) {
+  for (const s of sections) {
+    if (rva >= s.address && rva - s.address < Math.max(s.virtualSize, s.rawSize)) {
+      const into = rva - s.address;
+      if (into + size > s.rawSize) fail('its version resource lies outside the data the file holds');
+      return s.rawOffset + into;
+    }
+  }
+  return fail('its resources lie in no section of the file');
+}
+
+// The first entry of a resource directory, or the one with `id`; null when there is none.
+async function directoryEntry(read, base, offset, id) {
+  const header = await exactly(read, base + offset, 16, 'resource directory');
+  const count = u16(header, 12) + u16(header, 14);
+  if (count === 0) return null;
+  if (count > LARGEST_ENTRIES) fail('its resource directory is damaged');
+  const entries = await exactly(read, base + offset + 16, count * 8, 'resource directory');
+  for (let i = 0; i < count; i += 1) {
+    const name = u32(entries, i * 8);
+    if (id === undefined || name === id) return u32(entries, i * 8 + 4);
+  }
+  return null;
+}
+
+// { machine, fileVersion, productVersion, strings } or a PeError saying in plain words why not.
+export async function readVersion(read, size) {
+  if (size < 64) fail(`it is only ${size} bytes long`);
+  const dos = await exactly(read, 0, 64, 'DOS header');
+  if (dos[0] !== 0x4d || dos[1] !== 0x5a) fail('it does not start as a Windows program does ("MZ")');
+  const pe = u32(dos, 0x3c);
+  if (pe > size - 24 || pe > LARGEST_HEADERS) fail('its PE header lies beyond its end');
+  const coff = await exactly(read, pe, 24, 'PE header');
+  if (u32(coff, 0) !== 0x4550) fail('it has no PE header ("PE")');
+  const machine = u16(coff, 4);
+  const sectionCount = u16(coff, 6);
+  const optionalSize = u16(coff, 20);
+  // Windows loads no program of more than 96 sections.
+  if (sectionCount > 96) fail('its section table is damaged');
+  const optional = await exactly(read, pe + 24, optionalSize, 'optional header');
+  const magic = optionalSize >= 2 ? u16(optional, 0) : 0;
+  const directories = magic === 0x20b ? 112 : magic === 0x10b ? 96 : fail('its optional header is neither PE32 nor PE32+');
+  const directoryCount = optionalSize >= directories ? u32(optional, directories - 4) : 0;
+  const result = { machine, fileVersion: null, productVersion: null, strings: {} };
+  if (directoryCount < 3 || directories + 24 > optionalSize) return { ...result, none: true };
+  const resources = u32(optional, directories + 16);
+  if (resources === 0) return { ...result, none: true };
+
+  const table = await exactly(read, pe + 24 + optionalSize, sectionCount * 40, 'section table');
+  const sections = [];
+  for (let i = 0; i < sectionCount; i += 1) {
+    const o = i * 40;
+    sections.push({ virtualSize: u32(table, o + 8), address: u32(table, o + 12), rawSize: u32(table, o + 16), rawOffset: u32(table, o + 20) });
+  }
+  const base = fileOffset(sections, resources, 16);
+  // Type, then name, then language; a high bit marks a subdirectory, and the last level must not.
+  const type = await directoryEntry(read, base, 0, RT_VERSION);
+  if (type === null) return { ...result, none: true };
+  if (!(type & 0x80000000)) fail('its resource directory is damaged');
+  const name = await directoryEntry(read, base, type & 0x7fffffff);
+  if (name === null || !(name & 0x80000000)) fail('its resource directory is damaged');
+  const language = await directoryEntry(read, base, name & 0x7fffffff);
+  if (language === null || language & 0x80000000) fail('its resource directory is damaged');
+  const data = await exactly(read, base + language, 16, 'resource directory');
+  const length = Math.min(u32(data, 4), LARGEST_VERSION);
+  const info = await exactly(read, fileOffset(sections, u32(data, 0), length), length, 'version resource');
+  return { ...result, ...parseVersionInfo(info) };
+}
+
+// A File (or Blob) as `read` for readVersion: each call one slice. `counter.bytes` adds up what
+// was read, for the page's own check that it never reads a game's exe whole.
+export function sliceReader(file, counter = { bytes: 0 }) {
+  return async (offset, length) => {
+    const bytes = new Uint8Array(await file.slice(offset, offset + length).arrayBuffer());
+    counter.bytes += bytes.length;
+    return bytes;
+  };
+}
