@@ -3,7 +3,8 @@
 // 150 MB GTA5.exe), chosen in the page as a player chooses the game folder; then the logs alone,
 // the odd inputs, and the version reader on damaged resources.
 import assert from 'node:assert/strict';
-import { mkdtempSync, rmSync, statSync, writeFileSync } from 'node:fs';
+import { mkdtempSync, readFileSync, rmSync, statSync, writeFileSync } from 'node:fs';
+import { createRequire } from 'node:module';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { after, before, test } from 'node:test';
@@ -88,6 +89,16 @@ test('each game folder gives its finding first; all in place gives only all-good
   await page.click('[data-finding="ini-mistakes"] button');
   await page.waitForFunction(() => window.vornPlayground.ini?.length === 35 && window.vornPlayground.reported === window.vornPlayground.requested);
   assert.match(await page.textContent('#ignored'), /Train\.Sped.*did you mean Train\.SpeedForward/);
+
+  // A phone's screen with findings of every colour shown: nothing scrolls sideways, no contrast too low.
+  await page.setViewportSize({ width: 390, height: 844 });
+  await choose(dirs['the plug-in in scripts']);
+  await page.evaluate(readFileSync(createRequire(import.meta.url).resolve('axe-core/axe.min.js'), 'utf8'));
+  const [scrollWidth, clientWidth] = await page.evaluate(() => [document.documentElement.scrollWidth, document.documentElement.clientWidth]);
+  assert.ok(scrollWidth <= clientWidth, `the page is ${scrollWidth} px wide`);
+  const { violations } = await page.evaluate(() => window.axe.run('#diagnose', { resultTypes: ['violations'] }));
+  assert.deepEqual(violations.map((v) => `${v.id}: ${v.nodes.slice(0, 3).map((n) => n.target.join(' ')).join('; ')}`), []);
+  await page.setViewportSize({ width: 1366, height: 768 });
 });
 
 test('the logs alone: UTF-16 and CR LF, 50 MB, a truncated last line, pasted; the report copied names no user', async () => {
