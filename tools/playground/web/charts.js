@@ -73,7 +73,7 @@ const CHARTS = {
         [byDefault, 'default', DEFAULT, '#495057', true]]) {
         if (!set) continue;
         if (sameCurve(set.brake, set.handbrake)) {
-          lines.push({ curve: set.brake, series: series(`brake and handbrake alike, ${who} (the handbrake also holds a standstill)`, stroke, dashed) });
+          lines.push({ curve: set.brake, series: series(`${who}: brake = handbrake`, stroke, dashed) });
         } else {
           lines.push({ curve: set.brake, series: series(`brake, ${who}`, stroke, dashed) });
           lines.push({ curve: set.handbrake, series: series(`handbrake, ${who}`, second, dashed) });
@@ -99,7 +99,9 @@ const CHARTS = {
       const text = (r) => (r.error ? r.error : sameCurve(r.brake, r.handbrake)
         ? `from ${kmh(r.from)} km/h, brake or handbrake: ${stop(r.brake)}`
         : `from ${kmh(r.from)} km/h, brake: ${stop(r.brake)}, handbrake: ${stop(r.handbrake)}`);
-      return [yours && `yours: ${text(yours)}`, byDefault && `default: ${text(byDefault)}`].filter(Boolean).join('; ');
+      const alike = [yours, byDefault].some((r) => r && !r.error && sameCurve(r.brake, r.handbrake));
+      return [yours && `yours: ${text(yours)}`, byDefault && `default: ${text(byDefault)}`].filter(Boolean).join('; ') +
+        (alike ? '. The brake and the handbrake slow a train alike; the handbrake also holds it at a standstill' : '');
     },
   },
   bend: {
