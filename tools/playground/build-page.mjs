@@ -29,8 +29,9 @@ const common = {
   absWorkingDir: here,
 };
 
-// The default file, its settings and their drives, made here once by the same engine: the page
-// shows the defaults' charts as soon as the engine has read the player's file, without driving.
+// The default file, the plug-in's report on it, its settings and their drives, made here once by the
+// same engine: the page shows the default file's report and charts at once, and for a player's file
+// the defaults' charts as soon as the engine has read it, without driving.
 async function defaults() {
   const createVornModule = createRequire(import.meta.url)(resolve(engineFile));
   const module = await createVornModule();
@@ -39,7 +40,7 @@ async function defaults() {
   const report = withBytes(module, bytes, (pointer, length) => answer(module, module._vorn_report(pointer, length)));
   const drives = emptyDrives();
   for (const step of drivePlan()) storeDrive(drives, step, runDrive(module, bytes, step));
-  return { ini, settings: report.settingsIni, drives };
+  return { ini, settings: report.settingsIni, report, drives };
 }
 
 const worker = await build({ ...common, entryPoints: [join(web, 'engine-worker.js')], legalComments: 'none' });

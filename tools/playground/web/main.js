@@ -1,7 +1,7 @@
 // The page: the INI a player gives it, the plug-in's report on it, the drives under it and the ride
 // on it. Two workers run the engine: one reads and charts, one plays the ride, so neither waits
-// for the other and the page itself never waits for either. The default file, its settings and
-// their drives come with the page, made by its build.
+// for the other and the page itself never waits for either. The default file, the plug-in's report
+// on it, its settings and their drives come with the page, made by its build.
 /* global ENGINE_SOURCE, DEFAULT_DATA */
 import { renderReport, renderSummary } from './report.js';
 import { Charts } from './charts.js';
@@ -71,9 +71,14 @@ function analyse(bytes, source, name = null) {
   state.fileName = name;
   requestId += 1;
   state.requested = requestId;
+  ride.useIni(bytes);
+  if (source === 'default') {
+    // The build ran the plug-in's reader on the default file already: no need to wait for the engine.
+    onReport(requestId, defaults.report);
+    return;
+  }
   status.textContent = `Reading ${bytes.length.toLocaleString('en')} bytes with the plug-in's reader ...`;
   analysis.postMessage({ type: 'report', id: requestId, ini: bytes });
-  ride.useIni(bytes);
 }
 
 const encode = (text) => new TextEncoder().encode(text);
