@@ -7,6 +7,7 @@
 import { entriesFromDirectory, entriesFromInput, logsOnly, readGameFolder, readLogs } from './gamefiles.js';
 import { diagnose, redact, reportText } from './findings.js';
 import { readText } from './logs.js';
+import { dropZone } from './drop.js';
 
 const RELEASE = VORN_RELEASE;
 
@@ -50,19 +51,10 @@ export class Diagnose {
       clearTimeout(typing);
       typing = setTimeout(() => this.fromPaste(this.ui.paste.value), 300);
     });
-    const drop = this.ui.drop;
-    drop.addEventListener('dragover', (event) => {
-      event.preventDefault();
-      drop.classList.add('over');
-    });
-    drop.addEventListener('dragleave', () => drop.classList.remove('over'));
-    drop.addEventListener('drop', (event) => {
-      event.preventDefault();
-      drop.classList.remove('over');
-      const items = [...event.dataTransfer.items];
-      const directory = items.map((item) => item.webkitGetAsEntry?.()).find((entry) => entry?.isDirectory);
+    dropZone(this.ui.drop, (dropped) => {
+      const directory = [...dropped.items].map((item) => item.webkitGetAsEntry?.()).find((entry) => entry?.isDirectory);
       if (directory) this.fromFolder(() => entriesFromDirectory(directory));
-      else if (event.dataTransfer.files.length > 0) this.fromLogs([...event.dataTransfer.files]);
+      else if (dropped.files.length > 0) this.fromLogs([...dropped.files]);
     });
     this.ui.copy.addEventListener('click', () => this.copy());
   }

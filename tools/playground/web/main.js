@@ -9,6 +9,7 @@ import { Ride } from './ride.js';
 import { Editor } from './editor.js';
 import { emptyDrives, storeDrive } from './drives.js';
 import { Diagnose } from './diagnose.js';
+import { dropZone } from './drop.js';
 
 // The plug-in reads files of any size; a browser tab holds only so much.
 const LARGEST_FILE = 64 * 1024 * 1024;
@@ -264,16 +265,8 @@ $('file').addEventListener('change', (event) => {
   if (event.target.files.length > 0) openFile(event.target.files[0]);
   event.target.value = '';
 });
-const drop = $('drop');
-drop.addEventListener('dragover', (event) => {
-  event.preventDefault();
-  drop.classList.add('over');
-});
-drop.addEventListener('dragleave', () => drop.classList.remove('over'));
-drop.addEventListener('drop', (event) => {
-  event.preventDefault();
-  drop.classList.remove('over');
-  if (event.dataTransfer.files.length > 0) openFile(event.dataTransfer.files[0]);
+dropZone($('drop'), (dropped) => {
+  if (dropped.files.length > 0) openFile(dropped.files[0]);
 });
 
 $('save').addEventListener('click', () => {
