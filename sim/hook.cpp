@@ -49,9 +49,11 @@ World& W(Hook& h) { return h.world; }
 // --- Characters, vehicles and seats ---
 
 void onGetPlayerCharacter(Hook& h, const Args&, uint64_t* r) { setInt(r, W(h).player); }
+// With atGetIn set, also true at one stage of entering a vehicle (the public native databases):
+// getting onto the seat, not the walk to the door before it.
 void onIsCharacterInAnyVehicle(Hook& h, const Args& a, uint64_t* r) {
     const Character* c = W(h).character(a[0].i);
-    setBool(r, c != nullptr && (c->vehicle != 0 || (a[1].i != 0 && c->entering != 0)));
+    setBool(r, c != nullptr && (c->vehicle != 0 || (a[1].i != 0 && W(h).gettingIn(c->handle))));
 }
 void onIsCharacterInAnyTrain(Hook& h, const Args& a, uint64_t* r) {
     const Character* c = W(h).character(a[0].i);
@@ -87,16 +89,9 @@ void onIsEntityDead(Hook& h, const Args& a, uint64_t* r) {
     setBool(r, c != nullptr && c->dead);
 }
 void onOrderLeaveVehicle(Hook& h, const Args& a, uint64_t*) { W(h).orderLeave(a[0].i, a[1].i); }
-void onOrderLeaveAnyVehicle(Hook& h, const Args& a, uint64_t*) {
-    Character* c = W(h).character(a[0].i);
-    if (c == nullptr) return;
-    if (c->entering != 0) {
-        W(h).events.push_back(WorldEvent{h.frame, "character " + W(h).describe(a[0].i) +
-                                                      " stops entering " + W(h).describe(c->entering)});
-        c->entering = 0;
-    }
-    if (c->vehicle != 0) W(h).orderLeave(a[0].i, c->vehicle);
-}
+// TASK_LEAVE_ANY_VEHICLE(ped, delay, flags): the task starts after a delay in milliseconds (the
+// public native databases; the game's own scripts pass 0 there), counted in game time.
+void onOrderLeaveAnyVehicle(Hook& h, const Args& a, uint64_t*) { W(h).orderLeaveAny(a[0].i, a[1].i); }
 void onOrderShuffleToNextSeat(Hook& h, const Args& a, uint64_t*) {
     Character* c = W(h).character(a[0].i);
     Vehicle* v = W(h).vehicle(a[1].i);
@@ -154,8 +149,13 @@ void onSetEntityDamageable(Hook& h, const Args& a, uint64_t*) {
 
 // --- Vehicles and trains ---
 
+// CREATE_VEHICLE wants its model in memory and gives 0 otherwise (the public native databases: the
+// model should be loaded already, and the result is 0 when no vehicle was made). Nothing here loads
+// a model: it is in memory while some vehicle of it exists.
 void onSpawnVehicle(Hook& h, const Args& a, uint64_t* r) {
-    setInt(r, W(h).spawnVehicle(static_cast<ModelHash>(a[0].i), Vector3{a[1].f, a[2].f, a[3].f}));
+    const auto model = static_cast<ModelHash>(a[0].i);
+    if (!W(h).modelInMemory(model)) return setInt(r, 0);
+    setInt(r, W(h).spawnVehicle(model, Vector3{a[1].f, a[2].f, a[3].f}));
 }
 void onDeleteVehicle(Hook& h, const Args& a, uint64_t*) {
     auto* handle = reinterpret_cast<int32_t*>(static_cast<uintptr_t>(a[0].raw));
@@ -217,10 +217,13 @@ void onSetHighBeam(Hook& h, const Args& a, uint64_t*) {
         v->highBeam = a[1].i != 0;
     }
 }
+// START_VEHICLE_HORN(vehicle, duration, mode, forever): the duration in milliseconds (the public native
+// databases) is kept with the horn. What the game does with a duration of 0 is not known from public
+// sources; the plug-in passes 0, once for each long press of the horn key.
 void onSoundHorn(Hook& h, const Args& a, uint64_t*) {
     if (static_cast<uint32_t>(a[2].i) != hashName("NORMAL")) h.violation("SoundHorn: unknown horn mode");
     if (W(h).vehicle(a[0].i) == nullptr) return;
-    W(h).horns.push_back(HornSound{h.frame, a[0].i});
+    W(h).horns.push_back(HornSound{h.frame, a[0].i, a[1].i});
 }
 
 // --- Input, camera, radio and effects ---
@@ -290,9 +293,14 @@ void onBeginTextCommand(Hook& h, const Args& a, uint64_t*) {
     h.pendingText.clear();
     h.textOpen = true;
 }
+// The game keeps at most 99 characters of one text component (its maximum length in the public
+// native databases) and cuts the rest; no text of the plug-in may lose its end that way.
 void onAddTextString(Hook& h, const Args& a, uint64_t*) {
     if (!h.textOpen) h.violation("AddTextString without BeginTextCommand");
-    h.pendingText += a[0].text;
+    if (a[0].text.size() > Hook::textComponentLimit)
+        h.violation("AddTextString: " + std::to_string(a[0].text.size()) + " characters, the game shows " +
+                    std::to_string(Hook::textComponentLimit));
+    h.pendingText += a[0].text.substr(0, Hook::textComponentLimit);
 }
 void onEndTextCommandDraw(Hook& h, const Args& a, uint64_t*) {
     if (!h.textOpen) h.violation("EndTextCommandDraw without BeginTextCommand");

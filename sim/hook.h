@@ -72,6 +72,8 @@ public:
     static constexpr size_t resultSlots = 4;
     // The argument block every script shares, as large as the hook's.
     static constexpr size_t argumentSlots = 32;
+    // Characters the game keeps of one text component.
+    static constexpr size_t textComponentLimit = 99;
 
     // Every native answers 0 (handlers are not run; the argument checks still are).
     bool answerZero = false;

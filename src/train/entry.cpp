@@ -185,7 +185,7 @@ void approachNearbyTrain(ScriptState& state) {
             state.train = 0;
             return;
         }
-        OrderLeaveAnyVehicle(player, inUse);
+        OrderLeaveAnyVehicle(player);
     }
     state.mode = Entering;
     state.enterHoldTime = 0.0f;
