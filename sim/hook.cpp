@@ -395,6 +395,7 @@ void Hook::beginFrame(int f) {
     deletions.clear();
     style = TextStyle{};
     textOpen = false;
+    if (frameBegun) frameBegun();
 }
 
 void Hook::nativeInit(uint64_t hash) {
@@ -419,15 +420,19 @@ void Hook::nativePush64(uint64_t value) {
 namespace {
 
 // Reads one slot as the game reads a parameter of that kind. With `check`, every fault of the
-// slot is a violation; without, the slot is one the game reads stale and only its usability counts.
-bool decodeArgument(Hook& hook, ArgValue& a, const std::string& where, bool check) {
+// slot is a violation (named by the native and the argument's place, told only when there is one);
+// without, the slot is one the game reads stale and only its usability counts.
+bool decodeArgument(Hook& hook, ArgValue& a, const char* op, size_t index, bool check) {
+    auto fault = [&](const std::string& what) {
+        if (check) hook.violation(std::string(op) + " argument " + std::to_string(index + 1) + ": " + what);
+    };
     bool sound = true;
     switch (a.kind) {
         case ArgKind::Int:
         case ArgKind::Bool:
         case ArgKind::Float:
             if (check && (a.raw >> 32) != 0) {
-                hook.violation(where + ": high half not zero (" + hex(a.raw) + ")");
+                fault("high half not zero (" + hex(a.raw) + ")");
                 sound = false;
             }
             a.i = static_cast<int32_t>(static_cast<uint32_t>(a.raw));
@@ -435,18 +440,18 @@ bool decodeArgument(Hook& hook, ArgValue& a, const std::string& where, bool chec
                 const uint32_t bits = static_cast<uint32_t>(a.raw);
                 std::memcpy(&a.f, &bits, sizeof a.f);
                 if (!std::isfinite(a.f)) {
-                    if (check) hook.violation(where + ": non-finite float");
+                    fault("non-finite float");
                     sound = false;
                 }
-            } else if (check && a.kind == ArgKind::Bool && a.i != 0 && a.i != 1) {
-                hook.violation(where + ": boolean " + std::to_string(a.i));
+            } else if (a.kind == ArgKind::Bool && a.i != 0 && a.i != 1) {
+                fault("boolean " + std::to_string(a.i));
             }
             break;
         case ArgKind::Pointer:
         case ArgKind::Text:
             // A stale address may point anywhere: the stand-in never follows one.
             if (!check || a.raw == 0) {
-                if (check) hook.violation(where + ": null pointer");
+                fault("null pointer");
                 sound = false;
             } else if (a.kind == ArgKind::Text) {
                 a.text = reinterpret_cast<const char*>(static_cast<uintptr_t>(a.raw));
@@ -491,11 +496,12 @@ uint64_t* Hook::nativeCall() {
         sound = false;
     }
     const size_t pushed = std::min(pushed_, argumentSlots);
+    call.args.reserve(pushed);
     for (size_t i = 0; i < pushed; ++i) {
         ArgValue a;
         a.raw = block_[i];
         a.kind = i < expected ? static_cast<ArgKind>(info->kinds[i]) : ArgKind::Int;
-        sound = decodeArgument(*this, a, std::string(info->op) + " argument " + std::to_string(i + 1), true) && sound;
+        sound = decodeArgument(*this, a, info->op, i, true) && sound;
         call.args.push_back(std::move(a));
     }
     // A short call still runs in the game, on what earlier calls left in the block (an open
@@ -511,7 +517,7 @@ uint64_t* Hook::nativeCall() {
             ArgValue a;
             a.raw = block_[i];
             a.kind = static_cast<ArgKind>(info->kinds[i]);
-            sound = decodeArgument(*this, a, std::string(), false) && sound;
+            sound = decodeArgument(*this, a, info->op, i, false) && sound;
             read.push_back(std::move(a));
         }
     }
@@ -529,12 +535,13 @@ uint64_t* Hook::nativeCall() {
             block_[i] = result_[i];
         }
     }
+    if (answered) answered(call, result_);
     calls.push_back(std::move(call));
     return result_;
 }
 
 void Hook::writeTrace(const NativeCall& call) {
-    std::string line = "{\"frame\":" + std::to_string(call.frame) + ",\"op\":\"" + call.op + "\",\"hash\":\"" +
+    std::string line = "{\"frame\":" + std::to_string(call.frame) + ",\"op\":\"" + std::string(call.op) + "\",\"hash\":\"" +
                        hex(call.hash) + "\",\"args\":[";
     for (size_t i = 0; i < call.args.size(); ++i) {
         const ArgValue& a = call.args[i];

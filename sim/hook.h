@@ -8,6 +8,7 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "sim/world.h"
@@ -26,7 +27,7 @@ struct ArgValue {
 
 struct NativeCall {
     int frame = 0;
-    std::string op;
+    std::string_view op;  // the catalogue's name, which lives as long as the program
     uint64_t hash = 0;
     std::vector<ArgValue> args;
 };
@@ -82,6 +83,10 @@ public:
     std::function<void(const NativeCall& call, uint64_t* result)> answer;
     // JSON Lines trace of every call; null for none.
     std::ostream* trace = nullptr;
+    // Told of each frame as it begins (its input set) and of each call once the game answered it,
+    // with the result slots: the tape recorder (sim/answer_tape.h).
+    std::function<void()> frameBegun;
+    std::function<void(const NativeCall& call, const uint64_t* result)> answered;
 
     World& world;
     FrameInput input;

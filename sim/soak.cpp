@@ -584,7 +584,7 @@ private:
                 // entity again may have come back from the game anew.
                 if (a.kind == ArgKind::Int && World::looksLikeHandle(a.i) && deleted_.count(a.i) != 0 &&
                     !world_.exists(a.i))
-                    fail(at() + call.op + " given vehicle " + std::to_string(a.i) + " after the plug-in deleted it");
+                    fail(at() + std::string(call.op) + " given vehicle " + std::to_string(a.i) + " after the plug-in deleted it");
             while (nextDeletion < deletions.size() && deletions[nextDeletion].call == i) {
                 deleted_.insert(deletions[nextDeletion].handle);
                 ++summary_.wagonsDeleted;
