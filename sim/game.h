@@ -22,7 +22,8 @@
 // the frame time (which may be 0). calls(), rectangles() and texts() describe the frame just run.
 //
 // Game-side behaviours worth knowing when writing expectations:
-// - The player's handle is issued first; handles count up from 257 and are never reused.
+// - Handles have the game's shape: (pool slot << 8) | the slot's counter. The player's is issued
+//   first (256001); a removed entity's slot is taken again with its counter one up.
 // - GetTrainWagon works on the lead carriage only (index 0 is the lead itself); on any other
 //   carriage it answers 0.
 // - A train keeps the speed set by SetTrainCurrentSpeed in that frame; in a frame without it the
@@ -32,7 +33,12 @@
 //   previous occupant of that seat out beside the vehicle.
 // - SetEntityPosition on a seated character takes it out of its seat first.
 // - Pressing the enter control (23) near a road vehicle (not a train carriage) within 6 m starts
-//   the game's own entry, reported by GetVehicleCharacterIsUsing; it seats the player after 1 s.
+//   the game's own entry, reported by GetVehicleCharacterIsUsing; it seats the player after 1 s,
+//   the last 0.5 s of it getting onto the seat (IsCharacterInAnyVehicle with its flag set).
+//   OrderLeaveAnyVehicle ends it (and orders the character out of its vehicle) once its delay in
+//   milliseconds of game time has passed; a delay of 0 ends it in the call.
+// - SpawnVehicle answers 0 for a model of which no vehicle exists (the game has it out of memory).
+// - A text component longer than 99 characters is cut there (and is a violation).
 // - ListNearbyVehicles lists vehicles within 50 m, nearest first, never the character's own.
 // - Free vehicles (SpawnVehicle) roll along their heading losing 2.5 m/s^2, and stop dead against a
 //   barrier or within 2.5 m of another vehicle.

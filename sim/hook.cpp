@@ -49,9 +49,11 @@ World& W(Hook& h) { return h.world; }
 // --- Characters, vehicles and seats ---
 
 void onGetPlayerCharacter(Hook& h, const Args&, uint64_t* r) { setInt(r, W(h).player); }
+// With atGetIn set, also true at one stage of entering a vehicle (the public native databases):
+// getting onto the seat, not the walk to the door before it.
 void onIsCharacterInAnyVehicle(Hook& h, const Args& a, uint64_t* r) {
     const Character* c = W(h).character(a[0].i);
-    setBool(r, c != nullptr && (c->vehicle != 0 || (a[1].i != 0 && c->entering != 0)));
+    setBool(r, c != nullptr && (c->vehicle != 0 || (a[1].i != 0 && W(h).gettingIn(c->handle))));
 }
 void onIsCharacterInAnyTrain(Hook& h, const Args& a, uint64_t* r) {
     const Character* c = W(h).character(a[0].i);
@@ -87,16 +89,9 @@ void onIsEntityDead(Hook& h, const Args& a, uint64_t* r) {
     setBool(r, c != nullptr && c->dead);
 }
 void onOrderLeaveVehicle(Hook& h, const Args& a, uint64_t*) { W(h).orderLeave(a[0].i, a[1].i); }
-void onOrderLeaveAnyVehicle(Hook& h, const Args& a, uint64_t*) {
-    Character* c = W(h).character(a[0].i);
-    if (c == nullptr) return;
-    if (c->entering != 0) {
-        W(h).events.push_back(WorldEvent{h.frame, "character " + W(h).describe(a[0].i) +
-                                                      " stops entering " + W(h).describe(c->entering)});
-        c->entering = 0;
-    }
-    if (c->vehicle != 0) W(h).orderLeave(a[0].i, c->vehicle);
-}
+// TASK_LEAVE_ANY_VEHICLE(ped, delay, flags): the task starts after a delay in milliseconds (the
+// public native databases; the game's own scripts pass 0 there), counted in game time.
+void onOrderLeaveAnyVehicle(Hook& h, const Args& a, uint64_t*) { W(h).orderLeaveAny(a[0].i, a[1].i); }
 void onOrderShuffleToNextSeat(Hook& h, const Args& a, uint64_t*) {
     Character* c = W(h).character(a[0].i);
     Vehicle* v = W(h).vehicle(a[1].i);
@@ -154,8 +149,13 @@ void onSetEntityDamageable(Hook& h, const Args& a, uint64_t*) {
 
 // --- Vehicles and trains ---
 
+// CREATE_VEHICLE wants its model in memory and gives 0 otherwise (the public native databases: the
+// model should be loaded already, and the result is 0 when no vehicle was made). Nothing here loads
+// a model: it is in memory while some vehicle of it exists.
 void onSpawnVehicle(Hook& h, const Args& a, uint64_t* r) {
-    setInt(r, W(h).spawnVehicle(static_cast<ModelHash>(a[0].i), Vector3{a[1].f, a[2].f, a[3].f}));
+    const auto model = static_cast<ModelHash>(a[0].i);
+    if (!W(h).modelInMemory(model)) return setInt(r, 0);
+    setInt(r, W(h).spawnVehicle(model, Vector3{a[1].f, a[2].f, a[3].f}));
 }
 void onDeleteVehicle(Hook& h, const Args& a, uint64_t*) {
     auto* handle = reinterpret_cast<int32_t*>(static_cast<uintptr_t>(a[0].raw));
@@ -217,10 +217,13 @@ void onSetHighBeam(Hook& h, const Args& a, uint64_t*) {
         v->highBeam = a[1].i != 0;
     }
 }
+// START_VEHICLE_HORN(vehicle, duration, mode, forever): the duration in milliseconds (the public native
+// databases) is kept with the horn. What the game does with a duration of 0 is not known from public
+// sources; the plug-in passes 0, once for each long press of the horn key.
 void onSoundHorn(Hook& h, const Args& a, uint64_t*) {
     if (static_cast<uint32_t>(a[2].i) != hashName("NORMAL")) h.violation("SoundHorn: unknown horn mode");
     if (W(h).vehicle(a[0].i) == nullptr) return;
-    W(h).horns.push_back(HornSound{h.frame, a[0].i});
+    W(h).horns.push_back(HornSound{h.frame, a[0].i, a[1].i});
 }
 
 // --- Input, camera, radio and effects ---
@@ -290,9 +293,14 @@ void onBeginTextCommand(Hook& h, const Args& a, uint64_t*) {
     h.pendingText.clear();
     h.textOpen = true;
 }
+// The game keeps at most 99 characters of one text component (its maximum length in the public
+// native databases) and cuts the rest; no text of the plug-in may lose its end that way.
 void onAddTextString(Hook& h, const Args& a, uint64_t*) {
     if (!h.textOpen) h.violation("AddTextString without BeginTextCommand");
-    h.pendingText += a[0].text;
+    if (a[0].text.size() > Hook::textComponentLimit)
+        h.violation("AddTextString: " + std::to_string(a[0].text.size()) + " characters, the game shows " +
+                    std::to_string(Hook::textComponentLimit));
+    h.pendingText += a[0].text.substr(0, Hook::textComponentLimit);
 }
 void onEndTextCommandDraw(Hook& h, const Args& a, uint64_t*) {
     if (!h.textOpen) h.violation("EndTextCommandDraw without BeginTextCommand");
@@ -387,6 +395,7 @@ void Hook::beginFrame(int f) {
     deletions.clear();
     style = TextStyle{};
     textOpen = false;
+    if (frameBegun) frameBegun();
 }
 
 void Hook::nativeInit(uint64_t hash) {
@@ -411,15 +420,19 @@ void Hook::nativePush64(uint64_t value) {
 namespace {
 
 // Reads one slot as the game reads a parameter of that kind. With `check`, every fault of the
-// slot is a violation; without, the slot is one the game reads stale and only its usability counts.
-bool decodeArgument(Hook& hook, ArgValue& a, const std::string& where, bool check) {
+// slot is a violation (named by the native and the argument's place, told only when there is one);
+// without, the slot is one the game reads stale and only its usability counts.
+bool decodeArgument(Hook& hook, ArgValue& a, const char* op, size_t index, bool check) {
+    auto fault = [&](const std::string& what) {
+        if (check) hook.violation(std::string(op) + " argument " + std::to_string(index + 1) + ": " + what);
+    };
     bool sound = true;
     switch (a.kind) {
         case ArgKind::Int:
         case ArgKind::Bool:
         case ArgKind::Float:
             if (check && (a.raw >> 32) != 0) {
-                hook.violation(where + ": high half not zero (" + hex(a.raw) + ")");
+                fault("high half not zero (" + hex(a.raw) + ")");
                 sound = false;
             }
             a.i = static_cast<int32_t>(static_cast<uint32_t>(a.raw));
@@ -427,18 +440,18 @@ bool decodeArgument(Hook& hook, ArgValue& a, const std::string& where, bool chec
                 const uint32_t bits = static_cast<uint32_t>(a.raw);
                 std::memcpy(&a.f, &bits, sizeof a.f);
                 if (!std::isfinite(a.f)) {
-                    if (check) hook.violation(where + ": non-finite float");
+                    fault("non-finite float");
                     sound = false;
                 }
-            } else if (check && a.kind == ArgKind::Bool && a.i != 0 && a.i != 1) {
-                hook.violation(where + ": boolean " + std::to_string(a.i));
+            } else if (a.kind == ArgKind::Bool && a.i != 0 && a.i != 1) {
+                fault("boolean " + std::to_string(a.i));
             }
             break;
         case ArgKind::Pointer:
         case ArgKind::Text:
             // A stale address may point anywhere: the stand-in never follows one.
             if (!check || a.raw == 0) {
-                if (check) hook.violation(where + ": null pointer");
+                fault("null pointer");
                 sound = false;
             } else if (a.kind == ArgKind::Text) {
                 a.text = reinterpret_cast<const char*>(static_cast<uintptr_t>(a.raw));
@@ -483,11 +496,12 @@ uint64_t* Hook::nativeCall() {
         sound = false;
     }
     const size_t pushed = std::min(pushed_, argumentSlots);
+    call.args.reserve(pushed);
     for (size_t i = 0; i < pushed; ++i) {
         ArgValue a;
         a.raw = block_[i];
         a.kind = i < expected ? static_cast<ArgKind>(info->kinds[i]) : ArgKind::Int;
-        sound = decodeArgument(*this, a, std::string(info->op) + " argument " + std::to_string(i + 1), true) && sound;
+        sound = decodeArgument(*this, a, info->op, i, true) && sound;
         call.args.push_back(std::move(a));
     }
     // A short call still runs in the game, on what earlier calls left in the block (an open
@@ -503,7 +517,7 @@ uint64_t* Hook::nativeCall() {
             ArgValue a;
             a.raw = block_[i];
             a.kind = static_cast<ArgKind>(info->kinds[i]);
-            sound = decodeArgument(*this, a, std::string(), false) && sound;
+            sound = decodeArgument(*this, a, info->op, i, false) && sound;
             read.push_back(std::move(a));
         }
     }
@@ -521,12 +535,13 @@ uint64_t* Hook::nativeCall() {
             block_[i] = result_[i];
         }
     }
+    if (answered) answered(call, result_);
     calls.push_back(std::move(call));
     return result_;
 }
 
 void Hook::writeTrace(const NativeCall& call) {
-    std::string line = "{\"frame\":" + std::to_string(call.frame) + ",\"op\":\"" + call.op + "\",\"hash\":\"" +
+    std::string line = "{\"frame\":" + std::to_string(call.frame) + ",\"op\":\"" + std::string(call.op) + "\",\"hash\":\"" +
                        hex(call.hash) + "\",\"args\":[";
     for (size_t i = 0; i < call.args.size(); ++i) {
         const ArgValue& a = call.args[i];

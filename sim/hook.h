@@ -8,6 +8,7 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "sim/world.h"
@@ -26,7 +27,7 @@ struct ArgValue {
 
 struct NativeCall {
     int frame = 0;
-    std::string op;
+    std::string_view op;  // the catalogue's name, which lives as long as the program
     uint64_t hash = 0;
     std::vector<ArgValue> args;
 };
@@ -72,6 +73,8 @@ public:
     static constexpr size_t resultSlots = 4;
     // The argument block every script shares, as large as the hook's.
     static constexpr size_t argumentSlots = 32;
+    // Characters the game keeps of one text component.
+    static constexpr size_t textComponentLimit = 99;
 
     // Every native answers 0 (handlers are not run; the argument checks still are).
     bool answerZero = false;
@@ -80,6 +83,10 @@ public:
     std::function<void(const NativeCall& call, uint64_t* result)> answer;
     // JSON Lines trace of every call; null for none.
     std::ostream* trace = nullptr;
+    // Told of each frame as it begins (its input set) and of each call once the game answered it,
+    // with the result slots: the tape recorder (sim/answer_tape.h).
+    std::function<void()> frameBegun;
+    std::function<void(const NativeCall& call, const uint64_t* result)> answered;
 
     World& world;
     FrameInput input;

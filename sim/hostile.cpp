@@ -178,7 +178,7 @@ HostileSummary runHostile(const HostileOptions& options) {
         if (calmPasses > 0) --calmPasses;
         game.step();
         ++summary.passes;
-        for (const NativeCall& call : game.calls()) ++summary.callsByNative[call.op];
+        for (const NativeCall& call : game.calls()) ++summary.callsByNative[std::string(call.op)];
         if (const ScriptState* state = game.state()) {
             ++summary.passesByMode[state->mode == Entering ? 1 : state->mode == InCab ? 2 : 0];
             if (state->mode == OnFoot && state->engineerTrain > 0) ++summary.engineerPasses;

@@ -219,6 +219,13 @@ std::string check(const Game& game, const json& e, const Names& names) {
     }
     if (e.value("playerOnFoot", false) && game.playerVehicle() != 0)
         return at + "player expected on foot, is in " + w.describe(game.playerVehicle());
+    if (e.contains("playerEntering")) {
+        const Character* p = w.character(w.player);
+        const EntityHandle want = e["playerEntering"].is_null() ? 0 : names.entity(w, e["playerEntering"]);
+        const EntityHandle has = p == nullptr ? 0 : p->entering;
+        auto name = [&](EntityHandle h) { return h == 0 ? std::string("nothing") : w.describe(h); };
+        if (has != want) return at + "player expected entering " + name(want) + " by the game's own entry, enters " + name(has);
+    }
     if (e.contains("trainSpeed")) {
         const EntityHandle t = names.entity(w, e["trainSpeed"]);
         if (w.train(t) == nullptr) return at + "no train " + w.describe(t);
@@ -390,7 +397,8 @@ ScenarioResult playScenario(Game& game, const Scenario& scenario, std::ostream* 
         for (; eventsShown < w.events.size(); ++eventsShown) out(after + w.events[eventsShown].text);
         for (; hornsShown < w.horns.size(); ++hornsShown) {
             const HornSound& h = w.horns[hornsShown];
-            if (h.frame > lastHornFrame + 1) out(after + "horn sounds on " + w.describe(h.vehicle));
+            if (h.frame > lastHornFrame + 1)
+                out(after + "horn sounds on " + w.describe(h.vehicle) + " for " + std::to_string(h.durationMs) + " ms");
             lastHornFrame = h.frame;
         }
         for (; violationsShown < game.violations().size(); ++violationsShown) {

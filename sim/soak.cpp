@@ -571,7 +571,8 @@ private:
         if (wagons > static_cast<size_t>(std::max(limit, 0)))
             fail(at() + std::to_string(wagons) + " derailed wagons kept after the pass, limit " + std::to_string(limit));
         for (const DerailedWagon& w : s->derailedWagons)
-            if (deleted_.count(w.handle) != 0) fail(at() + "a deleted vehicle " + std::to_string(w.handle) + " is still listed");
+            if (deleted_.count(w.handle) != 0 && !world_.exists(w.handle))
+                fail(at() + "a deleted vehicle " + std::to_string(w.handle) + " is still listed");
 
         const std::vector<NativeCall>& calls = game_.calls();
         const std::vector<Hook::Deletion>& deletions = game_.hook().deletions;
@@ -580,8 +581,11 @@ private:
         for (size_t i = 0; i < calls.size(); ++i) {
             const NativeCall& call = calls[i];
             for (const ArgValue& a : call.args)
-                if (a.kind == ArgKind::Int && a.i >= 257 && deleted_.count(a.i) != 0)
-                    fail(at() + call.op + " given vehicle " + std::to_string(a.i) + " after the plug-in deleted it");
+                // A slot's counter comes round again after 255 reuses: a handle that names a live
+                // entity again may have come back from the game anew.
+                if (a.kind == ArgKind::Int && World::looksLikeHandle(a.i) && deleted_.count(a.i) != 0 &&
+                    !world_.exists(a.i))
+                    fail(at() + std::string(call.op) + " given vehicle " + std::to_string(a.i) + " after the plug-in deleted it");
             while (nextDeletion < deletions.size() && deletions[nextDeletion].call == i) {
                 deleted_.insert(deletions[nextDeletion].handle);
                 ++summary_.wagonsDeleted;

@@ -12,6 +12,8 @@ namespace {
 constexpr float kPi = 3.14159265358979f;
 constexpr float kLeaveSeconds = 0.5f;
 constexpr float kGameEntrySeconds = 1.0f;
+// The last part of the game's own entry, when the character gets onto the seat after opening the door.
+constexpr float kGetInSeconds = 0.5f;
 constexpr float kVehicleRadius = 2.5f;
 
 float planarDistance(Vector3 a, Vector3 b) { return std::hypot(a.x - b.x, a.y - b.y); }
@@ -100,6 +102,27 @@ Vector3 Track::tangentAt(float distance) const {
 }
 
 // --- World ---
+
+EntityHandle World::issue() {
+    // The lowest free slot, its counter one up from its last entity's (never 0).
+    size_t slot = 0;
+    while (slot < slotCounters_.size() && slotCounters_[slot] != 0) ++slot;
+    if (slot == slotCounters_.size()) {
+        slotCounters_.push_back(0);
+        lastCounters_.push_back(0);
+    }
+    const uint8_t counter = static_cast<uint8_t>(lastCounters_[slot] == 255 ? 1 : lastCounters_[slot] + 1);
+    slotCounters_[slot] = lastCounters_[slot] = counter;
+    return static_cast<EntityHandle>(((firstSlot + static_cast<uint32_t>(slot)) << 8) | counter);
+}
+
+void World::release(EntityHandle h) {
+    const uint32_t bits = static_cast<uint32_t>(h);
+    const uint32_t index = bits >> 8;
+    if (index < firstSlot || index - firstSlot >= slotCounters_.size()) return;
+    uint8_t& counter = slotCounters_[index - firstSlot];
+    if (counter == (bits & 0xFFu)) counter = 0;
+}
 
 World::World() {
     Character p;
@@ -336,6 +359,28 @@ void World::orderLeave(EntityHandle ch, EntityHandle veh) {
     }
 }
 
+void World::orderLeaveAny(EntityHandle ch, int32_t delayMs) {
+    Character* c = character(ch);
+    if (c == nullptr) return;
+    // What the game makes of a negative delay is not known; it is taken as none.
+    if (delayMs <= 0) {
+        c->leaveAnyIn.reset();
+        startLeaveAny(ch);
+        return;
+    }
+    c->leaveAnyIn = static_cast<float>(delayMs) / 1000.0f;
+}
+
+void World::startLeaveAny(EntityHandle ch) {
+    Character* c = character(ch);
+    if (c == nullptr) return;
+    if (c->entering != 0) {
+        note("character " + describe(ch) + " stops entering " + describe(c->entering));
+        c->entering = 0;
+    }
+    if (c->vehicle != 0) orderLeave(ch, c->vehicle);
+}
+
 void World::moveEntity(EntityHandle h, Vector3 position) {
     if (Character* c = character(h)) {
         if (c->vehicle != 0) unseat(h);
@@ -372,6 +417,7 @@ void World::removeVehicle(EntityHandle h) {
     }
     note("vehicle " + describe(h) + " removed");
     vehicles.erase(h);
+    release(h);
 }
 
 void World::removeCharacter(EntityHandle h) {
@@ -379,6 +425,7 @@ void World::removeCharacter(EntityHandle h) {
     if (c == nullptr || h == player) return;
     if (c->vehicle != 0) unseat(h);
     characters.erase(h);
+    release(h);
 }
 
 void World::removeAllTrains() {
@@ -394,6 +441,7 @@ void World::removeAllTrains() {
             if (ch != player) removeCharacter(ch);
         }
         vehicles.erase(h);
+        release(h);
     }
     trains.clear();
     note("all trains removed (" + std::to_string(carriages.size()) + " carriages)");
@@ -413,6 +461,15 @@ EntityHandle World::spawnVehicle(ModelHash model, Vector3 position) {
     vehicles[v.handle] = v;
     note("vehicle " + describe(v.handle) + fmt(" spawned at (%.1f, %.1f, %.1f)", position.x, position.y, position.z));
     return v.handle;
+}
+
+bool World::gettingIn(EntityHandle ch) const {
+    const Character* c = character(ch);
+    return c != nullptr && c->entering != 0 && c->enterTimer <= kGetInSeconds;
+}
+
+bool World::modelInMemory(ModelHash model) const {
+    return std::any_of(vehicles.begin(), vehicles.end(), [&](const auto& v) { return v.second.model == model; });
 }
 
 std::vector<EntityHandle> World::nearbyVehicles(EntityHandle ch, float radius) const {
@@ -538,7 +595,15 @@ void World::advance(float dt, int frame) {
     }
     // Characters: leave orders, the game's own entry, walking.
     std::vector<EntityHandle> leaving;
+    std::vector<EntityHandle> leavingAny;
     for (auto& [h, c] : characters) {
+        if (c.leaveAnyIn) {
+            *c.leaveAnyIn -= dt;
+            if (*c.leaveAnyIn <= 0.0f) {
+                c.leaveAnyIn.reset();
+                leavingAny.push_back(h);
+            }
+        }
         if (c.leaving != 0) {
             c.leaveTimer -= dt;
             if (c.leaveTimer <= 0.0f) leaving.push_back(h);
@@ -568,6 +633,7 @@ void World::advance(float dt, int frame) {
         }
     }
     for (EntityHandle h : leaving) unseat(h);
+    for (EntityHandle h : leavingAny) startLeaveAny(h);
 }
 
 }  // namespace sim

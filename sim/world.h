@@ -55,6 +55,7 @@ struct Character {
     float enterTimer = 0.0f;
     EntityHandle leaving = 0;  // pending leave task: out beside that vehicle when the timer runs out
     float leaveTimer = 0.0f;
+    std::optional<float> leaveAnyIn;  // seconds of game time until an ordered leave-any task starts
     std::optional<Vector3> walkTarget;
     float walkSpeed = 1.4f;
 };
@@ -136,6 +137,7 @@ struct Explosion {
 struct HornSound {
     int frame;
     EntityHandle vehicle;
+    int32_t durationMs;
 };
 
 struct CameraShake {
@@ -183,16 +185,23 @@ public:
     void seat(EntityHandle character, EntityHandle vehicle, int32_t seat);
     void unseat(EntityHandle character);                 // out beside its vehicle, now
     void orderLeave(EntityHandle character, EntityHandle vehicle);
+    // The leave-any task: after `delayMs` of game time the character stops entering any vehicle and
+    // gets out of the one it sits in.
+    void orderLeaveAny(EntityHandle character, int32_t delayMs);
     void moveEntity(EntityHandle handle, Vector3 position);
     void removeVehicle(EntityHandle handle);             // occupants step out beside it
     void removeCharacter(EntityHandle handle);
     void removeAllTrains();
     EntityHandle spawnVehicle(ModelHash model, Vector3 position);
+    // Whether the game holds the model in memory: while some vehicle of it exists.
+    bool modelInMemory(ModelHash model) const;
     // Vehicles within `radius` of the character, nearest first (ties by handle), not its own.
     std::vector<EntityHandle> nearbyVehicles(EntityHandle character, float radius) const;
     float heightAboveGround(EntityHandle handle) const;
     Vector3 forward(EntityHandle handle) const;
     void setPlayerEntering(EntityHandle vehicle);
+    // In the game's own entry, past the walk to the door: onto the seat.
+    bool gettingIn(EntityHandle character) const;
 
     // The game's own simulation for one frame of `seconds`.
     void advance(float seconds, int frame);
@@ -218,9 +227,20 @@ public:
     // The script sets a train's cruise speed; orders to a train without the player go on the timeline.
     void setTrainCruise(Train& train, float cruise);
 
+    // Handles in the game's shape: a slot of the game's pool of script handles in the upper 24 bits,
+    // the slot's counter in the low 8 (RAGE Plugin Hook's documentation of its PoolHandle). A slot
+    // is taken again once its entity is gone, its counter one up, so a handle of a removed entity
+    // stays dead. The slots below firstSlot stand for the game's own entities: the game's world is
+    // never empty, and its handles run into the hundreds of thousands.
+    static constexpr uint32_t firstSlot = 1000;
+    static bool looksLikeHandle(int32_t value) { return value >= static_cast<int32_t>(firstSlot << 8); }
+
 private:
-    EntityHandle nextHandle_ = 257;
-    EntityHandle issue() { return nextHandle_++; }
+    std::vector<uint8_t> slotCounters_;  // per slot from firstSlot on; 0 while free
+    std::vector<uint8_t> lastCounters_;
+    EntityHandle issue();
+    void release(EntityHandle handle);
+    void startLeaveAny(EntityHandle character);
     Vector3 besideVehicle(const Vehicle& v, int32_t seat) const;
     void note(std::string text);
 

@@ -42,8 +42,10 @@
       bool, (EntityHandle entity), (entity, 0)) \
     X(OrderLeaveVehicle, 0xD3DBCE61A490BE02, "TASK::TASK_LEAVE_VEHICLE", "iii", \
       void, (EntityHandle character, EntityHandle vehicle), (character, vehicle, -1)) \
+    /* (ped, delay in ms before the task starts, flags), the game's own scripts passing a 0 delay: */ \
+    /* with 0 the game's own entry into a vehicle ends in the pass that asks for it. */ \
     X(OrderLeaveAnyVehicle, 0x504D54DF3F6F2247, "TASK::TASK_LEAVE_ANY_VEHICLE", "iii", \
-      void, (EntityHandle character, EntityHandle vehicle), (character, vehicle, -1)) \
+      void, (EntityHandle character), (character, 0, -1)) \
     /* added: p2 */ \
     X(OrderShuffleToNextSeat, 0x7AA80209BDA643EB, "TASK::TASK_SHUFFLE_TO_NEXT_VEHICLE_SEAT", "iii", \
       void, (EntityHandle character, EntityHandle vehicle), (character, vehicle, 0)) \
@@ -101,7 +103,8 @@
       void, (EntityHandle vehicle, int32_t door, float ratio), (vehicle, door, 0, ratio)) \
     X(SetHighBeam, 0x8B7FD87F0DDB421E, "VEHICLE::SET_VEHICLE_FULLBEAM", "ib", \
       void, (EntityHandle vehicle, bool on), (vehicle, on)) \
-    /* The horn mode is the hash of "NORMAL", made by a complete call of its own before the horn call. */ \
+    /* (vehicle, duration in ms, mode, forever). The mode is the hash of "NORMAL", made by a complete */ \
+    /* call of its own before the horn call. */ \
     X(SoundHorn, 0x9C8C6504B5B63D2C, "VEHICLE::START_VEHICLE_HORN", "iiii", \
       void, (EntityHandle vehicle), (vehicle, 0, HashName("NORMAL"), 0)) \
     /* --- Input, camera, radio and effects --- */ \

@@ -5,6 +5,7 @@
 #include "config/settings.h"
 #include "host/natives.h"
 #include "ui/engineer.h"
+#include "util/frame_time.h"
 
 namespace {
 
@@ -51,7 +52,7 @@ void setDoorRatios(const ScriptState& state, float ratio) {
 
 void updateSeatChange(ScriptState& state) {
     if (state.seatChangeCooldown > 0.0f) {
-        state.seatChangeCooldown -= GetFrameSeconds();
+        state.seatChangeCooldown -= FrameSeconds();
     }
     const bool released = ControlJustReleased(seatLeftControl) || ControlJustReleased(seatRightControl);
     if (released && gSettings.keyActionChangeSeat && state.kind == Freight && state.seatChangeCooldown <= 0.0f) {
@@ -74,7 +75,7 @@ void updateHornKey(ScriptState& state) {
     }
     if (ControlHeld(hornControl)) {
         if (state.hornKeyTimer > hornKeyTapLimit) {
-            state.hornKeyTimer -= GetFrameSeconds();
+            state.hornKeyTimer -= FrameSeconds();
         } else if (state.hornKeyTimer > 0.0f) {
             state.hornKeyTimer = 0.0f;
             if (playerInRightSeat(state.train)) {
@@ -90,8 +91,14 @@ void updateHornKey(ScriptState& state) {
 
 void updateDoors(ScriptState& state) {
     if (ControlJustPressed(doorControl) && gSettings.keyActionOpenCloseDoors) {
-        state.doorRatio = readDoorRatio(state);
-        state.doorDirection = state.doorRatio > 0.5f ? -1 : 1;
+        // A door the game gives no usable ratio for is left alone.
+        const float ratio = readDoorRatio(state);
+        if (std::isfinite(ratio)) {
+            state.doorRatio = ratio;
+            state.doorDirection = ratio > 0.5f ? -1 : 1;
+        } else {
+            state.doorDirection = 0;
+        }
     }
     if (state.doorDirection == 0) {
         return;
@@ -104,7 +111,7 @@ void updateDoors(ScriptState& state) {
         state.doorDirection = 0;
         return;
     }
-    const float next = current + GetFrameSeconds() * doorSpeed(state.kind) * static_cast<float>(state.doorDirection);
+    const float next = current + FrameSeconds() * doorSpeed(state.kind) * static_cast<float>(state.doorDirection);
     if (!std::isfinite(next)) {
         state.doorDirection = 0;
         return;

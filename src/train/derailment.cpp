@@ -5,6 +5,7 @@
 
 #include "config/settings.h"
 #include "host/natives.h"
+#include "util/frame_time.h"
 #include "util/geometry.h"
 
 namespace {
@@ -16,12 +17,6 @@ constexpr int32_t maxCarriages = 128;
 // Far above anything the risk can usefully reach (999999 at full sensitivity) yet finite, so the
 // shake amplitude and the risk bar never see an infinity.
 constexpr float maxRisk = 1.0e9f;
-
-// A paused game reports 0; garbage frame times must not poison the accumulators.
-float frameSeconds() {
-    const float ft = GetFrameSeconds();
-    return std::isfinite(ft) && ft > 0.0f ? ft : 0.0f;
-}
 
 float clampRisk(float risk) {
     if (!(risk > 0.0f)) {
@@ -100,7 +95,7 @@ float finiteOrZero(float value) { return std::isfinite(value) ? value : 0.0f; }
 }  // namespace
 
 void updateDerailment(ScriptState& state) {
-    const float ft = frameSeconds();
+    const float ft = FrameSeconds();
     const float fx = GetEntityForwardX(state.train);
     const float fy = GetEntityForwardY(state.train);
     if (ft == 0.0f) {

@@ -9,6 +9,7 @@
 #include "host/natives.h"
 #include "train/cab_controls.h"
 #include "train/derailment.h"
+#include "util/frame_time.h"
 #include "util/geometry.h"
 #include "util/text.h"
 
@@ -185,7 +186,7 @@ void approachNearbyTrain(ScriptState& state) {
             state.train = 0;
             return;
         }
-        OrderLeaveAnyVehicle(player, inUse);
+        OrderLeaveAnyVehicle(player);
     }
     state.mode = Entering;
     state.enterHoldTime = 0.0f;
@@ -193,7 +194,7 @@ void approachNearbyTrain(ScriptState& state) {
 
 void updateEntering(ScriptState& state) {
     if (ControlHeld(enterControl)) {
-        state.enterHoldTime += GetFrameSeconds();
+        state.enterHoldTime += FrameSeconds();
         if (state.enterHoldTime < gSettings.enterDelay) {
             drawHoldPrompt(state);
         } else {

@@ -6,13 +6,9 @@
 #include "config/settings.h"
 #include "host/natives.h"
 #include "train/derailment.h"
+#include "util/frame_time.h"
 
 namespace {
-
-float frameSeconds() {
-    const float ft = GetFrameSeconds();
-    return std::isfinite(ft) && ft > 0.0f ? ft : 0.0f;
-}
 
 float distance3D(Vector3 a, Vector3 b) {
     const float dx = a.x - b.x;
@@ -93,7 +89,7 @@ void runWagonMonitor(ScriptState& state) {
         return;
     }
     ++state.wagonPassCounter;
-    state.wagonCheckTime += frameSeconds();
+    state.wagonCheckTime += FrameSeconds();
 
     const bool tick = static_cast<double>(state.wagonCheckTime) > 0.2;
     const bool distanceCheck = state.wagonPassCounter > 600;

@@ -5,6 +5,7 @@
 #include "config/settings.h"
 #include "host/natives.h"
 #include "ui/displays.h"
+#include "util/frame_time.h"
 #include "util/geometry.h"
 #include "util/speed_curves.h"
 #include "util/text.h"
@@ -135,7 +136,7 @@ void drawEngineerMenu(ScriptState& state) {
                     "Hint: The engineer executes the command after you leave the cab and jump off the train.");
     DrawCentredText(0.60f, 0.25f, a,
                     "Warning: Engineer commands are not available if the engineer is dead or not inside the train.");
-    state.menuTime -= GetFrameSeconds();
+    state.menuTime -= FrameSeconds();
 }
 
 void runEngineerDrive(ScriptState& state) {

@@ -50,14 +50,34 @@ struct CurveRide {
 };
 
 TEST(DerailCurve, FastIntoTheBendDerailsIntoFreeWagonsSlowlyItDoesNot) {
+    int derailFrame = 0;
     {
         CurveRide fast;
         ASSERT_EQ(fast.game.playerVehicle(), fast.train);
-        fast.driveAt(30.0f, 12.0f);
+        fast.driveAt(30.0f, 0.0f);
+        while (fast.game.frame() < 3000 && fast.game.countCalls("RemoveAllTrains") == 0) fast.game.step();
+        derailFrame = fast.game.frame();
+        fast.game.stepSeconds(12.0f);
         EXPECT_TRUE(fast.game.world().trains.empty()) << "every train is gone after a derailment";
         EXPECT_FALSE(fast.game.world().vehicles.empty());
         EXPECT_NE(fast.game.playerVehicle(), 0) << "the player rides the new head vehicle";
         EXPECT_TRUE(fast.game.violations().empty());
+    }
+    {
+        // The game removes the train in the frame its derailment comes due: no carriage is left to
+        // replace (and none of its models in memory), so no wagon is made, filed or looked after.
+        CurveRide gone;
+        gone.driveAt(30.0f, 0.0f);
+        while (gone.game.frame() < derailFrame - 1) gone.game.step();
+        gone.game.world().removeAllTrains();
+        gone.game.step();
+        ASSERT_EQ(gone.game.countCalls("RemoveAllTrains"), 1);
+        EXPECT_EQ(gone.game.countCalls("SpawnVehicle"), 0);
+        gone.game.tap(75);
+        gone.game.stepSeconds(2.0f);
+        EXPECT_TRUE(gone.game.world().vehicles.empty());
+        EXPECT_EQ(gone.game.playerVehicle(), 0);
+        EXPECT_TRUE(gone.game.violations().empty());
     }
     {
         CurveRide slow;

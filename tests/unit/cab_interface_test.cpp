@@ -4,6 +4,7 @@
 #include <string>
 
 #include "config/settings.h"
+#include "sim/hook.h"
 #include "ui/displays.h"
 #include "ui/engineer.h"
 #include "unit/scripted_hook.h"
@@ -130,6 +131,13 @@ TEST_F(CabInterface, SpeedTextShowsTruncatedFiguresWithoutSignAndIgnoresSmallCha
 
 TEST_F(CabInterface, HugeOrBrokenSpeedsSaturateInsteadOfOverflowing) {
     EXPECT_EQ(speedTextAt(1.0e12f), "2147483647 mph (2147483647 km/h)");
+    // The widest figures and the menu's lines each fit in the one text component the game keeps whole.
+    state.menuTime = 5.0f;
+    drawEngineerMenu(state);
+    ASSERT_EQ(lines().size(), 7u);
+    for (const Line& line : lines()) {
+        EXPECT_LE(line.text.size(), sim::Hook::textComponentLimit) << line.text;
+    }
     EXPECT_EQ(speedTextAt(-1.0e12f), "2147483647 mph (2147483647 km/h)");
     EXPECT_EQ(speedTextAt(INFINITY), "2147483647 mph (2147483647 km/h)");
     EXPECT_EQ(speedTextAt(7.0e8f), "1565852416 mph (2147483647 km/h)") << "ten digits beside a saturated figure";

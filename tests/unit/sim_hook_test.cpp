@@ -213,8 +213,9 @@ TEST(SimTrace, TypedJsonLinesRepeatExactly) {
     EXPECT_NE(first.find("{\"frame\":1,\"op\":\"SetTrainCurrentSpeed\",\"hash\":\"0xAA0BC91BE0B796E3\",\"args\":[257,10.0]}\n"),
               std::string::npos);
     EXPECT_NE(first.find("\"args\":[\"a \\\"quoted\\\" text\"]"), std::string::npos);
-    EXPECT_NE(first.find("\"args\":[257,300,-1]"), std::string::npos);
-    EXPECT_NE(first.find("\"args\":[257,\"ptr\"]"), std::string::npos);
+    // 256001: the player, the first handle of the pool.
+    EXPECT_NE(first.find("\"args\":[256001,300,-1]"), std::string::npos);
+    EXPECT_NE(first.find("\"args\":[256001,\"ptr\"]"), std::string::npos);
     EXPECT_NE(first.find("\"args\":[0.35,0.35]"), std::string::npos);
     EXPECT_NE(first.find("{\"frame\":5,"), std::string::npos);
 }

@@ -45,6 +45,7 @@ public:
     sim::World& world() { return world_; }
     const sim::World& world() const { return world_; }
     const sim::Hook& hook() const { return hook_; }
+    sim::Hook& hook() { return hook_; }
     const ScriptState& state() const { return state_; }
 
     // Replaces VornLoconaut.ini in the working directory, as a player editing it during the game.
