@@ -21,6 +21,7 @@ target=95
 # Each fuzzer and the corpus it replays, one line each.
 fuzzers=(
   "config_reader tests/fuzz/corpus/config_reader"
+  "game_answers tests/fuzz/corpus/game_answers"
 )
 
 cmake --preset coverage >/dev/null && cmake --build --preset coverage -j "$jobs" ||

@@ -2,8 +2,8 @@
 # Builds every preset and runs all tests: the Linux tests (with the Wine end-to-end check against
 # the real VornLoconaut.asi), the playground page in headless Chromium, the release archive, its
 # check and a second build of it in another folder that must give the same bytes, the same tests
-# under AddressSanitizer and UndefinedBehaviorSanitizer, the Clang build and the INI reader's fuzzer
-# for a minute. Exits non-zero on any failure.
+# under AddressSanitizer and UndefinedBehaviorSanitizer, the Clang build and the two fuzzers (the INI
+# reader's and the one that plays the game) for a minute each. Exits non-zero on any failure.
 set -uo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -57,17 +57,24 @@ step "ctest linux-asan" ctest --preset linux-asan -j "$jobs" -LE e2e
 # Clang must build the tree warning-free too (its extra warnings on the plug-in stand in for
 # MSVC's); it also builds the fuzzers.
 if step "build linux-clang" build linux-clang; then
-  if [ -x build/linux-clang/tests/fuzz_config_reader ]; then
-    # From a copy of the seed corpus, so that what CI finds does not grow the committed one.
+  # Each fuzzer from a copy of its seed corpus, so that what CI finds does not grow the committed one.
+  fuzz() {
+    local name="$1" what="$2"
+    shift 2
+    if [ ! -x "build/linux-clang/tests/fuzz_$name" ]; then
+      summary+=("FAIL     -   $what (no fuzz_$name target)")
+      failed=1
+      return
+    fi
+    local corpus
     corpus="$(mktemp -d "${TMPDIR:-/tmp}/vorn-fuzz.XXXXXX")"
-    cp tests/fuzz/corpus/config_reader/* "$corpus"/
-    step "fuzz the INI reader for ${fuzz_seconds}s" \
-      build/linux-clang/tests/fuzz_config_reader -max_total_time="$fuzz_seconds" -print_final_stats=1 \
-      -dict=tests/fuzz/config_reader.dict "$corpus"
+    cp "tests/fuzz/corpus/$name"/* "$corpus"/
+    step "$what for ${fuzz_seconds}s" \
+      "build/linux-clang/tests/fuzz_$name" -max_total_time="$fuzz_seconds" -print_final_stats=1 "$@" "$corpus"
     rm -rf "$corpus"
-  else
-    summary+=("SKIP     -   fuzz the INI reader (no fuzz_config_reader target yet)")
-  fi
+  }
+  fuzz config_reader "fuzz the INI reader" -dict=tests/fuzz/config_reader.dict
+  fuzz game_answers "fuzz the game's answers to the plug-in"
 fi
 
 echo
