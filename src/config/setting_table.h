@@ -53,17 +53,17 @@ struct SettingRow {
     // What the value does in play, in the player's words ("0: never derails by itself; 1: ...").
     const char* meaning = "";
 
-    constexpr SettingRow inSection(const char* header) const {
+    consteval SettingRow inSection(const char* header) const {
         SettingRow row = *this;
         row.opensSection = header;
         return row;
     }
-    constexpr SettingRow commented(const char* text) const {
+    consteval SettingRow commented(const char* text) const {
         SettingRow row = *this;
         row.comment = text;
         return row;
     }
-    constexpr SettingRow startsGroup() const {
+    consteval SettingRow startsGroup() const {
         SettingRow row = *this;
         row.groupStart = true;
         return row;
@@ -73,7 +73,7 @@ struct SettingRow {
         row.meaning = text;
         return row;
     }
-    constexpr SettingRow writtenPlain() const {
+    consteval SettingRow writtenPlain() const {
         SettingRow row = *this;
         row.plainNumber = true;
         return row;
@@ -82,25 +82,25 @@ struct SettingRow {
 
 namespace setting_rows {
 
-constexpr SettingRow whole(const char* key, int32_t Settings::*field, int32_t value, SettingUnit unit) {
+consteval SettingRow whole(const char* key, int32_t Settings::*field, int32_t value, SettingUnit unit) {
     SettingRow row{key, SettingType::Int, unit};
     row.intField = field;
     row.defaultNumber = static_cast<float>(value);
     return row;
 }
-constexpr SettingRow flag(const char* key, bool Settings::*field, bool value) {
+consteval SettingRow flag(const char* key, bool Settings::*field, bool value) {
     SettingRow row{key, SettingType::Bool, SettingUnit::Switch};
     row.boolField = field;
     row.defaultNumber = value ? 1.0f : 0.0f;
     return row;
 }
-constexpr SettingRow number(const char* key, float Settings::*field, float value, SettingUnit unit) {
+consteval SettingRow number(const char* key, float Settings::*field, float value, SettingUnit unit) {
     SettingRow row{key, SettingType::Float, unit};
     row.floatField = field;
     row.defaultNumber = value;
     return row;
 }
-constexpr SettingRow perKind(const char* key, float (Settings::*pair)[2], TrainKind kind, float value,
+consteval SettingRow perKind(const char* key, float (Settings::*pair)[2], TrainKind kind, float value,
                              SettingUnit unit, SettingType type = SettingType::Float) {
     SettingRow row{key, type, unit};
     row.floatPair = pair;
@@ -108,10 +108,10 @@ constexpr SettingRow perKind(const char* key, float (Settings::*pair)[2], TrainK
     row.defaultNumber = value;
     return row;
 }
-constexpr SettingRow sensitivity(const char* key, float (Settings::*pair)[2], TrainKind kind, float value) {
+consteval SettingRow sensitivity(const char* key, float (Settings::*pair)[2], TrainKind kind, float value) {
     return perKind(key, pair, kind, value, SettingUnit::Fraction, SettingType::Sensitivity);
 }
-constexpr SettingRow models(const char* key, TrainKind kind, const char* names) {
+consteval SettingRow models(const char* key, TrainKind kind, const char* names) {
     SettingRow row{key, SettingType::Models, SettingUnit::None};
     row.textPair = &Settings::models;
     row.kind = kind;

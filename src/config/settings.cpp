@@ -56,8 +56,7 @@ double settingNumber(const Settings& settings, const SettingRow& row) {
     if (row.intField != nullptr) return settings.*row.intField;
     if (row.boolField != nullptr) return settings.*row.boolField ? 1.0 : 0.0;
     if (row.floatField != nullptr) return settings.*row.floatField;
-    if (row.floatPair != nullptr) return (settings.*row.floatPair)[row.kind];
-    return 0.0;
+    return row.floatPair != nullptr ? (settings.*row.floatPair)[row.kind] : 0.0;  // 0 for a model list
 }
 
 void setSettingNumber(Settings& settings, const SettingRow& row, float value) {

@@ -65,12 +65,9 @@ std::string writtenValue(const Settings& settings, const SettingRow& row) {
     switch (row.type) {
         case SettingType::Bool: return boolText(number != 0.0);
         case SettingType::Int: return intText(static_cast<int32_t>(number));
-        case SettingType::Float:
-        case SettingType::Sensitivity:
+        default:  // the floats; the model lists have their text
             return row.plainNumber ? plainFloatText(static_cast<float>(number)) : floatText(static_cast<float>(number));
-        case SettingType::Models: break;
     }
-    return {};
 }
 
 std::string boolText(bool value) { return value ? "1" : "0"; }

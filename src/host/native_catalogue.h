@@ -184,7 +184,7 @@ constexpr const NativeIdentity& nativeIdentity(Native native) { return kNatives[
 
 namespace native_detail {
 
-constexpr bool distinctHashes() {
+consteval bool distinctHashes() {
     for (size_t i = 0; i < std::size(kNatives); ++i)
         for (size_t j = i + 1; j < std::size(kNatives); ++j)
             if (kNatives[i].hash == kNatives[j].hash) return false;

@@ -14,7 +14,7 @@ namespace native_detail {
 // The shape letter each argument type may fill: a boolean parameter also takes the integers 0 and 1
 // the game's own scripts pass.
 template <class A>
-constexpr bool fits(char kind) {
+consteval bool fits(char kind) {
     if constexpr (std::is_same_v<A, float>) {
         return kind == 'f';
     } else if constexpr (std::is_same_v<A, bool>) {
@@ -29,7 +29,7 @@ constexpr bool fits(char kind) {
 }
 
 template <class... Args>
-constexpr bool fitsShape(const char* shape) {
+consteval bool fitsShape(const char* shape) {
     size_t length = 0;
     while (shape[length] != '\0') {
         ++length;
