@@ -68,7 +68,7 @@ struct SettingRow {
         row.groupStart = true;
         return row;
     }
-    constexpr SettingRow means(const char* text) const {
+    consteval SettingRow means(const char* text) const {
         SettingRow row = *this;
         row.meaning = text;
         return row;
