@@ -6,63 +6,26 @@
 //   fuzz_config_reader [libFuzzer flags] CORPUS... (seeds: tests/fuzz/corpus/config_reader,
 //   dictionary: -dict=tests/fuzz/config_reader.dict)
 
-#include <unistd.h>
-
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
-#include <string>
-#include <vector>
 
 #include "config/reader.h"
 #include "config/settings.h"
 #include "config/writer.h"
+#include "fuzz/fuzz_folders.h"
 #include "unit/hash_only_hook.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Folders {
-    fs::path original;
-    fs::path scratch;
-    bool ready = false;
-
-    Folders() {
-        std::error_code error;
-        original = fs::current_path(error);
-        scratch = fs::temp_directory_path(error) / ("vorn-fuzz-config-" + std::to_string(getpid()));
-        fs::create_directories(scratch, error);
-        ready = !error && !original.empty();
-    }
-    ~Folders() {
-        std::error_code ignored;
-        fs::current_path(original, ignored);
-        fs::remove_all(scratch, ignored);
-    }
-};
-
-Folders& folders() {
-    static Folders f;
+fuzz_folders::Folders& folders() {
+    static fuzz_folders::Folders f("config");
     return f;
 }
-
-// In the scratch directory for the length of one input.
-class InScratch {
-public:
-    InScratch() { fs::current_path(folders().scratch, error_); }
-    ~InScratch() {
-        std::error_code ignored;
-        fs::current_path(folders().original, ignored);
-    }
-    bool entered() const { return !error_; }
-
-private:
-    std::error_code error_;
-};
 
 void check(bool condition) {
     if (!condition) {
@@ -72,22 +35,8 @@ void check(bool condition) {
 
 }  // namespace
 
-// A finding is written while the input still runs, in the scratch directory, which goes away: unless
-// told otherwise, libFuzzer writes it where it was started.
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    folders();
-    for (int i = 1; i < *argc; ++i) {
-        if (std::strncmp((*argv)[i], "-artifact_prefix=", 17) == 0 ||
-            std::strncmp((*argv)[i], "-exact_artifact_path=", 21) == 0) {
-            return 0;
-        }
-    }
-    static std::string prefix = "-artifact_prefix=" + (folders().original / "").string();
-    static std::vector<char*> arguments(*argv, *argv + *argc);
-    arguments.push_back(prefix.data());
-    arguments.push_back(nullptr);
-    *argc = static_cast<int>(arguments.size()) - 1;
-    *argv = arguments.data();
+    fuzz_folders::fuzzInitialize(folders(), argc, argv);
     return 0;
 }
 
@@ -96,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!folders().ready) {
         return 0;
     }
-    const InScratch scratch;
+    const fuzz_folders::InScratch scratch(folders());
     if (!scratch.entered()) {
         return 0;
     }

@@ -64,15 +64,26 @@ TEST(DerailCurve, FastIntoTheBendDerailsIntoFreeWagonsSlowlyItDoesNot) {
         EXPECT_TRUE(fast.game.violations().empty());
     }
     {
-        // The game removes the train in the frame its derailment comes due: no carriage is left to
-        // replace (and none of its models in memory), so no wagon is made, filed or looked after.
+        // The train vanishes in the frame its derailment comes due, once the head carriage has been
+        // read: no vehicle holds its model in memory any more, so CREATE_VEHICLE gives 0, and no
+        // wagon is seated, filed or looked after.
         CurveRide gone;
         gone.driveAt(30.0f, 0.0f);
         while (gone.game.frame() < derailFrame - 1) gone.game.step();
-        gone.game.world().removeAllTrains();
+        bool vanished = false;
+        int32_t made = -1;
+        gone.game.hook().answered = [&](const sim::NativeCall& call, const uint64_t* result) {
+            if (call.op == "GetEntityRotation" && !vanished) {
+                gone.game.world().removeAllTrains();
+                vanished = true;
+            }
+            if (call.op == "SpawnVehicle" && made == -1) made = static_cast<int32_t>(result[0]);
+        };
         gone.game.step();
+        gone.game.hook().answered = nullptr;
         ASSERT_EQ(gone.game.countCalls("RemoveAllTrains"), 1);
-        EXPECT_EQ(gone.game.countCalls("SpawnVehicle"), 0);
+        ASSERT_EQ(gone.game.countCalls("SpawnVehicle"), 1) << "the head carriage was read before it vanished";
+        EXPECT_EQ(made, 0);
         gone.game.tap(75);
         gone.game.stepSeconds(2.0f);
         EXPECT_TRUE(gone.game.world().vehicles.empty());
