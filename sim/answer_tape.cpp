@@ -1,6 +1,7 @@
 #include "sim/answer_tape.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <string_view>
 #include <unordered_map>
@@ -46,21 +47,10 @@ constexpr int32_t kFirstTapeHandle = (2000 << 8) | 1;
 // Entries of the nearby list the game writes at most, whatever the buffer claims.
 constexpr uint32_t kNearbyEntries = 256;
 
-uint32_t floatBits(float value) {
-    uint32_t bits = 0;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
-}
-float bitsFloat(uint32_t bits) {
-    float value = 0.0f;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}
-
 bool isFloat(AnswerKind kind) { return kind == AnswerKind::Float || kind == AnswerKind::Vector || kind == AnswerKind::FrameTime; }
 
 uint32_t smallValue(AnswerKind kind, uint8_t tag) {
-    if (isFloat(kind)) return floatBits(static_cast<float>(static_cast<int>(tag) - kFloatZeroTag) / 4.0f);
+    if (isFloat(kind)) return std::bit_cast<uint32_t>(static_cast<float>(static_cast<int>(tag) - kFloatZeroTag) / 4.0f);
     return static_cast<uint32_t>(static_cast<int32_t>(tag) - kIntegerZeroTag);
 }
 
@@ -68,11 +58,6 @@ int32_t deadOf(int32_t handle) {
     const auto bits = static_cast<uint32_t>(handle);
     return static_cast<int32_t>((bits & ~0xFFu) | ((bits + 1u) & 0xFFu));
 }
-
-struct KindRow {
-    uint64_t hash;
-    AnswerKind kind;
-};
 
 AnswerKind kindOf(std::string_view op, std::string_view result) {
     if (op == "ListNearbyVehicles") return AnswerKind::Nearby;
@@ -86,15 +71,6 @@ AnswerKind kindOf(std::string_view op, std::string_view result) {
     if (result == "Vector3") return AnswerKind::Vector;
     if (result == "ModelHash" || result == "uint32_t") return AnswerKind::Hash;
     return AnswerKind::Handle;
-}
-
-const std::vector<KindRow>& kinds() {
-    static const std::vector<KindRow> rows = {
-#define VORN_TAPE_ROW(op, hash, publicName, shape, result, ...) {hash, kindOf(#op, #result)},
-        VORN_NATIVES(VORN_TAPE_ROW)
-#undef VORN_TAPE_ROW
-    };
-    return rows;
 }
 
 size_t resultWords(AnswerKind kind) {
@@ -112,6 +88,12 @@ bool contains(const std::vector<int32_t>& list, int32_t value) {
     return std::find(list.begin(), list.end(), value) != list.end();
 }
 
+// The entries of the nearby list the game fills: as many as it found, no more than the buffer says
+// it holds.
+uint32_t nearbyEntries(int32_t count, const uint64_t* buffer) {
+    return std::min({static_cast<uint32_t>(std::max(count, 0)), static_cast<uint32_t>(buffer[0]), kNearbyEntries});
+}
+
 uint64_t* pointerArgument(const NativeCall& call, size_t index) {
     if (call.args.size() <= index || call.args[index].raw == 0) return nullptr;
     return reinterpret_cast<uint64_t*>(static_cast<uintptr_t>(call.args[index].raw));
@@ -120,11 +102,11 @@ uint64_t* pointerArgument(const NativeCall& call, size_t index) {
 }  // namespace
 
 AnswerKind answerKind(uint64_t hash) {
-    static const std::unordered_map<uint64_t, AnswerKind> byHash = [] {
-        std::unordered_map<uint64_t, AnswerKind> map;
-        for (const KindRow& row : kinds()) map.emplace(row.hash, row.kind);
-        return map;
-    }();
+    static const std::unordered_map<uint64_t, AnswerKind> byHash = {
+#define VORN_TAPE_ROW(op, hash, publicName, shape, result, ...) {hash, kindOf(#op, #result)},
+        VORN_NATIVES(VORN_TAPE_ROW)
+#undef VORN_TAPE_ROW
+    };
     const auto it = byHash.find(hash);
     return it == byHash.end() ? AnswerKind::None : it->second;
 }
@@ -157,7 +139,7 @@ void AnswerRecorder::beginFrame(const std::vector<int32_t>& held, float frameSec
         if (contains(held, kTapeControls[i])) bits |= 1u << i;
     bytes_ += static_cast<char>(bits & 0xFFu);
     bytes_ += static_cast<char>(bits >> 8);
-    word(AnswerKind::FrameTime, kFrameTimeKey, 0, floatBits(frameSeconds));
+    word(AnswerKind::FrameTime, kFrameTimeKey, 0, std::bit_cast<uint32_t>(frameSeconds));
 }
 
 void AnswerRecorder::word(AnswerKind kind, uint64_t hash, size_t slot, uint32_t value) {
@@ -215,8 +197,7 @@ void AnswerRecorder::answered(const NativeCall& call, const uint64_t* result) {
             word(AnswerKind::Nearby, call.hash, 0, static_cast<uint32_t>(count));
             const uint64_t* buffer = pointerArgument(call, 1);
             if (buffer == nullptr) return;
-            const uint32_t entries = std::min({static_cast<uint32_t>(std::max(count, 0)),
-                                               static_cast<uint32_t>(buffer[0]), kNearbyEntries});
+            const uint32_t entries = nearbyEntries(count, buffer);
             for (uint32_t i = 1; i <= entries; ++i)
                 word(AnswerKind::Handle, call.hash, 1, static_cast<uint32_t>(buffer[i]));
             return;
@@ -286,7 +267,7 @@ AnswerPlayer::Frame AnswerPlayer::nextFrame() {
     const uint32_t bits = byte() | (static_cast<uint32_t>(byte()) << 8);
     for (size_t i = 0; i < std::size(kTapeControls); ++i)
         if ((bits & (1u << i)) != 0) frame.held.push_back(kTapeControls[i]);
-    frame.seconds = bitsFloat(word(AnswerKind::FrameTime, kFrameTimeKey, 0));
+    frame.seconds = std::bit_cast<float>(word(AnswerKind::FrameTime, kFrameTimeKey, 0));
     return frame;
 }
 
@@ -308,7 +289,7 @@ void AnswerPlayer::answer(const NativeCall& call, uint64_t* result, const FrameI
             else down = !contains(input.down, control);
             return put(0, down ? 1u : 0u);
         }
-        case AnswerKind::FrameTime: return put(0, floatBits(input.frameSeconds));
+        case AnswerKind::FrameTime: return put(0, std::bit_cast<uint32_t>(input.frameSeconds));
         case AnswerKind::HashName: {
             const uint32_t hash = call.args.empty() ? 0u : hashName(call.args[0].text.c_str());
             rememberHash(hash);
@@ -319,9 +300,7 @@ void AnswerPlayer::answer(const NativeCall& call, uint64_t* result, const FrameI
             put(0, static_cast<uint32_t>(count));
             uint64_t* buffer = pointerArgument(call, 1);
             if (buffer == nullptr) return;
-            // The game fills no more entries than the buffer says it holds.
-            const uint32_t entries = std::min({static_cast<uint32_t>(std::max(count, 0)),
-                                               static_cast<uint32_t>(buffer[0]), kNearbyEntries});
+            const uint32_t entries = nearbyEntries(count, buffer);
             for (uint32_t i = 1; i <= entries; ++i)
                 buffer[i] = (buffer[i] & 0xFFFFFFFF00000000ull) | word(AnswerKind::Handle, call.hash, 1);
             return;
