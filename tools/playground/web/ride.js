@@ -36,6 +36,8 @@ export class Ride {
     this.canvas = canvas;
     this.context = canvas.getContext('2d');
     this.timeline = timeline;
+    // The timeline's "nothing yet" line, shown until the first event.
+    this.emptyTimeline = timeline.querySelector('.empty');
     this.views = views;
     this.worker = null;
     this.hintTimer = 0;
@@ -90,7 +92,7 @@ export class Ride {
     this.ini = bytes;
     this.layout = null;
     this.frame = null;
-    this.timeline.replaceChildren();
+    this.timeline.replaceChildren(this.emptyTimeline);
     this.views.derailed.hidden = true;
     this.views.hint.hidden = true;
     if (this.worker) this.worker.postMessage({ type: 'ride-start', ini: bytes });
@@ -167,6 +169,7 @@ export class Ride {
         const item = document.createElement('li');
         item.textContent = `${this.frame.time.toFixed(1)} s: ${text}`;
         if (hint) item.className = 'hint';
+        this.emptyTimeline.remove();
         this.timeline.prepend(item);
         while (this.timeline.children.length > 8) this.timeline.lastChild.remove();
       }
