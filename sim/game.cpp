@@ -79,6 +79,12 @@ void Game::restartScripts() {
     endAbandoned(kAbandonedKept);
 }
 
+std::map<EntityHandle, EntityHandle> Game::loadSave(Vector3 playerAt) {
+    std::map<EntityHandle, EntityHandle> renamed = world_.reload(playerAt);
+    restartScripts();
+    return renamed;
+}
+
 void Game::endAbandoned(size_t keep) {
     if (abandoned_.size() <= keep) return;
     const auto last = abandoned_.end() - static_cast<std::ptrdiff_t>(keep);

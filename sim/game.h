@@ -51,6 +51,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -93,6 +94,9 @@ public:
     // keeps the last few abandoned threads blocked and unwinds older ones; a native called while
     // one unwinds is a violation, since in the game an abandoned script never runs again.
     void restartScripts();
+    // A save loaded: the world built again under new handles (World::reload), then the scripts
+    // restarted as at any reload. Returns each old handle's new one.
+    std::map<EntityHandle, EntityHandle> loadSave(Vector3 playerAt);
     void scriptWait(uint32_t milliseconds);
     uint32_t tickCount() const;
     Hook& hook() { return hook_; }

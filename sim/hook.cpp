@@ -48,7 +48,7 @@ World& W(Hook& h) { return h.world; }
 
 // --- Characters, vehicles and seats ---
 
-void onGetPlayerCharacter(Hook& h, const Args&, uint64_t* r) { setInt(r, W(h).player); }
+void onGetPlayerCharacter(Hook& h, const Args&, uint64_t* r) { setInt(r, W(h).playerAnswer()); }
 // With atGetIn set, also true at one stage of entering a vehicle (the public native databases):
 // getting onto the seat, not the walk to the door before it.
 void onIsCharacterInAnyVehicle(Hook& h, const Args& a, uint64_t* r) {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <initializer_list>
 #include <map>
 #include <optional>
 #include <sstream>
@@ -147,8 +148,46 @@ std::string applyEvent(Game& game, const json& e, Names& names) {
     }
     if (e.contains("kill")) {
         const EntityHandle who = names.entity(w, e["kill"]);
-        if (Character* c = w.character(who)) c->dead = true;
+        w.kill(who);
         say("kill " + w.describe(who));
+    }
+    // The game's life around a ride; each names the player unless "who" says otherwise.
+    for (const char* key : {"respawn", "arrest"}) {
+        if (!e.contains(key)) continue;
+        const EntityHandle who = e.contains("who") ? names.entity(w, e["who"]) : w.player;
+        const Vector3 p = vec3(e[key]);
+        say(std::string(key == std::string("arrest") ? "the police arrest " : "the game respawns ") + w.describe(who));
+        w.respawn(who, p, key == std::string("arrest"));
+    }
+    if (e.contains("switchTo")) {
+        const EntityHandle to = names.entity(w, e["switchTo"]);
+        say("the player switches to " + w.describe(to));
+        w.switchPlayer(to, e.value("blankFrames", 0));
+    }
+    if (e.contains("warp")) {
+        const EntityHandle who = e.contains("who") ? names.entity(w, e["who"]) : w.player;
+        say("a mission moves " + w.describe(who));
+        w.warp(who, vec3(e["warp"]));
+    }
+    if (e.contains("seatIn")) {
+        // The game seats a character itself, as a mission does.
+        const EntityHandle who = e.contains("who") ? names.entity(w, e["who"]) : w.player;
+        const EntityHandle v = names.entity(w, e["seatIn"]);
+        say("the game seats " + w.describe(who) + " in " + w.describe(v));
+        w.seat(who, v, e.value("seat", -1));
+    }
+    if (e.contains("deleteTrain")) {
+        const EntityHandle h = names.entity(w, e["deleteTrain"]);
+        say("the game deletes the train of " + w.describe(h));
+        w.removeTrain(h);
+    }
+    if (e.contains("loadSave")) {
+        say("a save is loaded");
+        const std::map<EntityHandle, EntityHandle> renamed = game.loadSave(vec3(e["loadSave"]));
+        for (auto& [name, handle] : names.handles) {
+            auto it = renamed.find(handle);
+            handle = it == renamed.end() ? 0 : it->second;
+        }
     }
     if (e.contains("killEngineer")) {
         const Vehicle* v = w.vehicle(names.entity(w, e["killEngineer"]));
@@ -293,6 +332,16 @@ std::string check(const Game& game, const json& e, const Names& names) {
         const float d = std::hypot(a->x - b->x, a->y - b->y);
         if (!inRange(d, e)) return at + "distance " + pair.dump() + fmt(" %.1f m out of range", d);
     }
+    if (e.contains("near")) {
+        // The player (or "who") stands within `max` metres of the point, horizontally.
+        const EntityHandle who = e.contains("who") ? names.entity(w, e["who"]) : w.player;
+        const Character* c = w.character(who);
+        const Vector3 p = vec3(e["near"]);
+        if (c == nullptr) return at + w.describe(who) + " is no character";
+        const float d = std::hypot(c->position.x - p.x, c->position.y - p.y);
+        if (d > e.value("max", 1.0f))
+            return at + w.describe(who) + fmt(" is %.1f m from (%.1f, %.1f)", d, p.x, p.y);
+    }
     if (e.contains("rectangle")) {
         // Some rectangle of this frame at that height (and alpha, when given) with its width in range.
         const json& r = e["rectangle"];
@@ -365,10 +414,31 @@ ScenarioResult playScenario(Game& game, const Scenario& scenario, std::ostream* 
     }
     game.setFrameTime(scenario.frameSeconds);
 
+    // A key the runner does not know (a misspelt check) would otherwise hold without checking anything.
+    auto unknownKeys = [&](const json& e, std::initializer_list<const char*> known, const char* what) {
+        for (const auto& [key, value] : e.items())
+            if (std::none_of(known.begin(), known.end(), [&](const char* k) { return key == k; }))
+                result.failures.push_back(std::string(what) + " " + e.dump() + ": unknown key '" + key + "'");
+    };
     std::multimap<int, json> events;
-    for (const json& e : doc.value("events", json::array())) events.emplace(e.value("frame", 1), e);
+    for (const json& e : doc.value("events", json::array())) {
+        unknownKeys(e,
+                    {"frame", "hold", "release", "tap", "teleport", "who", "walkTo", "speed", "kill", "killEngineer",
+                     "delete", "removeAllTrains", "setTrainSpeed", "cruise", "writeIni", "deleteIni", "addTrain",
+                     "restartScript", "frameTime", "respawn", "arrest", "switchTo", "blankFrames", "warp", "seatIn",
+                     "seat", "deleteTrain", "loadSave"},
+                    "event");
+        events.emplace(e.value("frame", 1), e);
+    }
     std::multimap<int, json> expectations;
-    for (const json& e : doc.value("expect", json::array())) expectations.emplace(e.value("frame", scenario.frames), e);
+    for (const json& e : doc.value("expect", json::array())) {
+        unknownKeys(e,
+                    {"frame", "playerIn", "seat", "playerOnFoot", "playerEntering", "trainSpeed", "min", "max",
+                     "occupant", "is", "exists", "value", "door", "index", "explosions", "trains", "iniExists", "text",
+                     "shown", "alpha", "trainCruise", "distance", "rectangle", "radio", "highBeam", "near", "who"},
+                    "expectation");
+        expectations.emplace(e.value("frame", scenario.frames), e);
+    }
 
     auto out = [&](const std::string& line) {
         if (timeline != nullptr) *timeline << line << '\n';

@@ -463,6 +463,135 @@ EntityHandle World::spawnVehicle(ModelHash model, Vector3 position) {
     return v.handle;
 }
 
+void World::kill(EntityHandle ch) {
+    if (Character* c = character(ch)) c->dead = true;
+}
+
+void World::respawn(EntityHandle ch, Vector3 at, bool arrested) {
+    Character* c = character(ch);
+    if (c == nullptr) return;
+    if (c->vehicle != 0) {
+        if (Vehicle* v = vehicle(c->vehicle)) v->seats.erase(c->seat);
+        c->vehicle = 0;
+    }
+    c->dead = false;
+    c->entering = 0;
+    c->leaving = 0;
+    c->leaveAnyIn.reset();
+    c->walkTarget.reset();
+    c->position = at;
+    note("character " + describe(ch) + (arrested ? " is arrested and released" : " respawns") +
+         fmt(" at (%.1f, %.1f, %.1f)", at.x, at.y, at.z));
+}
+
+void World::switchPlayer(EntityHandle to, int blankFrames) {
+    if (character(to) == nullptr || to == player) return;
+    note("the player switches from " + describe(player) + " to " + describe(to));
+    player = to;
+    playerUnknownFrames = std::max(0, blankFrames);
+}
+
+void World::warp(EntityHandle ch, Vector3 at) {
+    if (character(ch) == nullptr) return;
+    moveEntity(ch, at);
+    note("character " + describe(ch) + fmt(" is moved by the game to (%.1f, %.1f, %.1f)", at.x, at.y, at.z));
+}
+
+void World::removeTrain(EntityHandle anyCarriage) {
+    const Train* t = trainOf(anyCarriage);
+    if (t == nullptr) return;
+    const EntityHandle lead = t->handle;
+    const std::vector<EntityHandle> carriages = t->carriages;
+    for (EntityHandle h : carriages) {
+        Vehicle* v = vehicle(h);
+        if (v == nullptr) continue;
+        std::vector<EntityHandle> occupants;
+        for (const auto& [s, ch] : v->seats) occupants.push_back(ch);
+        for (EntityHandle ch : occupants) {
+            unseat(ch);
+            if (ch != player) removeCharacter(ch);
+        }
+        for (auto& [ch, c] : characters)
+            if (c.entering == h) c.entering = 0;
+        vehicles.erase(h);
+        release(h);
+    }
+    trains.erase(lead);
+    note("the game removes the train " + std::to_string(lead) + " (" + std::to_string(carriages.size()) + " carriages)");
+}
+
+std::map<EntityHandle, EntityHandle> World::reload(Vector3 playerAt) {
+    // What a script made does not come back; the rest is built again under new handles.
+    std::vector<EntityHandle> made;
+    for (const auto& [h, v] : vehicles)
+        if (v.spawned) made.push_back(h);
+    for (EntityHandle h : made) {
+        for (auto& [ch, c] : characters)
+            if (c.vehicle == h) {
+                c.vehicle = 0;
+            }
+        vehicles.erase(h);
+        release(h);
+    }
+    std::map<EntityHandle, EntityHandle> renamed;
+    for (const auto& [h, c] : characters) release(h);
+    for (const auto& [h, v] : vehicles) release(h);
+    for (const auto& [h, c] : characters) renamed[h] = issue();
+    for (const auto& [h, v] : vehicles) renamed[h] = issue();
+    auto fresh = [&](EntityHandle h) {
+        auto it = renamed.find(h);
+        return it == renamed.end() ? 0 : it->second;
+    };
+
+    std::map<EntityHandle, Character> newCharacters;
+    for (auto& [h, c] : characters) {
+        Character n = c;
+        n.handle = fresh(h);
+        n.vehicle = fresh(c.vehicle);
+        n.entering = 0;
+        n.leaving = 0;
+        n.leaveAnyIn.reset();
+        n.walkTarget.reset();
+        newCharacters[n.handle] = n;
+    }
+    std::map<EntityHandle, Vehicle> newVehicles;
+    for (auto& [h, v] : vehicles) {
+        Vehicle n = v;
+        n.handle = fresh(h);
+        n.train = fresh(v.train);
+        n.seats.clear();
+        for (const auto& [s, ch] : v.seats)
+            if (fresh(ch) != 0) n.seats[s] = fresh(ch);
+        newVehicles[n.handle] = n;
+    }
+    std::map<EntityHandle, Train> newTrains;
+    for (auto& [h, t] : trains) {
+        Train n = t;
+        n.handle = fresh(h);
+        for (EntityHandle& carriage : n.carriages) carriage = fresh(carriage);
+        n.order = Train::Order::None;
+        newTrains[n.handle] = n;
+    }
+    characters = std::move(newCharacters);
+    vehicles = std::move(newVehicles);
+    trains = std::move(newTrains);
+    player = fresh(player);
+    playerUnknownFrames = 0;
+    cameraShake = CameraShake{};
+    radioEnabled = false;
+    if (Character* p = character(player)) {
+        if (p->vehicle != 0) {
+            if (Vehicle* v = vehicle(p->vehicle)) v->seats.erase(p->seat);
+            p->vehicle = 0;
+        }
+        p->dead = false;
+        p->position = playerAt;
+    }
+    note("a save is loaded: the world is built again under new handles (the player is " + describe(player) +
+         fmt(", at (%.1f, %.1f, %.1f))", playerAt.x, playerAt.y, playerAt.z));
+    return renamed;
+}
+
 bool World::gettingIn(EntityHandle ch) const {
     const Character* c = character(ch);
     return c != nullptr && c->entering != 0 && c->enterTimer <= kGetInSeconds;
@@ -634,6 +763,7 @@ void World::advance(float dt, int frame) {
     }
     for (EntityHandle h : leaving) unseat(h);
     for (EntityHandle h : leavingAny) startLeaveAny(h);
+    if (playerUnknownFrames > 0) --playerUnknownFrames;
 }
 
 }  // namespace sim

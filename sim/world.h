@@ -203,12 +203,40 @@ public:
     // In the game's own entry, past the walk to the door: onto the seat.
     bool gettingIn(EntityHandle character) const;
 
+    // --- The game's life around a ride: what the game does to the player by itself ---
+    // Death: the character is dead where it is, seated or not (IS_ENTITY_DEAD answers true).
+    void kill(EntityHandle character);
+    // The game's respawn after death ("wasted", at a hospital) or arrest ("busted", at a police
+    // station), as its respawn_controller script does in the public decompiled scripts: alive again,
+    // out of any seat without stepping out beside it, at `at`.
+    void respawn(EntityHandle character, Vector3 at, bool arrested);
+    // A character switch: PLAYER_PED_ID names `to` from now on; the character left behind stays where
+    // it is, seated if it was. For `blankFrames` frames PLAYER_PED_ID answers 0, as public reports of
+    // scripts meeting a ped transition say it does for a moment.
+    void switchPlayer(EntityHandle to, int blankFrames);
+    // A mission or cutscene moving the character: SET_ENTITY_COORDS on a seated character pulls it
+    // out of its vehicle (the public native databases; SET_PED_COORDS_KEEP_VEHICLE exists for that).
+    void warp(EntityHandle character, Vector3 at);
+    // The game deleting a whole train: random trains are not mission entities, and the game cleans
+    // up its population without asking (the public native databases on SET_ENTITY_AS_MISSION_ENTITY).
+    // The occupants are left standing where they sat; its crew goes with it.
+    void removeTrain(EntityHandle anyCarriage);
+    // A save loaded: the game builds its world again, so every entity comes back under a new handle
+    // and every handle from before is dead; what a script created is gone (a mission-less script's
+    // vehicles are not saved); the player stands at `playerAt`, on foot. Public sources do not say
+    // what a load does to the radio flag and the camera shake of a script: both are reset here.
+    // Returns each old handle's new one.
+    std::map<EntityHandle, EntityHandle> reload(Vector3 playerAt);
+    // What PLAYER_PED_ID answers this frame.
+    EntityHandle playerAnswer() const { return playerUnknownFrames > 0 ? 0 : player; }
+
     // The game's own simulation for one frame of `seconds`.
     void advance(float seconds, int frame);
     void placeCarriages(Train& t);
 
     // --- State ---
     EntityHandle player = 0;
+    int playerUnknownFrames = 0;  // frames in which PLAYER_PED_ID still answers 0 (a switch)
     float groundZ = 0.0f;
     float trainAcceleration = 1.5f;  // m/s^2 towards the cruise speed
     float freeFriction = 2.5f;       // m/s^2 a free vehicle loses rolling

@@ -23,8 +23,9 @@
     /* --- Characters, vehicles and seats --- */ \
     X(GetPlayerCharacter, 0xD80958FC74E988A6, "PLAYER::PLAYER_PED_ID", "", \
       EntityHandle, (), ()) \
+    /* atGetIn: also true while the character gets onto a seat in the game's own entry. */ \
     X(IsCharacterInAnyVehicle, 0x997ABD671D25CA0B, "PED::IS_PED_IN_ANY_VEHICLE", "ib", \
-      bool, (EntityHandle character), (character, 1)) \
+      bool, (EntityHandle character, bool atGetIn), (character, atGetIn)) \
     X(IsCharacterInAnyTrain, 0x6F972C1AB75A1ED0, "PED::IS_PED_IN_ANY_TRAIN", "i", \
       bool, (EntityHandle character), (character)) \
     X(GetVehicleCharacterIsUsing, 0x6094AD011A2EA87D, "PED::GET_VEHICLE_PED_IS_USING", "i", \

@@ -22,6 +22,9 @@ void runOnFootPass(ScriptState& state) {
 }
 
 void runCabPass(ScriptState& state) {
+    if (!followRide(state)) {
+        return;
+    }
     // After a derailment the cab is only a place to leave.
     if (!state.derailed) {
         updateDriving(state);

@@ -15,6 +15,8 @@ struct ScriptState {
     ModelHash trainModel = 0;
     TrainKind kind = Freight;
     float enterHoldTime = 0.0f;
+    // The character that began holding the enter control; another one (a character switch) ends the entry.
+    EntityHandle enteringCharacter = 0;
     float speed = 0.0f;
     int32_t direction = 0;
     float seatChangeCooldown = 0.0f;
@@ -28,6 +30,9 @@ struct ScriptState {
     float derailmentRiskTime = 0.0f;
     bool derailed = false;
     bool cameraShakeActive = false;
+    // In the cab: passes in a row in which the game did not report the player on the train; 0 while
+    // the player rides it.
+    int32_t passesOffTrain = 0;
     float shownSpeed = 0.0f;
     EntityHandle engineerTrain = 0;
     EngineerCommand engineerCommand = Follow;

@@ -83,7 +83,11 @@ void seatOccupants(const ScriptState& state, EntityHandle head) {
             PlaceCharacterInSeat(passenger, head, 0);
         }
     } else {
-        PlaceCharacterInSeat(GetPlayerCharacter(), head, -1);
+        // Whoever drives the tram: the player while the ride lasts, nobody the game has taken away.
+        const EntityHandle driver = GetSeatOccupant(state.train, -1);
+        if (driver != 0) {
+            PlaceCharacterInSeat(driver, head, -1);
+        }
     }
 }
 

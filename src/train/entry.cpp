@@ -20,6 +20,15 @@ constexpr int32_t exitControl = 75;
 constexpr int32_t driverSeat = -1;
 constexpr int32_t rightSeat = 0;
 constexpr int32_t nearbyCapacity = 10;
+// The game reports a player off the train for a pass now and then (a handle of 0 during a character
+// switch): only this many passes in a row end the ride.
+constexpr int32_t passesToLoseRide = 3;
+// How far from the train's origin a player holding the enter control may get before the entry counts
+// as ended by the game (a respawn, an arrest, a mission moving the player). The entrance zone reaches
+// 20.5 m from the origin; during the hold a sprinting player and a train at the default top speed
+// draw apart at under 50 m/s. The game's own moves are hundreds of metres.
+constexpr float entryReach = 25.0f;
+constexpr float entryReachGrowth = 50.0f;
 
 struct Planar {
     float x = 0.0f;
@@ -118,6 +127,7 @@ void enterCab(ScriptState& state) {
     state.derailmentRiskTime = 0.0f;
     state.derailed = false;
     state.doorDirection = 0;
+    state.passesOffTrain = 0;
 
     const int32_t seat = (state.kind == Freight && gSettings.seat == 1) ? rightSeat : driverSeat;
     const EntityHandle occupant = GetSeatOccupant(state.train, seat);
@@ -138,6 +148,107 @@ void orderOutIf(EntityHandle character, EntityHandle train, bool condition) {
     }
 }
 
+// Whether the game has ended the entry behind the plug-in's back: the train removed, the player
+// killed, switched to another character, seated in some vehicle or moved away.
+bool entryEndedByGame(const ScriptState& state) {
+    const EntityHandle player = GetPlayerCharacter();
+    if (player == 0 || player != state.enteringCharacter || !EntityExists(state.train) || IsEntityDead(player)) {
+        return true;
+    }
+    // Seated, not merely getting in: a car entry the search cancelled may still be winding down.
+    if (IsCharacterInAnyVehicle(player, false) && GetVehicleCharacterIsUsing(player) != state.train) {
+        return true;
+    }
+    const Vector3 p = GetEntityPosition(player);
+    const Vector3 t = GetEntityPosition(state.train);
+    const float dx = p.x - t.x;
+    const float dy = p.y - t.y;
+    const float reach = entryReach + entryReachGrowth * state.enterHoldTime;
+    // Written so that a distance that is not a number ends the entry too.
+    return !(std::sqrt(dx * dx + dy * dy) <= reach);
+}
+
+// How a ride ends: by the exit control with the player aboard or (within the passes a ride survives)
+// away from the train, or lost to the game.
+enum class RideEnd { ExitAboard, ExitAway, Lost };
+
+// Hands the train over and puts the player on foot. Only a player aboard is ordered out and placed:
+// anyone else is where the game put them, and pulling them back would undo a respawn or a mission.
+void endRide(ScriptState& state, RideEnd how, bool trainExists) {
+    stopDerailmentShake(state);
+    switchPortableRadio(false);
+    state.mode = OnFoot;
+    state.engineerTrain = 0;
+    if (!trainExists) {
+        // Nothing to hand over; a handle the game may give to something else is not kept either.
+        return;
+    }
+
+    const EntityHandle player = GetPlayerCharacter();
+    const EntityHandle driver = GetSeatOccupant(state.train, driverSeat);
+    // Nobody is left to carry out a command: the train just keeps its speed.
+    if (driver == 0 || IsEntityDead(driver) || driver == player) {
+        state.engineerCommand = KeepSpeed;
+    }
+
+    if (how == RideEnd::ExitAboard) {
+        if (state.kind == Freight) {
+            const EntityHandle left = GetSeatOccupant(state.train, driverSeat);
+            const EntityHandle right = GetSeatOccupant(state.train, rightSeat);
+            // A derailed cab is abandoned by everyone; otherwise the engineer stays at his post.
+            orderOutIf(left, state.train, left == player || state.derailed);
+            orderOutIf(right, state.train, right == player || state.derailed);
+        } else {
+            OrderLeaveVehicle(player, state.train);
+        }
+    }
+
+    if (state.derailed) {
+        appendDerailedWagon(state, state.train, state.kind);
+        return;
+    }
+    // The game removed the train under the player: its position would read as the world's origin.
+    if (how != RideEnd::Lost && !EntityExists(state.train)) {
+        return;
+    }
+
+    const bool placed = how == RideEnd::ExitAboard;
+    const bool normalEntrance = gSettings.entranceType == 0;
+    Vector3 t{};
+    float fx = 0.0f;
+    float fy = 0.0f;
+    if (placed) {
+        t = GetEntityPosition(state.train);
+        fx = GetEntityForwardX(state.train);
+        fy = GetEntityForwardY(state.train);
+    }
+    if (state.kind == Freight) {
+        state.engineerTrain = state.train;
+        state.followState = 0;
+        state.engineerSpeed = state.speed;
+        SetTrainTargetSpeed(state.train, state.speed);
+        // With the player gone there is no one to follow: the train keeps its speed, and the command
+        // stays as the player chose it for the next ride.
+        if (how == RideEnd::Lost && state.engineerCommand == Follow) {
+            state.engineerTrain = 0;
+        }
+        if (placed && normalEntrance) {
+            // On the locomotive's roof, a little further back when it runs in reverse.
+            const float ahead = state.direction >= 0 ? 1.0f : 0.5f;
+            placeCharacter(player, offsetFrom(t, fx, fy, ahead, 0.0f), t.z + 2.8f);
+        } else if (placed) {
+            placeCharacter(player, cabDoorPoint(Freight, t, fx, fy), t.z + 0.9f);
+        }
+    } else {
+        SetTrainTargetSpeed(state.train, 0.0f);
+        if (placed && normalEntrance) {
+            placeCharacter(player, offsetFrom(t, fx, fy, 4.0f, -2.5f), t.z + 1.0f);
+        } else if (placed) {
+            placeCharacter(player, cabDoorPoint(Tram, t, fx, fy), t.z + 0.9f);
+        }
+    }
+}
+
 }  // namespace
 
 void searchForTrain(ScriptState& state) {
@@ -148,7 +259,7 @@ void searchForTrain(ScriptState& state) {
 
 void approachNearbyTrain(ScriptState& state) {
     const EntityHandle player = GetPlayerCharacter();
-    if (IsCharacterInAnyVehicle(player)) {
+    if (IsCharacterInAnyVehicle(player, true)) {
         return;
     }
     state.train = 0;
@@ -190,9 +301,14 @@ void approachNearbyTrain(ScriptState& state) {
     }
     state.mode = Entering;
     state.enterHoldTime = 0.0f;
+    state.enteringCharacter = player;
 }
 
 void updateEntering(ScriptState& state) {
+    if (entryEndedByGame(state)) {
+        state.mode = OnFoot;
+        return;
+    }
     if (ControlHeld(enterControl)) {
         state.enterHoldTime += FrameSeconds();
         if (state.enterHoldTime < gSettings.enterDelay) {
@@ -205,70 +321,22 @@ void updateEntering(ScriptState& state) {
     }
 }
 
-void updateExit(ScriptState& state) {
-    if (!ControlJustPressed(exitControl)) {
-        return;
-    }
-    if (state.cameraShakeActive) {
-        stopDerailmentShake(state);
-    }
-    switchPortableRadio(false);
-
+bool followRide(ScriptState& state) {
     const EntityHandle player = GetPlayerCharacter();
-    const EntityHandle driver = GetSeatOccupant(state.train, driverSeat);
-    // Nobody is left to carry out a command: the train just keeps its speed.
-    if (driver == 0 || IsEntityDead(driver) || driver == player) {
-        state.engineerCommand = KeepSpeed;
-    }
-
-    if (state.kind == Freight) {
-        const EntityHandle left = GetSeatOccupant(state.train, driverSeat);
-        const EntityHandle right = GetSeatOccupant(state.train, rightSeat);
-        // A derailed cab is abandoned by everyone; otherwise the engineer stays at his post.
-        orderOutIf(left, state.train, left == player || state.derailed);
-        orderOutIf(right, state.train, right == player || state.derailed);
-    } else {
-        OrderLeaveVehicle(player, state.train);
-    }
-
-    if (state.derailed) {
-        state.mode = OnFoot;
-        state.engineerTrain = 0;
-        appendDerailedWagon(state, state.train, state.kind);
-        return;
-    }
-    // The game removed the train under the player (or the player respawned elsewhere): its position
-    // would read as the world's origin, and there is nothing left to hand to the engineer.
-    if (!EntityExists(state.train)) {
-        state.mode = OnFoot;
-        state.engineerTrain = 0;
-        return;
-    }
-
-    const Vector3 t = GetEntityPosition(state.train);
-    const float fx = GetEntityForwardX(state.train);
-    const float fy = GetEntityForwardY(state.train);
-    state.mode = OnFoot;
-    const bool normalEntrance = gSettings.entranceType == 0;
-    if (state.kind == Freight) {
-        state.engineerTrain = state.train;
-        state.followState = 0;
-        state.engineerSpeed = state.speed;
-        SetTrainTargetSpeed(state.train, state.speed);
-        if (normalEntrance) {
-            // On the locomotive's roof, a little further back when it runs in reverse.
-            const float ahead = state.direction >= 0 ? 1.0f : 0.5f;
-            placeCharacter(player, offsetFrom(t, fx, fy, ahead, 0.0f), t.z + 2.8f);
-        } else {
-            placeCharacter(player, cabDoorPoint(Freight, t, fx, fy), t.z + 0.9f);
+    const bool trainExists = EntityExists(state.train);
+    if (trainExists && !(player != 0 && IsEntityDead(player))) {
+        const bool rides = player != 0 && GetVehicleCharacterIsUsing(player) == state.train;
+        state.passesOffTrain = rides ? 0 : state.passesOffTrain + 1;
+        if (state.passesOffTrain < passesToLoseRide) {
+            return true;
         }
-    } else {
-        state.engineerTrain = 0;
-        SetTrainTargetSpeed(state.train, 0.0f);
-        if (normalEntrance) {
-            placeCharacter(player, offsetFrom(t, fx, fy, 4.0f, -2.5f), t.z + 1.0f);
-        } else {
-            placeCharacter(player, cabDoorPoint(Tram, t, fx, fy), t.z + 0.9f);
-        }
+    }
+    endRide(state, RideEnd::Lost, trainExists);
+    return false;
+}
+
+void updateExit(ScriptState& state) {
+    if (ControlJustPressed(exitControl)) {
+        endRide(state, state.passesOffTrain == 0 ? RideEnd::ExitAboard : RideEnd::ExitAway, true);
     }
 }
