@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 #include "host/native_catalogue.h"
 
@@ -535,6 +536,7 @@ uint64_t* Hook::nativeCall() {
             block_[i] = result_[i];
         }
     }
+    std::copy(result_, result_ + std::size(call.result), call.result);
     if (answered) answered(call, result_);
     calls.push_back(std::move(call));
     return result_;

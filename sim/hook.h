@@ -30,6 +30,9 @@ struct NativeCall {
     std::string_view op;  // the catalogue's name, which lives as long as the program
     uint64_t hash = 0;
     std::vector<ArgValue> args;
+    // What the game answered: the result slots as the call returned them (three for a vector).
+    uint64_t result[3] = {0, 0, 0};
+    int32_t answerInt() const { return static_cast<int32_t>(static_cast<uint32_t>(result[0])); }
 };
 
 class Hook;

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <limits>
 
-#include "config/settings.h"
 #include "host/script_state.h"
+#include "sim/behaviour_check.h"
 #include "sim/hook.h"
 #include "sim/in_process_plugin.h"
 
@@ -23,12 +23,6 @@ uint64_t floatBits(float value) {
     uint32_t bits = 0;
     std::memcpy(&bits, &value, sizeof bits);
     return bits;
-}
-
-// The derailed-wagon list after a pass: never above the configured count (none for a negative one).
-size_t wagonLimit() {
-    const int32_t limit = gSettings.derailedWagonsMaxCount;
-    return limit > 0 ? static_cast<size_t>(limit) : 0u;
 }
 
 }  // namespace
@@ -106,8 +100,8 @@ void GarbageAnswers::operator()(const NativeCall& call, uint64_t* result) {
         result[0] = high | known->second;
     } else if (call.op == "GetEntityPosition") {
         for (size_t i = 0; i < 3; ++i)
-            if (random_() % 2 == 0) result[i] = floatBits(std::uniform_real_distribution<float>(-8.0f, 8.0f)(random_));
-    } else if (call.op == "GetPlayerCharacter" && random_() % 10 != 0) {
+            if (random_() % 16 != 0) result[i] = floatBits(std::uniform_real_distribution<float>(-8.0f, 8.0f)(random_));
+    } else if (call.op == "GetPlayerCharacter" && random_() % 32 != 0) {
         result[0] = high | player_;  // the player's handle stays the same, mostly
     } else if (call.op == "GetSeatOccupant" && random_() % 4 == 0) {
         result[0] = high | player_;
@@ -116,14 +110,19 @@ void GarbageAnswers::operator()(const NativeCall& call, uint64_t* result) {
     } else if (call.op == "GetFrameSeconds" && random_() % 3 == 0) {
         // Frame times a game could report, now and then, so the plug-in's timers run out.
         result[0] = high | floatBits(std::uniform_real_distribution<float>(0.0f, 0.4f)(random_));
-    } else if (call.op == "IsEntityDead" && random_() % 2 == 0) {
-        result[0] = high;  // most characters live, so engineers are there to take commands
-    } else if (call.op == "EntityExists" && low == 0 && random_() % 4 != 0) {
+    } else if (call.op == "IsEntityDead" && random_() % 32 != 0) {
+        result[0] = high;  // most characters live: engineers take commands, and rides last
+    } else if (call.op == "IsCharacterInAnyVehicle" && random_() % 16 != 0) {
+        result[0] = high;  // on foot, mostly: the search goes on, and the game seldom ends an entry
+    } else if (call.op == "GetVehicleCharacterIsUsing" && seatedIn_ != 0 && random_() % 16 != 0) {
+        result[0] = high | seatedIn_;
+    } else if (call.op == "EntityExists" && low == 0 && random_() % 32 != 0) {
         result[0] = high | nonZero;  // wagons stay long enough for the count and distance rules
     } else if (call.op == "GetTrainWagon" && call.args.size() == 2 && call.args[1].i >= 1 && low == 0 &&
                random_() % 16 != 0) {
         result[0] = high | nonZero;  // long trains: more wagons than the count limit, up to the carriage cap
     }
+    if (call.op == "PlaceCharacterInSeat" && call.args.size() == 3) seatedIn_ = static_cast<uint32_t>(call.args[1].i);
     const uint32_t first = static_cast<uint32_t>(result[0]);
     if (first != 0) (call.op == "HashName" ? hashes_ : given_).remember(first);
     // What the game writes through the plug-in's pointers: within the bounds the plug-in gave.
@@ -150,6 +149,7 @@ HostileSummary runHostile(const HostileOptions& options) {
     auto fail = [&](const std::string& text) {
         if (summary.failures.size() < kFailuresKept) summary.failures.push_back(text);
     };
+    BehaviourCheck check;
     std::mt19937 stretches(options.seed);
     int calmPasses = 0;
     PlayerMode lastMode = OnFoot;
@@ -182,11 +182,8 @@ HostileSummary runHostile(const HostileOptions& options) {
         if (const ScriptState* state = game.state()) {
             ++summary.passesByMode[state->mode == Entering ? 1 : state->mode == InCab ? 2 : 0];
             if (state->mode == OnFoot && state->engineerTrain > 0) ++summary.engineerPasses;
-            const size_t wagons = state->derailedWagons.size();
-            summary.maxWagons = std::max(summary.maxWagons, wagons);
-            if (wagons > wagonLimit())
-                fail("frame " + std::to_string(game.frame()) + ": " + std::to_string(wagons) +
-                     " derailed wagons kept, limit " + std::to_string(gSettings.derailedWagonsMaxCount));
+            summary.maxWagons = std::max(summary.maxWagons, state->derailedWagons.size());
+            check.afterPass(game.frame(), game.calls(), *state);
         }
         // The game's own records of what the plug-in did would only grow; nothing here reads them.
         game.world().events.clear();
@@ -196,6 +193,9 @@ HostileSummary runHostile(const HostileOptions& options) {
         for (const char* op : {"RemoveAllTrains", "CreateExplosion", "DeleteVehicle"})
             if (summary.callsByNative.count(op) == 0) fail(std::string("the plug-in never called ") + op);
     }
+    for (const std::string& f : check.failures()) fail(f);
+    summary.checkFailures = check.failureCount();
+    summary.ridesLost = check.ridesLost;
     summary.calls = game.hook().totalCalls;
     summary.violationCount = game.violations().size();
     for (const std::string& v : game.violations()) fail("violation: " + v);
@@ -216,6 +216,7 @@ void printHostileSummary(std::ostream& out, const HostileOptions& options, const
         << "  derailments " << count("RemoveAllTrains")
         << ", vehicles spawned " << count("SpawnVehicle") << ", explosions " << count("CreateExplosion")
         << ", wagons deleted " << count("DeleteVehicle") << ", max wagons kept " << summary.maxWagons << "\n"
+        << "  rides lost to the game " << summary.ridesLost << ", behaviour faults " << summary.checkFailures << "\n"
         << "  violations " << summary.violationCount << "\n";
     if (byNative)
         for (const auto& [op, n] : summary.callsByNative) out << "    " << op << " " << n << "\n";

@@ -21,7 +21,9 @@ struct NativeCall;
 // plug-in received earlier comes back the way the game's own would. A few natives lean towards
 // answers that let the plug-in go on (a hash function that mostly repeats itself, a player handle
 // that mostly stays, positions near one another, frame times a game could report, long trains):
-// pure noise would never get past the train search, and garbage must meet every step.
+// pure noise would never get past the train search, and garbage must meet every step. For the same
+// reason the player is mostly alive and in the vehicle the plug-in last seated someone in, or every
+// ride would end within a few passes.
 class GarbageAnswers {
 public:
     explicit GarbageAnswers(uint32_t seed);
@@ -44,6 +46,7 @@ private:
     Ring hashes_;  // recent answers to HashName, so a model the plug-in looks for turns up
     std::map<std::string, uint32_t> hashOf_;
     uint32_t player_ = 0;
+    uint32_t seatedIn_ = 0;  // the vehicle the plug-in last seated someone in: its train, mostly
 
 };
 
@@ -65,10 +68,12 @@ struct HostileSummary {
     std::map<std::string, uint64_t> callsByNative;
     int64_t passesByMode[3] = {0, 0, 0};  // on foot, entering, in the cab
     int64_t engineerPasses = 0;           // on foot with the engineer driving
+    int64_t ridesLost = 0;                // cab passes that ended the ride for the game's sake
     size_t maxWagons = 0;
     size_t violationCount = 0;
+    size_t checkFailures = 0;           // faults of the shared behaviour check (sim/behaviour_check.h)
     std::vector<std::string> failures;  // the first violations and broken limits
-    bool passed() const { return failures.empty() && violationCount == 0; }
+    bool passed() const { return failures.empty() && violationCount == 0 && checkFailures == 0; }
 };
 
 HostileSummary runHostile(const HostileOptions& options);

@@ -72,22 +72,18 @@ Vector3 placement(EntityHandle carriage, TrainKind kind, int32_t index, Vector3 
     return Vector3{p.x, p.y, p.z - h + 0.2f};
 }
 
+// The cab's occupants move into the head vehicle: the tram's driver and the freight cab's two seats.
+// That is the player while the ride lasts; a player the game reports elsewhere in this pass (the
+// ride not yet given up) is not pulled into the wreck, whatever the seat says.
 void seatOccupants(const ScriptState& state, EntityHandle head) {
-    if (state.kind == Freight) {
-        const EntityHandle driver = GetSeatOccupant(state.train, -1);
-        const EntityHandle passenger = GetSeatOccupant(state.train, 0);
-        if (driver != 0) {
-            PlaceCharacterInSeat(driver, head, -1);
-        }
-        if (passenger != 0) {
-            PlaceCharacterInSeat(passenger, head, 0);
-        }
-    } else {
-        // Whoever drives the tram: the player while the ride lasts, nobody the game has taken away.
-        const EntityHandle driver = GetSeatOccupant(state.train, -1);
-        if (driver != 0) {
-            PlaceCharacterInSeat(driver, head, -1);
-        }
+    const EntityHandle driver = GetSeatOccupant(state.train, -1);
+    const EntityHandle passenger = state.kind == Freight ? GetSeatOccupant(state.train, 0) : 0;
+    const EntityHandle absentPlayer = state.passesOffTrain > 0 ? GetPlayerCharacter() : 0;
+    if (driver != 0 && driver != absentPlayer) {
+        PlaceCharacterInSeat(driver, head, -1);
+    }
+    if (passenger != 0 && passenger != absentPlayer) {
+        PlaceCharacterInSeat(passenger, head, 0);
     }
 }
 
