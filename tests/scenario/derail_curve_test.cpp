@@ -61,6 +61,10 @@ TEST(DerailCurve, FastIntoTheBendDerailsIntoFreeWagonsSlowlyItDoesNot) {
         EXPECT_TRUE(fast.game.world().trains.empty()) << "every train is gone after a derailment";
         EXPECT_FALSE(fast.game.world().vehicles.empty());
         EXPECT_NE(fast.game.playerVehicle(), 0) << "the player rides the new head vehicle";
+        // Still the ride: the exit control orders the player out of the head vehicle.
+        fast.game.tap(75);
+        fast.game.step();
+        EXPECT_GE(fast.game.countCalls("OrderLeaveVehicle"), 1);
         EXPECT_TRUE(fast.game.violations().empty());
     }
     {

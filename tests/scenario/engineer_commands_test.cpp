@@ -56,6 +56,42 @@ TEST(EngineerCommands, TapsCycleToStopAndTheEngineerStopsTheTrainAfterTheExit) {
     EXPECT_TRUE(ride.game.violations().empty());
 }
 
+TEST(EngineerCommands, ARideTheGameEndsLeavesNobodyToFollowButKeepsTheChoice) {
+    HandOver ride;  // Follow in force, the train standing
+    auto& world = ride.game.world();
+    // A mission moves the player 60 m along the line, where a following engineer would drive to.
+    world.warp(ride.game.player(), {4.0f, 180.0f, 10.0f});
+    ride.game.stepSeconds(5.0f);
+    EXPECT_EQ(ride.game.trainSpeed(ride.train), 0.0f);
+    EXPECT_TRUE(ride.game.rectangles().empty()) << "no distance bar for a train nobody follows with";
+    // Back in the cab and out by the exit control, the engineer follows as chosen before.
+    ride.game.setPlayerPosition({4.0f, 118.0f, 10.0f});
+    ride.game.hold(23);
+    ride.game.stepSeconds(1.5f);
+    ride.game.release(23);
+    ride.game.step();
+    ASSERT_EQ(ride.game.playerVehicle(), ride.train);
+    ride.leaveAndStandAt(160.0f);
+    ride.game.stepSeconds(2.0f);
+    EXPECT_GT(ride.game.trainSpeed(ride.train), 0.3f);
+
+    // Stop is carried out for a player the game took away, as for one who got off.
+    HandOver stopped;
+    for (int i = 0; i < 2; ++i) {  // Follow -> KeepSpeed -> Stop
+        stopped.game.tap(86);
+        stopped.game.step(3);
+    }
+    stopped.game.hold(71);
+    stopped.game.stepSeconds(1.0f);
+    stopped.game.release(71);
+    ASSERT_GT(stopped.game.trainSpeed(stopped.train), 5.0f);
+    stopped.game.world().respawn(stopped.game.player(), {-800.0f, 0.0f, 10.0f}, true);
+    stopped.game.stepSeconds(30.0f);
+    EXPECT_NEAR(stopped.game.trainSpeed(stopped.train), 0.0f, 0.01f);
+    EXPECT_TRUE(ride.game.violations().empty());
+    EXPECT_TRUE(stopped.game.violations().empty());
+}
+
 TEST(EngineerCommands, KeepSpeedLetsTheTrainRunOnAfterTheExit) {
     HandOver ride;
     ride.game.tap(86);  // Follow -> KeepSpeed

@@ -1,6 +1,7 @@
 // Getting on and off trains: seats, entrance zones, the hold prompt, placement on leaving, and the
 // configuration read again at each attempt.
 #include <cmath>
+#include <functional>
 
 #include "scenario/train_test_world.h"
 
@@ -211,12 +212,48 @@ TEST_F(TrainEntry, ReleasingTooEarlyAbandonsTheEntry) {
     EXPECT_FALSE(game.textShown(kPrompt));
     game.stepSeconds(1.0f);
     EXPECT_EQ(game.playerVehicle(), 0);
-    // Walking off while holding does not stop the entry: distance is tested at the press only.
+    // Walking off while holding does not stop the entry, even at a sprint.
     game.hold(kEnter);
     game.step(2);
-    game.setPlayerPosition({40.0f, kLeadY, 0.0f});
+    game.walkPlayerTo({40.0f, kLeadY, 0.0f}, 7.0f);
     game.stepSeconds(1.0f);
     EXPECT_EQ(game.playerVehicle(), train);
+}
+
+TEST_F(TrainEntry, TheGameEndsAnEntryByMovingTheTrainOrThePlayerAway) {
+    // Each way the game takes the hold from the player, applied a few frames into the hold: the
+    // entry ends in that frame, the prompt goes, and nobody is seated or moved by the plug-in.
+    addFreight();
+    const EntityHandle other = world.addCharacter({3.0f, kLeadY + 5.0f, 0.0f}, "other");
+    const EntityHandle car = world.addVehicle("blista", {60.0f, kLeadY, 0.0f}, 0.0f, "car");
+    const EntityHandle first = game.player();
+    game.step();
+    struct Case {
+        const char* what;
+        std::function<void()> apply;
+    };
+    const Case cases[] = {
+        {"a warp beyond the reach of a walk", [&] { world.warp(game.player(), {3.0f, kLeadY + 200.0f, 0.0f}); }},
+        {"death", [&] { world.kill(game.player()); }},
+        {"a character switch", [&] { world.switchPlayer(game.player() == first ? other : first, 0); }},
+        {"the player seated in a car", [&] { world.seat(game.player(), car, -1); }},
+        {"the train deleted", [&] { world.removeTrain(train); }},
+    };
+    for (const Case& c : cases) {
+        if (world.train(train) == nullptr) addFreight();
+        world.respawn(game.player(), {3.0f, kLeadY, 0.0f}, false);
+        game.hold(kEnter);
+        game.step(5);
+        ASSERT_TRUE(game.textShown(kPrompt)) << c.what;
+        c.apply();
+        game.step();
+        EXPECT_FALSE(game.textShown(kPrompt)) << c.what;
+        EXPECT_EQ(game.countCalls("PlaceCharacterInSeat") + game.countCalls("SetEntityPosition"), 0) << c.what;
+        game.stepSeconds(1.0f);
+        EXPECT_NE(game.playerVehicle(), train) << c.what;
+        game.release(kEnter);
+        game.step();
+    }
 }
 
 TEST_F(TrainEntry, ConfigurationChangesApplyAtTheNextAttemptEvenAFailedOne) {

@@ -226,6 +226,10 @@ TEST_F(Derailment, EveryCarriageBecomesAWagonAndTheCrewMovesToTheNewHead) {
 TEST_F(Derailment, TramRearCarStandsFurtherAlongItsHeadingAndThePlayerDrives) {
     state.kind = Tram;
     carriages = 2;
+    // The tram's driver is the player.
+    scripted_hook::state().handlers[kSeatOccupant] = [](const auto& a) {
+        return std::vector<uint64_t>{asInt(a[0]) == kTrain && asInt(a[1]) == -1 ? slot(kPlayer) : 0u};
+    };
     derailTrain(state);
     const auto spawns = scripted_hook::callsTo(kSpawnVehicle);
     ASSERT_EQ(spawns.size(), 2u);
@@ -238,6 +242,16 @@ TEST_F(Derailment, TramRearCarStandsFurtherAlongItsHeadingAndThePlayerDrives) {
     EXPECT_EQ(asInt(seated[0].args[0]), kPlayer);
     EXPECT_EQ(asInt(seated[0].args[2]), -1);
     EXPECT_EQ(state.derailedWagons.size(), 1u);
+}
+
+TEST_F(Derailment, APlayerTheGameReportsElsewhereIsNotSeatedInTheWreck) {
+    // The cab's seats still name the player, but this pass the game had the player off the train.
+    state.passesOffTrain = 1;
+    derailTrain(state);
+    const auto seated = scripted_hook::callsTo(kPlaceInSeat);
+    ASSERT_EQ(seated.size(), 1u);
+    EXPECT_EQ(asInt(seated[0].args[0]), kEngineer);
+    EXPECT_EQ(asInt(seated[0].args[2]), -1);
 }
 
 TEST_F(Derailment, BrokenCarriageReadingsNeverReachTheSpawnedWagons) {
