@@ -46,6 +46,11 @@
 //   int/float/bool slot, a non-finite float, a null pointer, a bool other than 0/1. The argument
 //   block is shared and never cleared, as in the real hook: a short call still runs, on whatever
 //   earlier calls left in the parameters it did not push.
+// - The game's life goes on around a ride (World::kill, respawn, switchPlayer, warp, removeTrain,
+//   reload, and loadSave here): a dead player stays where it died, seated or not; a respawn or an
+//   arrest puts it out of any seat far away; after a switch PLAYER_PED_ID names another character
+//   (0 for the switch's blank frames) and the old one stays where it was; a save load gives every
+//   entity a new handle and restarts the scripts.
 // - SetTextOutline draws nothing (it does nothing in the released game); a drop shadow of alpha 0
 //   draws nothing either.
 
