@@ -416,9 +416,11 @@ ScenarioResult playScenario(Game& game, const Scenario& scenario, std::ostream* 
 
     // A key the runner does not know (a misspelt check) would otherwise hold without checking anything.
     auto unknownKeys = [&](const json& e, std::initializer_list<const char*> known, const char* what) {
-        for (const auto& [key, value] : e.items())
+        for (const auto& item : e.items()) {
+            const std::string key = item.key();
             if (std::none_of(known.begin(), known.end(), [&](const char* k) { return key == k; }))
                 result.failures.push_back(std::string(what) + " " + e.dump() + ": unknown key '" + key + "'");
+        }
     };
     std::multimap<int, json> events;
     for (const json& e : doc.value("events", json::array())) {
