@@ -72,17 +72,20 @@ Vector3 placement(EntityHandle carriage, TrainKind kind, int32_t index, Vector3 
     return Vector3{p.x, p.y, p.z - h + 0.2f};
 }
 
-// The cab's occupants move into the head vehicle: the tram's driver and the freight cab's two seats.
-// That is the player while the ride lasts; a player the game reports elsewhere in this pass (the
-// ride not yet given up) is not pulled into the wreck, whatever the seat says.
+// The cab's occupants move into the head vehicle: the tram's driver and the freight cab's two seats,
+// the player among them while the ride lasts. In a pass in which the game reports the player off the
+// train (the ride not yet given up) nobody is seated: whoever the seats still name, the player is
+// not pulled into the wreck from wherever the game put them.
 void seatOccupants(const ScriptState& state, EntityHandle head) {
+    if (state.passesOffTrain > 0) {
+        return;
+    }
     const EntityHandle driver = GetSeatOccupant(state.train, -1);
     const EntityHandle passenger = state.kind == Freight ? GetSeatOccupant(state.train, 0) : 0;
-    const EntityHandle absentPlayer = state.passesOffTrain > 0 ? GetPlayerCharacter() : 0;
-    if (driver != 0 && driver != absentPlayer) {
+    if (driver != 0) {
         PlaceCharacterInSeat(driver, head, -1);
     }
-    if (passenger != 0 && passenger != absentPlayer) {
+    if (passenger != 0) {
         PlaceCharacterInSeat(passenger, head, 0);
     }
 }
