@@ -456,7 +456,7 @@ export function reportText(facts, result, release) {
     for (const [lower, p] of Object.entries(facts.programs)) {
       const v = p.version;
       const what = p.error ? `could not read: ${p.error}`
-        : [v.fileVersion && `version ${v.fileVersion}`, v.strings.FileDescription, v.none && 'no version resource'].filter(Boolean).join(', ');
+        : [v.fileVersion && `version ${v.fileVersion}`, v.strings.FileDescription, v.none && 'no version details'].filter(Boolean).join(', ');
       const role = roles.get(lower);
       out.push(`  ${p.name}  ${grouped(p.size)} bytes  ${what}${role ? `  [${ROLE[role.role]}]` : ''}`);
     }

@@ -25,7 +25,7 @@ const defaults = JSON.parse(document.getElementById('vorn-defaults').textContent
 // The engine's text, once the document is read and its first frame drawn: a Blob for its workers.
 const engine = new Promise((resolve) => {
   const made = () => requestAnimationFrame(() => setTimeout(() => {
-    const source = document.getElementById('vorn-engine').textContent;
+    const source = [...document.querySelectorAll('script.vorn-engine')].map((block) => block.textContent).join('');
     resolve(URL.createObjectURL(new Blob([source], { type: 'text/javascript' })));
   }));
   if (document.readyState === 'loading') document.addEventListener('DOMContentLoaded', made);
