@@ -42,7 +42,7 @@ const HOOK_PAGE = 'dev-c.com/gtav/scripthookv';
 export const LOADER = { legacy: 'dinput8.dll', enhanced: 'xinput1_4.dll' };
 const EXE = { legacy: 'GTA5.exe', enhanced: 'GTA5_Enhanced.exe' };
 const EDITION = { legacy: 'the classic game', enhanced: 'the Enhanced edition' };
-const ANTI_CHEAT = 'turn the anti-cheat (BattlEye) off for story mode: in the Rockstar Games Launcher in the game\'s settings, on Steam or Epic with the launch option -nobattleye';
+const ANTI_CHEAT = 'turn BattlEye off for story mode: in the Rockstar Games Launcher in the game\'s settings, on Steam or Epic with the launch option -nobattleye';
 const INSTALLED = 'Unless you chose another folder when installing, it is in C:\\Program Files (x86)\\Steam\\steamapps\\common ' +
   'with Steam, in C:\\Program Files\\Rockstar Games with the Rockstar Games Launcher and in C:\\Program Files\\Epic Games ' +
   'with the Epic Games Launcher: the folder "Grand Theft Auto V" (or one whose name ends in "Enhanced" for the Enhanced ' +
@@ -183,7 +183,7 @@ function editionFinding(facts, game, loaders) {
   else source = `as ${facts.logs.loader?.header ? `the first line of ${facts.logs.loader.name}` : 'the logs'} says`;
   const both = game.both ? ' Both GTA5.exe and GTA5_Enhanced.exe are in this folder; the page takes the edition the logs name.' : '';
   return finding('edition', 'info', `${capital(EDITION[game.edition])}: ${source}.${both}${loaderText}`,
-    `Vorn Loconaut runs on both editions; it needs the hook made for ${version || 'this version of the game'} and an ASI loader: the hook's for this edition is ${LOADER[game.edition]}.`,
+    `Vorn Loconaut runs on both editions; it needs the hook made for ${version || 'this version of the game'} and one ASI loader${loaders.some((l) => l.works) ? ', which this folder has' : `: the hook's for this edition is ${LOADER[game.edition]}`}.`,
     { edition: game.edition, version });
 }
 
@@ -282,7 +282,7 @@ export function diagnose(facts, release, iniReport = null) {
   if (ourCrash) {
     fromLog('asi-crashed', 'problem',
       `${at(hook, ourCrash)}: ${quoted(ourCrash)}: Vorn Loconaut's script crashed in the game's last start. The hook showed this line in a message ("Script Hook V Error ... Press OK to continue") and stopped the plug-in; the game ran on without it.`,
-      'This is a fault of Vorn Loconaut, for its author to mend: press "Copy this report" below and send it to the author with what you were doing when the message came. The report holds this line.');
+      'This is a fault of Vorn Loconaut, for its author to mend: press "Copy this report" below and send it to the author (the address is on the first line of VornLoconaut.ini), with what you were doing when the message came. The report holds this line.');
   }
 
   // The hook.
@@ -354,11 +354,11 @@ export function diagnose(facts, release, iniReport = null) {
       ? `: ${at(loader, loader.loadingStart)} starts loading and line ${grouped(loader.loadingEnd.n)} finishes with nothing in between` : '';
     fromLog('nothing-loaded', 'problem',
       `${loader.name} lists no plug-in at all in the game's last start${between}.`,
-      `That is the mark of the anti-cheat blocking plug-ins: ${ANTI_CHEAT}, then start story mode.${pathNote}`);
+      `That is the mark of the game's anti-cheat, BattlEye, blocking plug-ins: ${ANTI_CHEAT}, then start story mode.${pathNote}`);
   } else if (!loader && !hook && hookLoader && !ultimate) {
     guess('no-log', 'problem',
-      `${hookLoader.name} is in place, but there is neither asiloader.log nor ScriptHookV.log in the game folder: the loader has not run since it was put there.`,
-      `If you have not started the game since installing the hook, start story mode once and look again: the logs appear then. If they still do not, the game's anti-cheat blocks the loader: ${ANTI_CHEAT}.`);
+      `${hookLoader.name}, the hook's loader, is in place, but the game folder holds neither asiloader.log nor ScriptHookV.log, which the loader and the hook write once the game has started with them.`,
+      `If you have not started the game since installing the hook, start story mode once, then choose the folder here again. If the logs are still missing, the game's anti-cheat, BattlEye, blocked the loader: ${ANTI_CHEAT}.`);
   }
 
   // Our plug-in: there at all, where a loader reads it, loaded, registered, started; once, and ours.
@@ -433,7 +433,7 @@ export function diagnose(facts, release, iniReport = null) {
     unchecked.push('Without the game folder the page could not check the files: ScriptHookV.dll, the loader, where VornLoconaut.asi lies, whether it is this release\'s, and VornLoconaut.ini.');
     if (!hook) unchecked.push('Without ScriptHookV.log the page could not check that the hook knew the game\'s version, registered the plug-in and started it.');
     if (!loader) unchecked.push('Without asiloader.log the page could not check that the loader found and loaded the plug-in.');
-  } else if (!hook && !tiers.log.some((f) => f.code === 'asi-not-registered') && !hookMissing) {
+  } else if (!hook && !tiers.log.some((f) => f.code === 'asi-not-registered') && !tiers.guess.length && !hookMissing) {
     unchecked.push('There is no ScriptHookV.log in the game folder, so the page could not check that the hook knew the game\'s version, registered the plug-in and started it.');
   }
   // No guess outranks what the logs prove, and none is made once they prove the script started.

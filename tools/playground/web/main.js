@@ -31,17 +31,16 @@ const engine = new Promise((resolve) => {
   if (document.readyState === 'loading') document.addEventListener('DOMContentLoaded', made);
   else made();
 });
-let analysisWorker = null;
-// Messages wait for the engine in the order they were sent.
+// The reading worker starts as soon as the engine is there, so a player's file need not wait for
+// it; messages sent before wait for it in the order they were sent.
+const analysisWorker = engine.then((url) => {
+  const worker = new Worker(url);
+  worker.onmessage = onAnalysis;
+  return worker;
+});
 const analysis = {
   postMessage(message) {
-    engine.then((url) => {
-      if (!analysisWorker) {
-        analysisWorker = new Worker(url);
-        analysisWorker.onmessage = onAnalysis;
-      }
-      analysisWorker.postMessage(message);
-    });
+    analysisWorker.then((worker) => worker.postMessage(message));
   },
 };
 
@@ -154,7 +153,8 @@ function onReport(id, report) {
     ignoredSummary: $('ignored-summary'),
   }, showLine);
   if (state.source === 'converted') state.linesMatch = true;
-  status.textContent = `The plug-in's reader went over ${grouped(report.lineCount)} lines.`;
+  status.textContent = report.encoding.name === 'not-text' ? ''
+    : `The plug-in's reader went over ${grouped(report.lineCount)} lines.`;
   if (report.settingsIni === state.defaultSettings) {
     // The same settings drive the same way: the defaults' runs serve both.
     state.drives.yours = 'default';
@@ -202,6 +202,7 @@ function onAnalysis(event) {
 function showText(text) {
   large.hidden = true;
   editor.textarea.hidden = false;
+  editor.textarea.parentElement.hidden = false;
   $('gutter').hidden = false;
   editor.text = text;
   state.linesMatch = true;
@@ -212,6 +213,7 @@ function showText(text) {
 // `refusal` rather than hand over anything but the player's own bytes.
 function hideText(why, refusal) {
   editor.textarea.hidden = true;
+  editor.textarea.parentElement.hidden = true;
   $('gutter').hidden = true;
   state.linesMatch = false;
   large.hidden = false;
