@@ -343,6 +343,9 @@ export function diagnose(facts, release, iniReport = null) {
   for (const l of loaders.filter((x) => x.role === 'unknown')) {
     unchecked.push(`${l.name}: the page could not read what it is (${l.program.error}).`);
   }
+  for (const l of loaders.filter((x) => x.role === 'broken' && !Object.values(LOADER).includes(x.lower))) {
+    unchecked.push(`${l.name} is damaged (${l.program.error}): Windows cannot load it, and the game may stop as it starts while it lies in the game folder.`);
+  }
 
   // The loader's log: nothing loaded at all, or no log where the hook's loader should write one.
   const pathNote = /[^\x20-\x7e]/.test(facts.folder || '')
