@@ -1,10 +1,12 @@
 // node build-page.mjs ENGINE_JS OUTPUT_HTML VERSION ASI_SHA256
 //
-// Puts the playground page together as one HTML file: the style (uPlot's and ours), the page's
-// script bundled by esbuild, and in it, as one string, the engine's worker (emscripten's module
-// with the WebAssembly inlined, then our worker code). The same inputs give the same bytes: no
-// paths, dates or build-machine names go into the file. ASI_SHA256 is the released VornLoconaut.asi's,
-// which the page tells apart from other builds by.
+// Puts the playground page together as one HTML file: the style (uPlot's and ours), the default
+// file's data as a JSON block, the page's script bundled by esbuild, and after it, as a block of
+// plain text the browser neither parses nor runs, the engine's worker (emscripten's module with the
+// WebAssembly inlined, then our worker code). The page draws its first screen and chart before the
+// browser has read that block; workers are made from its text afterwards. The same inputs give the
+// same bytes: no paths, dates or build-machine names go into the file. ASI_SHA256 is the released
+// VornLoconaut.asi's, which the page tells apart from other builds by.
 import { readFile, writeFile } from 'node:fs/promises';
 import { createRequire } from 'node:module';
 import { dirname, join, resolve } from 'node:path';
@@ -43,19 +45,43 @@ async function defaults() {
   return { ini, settings: report.settingsIni, report, drives };
 }
 
+// uPlot makes a number formatter and reads the time zone as its module loads. The first use of the
+// browser's Intl costs a cold page 50 to 100 ms, which would hold up the first chart; both are made
+// on first use instead (the charts' axes write their own numbers). Its version is pinned by
+// package-lock.json, and the build stops if the lines are not there as expected.
+const lazyIntl = {
+  name: 'lazy-intl',
+  setup(bundler) {
+    bundler.onLoad({ filter: /uplot[\\/]dist[\\/]uPlot\.esm\.js$/ }, async ({ path }) => {
+      let text = await readFile(path, 'utf8');
+      for (const [from, to] of [
+        ["const numFormatter = new Intl.NumberFormat(domEnv ? nav.language : 'en-US');",
+          "let numFormat; const numFormatter = { format: (v) => (numFormat ??= new Intl.NumberFormat(domEnv ? nav.language : 'en-US')).format(v) };"],
+        ['const localTz = new Intl.DateTimeFormat().resolvedOptions().timeZone;', 'let localTz;'],
+        ['else if (tz == localTz)', 'else if (tz == (localTz ??= new Intl.DateTimeFormat().resolvedOptions().timeZone))'],
+      ]) {
+        if (!text.includes(from)) throw new Error(`uPlot no longer has "${from}"`);
+        text = text.replace(from, to);
+      }
+      return { contents: text, loader: 'js' };
+    });
+  },
+};
+
 const worker = await build({ ...common, entryPoints: [join(web, 'engine-worker.js')], legalComments: 'none' });
 const engine = `${await readFile(engineFile, 'utf8')}\n${worker.outputFiles[0].text}`;
 const page = await build({
   ...common,
   entryPoints: [join(web, 'main.js')],
   legalComments: 'eof',
+  plugins: [lazyIntl],
   define: {
-    ENGINE_SOURCE: JSON.stringify(engine),
-    DEFAULT_DATA: JSON.stringify(JSON.stringify(await defaults())),
     VORN_RELEASE: JSON.stringify({ version, sha256: asiSha256 }),
   },
 });
 const script = page.outputFiles[0].text;
+// "<" never appears raw in the JSON block, so no text in it can end the block.
+const defaultData = JSON.stringify(await defaults()).replaceAll('<', '\\u003c');
 const style = [
   await readFile(join(here, 'node_modules', 'uplot', 'dist', 'uPlot.min.css'), 'utf8'),
   await readFile(join(web, 'style.css'), 'utf8'),
@@ -63,18 +89,27 @@ const style = [
 
 // Inline text that would end its element early, or open an HTML comment inside a script, would
 // break the page; it cannot be escaped safely after the fact, so the build stops instead.
-for (const [what, text, bad] of [['script', script, /<\/script|<!--/i], ['style', style, /<\/style/i]]) {
+for (const [what, text, bad] of [['script', script, /<\/script|<!--/i], ['engine', engine, /<\/script|<!--/i],
+  ['style', style, /<\/style/i]]) {
   if (bad.test(text)) {
     console.error(`build-page: the ${what} holds ${text.match(bad)[0]}, which would break the page`);
     process.exit(1);
   }
 }
 
+// The engine in blocks of 16 KB: the browser's parser may pause between two blocks and show the
+// first screen, where it reads one long block to its end first.
+const ENGINE_BLOCK = 16 * 1024;
+const engineBlocks = Array.from({ length: Math.ceil(engine.length / ENGINE_BLOCK) },
+  (_, i) => `<script type="text/plain" class="vorn-engine">${engine.slice(i * ENGINE_BLOCK, (i + 1) * ENGINE_BLOCK)}</script>`).join('\n');
+
 const template = await readFile(join(web, 'index.html'), 'utf8');
 const html = template
   .replaceAll('@VERSION@', version)
   .replaceAll('@ASI_SHA256@', asiSha256)
   .replace('@STYLE@', () => style)
-  .replace('@SCRIPT@', () => script);
+  .replace('@DEFAULTS@', () => defaultData)
+  .replace('@SCRIPT@', () => script)
+  .replace('@ENGINE@', () => engineBlocks);
 await writeFile(outputFile, html);
 console.log(`build-page: ${outputFile} (${html.length} characters)`);

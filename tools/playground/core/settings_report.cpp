@@ -9,6 +9,7 @@
 #include <iterator>
 #include <map>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "config/reader.h"
@@ -214,11 +215,13 @@ private:
             const std::string name = kKeys[index].key;
             if (equals == std::string::npos) {
                 hint(index, "line " + std::to_string(number) + " has " + name + " without \"=\" and is skipped");
-                return ignore(number, t, "noEquals", name + " without \"=\": skipped, the search for the key goes on");
+                return ignore(number, t, "noEquals",
+                              name + " without \"=\": the plug-in skips this line and looks further down for " + name);
             }
             if (equals + 1 >= t.size()) {
                 hint(index, "line " + std::to_string(number) + " has nothing after its \"=\" and is skipped");
-                return ignore(number, t, "noValue", "nothing after \"=\": skipped, the search for " + name + " goes on");
+                return ignore(number, t, "noValue",
+                              "nothing after \"=\": the plug-in skips this line and looks further down for " + name);
             }
             if (reading_.supplier[static_cast<size_t>(index)]) {
                 return ignore(number, t, "repeated",
@@ -239,8 +242,9 @@ private:
         if (key.compare(0, utf8ByteOrderMark.size(), utf8ByteOrderMark) == 0) {
             const std::string rest = key.substr(utf8ByteOrderMark.size());
             return ignore(number, t, "mark",
-                          "an invisible byte-order mark (U+FEFF) stands before " + inQuotes(rest) +
-                              ": with it in front the plug-in does not know the key; delete the line's first character",
+                          "an invisible character (U+FEFF, left where two files were joined) stands before " +
+                              inQuotes(rest) + ": with it in front the plug-in does not know the key; delete the line's "
+                              "first character",
                           rest);
         }
         for (int k = 0; k < kKeyCount; ++k) {
@@ -250,9 +254,8 @@ private:
                               "key in the wrong case: the plug-in reads only " + std::string(kKeys[k].key));
             }
         }
-        ignore(number, t, "unknown",
-               equals == std::string::npos ? "not a key = value line" : "a key the plug-in does not know: " + inQuotes(key),
-               key);
+        if (equals == std::string::npos) return ignore(number, t, "notKeyValue", "not a \"key = value\" line", key);
+        ignore(number, t, "unknown", "a key the plug-in does not know: " + inQuotes(key), key);
     }
 
     void ignore(size_t number, const std::string& text, const char* reason, std::string why, const std::string& key = "") {
@@ -282,9 +285,10 @@ private:
 // A top speed above this many m/s (180 km/h) was more likely meant in km/h or mph.
 constexpr double kLikelyKmh = 50.0;
 
-void numberNotes(const Key& key, double read, double inForce, std::vector<std::string>& notes) {
+// `typed`: the number as the player wrote it, which the notes quote ("99999999999", not "1e+11").
+void numberNotes(const Key& key, double read, const std::string& typed, double inForce, std::vector<std::string>& notes) {
     const std::string name = key.key;
-    const std::string shownRead = shortFloat(static_cast<float>(read));
+    const std::string& shownRead = typed;
     const auto note = [&](std::string text) { notes.push_back(name + ": " + std::move(text)); };
     switch (key.type) {
         case Type::Bool:
@@ -449,11 +453,51 @@ std::string lineList(const std::vector<size_t>& lines, size_t total) {
     return text;
 }
 
+// What a file that is not text is, by how its kind of file begins; null when none of these.
+const char* fileKind(const std::string& bytes) {
+    const auto starts = [&](std::string_view head, size_t at = 0) {
+        return at <= bytes.size() && bytes.compare(at, head.size(), head) == 0;
+    };
+    using namespace std::string_view_literals;
+    if (starts("\x89PNG\r\n\x1a\n"sv)) return "a PNG picture";
+    if (starts("\xFF\xD8\xFF"sv)) return "a JPEG picture";
+    if (starts("GIF87a"sv) || starts("GIF89a"sv)) return "a GIF picture";
+    if (starts("RIFF"sv) && starts("WEBP"sv, 8)) return "a WebP picture";
+    if (starts("%PDF-"sv)) return "a PDF document";
+    if (starts("PK\x03\x04"sv) || starts("PK\x05\x06"sv)) return "a ZIP archive (or a Word or Excel file, which are ZIP archives)";
+    if (starts("Rar!\x1a\x07"sv)) return "a RAR archive";
+    if (starts("7z\xBC\xAF\x27\x1C"sv)) return "a 7-Zip archive";
+    if (starts("\x1F\x8B"sv)) return "a gzip archive";
+    if (starts("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1"sv)) return "an old Word or Excel file";
+    if (starts("MZ"sv) && bytes.size() >= 64) {
+        const auto byte = [&](size_t at) { return static_cast<size_t>(static_cast<unsigned char>(bytes[at])); };
+        const size_t pe = byte(0x3c) | byte(0x3d) << 8 | byte(0x3e) << 16;
+        if (starts("PE\0\0"sv, pe)) return "a Windows program or DLL (an .exe, .dll or .asi file)";
+    }
+    return nullptr;
+}
+
+// Whether the start of a file is mostly bytes that no text holds: control characters other than
+// tabs and line ends. NUL bytes do not count, as UTF-16 text is half of them; a file of nothing
+// else is no text either.
+bool mostlyControlBytes(const std::string& bytes) {
+    constexpr size_t kSample = 4096;
+    const size_t sample = std::min(bytes.size(), kSample);
+    size_t control = 0;
+    size_t nul = 0;
+    for (size_t i = 0; i < sample; ++i) {
+        const unsigned char c = static_cast<unsigned char>(bytes[i]);
+        if (c == 0) ++nul;
+        else if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f' && c != '\v') || c == 0x7f) ++control;
+    }
+    return sample > 0 && (control * 10 > sample || nul == sample);
+}
+
 constexpr const char* kSaveAsUtf8 =
     "Save the file as UTF-8 (Notepad: File > Save as > Encoding: UTF-8), or save it from this page with "
     "\"Save VornLoconaut.ini\", which writes UTF-8.";
 
-// "name" (ascii, utf-8, utf-8-mark, utf-16le, utf-16be, part-utf-16, 8-bit), "label", "level"
+// "name" (ascii, utf-8, utf-8-mark, utf-16le, utf-16be, part-utf-16, 8-bit, not-text), "label", "level"
 // (ok, warning, error), "says" (what the plug-in makes of the file), "advice", "decodeAs" (how the
 // page shows the text: a TextDecoder label).
 json encodingOf(const std::string& bytes, size_t keysFound) {
@@ -465,21 +509,33 @@ json encodingOf(const std::string& bytes, size_t keysFound) {
     const std::string reads = keysFound == 0 ? "the plug-in reads none of these settings"
                                              : "the plug-in reads only " + std::to_string(keysFound) +
                                                    (keysFound == 1 ? " setting" : " settings") + " from it";
+    const auto notText = [&](const std::string& what) {
+        return result("not-text", "Not a settings file: " + what, "error",
+                      "It is not text, so " + reads + " and every setting keeps its default.",
+                      "Open your real VornLoconaut.ini instead, or delete this file from the game folder: the plug-in "
+                      "then writes a new one with the default settings when the game starts.",
+                      "windows-1252");
+    };
+    if (const char* kind = fileKind(bytes)) return notText(kind);
     const bool markLe = bytes.compare(0, 2, "\xFF\xFE") == 0;
     const bool markBe = bytes.compare(0, 2, "\xFE\xFF") == 0;
     const std::optional<size_t> start = utf16Start(bytes);
     if (markLe || markBe || (start && *start <= 1)) {
         const bool little = markLe || (!markBe && bytes[*start] != '\0');
-        return result(little ? "utf-16le" : "utf-16be",
-                      std::string("Unicode (UTF-16 ") + (little ? "LE" : "BE") +
-                          (markLe || markBe ? ", with a byte-order mark)" : ", without a byte-order mark)"),
+        return result(little ? "utf-16le" : "utf-16be", std::string("Unicode (UTF-16 ") + (little ? "LE)" : "BE)"),
                       "error", "Saved as Unicode (UTF-16): " + reads + ".", kSaveAsUtf8, little ? "utf-16le" : "utf-16be");
+    }
+    if (mostlyControlBytes(bytes)) {
+        return notText(bytes.find_first_not_of('\0') == std::string::npos
+                           ? "nothing but zero bytes (the file was damaged, as when a computer stops while writing it)"
+                           : "an unknown kind of file, mostly bytes that are no letters");
     }
     if (start) {
         const size_t line = lineAt(bytes, *start);
         return result("part-utf-16", "Partly Unicode (UTF-16), from line " + std::to_string(line), "error",
-                      "From line " + std::to_string(line) + " on the file is UTF-16 (a NUL byte beside every letter): "
-                          "the plug-in reads none of the settings there.",
+                      "From line " + std::to_string(line) + " on the file is saved as Unicode (UTF-16, an invisible "
+                          "zero byte beside every letter), as when two files are pasted together: the plug-in reads "
+                          "none of the settings there.",
                       kSaveAsUtf8, "utf-8");
     }
     constexpr size_t kListed = 5;
@@ -514,11 +570,12 @@ json encodingOf(const std::string& bytes, size_t keysFound) {
         }
     }
     const std::string nuls = nulTotal == 0 ? ""
-                                           : " NUL bytes on " + lineList(nulLines, nulTotal) +
+                                           : " Invisible zero bytes (shown here as \u2400) on " +
+                                                 lineList(nulLines, nulTotal) +
                                                  ": they are not text, and a key with one in it is unknown.";
     const char* level = nulTotal == 0 ? "ok" : "warning";
     if (!utf8) {
-        return result("8-bit", "8-bit text (Windows' \"ANSI\"), not UTF-8", "warning",
+        return result("8-bit", "ANSI (as Notepad calls it), not UTF-8", "warning",
                       "Characters that are not UTF-8 on " + lineList(foreignLines, foreignTotal) +
                           ": the plug-in reads the file byte by byte, so they do no harm in comments, but a key "
                           "with one in it is unknown." + nuls,
@@ -526,8 +583,9 @@ json encodingOf(const std::string& bytes, size_t keysFound) {
                       "windows-1252");
     }
     if (mark) {
-        return result("utf-8-mark", "UTF-8 with a byte-order mark", level,
-                      "The plug-in skips the mark at the start of the file and reads the rest." + nuls, "", "utf-8");
+        return result("utf-8-mark", "UTF-8 with BOM", level,
+                      "The plug-in skips the invisible mark (BOM) at the start of the file and reads the rest." + nuls, "",
+                      "utf-8");
     }
     if (beyondAscii) {
         return result("utf-8", "UTF-8", level,
@@ -696,14 +754,19 @@ json settingsReport(const std::string& ini) {
                           : prefix > 0 ? "default: the number on line " + std::to_string(line) + " is out of range"
                                        : "default: the value on line " + std::to_string(line) + " is not a number";
                 } else {
+                    const std::string typed = text.substr(text[0] == '+' ? 1 : 0, prefix - (text[0] == '+' ? 1 : 0));
                     if (prefix < text.size() && !textNotes(key, text, prefix, probe, notes))
                         notes.push_back(std::string(key.key) + ": only the number " + inQuotes(text.substr(0, prefix)) +
                                         " at the start of " + inQuotes(text) + " is read");
                     else if (prefix == text.size() && key.unit == SettingUnit::Speed && std::fabs(probe) > kLikelyKmh)
-                        notes.push_back(std::string(key.key) + ": " + shortFloat(probe) + " m/s is " +
-                                        rounded(probe * kKmhPerMs) + " km/h; for " + shortFloat(probe) + " km/h write " +
-                                        rounded(probe / kKmhPerMs));
-                    numberNotes(key, probe, inForce, notes);
+                        notes.push_back(std::string(key.key) + ": " + typed + " m/s is " + rounded(probe * kKmhPerMs) +
+                                        " km/h; for " + typed + " km/h write " + rounded(probe / kKmhPerMs));
+                    numberNotes(key, probe, typed, inForce, notes);
+                    // A value taken as written shows as written, not as the float's shortest text.
+                    const std::string value = entry["value"];
+                    if (probe == inForce && value.find('e') != std::string::npos &&
+                        typed.find_first_of("eE") == std::string::npos)
+                        entry["value"] = typed;
                 }
             }
         }

@@ -66,3 +66,61 @@ export async function loadIni(page, bytes, name = 'VornLoconaut.ini') {
     window.vornPlayground.reported === window.vornPlayground.requested, before, { timeout: 60000 });
   return page.evaluate(() => window.vornPlayground.report);
 }
+
+// First ink on a canvas, from navigation on: when the browser has rendered the first frame that
+// holds a drawing on any canvas. A frame's animation callbacks, style, layout and paint run in one
+// task, so a message posted in it arrives once that frame is rendered. A drawing made inside a
+// frame's callbacks shows in that frame; one made elsewhere in the next. Measured this way on the
+// page and on a bare page with one canvas, each in a browser of its own, so the two compare.
+function recordFirstInk() {
+  const channel = new MessageChannel();
+  let inFrame = false;
+  let rendered = null;
+  channel.port1.onmessage = () => {
+    inFrame = false;
+    if (rendered) {
+      rendered();
+      rendered = null;
+    }
+  };
+  const request = window.requestAnimationFrame.bind(window);
+  window.requestAnimationFrame = (callback) => request((time) => {
+    if (!inFrame) {
+      inFrame = true;
+      channel.port2.postMessage(null);
+    }
+    callback(time);
+  });
+  const prototype = CanvasRenderingContext2D.prototype;
+  for (const name of ['stroke', 'fill', 'fillRect', 'strokeRect', 'fillText', 'strokeText', 'drawImage', 'putImageData']) {
+    const draw = prototype[name];
+    prototype[name] = function inked(...args) {
+      if (window.vornInk === undefined) {
+        window.vornInk = { section: this.canvas.closest?.('section')?.id || null };
+        const done = () => {
+          window.vornInk.ms = performance.now();
+        };
+        if (inFrame) rendered = done;
+        else {
+          window.requestAnimationFrame(() => {
+            rendered = done;
+          });
+        }
+      }
+      return draw.apply(this, args);
+    };
+  }
+}
+
+export async function firstInk(file) {
+  const cold = await launch();
+  try {
+    const page = await cold.context.newPage();
+    await page.addInitScript(recordFirstInk);
+    await page.goto(pathToFileURL(file).href);
+    await page.waitForFunction(() => window.vornInk?.ms !== undefined, null, { timeout: 90000 });
+    return await page.evaluate(() => window.vornInk);
+  } finally {
+    await cold.close();
+  }
+}

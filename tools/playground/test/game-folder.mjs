@@ -25,8 +25,9 @@ export function loaderLog(plugins, { enhanced = false } = {}) {
   ]);
 }
 
+// `crashed`: the scripts whose exception the hook logs after the launches, as a crash leaves it.
 export function hookLog({ version = 'VER_1_0_3586_0', fatal = false, registered = ['OtherMod.asi', 'VornLoconaut.asi'],
-  launched = registered } = {}) {
+  launched = registered, crashed = [] } = {}) {
   const lines = ['// GTA V SCRIPT HOOK (build Aug 13 2025, v3586.0/889.22)', '//          (C) Alexander Blade 2015-2025',
     '[18:33:53] INIT: Started'];
   if (fatal) return crlf([...lines, '[18:33:53] FATAL: Unknown game version']);
@@ -34,6 +35,7 @@ export function hookLog({ version = 'VER_1_0_3586_0', fatal = false, registered 
   registered.forEach((name, i) => lines.push(`[18:33:53] INIT: Registering script '${name}' (0x00007FFB2D4A${i}230)`));
   lines.push('[18:34:10] INIT: GtaThread collection size 189', '[18:35:02] CORE: Requesting thread creation');
   launched.forEach((name, i) => lines.push(`[18:35:05] CORE: Launching main() for '${name}' (0x00007FFB2D4A${i}230), id ${32 + i}`));
+  crashed.forEach((name) => lines.push(`[18:41:17] CORE: An exception occurred while executing '${name}' (0x00007FFB2D4A${registered.indexOf(name)}230), id ${32 + launched.indexOf(name)}`));
   return crlf(lines);
 }
 
@@ -88,6 +90,8 @@ export function gameFolders(scratch) {
     hook: pe('hook', { dll: true, version: '1.0.3586.0', strings: { FileDescription: 'Script Hook V' } }),
     loader: pe('loader', { dll: true }),
     ultimate: pe('ultimate', { dll: true, version: '9.1.0.0', strings: { FileDescription: 'Ultimate ASI Loader', ProductName: 'Ultimate ASI Loader' } }),
+    // A graphics mod's d3d11.dll or dxgi.dll: a DLL under a loader's name that is no loader.
+    graphics: pe('graphics', { dll: true, version: '6.3.0.0', strings: { FileDescription: 'ReShade', ProductName: 'ReShade' } }),
   };
   const asi = readFileSync(join(root, 'build/windows-release/VornLoconaut.asi'));
 

@@ -4,12 +4,12 @@
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
 import { mkdtempSync, readFileSync, rmSync, statSync, writeFileSync } from 'node:fs';
-import { tmpdir } from 'node:os';
+import { availableParallelism, loadavg, tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { pathToFileURL } from 'node:url';
 import { createRequire } from 'node:module';
 import { after, before, test } from 'node:test';
-import { launch, linuxBuild, loadIni, openPage, pagePath } from './browser.mjs';
+import { firstInk, launch, linuxBuild, loadIni, openPage, pagePath } from './browser.mjs';
 
 const axeSource = readFileSync(createRequire(import.meta.url).resolve('axe-core/axe.min.js'), 'utf8');
 
@@ -48,24 +48,31 @@ const MISTAKES = Buffer.concat([
 ]);
 
 test('opened from disk it reports on the default file and no request leaves the page', async () => {
-  // The first chart, from navigation on, in five cold loads: a browser of its own each time.
-  const firstCharts = [];
-  for (let load = 0; load < 5; load += 1) {
-    const cold = await launch();
-    try {
-      const { page } = await openPage(cold.context);
-      await page.waitForFunction(() => window.vornPlayground.timings.firstChart !== undefined);
-      firstCharts.push(await page.evaluate(() => window.vornPlayground.timings.firstChart));
-    } finally {
-      await cold.close();
-    }
+  // First ink on the first chart against a bare page's first ink, five cold loads each, in turns.
+  const bare = join(scratch, 'bare.html');
+  writeFileSync(bare, '<!DOCTYPE html><html><body><canvas width="300" height="150"></canvas><script>' +
+    'const c = document.querySelector("canvas").getContext("2d"); c.moveTo(0, 0); c.lineTo(300, 150); c.stroke();</script></body></html>');
+  const inks = { page: [], bare: [] };
+  const load = loadavg()[0];
+  for (let run = 0; run < 5; run += 1) {
+    const ink = await firstInk(pagePath);
+    assert.equal(ink.section, 'drives', 'the first canvas the page draws on is a chart');
+    inks.page.push(ink.ms);
+    inks.bare.push((await firstInk(bare)).ms);
   }
-  const median = [...firstCharts].sort((a, b) => a - b)[2];
-  console.log(`first chart after navigation, five cold loads: ${firstCharts.map(Math.round).join(', ')} ms; ` +
-    `median ${Math.round(median)} ms`);
+  const median = (list) => [...list].sort((a, b) => a - b)[2];
+  const ratio = median(inks.page) / median(inks.bare);
+  console.log(`first ink on a canvas after navigation, five cold loads: the page ${inks.page.map(Math.round).join(', ')} ms, ` +
+    `median ${Math.round(median(inks.page))} ms; a bare page ${inks.bare.map(Math.round).join(', ')} ms, ` +
+    `median ${Math.round(median(inks.bare))} ms; ratio ${ratio.toFixed(2)}`);
+  // The page needs several times the bare page's processor time, so other work on the machine
+  // stretches the ratio: it is judged only where the machine had a processor to spare as the loads
+  // began (its load average below the number of processors).
+  if (load < availableParallelism()) assert.ok(ratio <= 3, `the first chart takes ${ratio.toFixed(2)} times a bare page's first ink`);
+  else console.log(`the machine is busy (load average ${load.toFixed(1)} as the loads began): the ratio is printed, not judged`);
 
   const { page, requests, errors } = await openPage(browser.context);
-  await page.waitForFunction(() => window.vornPlayground.timings.firstChart !== undefined);
+  await page.waitForFunction(() => window.vornPlayground.timings.engineReady !== undefined);
   const { report, timings } = await page.evaluate(() => ({ report: window.vornPlayground.report, timings: window.vornPlayground.timings }));
   // Every key the plug-in writes into its default file, in its order, and no other.
   const written = native('vornloconaut-playground', 'default-ini').split('\r\n')
@@ -218,7 +225,12 @@ test('a file of 10 MB, a line of 1 MB, NUL and binary bytes: the page stays resp
   assert.deepEqual(report, nativeReport(bytes));
   assert.equal(report.keys.find((k) => k.key === 'Train.Braking').value, '7');
   assert.match(report.keys.find((k) => k.key === 'Train.Seat').why, /the number on line 1 is out of range/);
-  assert.match(await page.textContent('#large'), /too large to show or save here/);
+  assert.match(await page.textContent('#large'), /huge\.ini is 10\.\d MB, too large to show here/);
+  // Save and Copy hand over the player's own bytes or nothing, never the text the editor held before.
+  for (const button of ['#copy', '#save']) {
+    await page.click(button);
+    assert.match(await page.textContent('#status'), /huge\.ini is 10\.\d MB, too large for this page to save or copy/);
+  }
   assert.deepEqual(errors, []);
   await page.close();
 });
@@ -248,7 +260,7 @@ test('each encoding is named first, with what the plug-in makes of it; a mark op
       assert.match(summary, /UTF-16.*Save the file as UTF-8 \(Notepad: File > Save as > Encoding: UTF-8\)/, name);
     }
     if (name === 'part-utf-16') {
-      assert.match(summary, /From line \d+ on the file is UTF-16.*the plug-in reads none of the settings there/);
+      assert.match(summary, /From line \d+ on the file is saved as Unicode \(UTF-16.*the plug-in reads none of the settings there/);
     } else if (name.includes('utf-16')) {
       assert.match(summary, /the plug-in reads none of these settings/);
       assert.equal(position.value, '0', `${name}: the plug-in reads no setting of it`);
@@ -259,7 +271,7 @@ test('each encoding is named first, with what the plug-in makes of it; a mark op
     // The editor shows the text as the player wrote it, whatever the bytes.
     assert.ok((await page.inputValue('#ini')).includes('Displays.Position = 1'), name);
   }
-  assert.match(await page.textContent('#summary .encoding'), /8-bit text.*not UTF-8/);
+  assert.match(await page.textContent('#summary .encoding'), /ANSI \(as Notepad calls it\), not UTF-8/);
   assert.equal(await page.inputValue('#ini'), text.replace('; Reload', '; R\u00e9load').replaceAll('\r\n', '\n'));
 
   // A UTF-16 file, checked as the UTF-8 that Save writes: the settings count.
@@ -272,18 +284,35 @@ test('each encoding is named first, with what the plug-in makes of it; a mark op
 
   // Marks in the middle of a file, and a speed, a fraction and a sensitivity written as a player might.
   const slips = Buffer.from('Train.Braking = 3\r\n\ufeffTrain.Seat = 0\r\nTrain.SpeedForward = 120\r\n' +
-    'Tram.SpeedForward = 30 km/h\r\nTrain.Derailment = 0,5\r\nTram.Explosion = 88%\r\n');
+    'Tram.SpeedForward = 30 km/h\r\nTrain.Derailment = 0,5\r\nTram.Explosion = 88%\r\nTrain.SpeedBackward = 99999999999\r\n');
   const report = await loadIni(page, slips);
   assert.deepEqual(report, nativeReport(slips));
-  assert.match(await page.textContent('#ignored li[data-line="2"]'), /invisible byte-order mark \(U\+FEFF\).*did you mean Train\.Seat/);
+  assert.match(await page.textContent('#ignored li[data-line="2"]'), /invisible character \(U\+FEFF, left where two files were joined\).*did you mean Train\.Seat/);
   const surprises = await page.textContent('#surprises');
   for (const expected of ['120 m/s is 432 km/h; for 120 km/h write 33.3', '"30 km/h" is read as 30 m/s, that is 108 km/h',
     '"0,5" is read as 0; write 0.5: the plug-in reads a number only up to the first character that is not part of it',
-    '"88%" is read as 88, which is clamped to 1; for 88 % write 0.88']) {
+    '"88%" is read as 88, which is clamped to 1; for 88 % write 0.88', 'Train.SpeedBackward: 99999999999 m/s is']) {
     assert.ok(surprises.includes(expected), `the surprises say ${expected}: ${surprises}`);
   }
   assert.match(await page.textContent('#keys tr[data-key="Train.SpeedForward"] td.value'), /120\s*m\/s \(= 432 km\/h, 268\.4 mph\)/);
-  assert.match(await page.textContent('#summary'), /7 values that will surprise/);
+  // The summary: a key it does not know is no value it cannot read, and the bar is not green.
+  const summary = await page.textContent('#summary');
+  assert.match(summary, /8 values that will surprise/);
+  assert.match(summary, /1 key the plug-in does not know: \[U\+FEFF\]Train\.Seat \(line 2\)/);
+  assert.doesNotMatch(summary, /cannot read/);
+  assert.equal(await page.getAttribute('#summary .encoding', 'class'), 'encoding warning');
+  assert.match(await page.textContent('#keys tr[data-key="Train.SpeedBackward"] td.value'), /^99999999999\s*m\/s$/);
+
+  // A picture renamed to .ini is called what it is, and Save and Copy refuse it.
+  const png = Buffer.concat([Buffer.from('\x89PNG\r\n\x1a\n\0\0\0\rIHDR', 'latin1'), Buffer.alloc(2000, 0x41)]);
+  assert.deepEqual(await loadIni(page, png, 'VornLoconaut.ini'), nativeReport(png));
+  assert.match(await page.textContent('#summary'), /VornLoconaut\.ini: Not a settings file: a PNG picture\./);
+  assert.match(await page.textContent('#large'), /VornLoconaut\.ini is not a settings file: it is a PNG picture/);
+  assert.ok(await page.isHidden('#ini'));
+  for (const button of ['#save', '#copy']) {
+    await page.click(button);
+    assert.match(await page.textContent('#status'), /is not text, so the page does not save or copy it/);
+  }
 
   // The tram is not recognised: its charts give way to that statement.
   await loadIni(page, Buffer.from('Tram.Models = tram\r\n'));

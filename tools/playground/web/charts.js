@@ -2,6 +2,7 @@
 // and the highest steady speed against the radius of a bend; the player's settings beside the defaults.
 import uPlot from 'uplot';
 import { RADII } from './drives.js';
+import { grouped } from './numbers.js';
 const KMH = 3.6;
 
 const YOURS = '#d9480f';
@@ -14,6 +15,9 @@ const metres = (d) => `${Math.round(d)} m`;
 
 // Labels only: a value per series under the chart would just repeat the summary.
 const LEGEND = { live: false };
+
+// An axis labelled in the page's own numbers, not uPlot's, which would call on Intl.
+const axis = (label) => ({ label, values: (plot, splits) => splits.map((v) => (v === null ? '' : grouped(v))) });
 
 function series(label, stroke, dashed) {
   return { label, stroke, width: 2, dash: dashed ? [6, 4] : undefined, spanGaps: true, points: { show: false } };
@@ -50,7 +54,7 @@ const CHARTS = {
     options: () => ({
       scales: { x: { time: false } },
       legend: LEGEND,
-      axes: [{ label: 's' }, { label: 'km/h' }],
+      axes: [axis('s'), axis('km/h')],
       series: [{ label: 'time' }, series('yours', YOURS), series('default', DEFAULT, true)],
     }),
     data(yours, byDefault) {
@@ -85,7 +89,7 @@ const CHARTS = {
       return {
         scales: { x: { time: false } },
         legend: LEGEND,
-        axes: [{ label: 'm' }, { label: 'km/h' }],
+        axes: [axis('m'), axis('km/h')],
         series: [{ label: 'distance' }, ...lines.map((l) => l.series)],
       };
     },
@@ -108,7 +112,7 @@ const CHARTS = {
     options: () => ({
       scales: { x: { time: false, distr: 3 } },
       legend: LEGEND,
-      axes: [{ label: 'bend radius, m' }, { label: 'km/h' }],
+      axes: [axis('bend radius, m'), axis('km/h')],
       series: [{ label: 'radius' }, series('yours', YOURS), series('default', DEFAULT, true)],
     }),
     data(yours, byDefault) {
@@ -129,20 +133,29 @@ export class Charts {
     this.plots = new Map();
     this.latest = null;
     this.scheduled = false;
+    this.begun = false;
   }
 
-  // Redrawn at most once a frame, however fast the runs come in.
+  // Redrawn at most once a frame, however fast the runs come in. The very first frame draws one
+  // chart only, so it shows at once; the others follow in the next.
   update(drives) {
     this.latest = drives;
     if (this.scheduled) return;
     this.scheduled = true;
     requestAnimationFrame(() => {
       this.scheduled = false;
-      this.draw(this.latest);
+      if (this.begun) {
+        this.draw(this.latest);
+      } else {
+        this.begun = true;
+        this.draw(this.latest, 1);
+        this.update(this.latest);
+      }
     });
   }
 
-  draw(drives) {
+  draw(drives, most = Infinity) {
+    let drawn = 0;
     const byDefault = drives.default;
     const yours = drives.yours === 'default' ? byDefault : drives.yours;
     for (const kindRoot of this.root.querySelectorAll('.kind')) {
@@ -162,6 +175,8 @@ export class Charts {
         if (refusal) continue;
         const has = (r) => r && !r.error && (bend ? Object.keys(r).length > 0 : true);
         if (!has(mine) && !has(theirs)) continue;
+        if (drawn === most) return;
+        drawn += 1;
         const usable = (r) => (bend ? r : r && !r.error ? r : undefined);
         let options;
         let data;

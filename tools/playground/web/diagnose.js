@@ -8,6 +8,7 @@ import { entriesFromDirectory, entriesFromInput, logsOnly, readGameFolder, readL
 import { diagnose, redact, reportText } from './findings.js';
 import { readText } from './logs.js';
 import { dropZone } from './drop.js';
+import { grouped } from './numbers.js';
 
 const RELEASE = VORN_RELEASE;
 
@@ -79,7 +80,7 @@ export class Diagnose {
         this.ui.status.textContent = 'Choose a folder, not single files: the game folder, the one that holds GTA5.exe or GTA5_Enhanced.exe.';
         return;
       }
-      this.ui.status.textContent = `Reading ${listed.folder}: ${(listed.entries.length + listed.others).toLocaleString('en')} files ...`;
+      this.ui.status.textContent = `Reading ${listed.folder}: ${grouped(listed.entries.length + listed.others)} files ...`;
       const facts = await readGameFolder(listed);
       if (run !== this.run) return;
       await this.judge(run, facts);
@@ -120,9 +121,9 @@ export class Diagnose {
     this.state.done = run;
   }
 
-  settingsReport(bytes) {
+  async settingsReport(bytes) {
     if (!this.worker) {
-      this.worker = new Worker(this.engineUrl);
+      this.worker = new Worker(await this.engineUrl);
       this.worker.onmessage = ({ data }) => {
         const pending = this.pendingReports.get(data.id);
         if (!pending) return;
@@ -160,7 +161,7 @@ export class Diagnose {
     const read = facts.counter.bytes > 0 ? `, ${(facts.counter.bytes / 1024).toFixed(0)} KB of its programs` : '';
     const order = result.findings.some((f) => f.kind === 'problem') ? ' What it found, the most likely cause first:' : ' What it found:';
     this.ui.status.textContent = facts.mode === 'folder'
-      ? `The page read the folder ${facts.folder} in ${(ms / 1000).toFixed(1)} s (the names of ${facts.files.toLocaleString('en')} files${read}).${order}`
+      ? `The page read the folder ${facts.folder} in ${(ms / 1000).toFixed(1)} s (the names of ${grouped(facts.files)} files${read}).${order}`
       : `The page read ${[facts.logs.hook, facts.logs.loader].filter(Boolean).map((l) => l.name).join(' and ') || 'nothing'} in ${(ms / 1000).toFixed(1)} s.${order}`;
   }
 
@@ -174,7 +175,7 @@ export class Diagnose {
       if (f.list) {
         const mistakes = element('ul');
         for (const m of f.list) mistakes.append(element('li', null, m));
-        if (f.more) mistakes.append(element('li', 'more', `and ${f.more.toLocaleString('en')} more`));
+        if (f.more) mistakes.append(element('li', 'more', `and ${grouped(f.more)} more`));
         item.append(mistakes);
       }
       if (f.ini) {

@@ -6,7 +6,9 @@ export class Editor {
     this.textarea = textarea;
     this.gutter = gutter;
     this.lines = 0;
+    this.scrolled = false;
     textarea.addEventListener('scroll', () => {
+      this.scrolled = true;
       gutter.scrollTop = textarea.scrollTop;
     });
     textarea.addEventListener('input', () => this.number());
@@ -16,9 +18,12 @@ export class Editor {
     return this.textarea.value;
   }
 
+  // A new text starts at its top. The scroll positions are left alone while they are at the top
+  // already: setting them makes the browser lay the page out there and then.
   set text(text) {
     this.textarea.value = text;
-    this.textarea.scrollTop = 0;
+    if (this.scrolled) this.textarea.scrollTop = 0;
+    this.scrolled = false;
     this.number();
   }
 
@@ -27,7 +32,7 @@ export class Editor {
     if (lines === this.lines) return;
     this.lines = lines;
     this.gutter.textContent = Array.from({ length: lines }, (_, i) => i + 1).join('\n');
-    this.gutter.scrollTop = this.textarea.scrollTop;
+    if (this.scrolled) this.gutter.scrollTop = this.textarea.scrollTop;
   }
 
   // Selects line `number` (from 1) and scrolls it into the upper third of the box.
@@ -44,6 +49,7 @@ export class Editor {
     textarea.focus({ preventScroll: true });
     textarea.setSelectionRange(start, end < 0 ? text.length : end);
     const height = parseFloat(getComputedStyle(textarea).lineHeight) || 18;
+    this.scrolled = true;
     textarea.scrollTop = Math.max(0, (number - 1) * height - textarea.clientHeight / 3);
     textarea.scrollIntoView({ block: 'nearest' });
     return true;

@@ -1,7 +1,9 @@
-// Why nothing happens, from what the page read of a game folder or of the logs alone: findings in
-// the order of the loading chain (the game, the hook, its loader, our plug-in, its script, its
-// settings), so the most likely cause comes first. Each finding says what the page saw, naming the
-// file or the log line, and what to do; its code is stable (data-finding on the page).
+// Why nothing happens, from what the page read of a game folder or of the logs alone. What the
+// logs prove of the game's last start comes first, then what the files prove, then guesses from
+// what is missing; within each, the order of the loading chain (the game, the hook, its loader,
+// our plug-in, its script, its settings). A launch of our script in the last start, with no crash
+// after it, leads as all-good whatever else is found. Each finding says what the page saw, naming
+// the file or the log line, and what to do; its code is stable (data-finding on the page).
 //
 // The platform's facts behind them, with their public sources:
 // - The hook's official page is dev-c.com/gtav/scripthookv; its zip carries ScriptHookV.dll and the
@@ -13,24 +15,45 @@
 //   edition, whose log then reads "GTA V ENHANCED ASI LOADER" (Parik27/V.Rainbomizer#141). The open
 //   Ultimate ASI Loader works as dinput8.dll in the classic game (ThirteenAG/Ultimate-ASI-Loader#126,
 //   #155) and as xinput1_4.dll in the Enhanced edition since its fix for GTA5_Enhanced.exe
-//   (ThirteenAG/Ultimate-ASI-Loader#209); as dinput8.dll beside the Enhanced edition's loader it
-//   stops the game (illusionyy/Windows-Game-Patches#67). It loads scripts\ and plugins\ too and
-//   keeps no log (ThirteenAG/Ultimate-ASI-Loader#185); its version resource names it.
+//   (ThirteenAG/Ultimate-ASI-Loader#209), and under the other names its README lists (gamefiles.js);
+//   as dinput8.dll beside the Enhanced edition's loader it stops the game
+//   (illusionyy/Windows-Game-Patches#67), and beside another loader each loads every plug-in. It
+//   loads scripts\ (and its subfolders) and plugins\ too and keeps no log
+//   (ThirteenAG/Ultimate-ASI-Loader#185); its version resource names it ("Ultimate ASI Loader"; its
+//   file details carry its release since #74).
+// - A script that crashes: the hook shows "Script Hook V Error" with the log's exception line and
+//   "Press OK to continue" (scripthookvdotnet/scripthookvdotnet#1402, itsjustcurtis/MenyooSP#231);
+//   the fault is for the author of the script it names (scripthookvdotnet/scripthookvdotnet#795).
 // - BattlEye needs to run only online; the Rockstar Games Launcher's setting, or the launch option
 //   on Steam and Epic, turns it off for story mode (support.rockstargames.com, "Grand Theft Auto
 //   Online BattlEye FAQ"; the option is -nobattleye: Whisky-App/whisky-book#100). A game folder whose
 //   path has letters beyond English ones makes the hook's loader list no plug-in
 //   (LukeRoss00/gta5-real-mod#116).
+// - The game keeps saved games in Documents\Rockstar Games\GTA V\Profiles (savegamelocation.com,
+//   "Grand Theft Auto V") and its graphics settings in settings.xml there
+//   (forums.gta5-mods.com/topic/30946). Steam installs games into
+//   C:\Program Files (x86)\Steam\steamapps\common (scripthookvdotnet/scripthookvdotnet#1464), the
+//   Rockstar Games Launcher into C:\Program Files\Rockstar Games, the Epic Games Launcher into
+//   C:\Program Files\Epic Games.
+import { LOADER_NAMES } from './gamefiles.js';
+import { grouped } from './numbers.js';
+
 const HOOK_PAGE = 'dev-c.com/gtav/scripthookv';
 export const LOADER = { legacy: 'dinput8.dll', enhanced: 'xinput1_4.dll' };
 const EXE = { legacy: 'GTA5.exe', enhanced: 'GTA5_Enhanced.exe' };
 const EDITION = { legacy: 'the classic game', enhanced: 'the Enhanced edition' };
-const ANTI_CHEAT = 'turn the anti-cheat (BattlEye) off for story mode: in the Rockstar Games Launcher in the game\'s settings, on Steam or Epic with the launch option -nobattleye';
+const ANTI_CHEAT = 'turn BattlEye off for story mode: in the Rockstar Games Launcher in the game\'s settings, on Steam or Epic with the launch option -nobattleye';
+const INSTALLED = 'Unless you chose another folder when installing, it is in C:\\Program Files (x86)\\Steam\\steamapps\\common ' +
+  'with Steam, in C:\\Program Files\\Rockstar Games with the Rockstar Games Launcher and in C:\\Program Files\\Epic Games ' +
+  'with the Epic Games Launcher: the folder "Grand Theft Auto V" (or one whose name ends in "Enhanced" for the Enhanced ' +
+  'edition). In Steam, right-click the game and choose Manage > Browse local files to open it.';
 
 const cut = (text, most = 160) => (text.length > most ? `${text.slice(0, most)}...` : text);
-const at = (log, line) => `${log.name} line ${line.n}`;
+const at = (log, line) => `${log.name} line ${grouped(line.n)}`;
 // Curly quotes, since the log lines hold straight ones.
 const quoted = (line) => `\u201c${cut(line.text.trim())}\u201d`;
+const capital = (text) => `${text[0].toUpperCase()}${text.slice(1)}`;
+const listed = (items) => (items.length <= 1 ? items.join('') : `${items.slice(0, -1).join(', ')} and ${items[items.length - 1]}`);
 
 // C:\Users\<name>\... becomes C:\Users\<user>\... wherever a path shows.
 export function redact(text) {
@@ -62,7 +85,7 @@ function exeBuild(program) {
 export function isUltimateLoader(program) {
   const s = program?.version?.strings || {};
   return [s.FileDescription, s.ProductName, s.OriginalFilename, s.InternalName]
-    .some((value) => /ultimate[ -]asi[ -]loader/i.test(value || ''));
+    .some((value) => /ultimate[ _-]?asi[ _-]?loader/i.test(value || ''));
 }
 
 // The edition and the game's version: the exe in the folder first, then what the logs say.
@@ -83,32 +106,84 @@ export function gameOf(facts) {
   return { edition, exe, build, logBuild, both: Boolean(legacy && enhanced) };
 }
 
+// Every DLL of the game folder under a name an ASI loader takes, and what it is: the Ultimate ASI
+// Loader (by its version resource, whatever its name), the hook's loader (by its name for this
+// edition; its log's header confirms it), the hook's loader of the other edition, a file Windows
+// cannot load, one whose details the page could not read, or another DLL (a graphics mod's
+// d3d11.dll or dxgi.dll), which is listed but no loader.
+export function loadersOf(facts, edition) {
+  const hookNames = edition ? [LOADER[edition]] : Object.values(LOADER);
+  return LOADER_NAMES.filter((name) => facts.programs[name]).map((name) => {
+    const program = facts.programs[name];
+    let role;
+    if (program.error && !program.loads) role = 'broken';
+    else if (isUltimateLoader(program)) role = 'ultimate';
+    else if (hookNames.includes(name)) role = 'hook';
+    else if (Object.values(LOADER).includes(name)) role = 'other-edition';
+    else if (program.error) role = 'unknown';
+    else role = 'other';
+    return { name: program.name, lower: name, role, program, works: role === 'ultimate' || role === 'hook' };
+  });
+}
+
+const ROLE = {
+  ultimate: 'the Ultimate ASI Loader',
+  hook: 'the ASI loader from the hook\'s zip',
+  'other-edition': 'the hook\'s ASI loader for the other edition',
+  broken: 'damaged: Windows cannot load it',
+  unknown: 'the page could not read what it is',
+  other: 'no ASI loader',
+};
+
+function loaderName(loader) {
+  const release = loader.role === 'ultimate' && loader.program.version.productVersion;
+  return `${loader.name}, ${ROLE[loader.role]}${release && release !== '0.0.0.0' ? ` ${release}` : ''}`;
+}
+
 function finding(code, kind, saw, todo, extra = {}) {
   return { code, kind, saw, todo, ...extra };
 }
 
-function editionFinding(facts, game) {
+// A folder without the game's exe, the hook or its logs: which folder it is, and where the game is.
+function wrongFolder(facts) {
+  const folders = facts.folders.map((f) => f.toLowerCase());
+  const name = facts.folder;
+  let saw;
+  if (facts.settingsXml || folders.includes('profiles')) {
+    const marks = [facts.settingsXml && 'settings.xml', folders.includes('profiles') && 'the folder Profiles'].filter(Boolean);
+    saw = `This folder (${name}) holds ${listed(marks)}: it is the folder in Documents\\Rockstar Games where the game keeps your saved games and graphics settings, not the folder the game is installed in.`;
+  } else if (/^(scripts|plugins)$/i.test(name || '')) {
+    saw = `This folder, ${name}, is a folder inside the game folder, not the game folder itself.`;
+  } else if (facts.shortcuts.length > 0) {
+    saw = `This folder (${name}) holds shortcuts (${listed(facts.shortcuts.slice(0, 3))}), but not the game: a shortcut only points to where the game is installed.`;
+  } else {
+    saw = `This folder (${name}) holds neither GTA5.exe nor GTA5_Enhanced.exe, so it is not the game folder.`;
+  }
+  const shortcut = facts.shortcuts.length > 0 ? 'Right-click the game\'s shortcut and choose "Open file location" to get there. ' : '';
+  return finding('wrong-folder', 'problem', saw,
+    `Choose the folder the game is installed in, the one that holds GTA5.exe (or GTA5_Enhanced.exe). ${shortcut}${INSTALLED}`);
+}
+
+function editionFinding(facts, game, loaders) {
   const { hook } = facts.logs;
+  const found = loaders.filter((l) => l.role !== 'other');
+  const loaderText = facts.mode !== 'folder' ? ''
+    : found.length === 0 ? ' ASI loader: none found.'
+      : ` ASI loader${found.length > 1 ? 's' : ''}: ${found.map(loaderName).join('; ')}.`;
   if (!game.edition) {
-    if (facts.mode === 'folder') {
-      const sub = /^(scripts|plugins)$/i.test(facts.folder || '');
-      return finding('edition', 'problem',
-        `This folder (${facts.folder}) holds neither GTA5.exe nor GTA5_Enhanced.exe, so it is not the game folder${sub ? `: ${facts.folder} is a folder inside it` : ''}.`,
-        'Choose the folder the game is installed in: the one that holds GTA5.exe (the classic game) or GTA5_Enhanced.exe (the Enhanced edition).');
-    }
-    return finding('edition', 'info', 'The logs do not say which edition of the game ran.',
+    return finding('edition', 'info', `The logs do not say which edition of the game ran.${loaderText}`,
       'Vorn Loconaut runs on both editions; choose the game folder to have the page check the files too.');
   }
   const name = EXE[game.edition];
   const version = game.build ? `1.0.${game.build}` : game.logBuild ? `1.0.${game.logBuild}` : null;
   let source;
-  if (game.build) source = `${name}, version ${version} (from its version resource)`;
-  else if (game.exe) source = `${name}; its version could not be read (${game.exe.error || 'it carries no version resource'})${game.logBuild ? `, ${hook.name} line ${hook.version.n} says ${version}` : ''}`;
-  else if (game.logBuild) source = `version ${version}, as ${hook.name} line ${hook.version.n} says`;
-  else source = `as ${facts.logs.loader?.header ? `the header of ${facts.logs.loader.name}` : 'the logs'} says`;
+  if (game.build) source = `${name}, version ${version} (as its Properties show)`;
+  else if (game.exe) source = `${name}; its version could not be read (${game.exe.error || 'its Properties name none'})${game.logBuild ? `, ${at(hook, hook.version)} says ${version}` : ''}`;
+  else if (game.logBuild) source = `version ${version}, as ${at(hook, hook.version)} says`;
+  else source = `as ${facts.logs.loader?.header ? `the first line of ${facts.logs.loader.name}` : 'the logs'} says`;
   const both = game.both ? ' Both GTA5.exe and GTA5_Enhanced.exe are in this folder; the page takes the edition the logs name.' : '';
-  return finding('edition', 'info', `${EDITION[game.edition][0].toUpperCase()}${EDITION[game.edition].slice(1)}: ${source}.${both}`,
-    `Vorn Loconaut runs on both editions; it needs the hook made for ${version || 'this version of the game'} and the hook's loader for this edition, ${LOADER[game.edition]}.`,
+  return finding('edition', 'info', `${capital(EDITION[game.edition])}: ${source}.${both}${loaderText}`,
+    `Vorn Loconaut runs on both editions; it needs the hook made for ${version || 'this version of the game'} and one ASI loader${loaders.some((l) => l.works) ? ', which this folder has' : `: the hook's for this edition is ${LOADER[game.edition]}`}.`,
     { edition: game.edition, version });
 }
 
@@ -121,15 +196,54 @@ export function iniMistakes(report) {
     mistakes.push(`line ${line.line}: ${line.why}${line.suggestion ? ` (did you mean ${line.suggestion}?)` : ''}`);
   }
   for (const key of report.keys) {
-    if (key.why.startsWith('default:') && !key.why.startsWith('default: no line supplies it')) {
+    if (key.line !== null && key.why.startsWith('default:')) {
       mistakes.push(`${key.key}: ${key.why.slice('default: '.length)}, so the default holds`);
     }
   }
   mistakes.push(...report.surprises);
-  const listed = report.ignored.filter((l) => l.reason !== 'comment' && l.reason !== 'section').length;
+  const shown = report.ignored.filter((l) => l.reason !== 'comment' && l.reason !== 'section').length;
   const counted = Object.entries(report.ignoredByReason)
     .filter(([reason]) => reason !== 'comment' && reason !== 'section').reduce((sum, [, n]) => sum + n, 0);
-  return { mistakes, total: mistakes.length + (counted - listed) };
+  return { mistakes, total: mistakes.length + (counted - shown) };
+}
+
+// The settings files: the game folder's VornLoconaut.ini through the plug-in's own reader, the
+// same name elsewhere, and names a browser or Notepad made of it, which the plug-in never reads.
+function iniFindings(facts, iniReport, add, unchecked) {
+  const gameIni = facts.inis.find((i) => i.where === 'game');
+  const strayIni = facts.inis.filter((i) => i.where !== 'game');
+  for (const near of facts.nearInis) {
+    const txt = /\.txt$/i.test(near.path);
+    const how = txt ? ': Notepad added ".txt", which Windows hides, so it may show as VornLoconaut.ini'
+      : /\(\d+\)\.ini$/i.test(near.path) ? ': the browser added the number when it saved a second download' : '';
+    add('ini-misnamed', 'note',
+      `${near.path} is in the game folder, but the plug-in reads only the file named exactly VornLoconaut.ini${how}.`,
+      gameIni
+        ? `If ${near.path} holds the settings you want, delete ${gameIni.path} and rename ${near.path} to VornLoconaut.ini; if not, delete ${near.path}.`
+        : `Rename it to VornLoconaut.ini${txt ? ' (to see and change the whole name, turn on "File name extensions" in File Explorer\'s View menu)' : ''}.`);
+  }
+  if (strayIni.length > 0) {
+    add('ini-ignored', 'note',
+      `${listed(strayIni.map((i) => i.path))} ${strayIni.length === 1 ? 'is' : 'are'} never read: the plug-in reads the VornLoconaut.ini in the game folder only${gameIni ? '' : ', and there is none there yet'}.`,
+      gameIni ? 'Put your settings into the game folder\'s VornLoconaut.ini.' : 'Move it into the game folder itself.');
+  }
+  if (gameIni && iniReport) {
+    const { encoding } = iniReport;
+    if (encoding.level === 'error') {
+      add(encoding.name === 'not-text' ? 'not-text' : 'ini-encoding', 'problem',
+        `${gameIni.path} in the game folder: ${encoding.label}. ${encoding.says}`, encoding.advice, { ini: gameIni });
+      return;
+    }
+    const { mistakes, total } = iniMistakes(iniReport);
+    if (total > 0) {
+      add('ini-mistakes', 'note',
+        `${gameIni.path} in the game folder has ${grouped(total)} mistake${total === 1 ? '' : 's'}${total > 5 ? ', the first five' : ''}:`,
+        'See each one and what the plug-in makes of it under Your settings, with this file opened there.',
+        { list: mistakes.slice(0, 5).map((m) => cut(m, 200)), more: Math.max(0, total - 5), ini: gameIni });
+    }
+  } else if (gameIni && !gameIni.bytes) {
+    unchecked.push(`${gameIni.path} in the game folder is ${(gameIni.size / 1048576).toFixed(0)} MB, more than the page reads.`);
+  }
 }
 
 // facts: from gamefiles.js; release: { version, sha256 }; iniReport: the settings report on the
@@ -138,188 +252,200 @@ export function diagnose(facts, release, iniReport = null) {
   const folder = facts.mode === 'folder';
   const { hook, loader } = facts.logs;
   const game = gameOf(facts);
-  const findings = [];
   const unchecked = [...facts.unreadable];
-  const add = (...args) => findings.push(finding(...args));
-  const edition = editionFinding(facts, game);
 
   // Not the game folder: nothing else it holds says anything about the game.
   if (folder && !game.edition && !facts.programs['scripthookv.dll'] && !hook && !loader) {
-    return { findings: [edition], unchecked, game };
+    return { findings: [wrongFolder(facts)], unchecked, game, loaders: [] };
   }
 
+  // What the logs prove of the last start, what the files prove, and guesses from what is missing.
+  const tiers = { log: [], file: [], guess: [] };
+  const adder = (tier) => (...args) => tiers[tier].push(finding(...args));
+  const [fromLog, fromFiles, guess] = [adder('log'), adder('file'), adder('guess')];
+  const loaders = folder ? loadersOf(facts, game.edition) : [];
+  const working = loaders.filter((l) => l.works);
+  const ultimate = working.find((l) => l.role === 'ultimate');
+  const registered = hook?.registered || [];
+  const launched = hook?.launched || [];
+  const crashes = hook?.crashes || [];
+  const ourCrash = crashes.find((c) => c.ours);
+  // Plug-ins got into the game in its last start, so some loader works.
+  const loadedAny = Boolean(hook && (hook.scripts > 0 || hook.launches > 0));
+
+  if (launched.length > 0 && !ourCrash) {
+    const last = launched[launched.length - 1];
+    fromLog('all-good', 'good',
+      `${at(hook, last)}: the plug-in's script started in the game's last start${hook.starts > 1 ? `, the last of ${grouped(hook.starts)} in this log` : ''}.`,
+      'The plug-in is running: in story mode, hold F next to a freight train or a tram. (A tram is the game\'s metro train.)');
+  }
+  if (ourCrash) {
+    fromLog('asi-crashed', 'problem',
+      `${at(hook, ourCrash)}: ${quoted(ourCrash)}: Vorn Loconaut's script crashed in the game's last start. The hook showed this line in a message ("Script Hook V Error ... Press OK to continue") and stopped the plug-in; the game ran on without it.`,
+      'This is a fault of Vorn Loconaut, for its author to mend: press "Copy this report" below and send it to the author (the address is on the first line of VornLoconaut.ini), with what you were doing when the message came. The report holds this line.');
+  }
+
+  // The hook.
   const hookDll = facts.programs['scripthookv.dll'];
-  const hookMissing = folder && (!hookDll || hookDll.error);
+  const hookMissing = folder && (!hookDll || (hookDll.error && !hookDll.loads));
   if (folder && !hookDll) {
     const elsewhere = facts.misplaced.filter((p) => /scripthookv\.dll$/i.test(p));
-    add('hook-missing', 'problem',
-      `There is no ScriptHookV.dll in the game folder (${facts.folder})${elsewhere.length ? `; ${elsewhere.join(' and ')} lies in a subfolder, where nothing loads it` : ''}.`,
-      `Download Script Hook V from its official page, ${HOOK_PAGE}, and copy ScriptHookV.dll and ${game.edition ? LOADER[game.edition] : 'its loader'} from its bin folder into the game folder itself.`);
+    fromFiles('hook-missing', 'problem',
+      `There is no ScriptHookV.dll in the game folder (${facts.folder})${elsewhere.length ? `; ${listed(elsewhere)} lies in a subfolder, where nothing loads it` : ''}.`,
+      `Download Script Hook V from its official page, ${HOOK_PAGE}, and copy ScriptHookV.dll${working.length > 0 ? '' : ` and ${game.edition ? LOADER[game.edition] : 'its loader'}`} from its bin folder into the game folder itself.`);
   } else if (hookMissing) {
-    add('hook-missing', 'problem',
-      `ScriptHookV.dll in the game folder is no working DLL: ${hookDll.error}, so Windows cannot load it.`,
-      `It is damaged: download Script Hook V again from ${HOOK_PAGE} and replace ScriptHookV.dll with the one from its bin folder.`);
+    fromFiles('hook-missing', 'problem',
+      `ScriptHookV.dll in the game folder is damaged (${hookDll.error}), so Windows cannot load it.`,
+      `Download Script Hook V again from ${HOOK_PAGE} and replace ScriptHookV.dll with the one from its bin folder.`);
   }
-
-  // The hook older than the game.
   const want = game.build ? `1.0.${game.build}` : null;
   if (hook?.fatal) {
-    add('hook-outdated', 'problem',
+    fromLog('hook-outdated', 'problem',
       `${at(hook, hook.fatal)}: ${quoted(hook.fatal)}: the hook did not know ${want ? `this game's version, ${want}` : 'the game\'s version'} and loaded no plug-in.`,
       `Download the hook made for ${want || 'your version of the game'} from ${HOOK_PAGE} (after a game update it comes some days later) and replace ScriptHookV.dll.`);
   } else if (hook?.version?.build && game.build && hook.version.enhanced === (game.edition === 'enhanced')
     && compareBuilds(hook.version.build, game.build) !== 0) {
-    add('hook-outdated', 'problem',
+    fromFiles('hook-outdated', 'problem',
       `${at(hook, hook.version)} names game version 1.0.${hook.version.build}, but ${EXE[game.edition]} is ${want}: the game was updated after the hook last ran.`,
       `Make sure ScriptHookV.dll is the one made for ${want} (${HOOK_PAGE} names the versions each release supports), then start the game and look again.`);
   } else if (hook?.supports.length && game.build) {
     const newest = game.edition === 'enhanced' ? (hook.supports.length > 1 ? hook.supports[1] : null) : hook.supports[0];
     if (newest && /^\d+\.\d+$/.test(newest) && compareBuilds(newest, game.build) < 0) {
-      add('hook-outdated', 'problem',
+      fromFiles('hook-outdated', 'problem',
         `${at(hook, hook.header)} says the hook was built for game version 1.0.${newest}, older than ${EXE[game.edition]}, ${want}.`,
         `Download the hook made for ${want} from ${HOOK_PAGE} and replace ScriptHookV.dll.`);
     }
   }
 
-  // The loader for this edition.
-  const loaderFile = game.edition ? facts.programs[LOADER[game.edition]] : null;
-  const ultimate = isUltimateLoader(loaderFile);
-  const other = game.edition ? facts.programs[LOADER[game.edition === 'legacy' ? 'enhanced' : 'legacy']] : null;
-  if (folder && game.edition && (!loaderFile || loaderFile.error)) {
-    const otherText = other ? ` ${other.name} is here, but it is the loader for ${EDITION[game.edition === 'legacy' ? 'enhanced' : 'legacy']}.` : '';
-    add('loader-missing', 'problem',
-      loaderFile
-        ? `${loaderFile.name}, the ASI loader for ${EDITION[game.edition]}, is no working DLL: ${loaderFile.error}.${otherText}`
-        : `There is no ${LOADER[game.edition]} in the game folder, the ASI loader that loads plug-ins in ${EDITION[game.edition]}.${otherText}`,
-      `Copy ${LOADER[game.edition]} from the hook's zip (${HOOK_PAGE}, its bin folder) into the game folder${other ? ` and remove ${other.name}` : ''}.`);
+  // The loaders: none that works, or two.
+  if (folder && game.edition && working.length === 0 && !loadedAny) {
+    const own = loaders.find((l) => l.lower === LOADER[game.edition]);
+    const other = loaders.find((l) => l.role === 'other-edition');
+    const unknown = loaders.filter((l) => l.role === 'unknown');
+    const otherText = other ? ` ${other.name} is here, but it is the hook's loader for ${EDITION[game.edition === 'legacy' ? 'enhanced' : 'legacy']}.` : '';
+    const unknownText = unknown.length ? ` If ${listed(unknown.map((l) => l.name))} is an ASI loader (the page could not read what it is), keep it and add none.` : '';
+    fromFiles('loader-missing', 'problem',
+      own
+        ? `${own.name}, the ASI loader for ${EDITION[game.edition]}, is damaged (${own.program.error}), so Windows cannot load it.${otherText}`
+        : `The game folder holds no ASI loader, which loads the plug-ins: the hook's for ${EDITION[game.edition]} is ${LOADER[game.edition]}.${otherText}`,
+      `Copy ${LOADER[game.edition]} from the hook's zip (${HOOK_PAGE}, its bin folder) into the game folder${other ? ` and remove ${other.name}` : ''}.${unknownText}`);
+  } else if (folder && working.length === 0 && loadedAny) {
+    unchecked.push(`The page found no ASI loader it knows in the game folder, yet ${hook.name} shows plug-ins loaded in the last start: one of the DLLs there is a loader it does not know.`);
   }
-  const loaderInPlace = folder && loaderFile && !loaderFile.error;
+  if (working.length > 1) {
+    fromFiles('loaders-twice', 'problem',
+      `There are ${working.length} ASI loaders in the game folder: ${working.map(loaderName).join('; ')}. Each loads every plug-in, so Vorn Loconaut and the others load twice, or the game stops as it starts.`,
+      `Keep one of them and delete the other${working.length > 2 ? 's' : ''} (or move ${working.length > 2 ? 'them' : 'it'} out of the game folder). Keep the Ultimate ASI Loader if plug-ins lie in scripts\\ or plugins\\, which only it reads; the hook's loader reads the game folder only.`);
+  }
   if (ultimate) {
-    unchecked.push(`${loaderFile.name} is the Ultimate ASI Loader, which keeps no log: the page could not check which plug-ins it loaded. One it cannot load shows "Unable to load <name>.asi" when the game starts.`);
+    unchecked.push(`${ultimate.name} is the Ultimate ASI Loader, which keeps no log: the page could not check which plug-ins it loaded. One it cannot load shows "Unable to load <name>.asi" when the game starts.`);
+  }
+  for (const l of loaders.filter((x) => x.role === 'unknown')) {
+    unchecked.push(`${l.name}: the page could not read what it is (${l.program.error}).`);
+  }
+  for (const l of loaders.filter((x) => x.role === 'broken' && !Object.values(LOADER).includes(x.lower))) {
+    unchecked.push(`${l.name} is damaged (${l.program.error}): Windows cannot load it, and the game may stop as it starts while it lies in the game folder.`);
   }
 
-  // The anti-cheat, or a loader that found nothing.
+  // The loader's log: nothing loaded at all, or no log where the hook's loader should write one.
   const pathNote = /[^\x20-\x7e]/.test(facts.folder || '')
     ? ` The folder's name, ${facts.folder}, has letters beyond English ones; the hook's loader is known to list no plug-in then: move the game to a path without them.`
     : ' If the path of the game folder has letters beyond English ones, move the game to a path without them: the hook\'s loader lists no plug-in then.';
+  const hookLoader = working.find((l) => l.role === 'hook');
   if (loader && loader.plugins === 0) {
     const between = loader.loadingStart && loader.loadingEnd
-      ? `: ${at(loader, loader.loadingStart)} starts loading and line ${loader.loadingEnd.n} finishes with nothing in between` : '';
-    add('nothing-loaded', 'problem',
-      `${loader.name} lists no plug-in at all${between}.`,
-      `That is the mark of the anti-cheat blocking plug-ins: ${ANTI_CHEAT}, then start story mode.${pathNote}`);
-  } else if (!loader && loaderInPlace && !ultimate) {
-    add('nothing-loaded', 'problem',
-      `${loaderFile.name} is in place, but there is no asiloader.log in the game folder: the loader did not run when the game last started.`,
-      `That is the mark of the anti-cheat blocking it: ${ANTI_CHEAT}, then start story mode. (If you have not started the game since installing the loader, start it once and look again.)`);
+      ? `: ${at(loader, loader.loadingStart)} starts loading and line ${grouped(loader.loadingEnd.n)} finishes with nothing in between` : '';
+    fromLog('nothing-loaded', 'problem',
+      `${loader.name} lists no plug-in at all in the game's last start${between}.`,
+      `That is the mark of the game's anti-cheat, BattlEye, blocking plug-ins: ${ANTI_CHEAT}, then start story mode.${pathNote}`);
+  } else if (!loader && !hook && hookLoader && !ultimate) {
+    guess('no-log', 'problem',
+      `${hookLoader.name}, the hook's loader, is in place, but the game folder holds neither asiloader.log nor ScriptHookV.log, which the loader and the hook write once the game has started with them.`,
+      `If you have not started the game since installing the hook, start story mode once, then choose the folder here again. If the logs are still missing, the game's anti-cheat, BattlEye, blocked the loader: ${ANTI_CHEAT}.`);
   }
 
-  // Our plug-in: there at all, in the folder the loader reads, once, this release's.
-  const atTop = facts.asis.filter((a) => a.where === 'game');
+  // Our plug-in: there at all, where a loader reads it, loaded, registered, started; once, and ours.
+  const inReach = facts.asis.filter((a) => a.where === 'game' || (ultimate && a.where !== 'game'));
   const loaderOurs = loader?.ours || [];
   if (folder && facts.asis.length === 0) {
-    add('asi-missing', 'problem',
-      `There is no VornLoconaut.asi in the game folder, nor in scripts\\ or plugins\\.`,
+    fromFiles('asi-missing', 'problem',
+      'There is no VornLoconaut.asi in the game folder, nor in scripts\\ or plugins\\.',
       'Copy VornLoconaut.asi from the release\'s zip into the game folder, beside ScriptHookV.dll.');
-  } else if (!folder && loader && loader.plugins > 0 && loaderOurs.length === 0 && !(hook?.registered.length)) {
-    add('asi-missing', 'problem',
-      `${loader.name} lists ${loader.plugins} plug-in${loader.plugins === 1 ? '' : 's'}, but not VornLoconaut.asi: the loader did not find it in the game folder.`,
+  } else if (!folder && loader && loader.plugins > 0 && loaderOurs.length === 0 && registered.length === 0) {
+    fromLog('asi-missing', 'problem',
+      `${loader.name} lists ${grouped(loader.plugins)} plug-in${loader.plugins === 1 ? '' : 's'} in the game's last start, but not VornLoconaut.asi: the loader did not find it in the game folder.`,
       'Copy VornLoconaut.asi from the release\'s zip into the game folder, beside ScriptHookV.dll.');
   }
-  if (folder && atTop.length === 0 && facts.asis.length > 0 && !ultimate) {
-    const list = facts.asis.map((a) => a.path).join(', ');
-    add('asi-in-subfolder', 'problem',
-      `VornLoconaut.asi is only in a subfolder (${list}); the hook's own loader loads plug-ins from the game folder only.`,
+  if (folder && inReach.length === 0 && facts.asis.length > 0) {
+    fromFiles('asi-in-subfolder', 'problem',
+      `VornLoconaut.asi is only in a subfolder (${listed(facts.asis.map((a) => a.path))}), and the hook's loader loads plug-ins from the game folder only.`,
       'Move it into the game folder itself, beside ScriptHookV.dll.');
   }
   const failed = loaderOurs.filter((l) => !l.loaded);
   if (failed.length > 0) {
     const line = failed[0];
-    const why = hookMissing ? 'here ScriptHookV.dll is missing or damaged (see above)'
+    const why = hookMissing ? 'because ScriptHookV.dll is missing or damaged here, as the page found'
       : 'almost always because ScriptHookV.dll is missing or made for another version of the game';
-    add('asi-failed-to-load', 'problem',
+    fromLog('asi-failed-to-load', 'problem',
       `${at(loader, line)}: ${quoted(line)}: Windows could not load the plug-in.`,
       `That is ${why}: install or update the hook from ${HOOK_PAGE}. The game and the other plug-ins run on meanwhile.`);
   }
   const loaded = loaderOurs.filter((l) => l.loaded);
-  const registered = hook?.registered || [];
   if (loaded.length > 0 && registered.length === 0 && !hook?.fatal && (hook || folder)) {
-    add('asi-not-registered', 'problem',
-      `${at(loader, loaded[0])} shows VornLoconaut.asi loaded, but ${hook ? `${hook.name} does not register it (no line "INIT: Registering script 'VornLoconaut.asi'")` : 'there is no ScriptHookV.log in the game folder'}.`,
+    fromLog('asi-not-registered', 'problem',
+      `${at(loader, loaded[0])} shows VornLoconaut.asi loaded, but ${hook ? `${hook.name} does not register it in the game's last start (no line "INIT: Registering script 'VornLoconaut.asi'")` : 'there is no ScriptHookV.log in the game folder'}.`,
       `Start the game once more and look at both logs of that start; if it stays so, ScriptHookV.dll is not the hook's own: replace it with the one from ${HOOK_PAGE}.`);
   }
-  const launched = hook?.launched || [];
   if (registered.length > 0 && launched.length === 0 && !hook.fatal) {
-    const others = hook.launches > 0 ? `; the hook launched ${hook.launches} other script${hook.launches === 1 ? '' : 's'}` : '';
-    add('not-started', 'problem',
-      `${at(hook, registered[0])} registers VornLoconaut.asi, but no line launches its main() ("CORE: Launching main() for 'VornLoconaut.asi'")${others}.`,
+    const others = hook.launches > 0 ? `; the hook started ${grouped(hook.launches)} other script${hook.launches === 1 ? '' : 's'}` : '';
+    fromLog('not-started', 'problem',
+      `${at(hook, registered[0])} registers VornLoconaut.asi, but in the game's last start no line starts its script ("CORE: Launching main() for 'VornLoconaut.asi'")${others}.`,
       'The story mode never started in that run, or the game ran GTA Online, where the hook stays off: start story mode and wait until you can walk, then look again.');
+  }
+  for (const crash of crashes.filter((c) => !c.ours).slice(0, 3)) {
+    fromLog('other-crashed', 'note',
+      `${at(hook, crash)}: ${quoted(crash)}: another plug-in, ${crash.name}, crashed in the game's last start. That is not Vorn Loconaut.`,
+      `Its fault is for the author of ${crash.name}. A crash in one plug-in can upset the others: if Vorn Loconaut misbehaves too, try it without ${crash.name}.`);
   }
 
   // Copies and builds.
   const copies = folder ? facts.asis.map((a) => a.path) : [];
   const names = new Set([...registered.map((r) => r.name.toLowerCase()), ...loaded.map((l) => l.name.toLowerCase())]);
   if (copies.length > 1) {
-    add('asi-twice', 'problem',
-      `There are ${copies.length} copies of the plug-in: ${copies.join(', ')}.`,
-      `Keep one, VornLoconaut.asi in the game folder, and delete the others: each copy a loader finds runs as a plug-in of its own, an older one with its old faults.`);
+    fromFiles('asi-twice', 'problem',
+      `There are ${copies.length} copies of the plug-in: ${listed(copies)}.`,
+      'Keep one, VornLoconaut.asi in the game folder, and delete the others: each copy a loader finds runs as a plug-in of its own, an older one with its old faults.');
   } else if (!folder && names.size > 1) {
-    add('asi-twice', 'problem',
-      `The logs name ${names.size} copies of the plug-in: ${[...names].join(', ')}.`,
+    fromLog('asi-twice', 'problem',
+      `The logs name ${names.size} copies of the plug-in: ${listed([...names])}.`,
       'Keep one, VornLoconaut.asi in the game folder, and delete the others: each copy runs as a plug-in of its own.');
   }
-  for (const asi of facts.asis) {
-    if (asi.sha256 && asi.sha256 !== release.sha256) {
-      add('asi-unknown-build', 'note',
-        `${asi.path} is not the plug-in of Vorn Loconaut ${release.version}: its SHA-256 begins ${asi.sha256.slice(0, 12)}, this release's ${release.sha256.slice(0, 12)}.`,
-        'It is another version or a damaged download: copy VornLoconaut.asi from this release\'s zip into the game folder again.');
-      break;
-    }
+  const foreign = facts.asis.find((asi) => asi.sha256 && asi.sha256 !== release.sha256);
+  if (foreign) {
+    fromFiles('asi-unknown-build', 'note',
+      `${foreign.path} is not the plug-in of Vorn Loconaut ${release.version}: its SHA-256 begins ${foreign.sha256.slice(0, 12)}, this release's ${release.sha256.slice(0, 12)}.`,
+      'It is another version or a damaged download: copy VornLoconaut.asi from this release\'s zip into the game folder again.');
   }
   for (const asi of facts.asis) {
     if (!asi.sha256) unchecked.push(`The page could not take the SHA-256 of ${asi.path}: ${asi.error}.`);
   }
 
-  // Settings the plug-in never reads, or reads otherwise than meant.
-  const gameIni = facts.inis.find((i) => i.where === 'game');
-  const strayIni = facts.inis.filter((i) => i.where !== 'game');
-  if (strayIni.length > 0) {
-    add('ini-ignored', 'note',
-      `${strayIni.map((i) => i.path).join(' and ')} ${strayIni.length === 1 ? 'is' : 'are'} never read: the plug-in reads the VornLoconaut.ini in the game folder only${gameIni ? '' : ', and there is none there yet'}.`,
-      gameIni ? 'Put your settings into the game folder\'s VornLoconaut.ini.' : 'Move it into the game folder itself.');
-  }
-  if (gameIni && iniReport) {
-    const { mistakes, total } = iniMistakes(iniReport);
-    if (total > 0) {
-      add('ini-mistakes', 'note',
-        `VornLoconaut.ini in the game folder has ${total} mistake${total === 1 ? '' : 's'}${total > 5 ? ', the first five' : ''}:`,
-        'See each one and what the plug-in makes of it under Your settings, with this file opened there.',
-        { list: mistakes.slice(0, 5).map((m) => cut(m, 200)), more: Math.max(0, total - 5), ini: gameIni });
-    }
-  } else if (gameIni && !gameIni.bytes) {
-    unchecked.push(`VornLoconaut.ini in the game folder is ${(gameIni.size / 1048576).toFixed(0)} MB, more than the page reads.`);
-  }
-
-  const blockers = new Set(['hook-missing', 'hook-outdated', 'loader-missing', 'nothing-loaded', 'asi-missing',
-    'asi-in-subfolder', 'asi-failed-to-load', 'asi-not-registered', 'not-started']);
-  if (launched.length > 0 && !findings.some((f) => blockers.has(f.code))) {
-    add('all-good', 'good',
-      `${at(hook, launched[launched.length - 1])} launched the plug-in's script${folder ? ', and its files are in place' : ''}.`,
-      'The plug-in is running: hold F next to a freight train or a tram. (A tram is the game\'s metro train.)');
-  }
+  if (folder) iniFindings(facts, iniReport, fromFiles, unchecked);
 
   if (!folder) {
     unchecked.push('Without the game folder the page could not check the files: ScriptHookV.dll, the loader, where VornLoconaut.asi lies, whether it is this release\'s, and VornLoconaut.ini.');
     if (!hook) unchecked.push('Without ScriptHookV.log the page could not check that the hook knew the game\'s version, registered the plug-in and started it.');
     if (!loader) unchecked.push('Without asiloader.log the page could not check that the loader found and loaded the plug-in.');
-  } else if (!hook && !findings.some((f) => f.code === 'asi-not-registered') && !hookMissing) {
+  } else if (!hook && !tiers.log.some((f) => f.code === 'asi-not-registered') && !tiers.guess.length && !hookMissing) {
     unchecked.push('There is no ScriptHookV.log in the game folder, so the page could not check that the hook knew the game\'s version, registered the plug-in and started it.');
   }
-  findings.push(edition);
-  return { findings, unchecked, game };
+  // No guess outranks what the logs prove, and none is made once they prove the script started.
+  const findings = [...tiers.log, ...tiers.file, ...(launched.length > 0 ? [] : tiers.guess), editionFinding(facts, game, loaders)];
+  return { findings, unchecked, game, loaders };
 }
 
-// The plain-text report a player pastes into a bug report; no user name in any path.
+// The plain-text report a player pastes into a bug report; no user name in any path. Of each log it
+// keeps the last start's lines that matter and counts the earlier starts.
 export function reportText(facts, result, release) {
   const out = [`Vorn Loconaut ${release.version}: why nothing happens (the playground page's report)`];
   const { game } = result;
@@ -328,27 +454,31 @@ export function reportText(facts, result, release) {
   const { hook, loader } = facts.logs;
   if (hook?.header) out.push(`Hook: ${hook.header.text.replace(/^\/\/\s*/, '')}`);
   if (facts.mode === 'folder') {
-    out.push('', `Game folder: ${facts.folder} (${facts.files.toLocaleString('en')} files in it and in its scripts\\ and plugins\\)`);
-    for (const p of Object.values(facts.programs)) {
+    out.push('', `Game folder: ${facts.folder} (${grouped(facts.files)} files in it and in its scripts\\ and plugins\\)`);
+    const roles = new Map(result.loaders.map((l) => [l.lower, l]));
+    for (const [lower, p] of Object.entries(facts.programs)) {
       const v = p.version;
       const what = p.error ? `could not read: ${p.error}`
-        : [v.fileVersion && `version ${v.fileVersion}`, v.strings.FileDescription, v.none && 'no version resource'].filter(Boolean).join(', ');
-      out.push(`  ${p.name}  ${p.size.toLocaleString('en')} bytes  ${what}`);
+        : [v.fileVersion && `version ${v.fileVersion}`, v.strings.FileDescription, v.none && 'no version details'].filter(Boolean).join(', ');
+      const role = roles.get(lower);
+      out.push(`  ${p.name}  ${grouped(p.size)} bytes  ${what}${role ? `  [${ROLE[role.role]}]` : ''}`);
     }
     for (const a of facts.asis) {
-      out.push(`  ${a.path}  ${a.size.toLocaleString('en')} bytes  SHA-256 ${a.sha256 || `unknown (${a.error})`}${a.sha256 === release.sha256 ? ' (this release\'s)' : ''}`);
+      out.push(`  ${a.path}  ${grouped(a.size)} bytes  SHA-256 ${a.sha256 || `unknown (${a.error})`}${a.sha256 === release.sha256 ? ' (this release\'s)' : ''}`);
     }
-    for (const i of facts.inis) out.push(`  ${i.path}  ${i.size.toLocaleString('en')} bytes`);
+    for (const i of [...facts.inis, ...facts.nearInis]) out.push(`  ${i.path}  ${grouped(i.size)} bytes`);
     for (const p of facts.misplaced) out.push(`  ${p}`);
   }
   for (const log of [hook, loader]) {
-    if (log) out.push(`  ${log.name}  ${log.lines.toLocaleString('en')} lines${log.source !== log.name ? ` (from ${log.source})` : ''}`);
+    if (!log) continue;
+    const starts = log.starts > 1 ? `, ${grouped(log.starts)} game starts, the last from line ${grouped(log.header?.n ?? 1)}` : '';
+    out.push(`  ${log.name}  ${grouped(log.lines)} lines${starts}${log.source !== log.name ? ` (from ${log.source})` : ''}`);
   }
   out.push('', 'Findings:');
   result.findings.forEach((f, i) => {
     out.push(`${i + 1}. [${f.code}] ${f.saw}`, `   ${f.todo}`);
     for (const item of f.list || []) out.push(`   - ${item}`);
-    if (f.more) out.push(`   - and ${f.more} more`);
+    if (f.more) out.push(`   - and ${grouped(f.more)} more`);
   });
   if (result.unchecked.length > 0) {
     out.push('', 'Not checked:');
@@ -358,12 +488,11 @@ export function reportText(facts, result, release) {
   for (const log of [loader, hook]) {
     if (!log) continue;
     const kept = [log.header, log.version, log.fatal, log.lib, log.loadingStart, ...(log.registered || []), ...(log.launched || []),
-      ...(log.ours || []).flatMap((o) => [o.loading, o]), log.loadingEnd].filter(Boolean);
+      ...(log.crashes || []), ...(log.ours || []).flatMap((o) => [o.loading, o]), log.loadingEnd].filter(Boolean);
     if (kept.length === 0) continue;
-    lines.push(`${log.name}:`);
+    lines.push(`${log.name}${log.starts > 1 ? ' (the last start)' : ''}:`);
     for (const l of kept.sort((a, b) => a.n - b.n)) lines.push(`  ${String(l.n).padStart(5)}  ${cut(l.text.trim(), 300)}`);
   }
   if (lines.length > 0) out.push('', 'Log lines that matter:', ...lines);
   return redact(out.join('\n'));
 }
-

@@ -16,6 +16,13 @@
 //   VER_1_0_2699_16" (VER_1_0_1103_2_STEAM, VER_EN_1_0_811_8, ...) or "FATAL: Unknown game version"
 //   (scripthookvdotnet/scripthookvdotnet#599), per plug-in "INIT: Registering script '<name>.asi'
 //   (0x...)", and once story mode runs "CORE: Launching main() for '<name>.asi' (0x...), id 32".
+//   A script that crashes: "CORE: An exception occurred while executing '<name>.asi' (0x...), id 40"
+//   (scripthookvdotnet/scripthookvdotnet#795; the hook's dialog shows the same words and "Press OK
+//   to continue", #1402), in some reports "An error occurred while executing" (MAFINS/MenyooSP#272).
+//
+// A log appended to, or pasted twice, holds several game starts, each beginning at its header; the
+// last start is the one judged, and only its lines are kept. Line numbers count from the start of
+// the file, or of each log within a pasted text.
 
 const CHUNK = 1 << 20;
 // A longer line is cut here: a log's useful lines are short, and a file without line ends must
@@ -26,15 +33,17 @@ const KEPT = 20;
 
 export const OUR_ASI = /vornloconaut[^'"\\/]*\.asi/i;
 
-function newHookLog() {
-  return { kind: 'hook', lines: 0, header: null, built: null, supports: [], version: null, fatal: null,
-    registered: [], launched: [], scripts: 0, launches: 0 };
+// What one game start wrote; `lines` and `starts` count the whole log.
+function newHookStart() {
+  return { header: null, built: null, supports: [], version: null, fatal: null, registered: [], launched: [],
+    crashes: [], scripts: 0, launches: 0, seen: false };
 }
 
-function newLoaderLog() {
-  return { kind: 'loader', lines: 0, header: null, enhanced: null, lib: null, loadingStart: null,
-    loadingEnd: null, plugins: 0, ours: [] };
+function newLoaderStart() {
+  return { header: null, enhanced: null, lib: null, loadingStart: null, loadingEnd: null, plugins: 0, ours: [], seen: false };
 }
+
+const CRASH = /CORE: An (?:exception|error) occurred while executing '([^']*)'/;
 
 // "VER_EN_1_0_889_22" -> { enhanced: true, build: "889.22" }
 export function parseGameVersion(text) {
@@ -56,9 +65,10 @@ export class LogReader {
 
   // The log a line belongs to, by its header or by the kind of line it is.
   target(kind) {
-    if (kind === 'hook') this.hook ??= newHookLog();
-    else this.loader ??= newLoaderLog();
+    if (kind === 'hook') this.hook ??= { kind, lines: 0, starts: 1, ...newHookStart() };
+    else this.loader ??= { kind, lines: 0, starts: 1, ...newLoaderStart() };
     this.current = kind === 'hook' ? this.hook : this.loader;
+    this.current.seen = true;
     return this.current;
   }
 
@@ -69,8 +79,15 @@ export class LogReader {
     }
     const header = /^\/\/\s*GTA V (ENHANCED )?(ASI LOADER|SCRIPT HOOK)\b/.exec(text);
     if (header) {
-      if (number > 1) this.base = number - 1;
-      const log = this.target(header[2] === 'ASI LOADER' ? 'loader' : 'hook');
+      const kind = header[2] === 'ASI LOADER' ? 'loader' : 'hook';
+      // A log of the other kind begins here (a pasted pair); the same kind again is a later start.
+      if (this.current && this.current.kind !== kind) this.base = number - 1;
+      const earlier = this[kind];
+      if (earlier?.seen) {
+        this.pending = null;
+        Object.assign(earlier, kind === 'hook' ? newHookStart() : newLoaderStart(), { starts: earlier.starts + 1 });
+      }
+      const log = this.target(kind);
       const n = number - this.base;
       log.header = { n, text };
       log.lines = n;
@@ -96,6 +113,9 @@ export class LogReader {
         log.scripts += 1;
         if (OUR_ASI.test(m[1]) && log.registered.length < KEPT) log.registered.push({ n, text, name: m[1] });
       }
+    } else if (text.includes('occurred while executing') && (m = CRASH.exec(text))) {
+      const log = this.target('hook');
+      if (log.crashes.length < KEPT) log.crashes.push({ n, text, name: m[1], ours: OUR_ASI.test(m[1]) });
     } else if (text.includes('FATAL:')) {
       this.target('hook').fatal ??= { n, text };
     } else if (text.includes('CORE: Launching main()')) {

@@ -1,8 +1,8 @@
 // The page: the INI a player gives it, the plug-in's report on it, the drives under it and the ride
 // on it. Two workers run the engine: one reads and charts, one plays the ride, so neither waits
 // for the other and the page itself never waits for either. The default file, the plug-in's report
-// on it, its settings and their drives come with the page, made by its build.
-/* global ENGINE_SOURCE, DEFAULT_DATA */
+// on it, its settings and their drives come with the page, made by its build, so the first screen
+// and its charts are drawn before the browser has even read the engine, which follows this script.
 import { renderReport, renderSummary } from './report.js';
 import { Charts } from './charts.js';
 import { Ride } from './ride.js';
@@ -10,6 +10,7 @@ import { Editor } from './editor.js';
 import { emptyDrives, storeDrive } from './drives.js';
 import { Diagnose } from './diagnose.js';
 import { dropZone } from './drop.js';
+import { grouped } from './numbers.js';
 
 // The plug-in reads files of any size; a browser tab holds only so much.
 const LARGEST_FILE = 64 * 1024 * 1024;
@@ -19,9 +20,29 @@ const LARGEST_SHOWN = 512 * 1024;
 const KEPT = 'vornloconaut-playground.ini';
 
 // Times are from the navigation on, where performance.now() starts.
-const defaults = JSON.parse(DEFAULT_DATA);
-const engine = URL.createObjectURL(new Blob([ENGINE_SOURCE], { type: 'text/javascript' }));
-const analysis = new Worker(engine);
+const defaults = JSON.parse(document.getElementById('vorn-defaults').textContent);
+
+// The engine's text, once the document is read and its first frame drawn: a Blob for its workers.
+const engine = new Promise((resolve) => {
+  const made = () => requestAnimationFrame(() => setTimeout(() => {
+    const source = [...document.querySelectorAll('script.vorn-engine')].map((block) => block.textContent).join('');
+    resolve(URL.createObjectURL(new Blob([source], { type: 'text/javascript' })));
+  }));
+  if (document.readyState === 'loading') document.addEventListener('DOMContentLoaded', made);
+  else made();
+});
+// The reading worker starts as soon as the engine is there, so a player's file need not wait for
+// it; messages sent before wait for it in the order they were sent.
+const analysisWorker = engine.then((url) => {
+  const worker = new Worker(url);
+  worker.onmessage = onAnalysis;
+  return worker;
+});
+const analysis = {
+  postMessage(message) {
+    analysisWorker.then((worker) => worker.postMessage(message));
+  },
+};
 
 const $ = (id) => document.getElementById(id);
 const editor = new Editor($('ini'), $('gutter'));
@@ -49,6 +70,8 @@ const state = {
   ride: null,
   // Whether the browser keeps the last edit.
   keeping: null,
+  // Why Save and Copy hand over nothing: the file opened is not text, or too large for the editor.
+  refusal: null,
   timings: {},
   errors: [],
 };
@@ -78,7 +101,7 @@ function analyse(bytes, source, name = null) {
     onReport(requestId, defaults.report);
     return;
   }
-  status.textContent = `Reading ${bytes.length.toLocaleString('en')} bytes with the plug-in's reader ...`;
+  status.textContent = `Reading ${grouped(bytes.length)} bytes with the plug-in's reader ...`;
   analysis.postMessage({ type: 'report', id: requestId, ini: bytes });
 }
 
@@ -101,20 +124,26 @@ function onReport(id, report) {
   if (state.timings.firstReport === undefined) {
     state.timings.firstReport = performance.now();
     // The ride's engine starts now, not competing with the first report for the processor.
-    ride.connect(new Worker(engine));
+    engine.then((url) => ride.connect(new Worker(url)));
   }
   if (pendingFile) {
-    const { bytes } = pendingFile;
+    const { bytes, name } = pendingFile;
     pendingFile = null;
     const decodeAs = report.encoding.decodeAs;
-    editor.text = new TextDecoder(decodeAs).decode(bytes);
-    state.linesMatch = !decodeAs.startsWith('utf-16');
-    keep(editor.text);
+    if (report.encoding.name === 'not-text') {
+      hideText(`${name} is not a settings file: it is ${report.encoding.label.replace(/^Not a settings file: /, '')}. ` +
+        'There is no text here to show, save or copy.',
+      `${name} is not text, so the page does not save or copy it: open your real VornLoconaut.ini instead.`);
+    } else {
+      showText(new TextDecoder(decodeAs).decode(bytes));
+      state.linesMatch = !decodeAs.startsWith('utf-16');
+      keep(editor.text);
+    }
   }
   renderSummary(report, $('summary'), {
     source: state.source,
     name: state.fileName,
-    onConvert: () => analyse(encode(editor.text), 'converted'),
+    onConvert: report.encoding.name === 'not-text' ? null : () => analyse(encode(editor.text), 'converted'),
     onLine: showLine,
   });
   renderReport(report, {
@@ -124,7 +153,8 @@ function onReport(id, report) {
     ignoredSummary: $('ignored-summary'),
   }, showLine);
   if (state.source === 'converted') state.linesMatch = true;
-  status.textContent = `The plug-in's reader went over ${report.lineCount.toLocaleString('en')} lines.`;
+  status.textContent = report.encoding.name === 'not-text' ? ''
+    : `The plug-in's reader went over ${grouped(report.lineCount)} lines.`;
   if (report.settingsIni === state.defaultSettings) {
     // The same settings drive the same way: the defaults' runs serve both.
     state.drives.yours = 'default';
@@ -145,7 +175,7 @@ function onDrive({ id, which, chart, kind, data, radius }) {
   charts.update(state.drives);
 }
 
-analysis.onmessage = (event) => {
+function onAnalysis(event) {
   const message = event.data;
   switch (message.type) {
     case 'ready':
@@ -167,15 +197,28 @@ analysis.onmessage = (event) => {
     default:
       break;
   }
-};
+}
 
 function showText(text) {
   large.hidden = true;
   editor.textarea.hidden = false;
+  editor.textarea.parentElement.hidden = false;
   $('gutter').hidden = false;
-  $('save').disabled = false;
   editor.text = text;
   state.linesMatch = true;
+  state.refusal = null;
+}
+
+// A file the editor does not show: `why` says so where the text would be; Save and Copy say
+// `refusal` rather than hand over anything but the player's own bytes.
+function hideText(why, refusal) {
+  editor.textarea.hidden = true;
+  editor.textarea.parentElement.hidden = true;
+  $('gutter').hidden = true;
+  state.linesMatch = false;
+  large.hidden = false;
+  large.textContent = why;
+  state.refusal = refusal;
 }
 
 // --- The last edit, kept by the browser; a browser that keeps nothing says so ---
@@ -246,16 +289,13 @@ async function openFile(file) {
   // The bytes as they are: the reader sees exactly what the plug-in would, NUL bytes and all.
   const bytes = new Uint8Array(await file.arrayBuffer());
   if (bytes.length <= LARGEST_SHOWN) {
-    pendingFile = { bytes };
+    pendingFile = { bytes, name: file.name };
   } else {
     pendingFile = null;
-    editor.textarea.hidden = true;
-    $('gutter').hidden = true;
-    $('save').disabled = true;
-    state.linesMatch = false;
-    large.hidden = false;
-    large.textContent = `${file.name}: ${(bytes.length / 1048576).toFixed(1)} MB, too large to show or save here. ` +
-      'The report reads all of it.';
+    const size = `${(bytes.length / 1048576).toFixed(1)} MB`;
+    hideText(`${file.name} is ${size}, too large to show here. The checks on this page cover all of it; ` +
+      'to change it, open it in Notepad.',
+    `${file.name} is ${size}, too large for this page to save or copy: open it in Notepad to change it.`);
   }
   analyse(bytes, 'file', file.name);
 }
@@ -270,6 +310,10 @@ dropZone($('drop'), (dropped) => {
 });
 
 $('save').addEventListener('click', () => {
+  if (state.refusal) {
+    status.textContent = state.refusal;
+    return;
+  }
   const link = document.createElement('a');
   link.href = URL.createObjectURL(new Blob([editor.fileBytes()], { type: 'application/octet-stream' }));
   link.download = 'VornLoconaut.ini';
@@ -282,6 +326,10 @@ $('save').addEventListener('click', () => {
 
 $('copy').addEventListener('click', async () => {
   const refused = 'The browser refused the clipboard: click in the editor, press Ctrl+A, then Ctrl+C.';
+  if (state.refusal) {
+    status.textContent = state.refusal;
+    return;
+  }
   try {
     await navigator.clipboard.writeText(editor.text);
     status.textContent = 'Copied: paste it into VornLoconaut.ini in Notepad and save it as UTF-8.';
@@ -304,14 +352,19 @@ $('reset-no').addEventListener('click', () => {
   $('reset').focus();
 });
 
+// The first frame draws the defaults' first chart alone, so it shows at once; the settings and
+// their report fill the first screen in the next, and the engine is read after that.
 ride.start(encode(state.defaultIni));
-const last = restored();
-if (last && last.text !== state.defaultIni) {
-  showRestored(last);
-} else {
-  showText(state.defaultIni);
-  analyse(encode(state.defaultIni), 'default');
-}
+charts.update(state.drives);
+requestAnimationFrame(() => setTimeout(() => {
+  const last = restored();
+  if (last && last.text !== state.defaultIni) {
+    showRestored(last);
+  } else {
+    showText(state.defaultIni);
+    analyse(encode(state.defaultIni), 'default');
+  }
+}));
 
 // A folder's VornLoconaut.ini with mistakes opens here, where the report names each.
 new Diagnose($('diagnose'), engine, (file) => {

@@ -10,10 +10,21 @@ const LARGEST_HEADERS = 64 * 1024;
 const LARGEST_VERSION = 64 * 1024;
 const LARGEST_ENTRIES = 4096;
 
-export class PeError extends Error {}
+// `loads`: the damage lies in the resources of a complete file, which Windows does not read to load
+// a program; a file cut short, or with damaged headers, Windows refuses.
+export class PeError extends Error {
+  constructor(message, loads = false) {
+    super(message);
+    this.loads = loads;
+  }
+}
 
 function fail(message) {
   throw new PeError(message);
+}
+
+function damaged(message) {
+  throw new PeError(message, true);
 }
 
 const u16 = (b, o) => b[o] | (b[o + 1] << 8);
@@ -71,7 +82,7 @@ const dotted = (high, low) => `${high >>> 16}.${high & 0xffff}.${low >>> 16}.${l
 
 export function parseVersionInfo(b) {
   const root = block(b, 0, b.length);
-  if (!root || root.key !== 'VS_VERSION_INFO') fail('its version resource is not a VS_VERSIONINFO block');
+  if (!root || root.key !== 'VS_VERSION_INFO') damaged('its version details are damaged');
   const result = { fileVersion: null, productVersion: null, strings: {} };
   let next = root.value;
   if (root.valueLength >= 52 && root.value + 52 <= root.stop && u32(b, root.value) === 0xfeef04bd) {
@@ -91,6 +102,9 @@ export function parseVersionInfo(b) {
       }
     }
   }
+  // A root block that ends well before the resource's data, with no text read, was cut short: what
+  // the program is cannot be told.
+  if (Object.keys(result.strings).length === 0 && root.stop + 8 < b.length) damaged('its version details are cut short');
   return result;
 }
 
@@ -99,11 +113,11 @@ function fileOffset(sections, rva, size) {
   for (const s of sections) {
     if (rva >= s.address && rva - s.address < Math.max(s.virtualSize, s.rawSize)) {
       const into = rva - s.address;
-      if (into + size > s.rawSize) fail('its version resource lies outside the data the file holds');
+      if (into + size > s.rawSize) damaged('its version details lie outside the data the file holds');
       return s.rawOffset + into;
     }
   }
-  return fail('its resources lie in no section of the file');
+  return damaged('its resources lie in no section of the file');
 }
 
 // The first entry of a resource directory, or the one with `id`; null when there is none.
@@ -111,7 +125,7 @@ async function directoryEntry(read, base, offset, id) {
   const header = await exactly(read, base + offset, 16, 'resource directory');
   const count = u16(header, 12) + u16(header, 14);
   if (count === 0) return null;
-  if (count > LARGEST_ENTRIES) fail('its resource directory is damaged');
+  if (count > LARGEST_ENTRIES) damaged('its resource directory is damaged');
   const entries = await exactly(read, base + offset + 16, count * 8, 'resource directory');
   for (let i = 0; i < count; i += 1) {
     const name = u32(entries, i * 8);
@@ -153,14 +167,14 @@ export async function readVersion(read, size) {
   // Type, then name, then language; a high bit marks a subdirectory, and the last level must not.
   const type = await directoryEntry(read, base, 0, RT_VERSION);
   if (type === null) return { ...result, none: true };
-  if (!(type & 0x80000000)) fail('its resource directory is damaged');
+  if (!(type & 0x80000000)) damaged('its resource directory is damaged');
   const name = await directoryEntry(read, base, type & 0x7fffffff);
-  if (name === null || !(name & 0x80000000)) fail('its resource directory is damaged');
+  if (name === null || !(name & 0x80000000)) damaged('its resource directory is damaged');
   const language = await directoryEntry(read, base, name & 0x7fffffff);
-  if (language === null || language & 0x80000000) fail('its resource directory is damaged');
+  if (language === null || language & 0x80000000) damaged('its resource directory is damaged');
   const data = await exactly(read, base + language, 16, 'resource directory');
   const length = Math.min(u32(data, 4), LARGEST_VERSION);
-  const info = await exactly(read, fileOffset(sections, u32(data, 0), length), length, 'version resource');
+  const info = await exactly(read, fileOffset(sections, u32(data, 0), length), length, 'version details');
   return { ...result, ...parseVersionInfo(info) };
 }
 

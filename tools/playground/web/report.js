@@ -1,7 +1,8 @@
 // The plug-in's verdict on each key, the lines it passes over and the values that will surprise;
 // first of all a summary: what the file's bytes are to the plug-in, what differs, what it ignores.
+import { grouped } from './numbers.js';
 
-// Control characters and the invisible byte-order mark made visible, so a stray byte shows where it sits.
+// Control characters and the invisible mark U+FEFF made visible, so a stray byte shows where it sits.
 export function visible(text) {
   // eslint-disable-next-line no-control-regex
   return text.replace(/[\u0000-\u0008\u000b-\u001f]/g, (c) => String.fromCharCode(0x2400 + c.charCodeAt(0)))
@@ -25,17 +26,24 @@ const REASONS = {
   noEquals: ['key without "="', 'keys without "="'],
   noValue: ['key with nothing after "="', 'keys with nothing after "="'],
   secondEquals: ['value cut at a second "="', 'values cut at a second "="'],
-  mark: ['key behind a byte-order mark', 'keys behind a byte-order mark'],
+  notKeyValue: ['line that is no "key = value"', 'lines that are no "key = value"'],
+  mark: ['key behind an invisible character', 'keys behind an invisible character'],
 };
 // Lines that are meant to be passed over; the rest are a player's slips.
 const MEANT = ['comment', 'section'];
+// Slips that leave a key the plug-in does not know.
+const UNKNOWN = ['unknown', 'case', 'mark'];
 
-const plural = (count, one, many) => `${count.toLocaleString('en')} ${count === 1 ? one : many}`;
+const plural = (count, one, many) => `${grouped(count)} ${count === 1 ? one : many}`;
 
 export function sameValue(key) {
   if (key.type === 'models') return key.value === key.default;
   return Number(key.value) === Number(key.default);
 }
+
+// A line supplied the key, but the plug-in could not read its value, so the default holds. (A
+// key no line supplies, even one written in the wrong case, keeps its default as meant.)
+export const unreadable = (key) => key.line !== null && key.why.startsWith('default:');
 
 // A row, a list item: a click or Enter selects its line in the editor.
 function linkLine(node, line, onLine) {
@@ -58,12 +66,14 @@ function noteKey(note) {
 }
 
 export function renderReport(report, { keys, surprises, ignored, ignoredSummary }, onLine) {
+  // A file that is not text has no lines to list, only garbage.
+  const notText = report.encoding.name === 'not-text';
   keys.replaceChildren();
   for (const key of report.keys) {
     const row = element('tr');
     row.dataset.key = key.key;
     if (!sameValue(key)) row.classList.add('changed');
-    if (key.why.startsWith('default:') && key.why !== 'default: no line supplies it') row.classList.add('fallback');
+    if (unreadable(key)) row.classList.add('fallback');
     if (key.notes.length > 0) row.classList.add('surprise');
     const name = element('td', 'key');
     name.append(element('code', 'name', key.key));
@@ -95,6 +105,10 @@ export function renderReport(report, { keys, surprises, ignored, ignoredSummary 
   if (report.surprises.length === 0) surprises.append(element('li', 'none', 'Nothing unexpected.'));
 
   ignored.replaceChildren();
+  if (notText) {
+    ignoredSummary.textContent = 'None to list: the file is not text.';
+    return;
+  }
   for (const line of report.ignored) {
     const item = element('li');
     item.dataset.reason = line.reason;
@@ -105,11 +119,11 @@ export function renderReport(report, { keys, surprises, ignored, ignoredSummary 
     ignored.append(item);
   }
   const counts = Object.entries(report.ignoredByReason)
-    .map(([reason, count]) => `${count.toLocaleString('en')} ${(REASONS[reason] || [reason, reason])[count === 1 ? 0 : 1]}`);
+    .map(([reason, count]) => `${grouped(count)} ${(REASONS[reason] || [reason, reason])[count === 1 ? 0 : 1]}`);
   const listed = report.ignored.length < report.ignoredTotal ? ` The first ${report.ignored.length} are listed.` : '';
   ignoredSummary.textContent = report.ignoredTotal === 0
     ? 'None: every line that is not blank counts.'
-    : `${report.ignoredTotal.toLocaleString('en')} of ${report.lineCount.toLocaleString('en')} lines: ${counts.join(', ')}.${listed}`;
+    : `${grouped(report.ignoredTotal)} of ${grouped(report.lineCount)} lines: ${counts.join(', ')}.${listed}`;
 }
 
 const SOURCES = {
@@ -124,7 +138,7 @@ const SOURCES = {
 export function renderSummary(report, root, { source, name, onConvert, onLine }) {
   const { encoding } = report;
   root.replaceChildren();
-  const head = element('p', `encoding ${encoding.level}`);
+  const head = element('p', 'encoding');
   if (source === 'file') {
     head.append(element('strong', null, `${name}: ${encoding.label}.`), ' ', encoding.says);
   } else {
@@ -137,7 +151,16 @@ export function renderSummary(report, root, { source, name, onConvert, onLine })
     convert.addEventListener('click', onConvert);
     head.append(' ', convert);
   }
+
+  const unread = report.keys.filter(unreadable);
+  const slips = Object.entries(report.ignoredByReason).filter(([reason]) => !MEANT.includes(reason))
+    .reduce((sum, [, count]) => sum + count, 0);
+  const unknown = UNKNOWN.reduce((sum, reason) => sum + (report.ignoredByReason[reason] || 0), 0);
+  // The bar beside the summary is green only for a file the plug-in reads as it is, with nothing to mend.
+  const calm = unread.length === 0 && slips === 0 && report.surprises.length === 0;
+  head.classList.add(encoding.level === 'ok' && !calm ? 'warning' : encoding.level);
   root.append(head);
+  if (encoding.name === 'not-text') return;
 
   const list = element('ul', 'counts');
   const differing = report.keys.filter((k) => !sameValue(k));
@@ -147,7 +170,6 @@ export function renderSummary(report, root, { source, name, onConvert, onLine })
   if (differing.length > 6) changed.append(`, and ${differing.length - 6} more`);
   list.append(changed);
 
-  const unread = report.keys.filter((k) => k.why.startsWith('default:') && k.why !== 'default: no line supplies it');
   if (unread.length > 0) {
     const item = element('li', 'attention',
       `${plural(unread.length, 'value', 'values')} the plug-in cannot read, so the default holds: `);
@@ -155,13 +177,22 @@ export function renderSummary(report, root, { source, name, onConvert, onLine })
     list.append(item);
   }
 
-  const slips = Object.entries(report.ignoredByReason).filter(([reason]) => !MEANT.includes(reason))
-    .reduce((sum, [, count]) => sum + count, 0);
+  if (unknown > 0) {
+    const item = element('li', 'attention', `${plural(unknown, 'key', 'keys')} the plug-in does not know: `);
+    report.ignored.filter((l) => UNKNOWN.includes(l.reason)).slice(0, 6).forEach((l, i) => {
+      // Blanks trimmed, not the invisible U+FEFF, which is the slip.
+      item.append(i > 0 ? ', ' : '', element('code', null, l.text.split('=')[0].replace(/^[ \t]+|[ \t]+$/g, '')), ` (line ${l.line})`);
+    });
+    item.append(unknown > 6 ? ', and more' : '', '.');
+    list.append(item);
+  }
+
+  const others = slips - unknown;
   const meant = report.ignoredTotal - slips;
-  list.append(element('li', slips > 0 ? 'attention' : null,
-    `${slips === 0 ? 'No line' : plural(slips, 'line', 'lines')} the plug-in ignores by mistake` +
+  list.append(element('li', others > 0 ? 'attention' : null,
+    `${others === 0 ? 'No other line' : plural(others, 'other line', 'other lines')} the plug-in ignores by mistake` +
     (meant > 0 ? ` (besides ${plural(meant, 'comment or section header', 'comments and section headers')})` : '') +
-    (slips > 0 ? ': see "Lines the plug-in passes over" below.' : '.')));
+    (others > 0 ? ': see "Lines the plug-in passes over" below.' : '.')));
 
   const surprises = element('li', report.surprises.length > 0 ? 'attention' : null,
     report.surprises.length === 0 ? 'No value that will surprise.' : `${plural(report.surprises.length, 'value', 'values')} that will surprise:`);

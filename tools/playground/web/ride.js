@@ -78,14 +78,15 @@ export class Ride {
       for (const name of ['pointerup', 'pointercancel', 'lostpointercapture']) button.addEventListener(name, up);
       button.addEventListener('contextmenu', (event) => event.preventDefault());
     }
-    requestAnimationFrame((time) => this.tick(time));
   }
 
-  // The ride's own engine, started once the page's first report is in, so it does not slow that.
+  // The ride's own engine, started once the page's first report is in, so it does not slow that;
+  // the view is drawn from then on.
   connect(worker) {
     this.worker = worker;
     worker.onmessage = (event) => this.receive(event.data);
     if (this.ini) this.start(this.ini);
+    requestAnimationFrame((time) => this.tick(time));
   }
 
   start(bytes) {
