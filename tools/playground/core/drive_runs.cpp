@@ -9,7 +9,7 @@
 #include "config/settings.h"
 #include "sim/world.h"
 #include "tools/playground/core/session.h"
-#include "tools/playground/core/settings_report.h"
+#include "tools/playground/core/player_text.h"
 
 namespace playground {
 

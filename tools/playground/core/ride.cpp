@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "config/settings.h"
-#include "tools/playground/core/settings_report.h"
+#include "tools/playground/core/player_text.h"
 
 namespace playground {
 
