@@ -162,7 +162,7 @@ function onReport(id, report) {
   } else {
     state.drives.yours = emptyDrives();
     state.drivesDone.yours = false;
-    analysis.postMessage({ type: 'drives', which: 'yours', id, ini: state.ini });
+    analysis.postMessage({ type: 'drives', which: 'yours', id, settings: encode(report.settingsIni) });
   }
   charts.update(state.drives);
 }
