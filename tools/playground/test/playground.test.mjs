@@ -172,8 +172,7 @@ test('a short ride by key presses: enter, accelerate, the speed text rises, exit
   await page.keyboard.up('ArrowRight');
   await page.keyboard.down('f');
   await page.waitForFunction(() => window.vornPlayground.ride.texts.some((t) => t.text.startsWith('Hold key')));
-  const { modes } = JSON.parse(native('vornloconaut-playground', 'contract'));
-  await page.waitForFunction((inCab) => window.vornPlayground.ride.mode === inCab, modes.inCab);
+  await page.waitForFunction(() => window.vornPlayground.ride.mode === window.vornPlayground.contract.modes.inCab);
   await page.keyboard.up('f');
   // In a player's words: what happened, what the displays are, and why a key did nothing.
   const said = () => page.textContent('#timeline');
@@ -197,8 +196,10 @@ test('a short ride by key presses: enter, accelerate, the speed text rises, exit
   assert.ok((await speedText()) >= 20);
 
   await page.keyboard.press('f');
-  await page.waitForFunction((onFoot) => window.vornPlayground.ride.mode === onFoot && window.vornPlayground.ride.player.vehicle === 0,
-    modes.onFoot);
+  await page.waitForFunction(() => {
+    const { ride, contract } = window.vornPlayground;
+    return ride.mode === contract.modes.onFoot && ride.player.vehicle === 0;
+  });
   await page.waitForFunction(() => /You got off the freight train/.test(document.getElementById('timeline').textContent));
   assert.match(await said(), /Doors opening/);
   assert.doesNotMatch(await said(), /character \d+|vehicle \d+|0x[0-9A-F]{8}/);

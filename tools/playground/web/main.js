@@ -50,8 +50,11 @@ const status = $('status');
 const large = $('large');
 const kept = $('kept');
 
+/* global VORN_CONTRACT */
 // What the tests and a curious player can look at from the console.
 const state = {
+  // What the page's script and the engine agree on (the ride's control bits, the mode numbers).
+  contract: VORN_CONTRACT,
   defaultIni: defaults.ini,
   defaultSettings: defaults.settings,
   ini: null,
