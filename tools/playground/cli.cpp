@@ -87,7 +87,7 @@ int main(int argc, char** argv) {
     const bool kindGiven = kindName == "freight" || kindName == "tram";
 
     GameFolder folder;
-    // The drives run on the report's settingsIni, as the page runs them.
+    // The drives run on the text the report gives as settingsIni, as the page runs them.
     const std::string settings = command == "report" ? std::string() : playground::settingsIni(ini);
     if (command == "report" && argc == 3) {
         print(playground::settingsReport(ini));
