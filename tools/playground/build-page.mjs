@@ -34,14 +34,13 @@ const common = {
 // The default file, the plug-in's report on it, its settings and their drives, made here once by the
 // same engine: the page shows the default file's report and charts at once, and for a player's file
 // the defaults' charts as soon as the engine has read it, without driving.
-async function defaults() {
-  const createVornModule = createRequire(import.meta.url)(resolve(engineFile));
-  const module = await createVornModule();
+async function defaults(module) {
   const ini = module.UTF8ToString(module._vorn_default_ini());
   const bytes = new TextEncoder().encode(ini);
   const report = withBytes(module, bytes, (pointer, length) => answer(module, module._vorn_report(pointer, length)));
   const drives = emptyDrives();
-  for (const step of drivePlan()) storeDrive(drives, step, runDrive(module, bytes, step));
+  const settings = new TextEncoder().encode(report.settingsIni);
+  for (const step of drivePlan()) storeDrive(drives, step, runDrive(module, settings, step));
   return { ini, settings: report.settingsIni, report, drives };
 }
 
@@ -68,6 +67,8 @@ const lazyIntl = {
   },
 };
 
+const createVornModule = createRequire(import.meta.url)(resolve(engineFile));
+const module = await createVornModule();
 const worker = await build({ ...common, entryPoints: [join(web, 'engine-worker.js')], legalComments: 'none' });
 const engine = `${await readFile(engineFile, 'utf8')}\n${worker.outputFiles[0].text}`;
 const page = await build({
@@ -77,11 +78,13 @@ const page = await build({
   plugins: [lazyIntl],
   define: {
     VORN_RELEASE: JSON.stringify({ version, sha256: asiSha256 }),
+    // What the page's script and the engine agree on, as the engine declares it.
+    VORN_CONTRACT: JSON.stringify(answer(module, module._vorn_contract())),
   },
 });
 const script = page.outputFiles[0].text;
 // "<" never appears raw in the JSON block, so no text in it can end the block.
-const defaultData = JSON.stringify(await defaults()).replaceAll('<', '\\u003c');
+const defaultData = JSON.stringify(await defaults(module)).replaceAll('<', '\\u003c');
 const style = [
   await readFile(join(here, 'node_modules', 'uplot', 'dist', 'uPlot.min.css'), 'utf8'),
   await readFile(join(web, 'style.css'), 'utf8'),

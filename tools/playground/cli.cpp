@@ -5,6 +5,7 @@
 //   vornloconaut-playground acceleration|braking FILE freight|tram
 //   vornloconaut-playground bend FILE freight|tram RADIUS
 //   vornloconaut-playground default-ini
+//   vornloconaut-playground contract           (what the page's script and the engine agree on)
 
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +17,7 @@
 #include <string>
 
 #include "tools/playground/core/drive_runs.h"
+#include "tools/playground/core/page_contract.h"
 #include "tools/playground/core/settings_report.h"
 
 namespace {
@@ -25,7 +27,8 @@ int usage() {
                  "usage: vornloconaut-playground report FILE\n"
                  "       vornloconaut-playground acceleration|braking FILE freight|tram\n"
                  "       vornloconaut-playground bend FILE freight|tram RADIUS\n"
-                 "       vornloconaut-playground default-ini\n");
+                 "       vornloconaut-playground default-ini\n"
+                 "       vornloconaut-playground contract\n");
     return 2;
 }
 
@@ -66,6 +69,10 @@ int main(int argc, char** argv) {
         std::cout << playground::defaultIni();
         return 0;
     }
+    if (command == "contract" && argc == 2) {
+        print(playground::pageContract());
+        return 0;
+    }
     if (argc < 3) return usage();
     std::ifstream file(argv[2], std::ios::binary);
     if (!file) {
@@ -80,7 +87,7 @@ int main(int argc, char** argv) {
     const bool kindGiven = kindName == "freight" || kindName == "tram";
 
     GameFolder folder;
-    // The drives run on the settings the INI yields, one key a line, as the page runs them.
+    // The drives run on the text the report gives as settingsIni, as the page runs them.
     const std::string settings = command == "report" ? std::string() : playground::settingsIni(ini);
     if (command == "report" && argc == 3) {
         print(playground::settingsReport(ini));

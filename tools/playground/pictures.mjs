@@ -27,7 +27,7 @@ try {
   await page.waitForFunction(() => window.vornPlayground.ride.player.x < -22);
   await page.keyboard.up('ArrowLeft');
   await page.keyboard.down('f');
-  await page.waitForFunction(() => window.vornPlayground.ride.mode === 2);
+  await page.waitForFunction(() => window.vornPlayground.ride.mode === window.vornPlayground.contract.modes.inCab);
   await page.keyboard.up('f');
   await page.keyboard.down('w');
   await page.waitForFunction(() => window.vornPlayground.ride.speed > 9);

@@ -9,7 +9,7 @@
 #include "config/settings.h"
 #include "sim/world.h"
 #include "tools/playground/core/session.h"
-#include "tools/playground/core/settings_report.h"
+#include "tools/playground/core/player_text.h"
 
 namespace playground {
 
@@ -49,11 +49,11 @@ Vector3 cabDoor(const sim::World& world, EntityHandle train, TrainKind kind) {
 
 bool usableTopSpeed(float speed) { return speed > 0.0f && speed <= kHighestCharted; }
 
-// A session on `ini` with the train of `kind` on `track` at `speed` (none: at its top speed), the
+// A session on `settings` with the train of `kind` on `track` at `speed` (none: at its top speed), the
 // player seated in its cab by the plug-in's own entry.
-void enterTrain(Rig& rig, const std::string& ini, TrainKind kind, std::vector<Vector3> track, bool loop, float distance,
+void enterTrain(Rig& rig, const std::string& settings, TrainKind kind, std::vector<Vector3> track, bool loop, float distance,
                 std::optional<float> speed) {
-    rig.session.emplace(ini);
+    rig.session.emplace(settings);
     Session& s = *rig.session;
     s.start();
     rig.model = gameModel(kind);
@@ -106,9 +106,9 @@ json optionalNumber(std::optional<double> value) { return value ? json(*value) :
 
 }  // namespace
 
-json accelerationRun(const std::string& ini, TrainKind kind) {
+json accelerationRun(const std::string& settings, TrainKind kind) {
     Rig rig;
-    enterTrain(rig, ini, kind, straightTrack(), false, 1000.0f, 0.0f);
+    enterTrain(rig, settings, kind, straightTrack(), false, 1000.0f, 0.0f);
     if (!rig.error.empty()) return json{{"error", rig.error}};
     Session& s = *rig.session;
     const TrainKind drivenAs = rig.drivenAs;
@@ -152,11 +152,11 @@ json accelerationRun(const std::string& ini, TrainKind kind) {
                 {"startFrame", rig.startFrame}, {"note", note}};
 }
 
-json brakingRun(const std::string& ini, TrainKind kind) {
+json brakingRun(const std::string& settings, TrainKind kind) {
     json result;
     for (const bool handbrake : {false, true}) {
         Rig rig;
-        enterTrain(rig, ini, kind, straightTrack(), false, 1000.0f, std::nullopt);
+        enterTrain(rig, settings, kind, straightTrack(), false, 1000.0f, std::nullopt);
         if (!rig.error.empty()) return json{{"error", rig.error}};
         Session& s = *rig.session;
         s.hold(handbrake ? control::handbrake : control::brake);
@@ -201,7 +201,7 @@ json brakingRun(const std::string& ini, TrainKind kind) {
     return result;
 }
 
-json bendRun(const std::string& ini, TrainKind kind, float radius) {
+json bendRun(const std::string& settings, TrainKind kind, float radius) {
     constexpr float kResolution = 0.1f;
     constexpr int kTrialFrames = 240;
     std::optional<float> top;
@@ -209,7 +209,7 @@ json bendRun(const std::string& ini, TrainKind kind, float radius) {
     // Whether the train, entered at `speed`, derails within the trial.
     auto derails = [&](float speed) {
         Rig rig;
-        enterTrain(rig, ini, kind, circleTrack(radius), true, 0.0f, speed);
+        enterTrain(rig, settings, kind, circleTrack(radius), true, 0.0f, speed);
         if (!rig.error.empty()) {
             error = rig.error;
             return false;

@@ -6,7 +6,8 @@
 #include <utility>
 
 #include "config/settings.h"
-#include "tools/playground/core/settings_report.h"
+#include "tools/playground/core/page_contract.h"
+#include "tools/playground/core/player_text.h"
 
 namespace playground {
 
@@ -129,12 +130,6 @@ void Ride::say(std::string text, bool hint) { said_.push_back(json{{"text", std:
 
 namespace {
 
-std::string kmhText(float metresPerSecond) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.0f km/h", std::fabs(static_cast<double>(metresPerSecond)) * 3.6);
-    return text;
-}
-
 const char* commandName(EngineerCommand command) {
     switch (command) {
         case KeepSpeed: return "KEEP SPEED";
@@ -173,7 +168,7 @@ void Ride::narrate(const Seen& before, const Seen& after, const std::vector<int3
     }
     if (!before.derailed && after.derailed) {
         derailedAtKmh_ = std::fabs(before.speed) * 3.6f;
-        say("Derailed at " + kmhText(before.speed) + ": the wagons roll on");
+        say(derailedText(before.speed));
     }
     if (after.explosions > before.explosions) say("A wagon exploded");
     if (after.wrecks > before.wrecks) say("A wagon crashed and stopped for good");
@@ -199,7 +194,7 @@ void Ride::narrate(const Seen& before, const Seen& after, const std::vector<int3
 
     const bool inCab = after.mode == InCab && before.mode == InCab;
     const bool wrecked = inCab && after.derailed;
-    const std::string getOut = "Nothing in the cab works once the train has derailed: F gets you out";
+    const std::string getOut = "Nothing in the cab works once the train has derailed: " + std::string(kGetOutText);
     if (has(pressed, control::enter) && before.mode == OnFoot && after.mode == OnFoot) {
         say(gSettings.entranceType == 0 ? "Enter: walk to within 12 m of a train, then hold F"
                                         : "Enter: stand at the cab door (freight train: the right door; tram: the door "

@@ -13,9 +13,6 @@
 
 namespace playground {
 
-// At most this many ignored lines are listed one by one; the rest are only counted by reason.
-inline constexpr size_t kListedLines = 300;
-
 // Runs the plug-in's load on `ini` (as VornLoconaut.ini in the working directory). Fields: "keys"
 // (one object a key, in the order of the load: key, type, unit, value, default, line or null, why,
 // notes), "ignored" (line, text, length, reason, why, suggestion), "ignoredByReason",
@@ -33,8 +30,5 @@ std::string settingsIni(const std::string& ini);
 
 // The default VornLoconaut.ini, written by the plug-in's own writer.
 std::string defaultIni();
-
-// Shortest decimal text that reads back as the same float ("0.88", "40", "1e+30").
-std::string shortFloat(float value);
 
 }  // namespace playground

@@ -172,7 +172,7 @@ test('a short ride by key presses: enter, accelerate, the speed text rises, exit
   await page.keyboard.up('ArrowRight');
   await page.keyboard.down('f');
   await page.waitForFunction(() => window.vornPlayground.ride.texts.some((t) => t.text.startsWith('Hold key')));
-  await page.waitForFunction(() => window.vornPlayground.ride.mode === 2);
+  await page.waitForFunction(() => window.vornPlayground.ride.mode === window.vornPlayground.contract.modes.inCab);
   await page.keyboard.up('f');
   // In a player's words: what happened, what the displays are, and why a key did nothing.
   const said = () => page.textContent('#timeline');
@@ -196,7 +196,10 @@ test('a short ride by key presses: enter, accelerate, the speed text rises, exit
   assert.ok((await speedText()) >= 20);
 
   await page.keyboard.press('f');
-  await page.waitForFunction(() => window.vornPlayground.ride.mode === 0 && window.vornPlayground.ride.player.vehicle === 0);
+  await page.waitForFunction(() => {
+    const { ride, contract } = window.vornPlayground;
+    return ride.mode === contract.modes.onFoot && ride.player.vehicle === 0;
+  });
   await page.waitForFunction(() => /You got off the freight train/.test(document.getElementById('timeline').textContent));
   assert.match(await said(), /Doors opening/);
   assert.doesNotMatch(await said(), /character \d+|vehicle \d+|0x[0-9A-F]{8}/);

@@ -8,11 +8,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "tools/playground/core/drive_runs.h"
+#include "tools/playground/core/page_contract.h"
 #include "tools/playground/core/ride.h"
 #include "tools/playground/core/settings_report.h"
 
@@ -20,14 +22,6 @@ namespace {
 
 std::string answer;
 std::unique_ptr<playground::Ride> ride;
-
-// The order of the bits of vorn_ride_step's controls; the page's key table follows it.
-const int32_t kControlBits[] = {
-    playground::control::enter,    playground::control::exit,      playground::control::accelerate,
-    playground::control::brake,    playground::control::handbrake, playground::control::seatLeft,
-    playground::control::seatRight, playground::control::highBeam, playground::control::horn,
-    playground::control::doors,    playground::control::derail,    playground::control::radio,
-};
 
 void enterGameFolder() {
     static const bool entered = [] {
@@ -48,22 +42,12 @@ const char* reply(const nlohmann::json& value) {
 
 TrainKind kindOf(int kind) { return kind == 1 ? Tram : Freight; }
 
-// The drives run on the settings the INI yields, one key a line: every entry into a train reloads
-// the file, and a file of megabytes would be read again at each of the hundreds of entries.
-const std::string& settingsOf(const char* ini, int length) {
-    static std::string lastIni;
-    static std::string lastSettings;
-    std::string text = bytes(ini, length);
-    if (lastSettings.empty() || text != lastIni) {
-        lastSettings = playground::settingsIni(text);
-        lastIni = std::move(text);
-    }
-    return lastSettings;
-}
-
 }  // namespace
 
 extern "C" {
+
+// What the page's script and the engine agree on: the page's build builds it into the script.
+EMSCRIPTEN_KEEPALIVE const char* vorn_contract() { return reply(playground::pageContract()); }
 
 EMSCRIPTEN_KEEPALIVE const char* vorn_default_ini() {
     enterGameFolder();
@@ -76,19 +60,21 @@ EMSCRIPTEN_KEEPALIVE const char* vorn_report(const char* ini, int length) {
     return reply(playground::settingsReport(bytes(ini, length)));
 }
 
-EMSCRIPTEN_KEEPALIVE const char* vorn_acceleration(const char* ini, int length, int kind) {
+// The drives take the report's "settingsIni": every entry into a train reloads the file, and a
+// player's file of megabytes would be read again at each of the hundreds of entries.
+EMSCRIPTEN_KEEPALIVE const char* vorn_acceleration(const char* settings, int length, int kind) {
     enterGameFolder();
-    return reply(playground::accelerationRun(settingsOf(ini, length), kindOf(kind)));
+    return reply(playground::accelerationRun(bytes(settings, length), kindOf(kind)));
 }
 
-EMSCRIPTEN_KEEPALIVE const char* vorn_braking(const char* ini, int length, int kind) {
+EMSCRIPTEN_KEEPALIVE const char* vorn_braking(const char* settings, int length, int kind) {
     enterGameFolder();
-    return reply(playground::brakingRun(settingsOf(ini, length), kindOf(kind)));
+    return reply(playground::brakingRun(bytes(settings, length), kindOf(kind)));
 }
 
-EMSCRIPTEN_KEEPALIVE const char* vorn_bend(const char* ini, int length, int kind, float radius) {
+EMSCRIPTEN_KEEPALIVE const char* vorn_bend(const char* settings, int length, int kind, float radius) {
     enterGameFolder();
-    return reply(playground::bendRun(settingsOf(ini, length), kindOf(kind), radius));
+    return reply(playground::bendRun(bytes(settings, length), kindOf(kind), radius));
 }
 
 // Starts the "Try it" world on this INI; answers its layout.
@@ -99,7 +85,7 @@ EMSCRIPTEN_KEEPALIVE const char* vorn_ride_start(const char* ini, int length) {
     return reply(ride->layout());
 }
 
-// `frames` frames of the ride (at most a second's worth): bit i of `controls` holds kControlBits[i]
+// `frames` frames of the ride (at most a second's worth): bit i of `controls` holds kPageControls[i]
 // down; `tapped` (same bits) are down in the first frame only. Answers the last frame.
 EMSCRIPTEN_KEEPALIVE const char* vorn_ride_step(int controls, int tapped, int frames, float seconds, float walkX,
                                                 float walkY) {
@@ -107,8 +93,8 @@ EMSCRIPTEN_KEEPALIVE const char* vorn_ride_step(int controls, int tapped, int fr
     for (int n = 0; n < std::min(frames, 60); ++n) {
         std::vector<int32_t> down;
         const unsigned bits = static_cast<unsigned>(controls) | (n == 0 ? static_cast<unsigned>(tapped) : 0u);
-        for (size_t i = 0; i < sizeof kControlBits / sizeof kControlBits[0]; ++i)
-            if ((bits >> i) & 1u) down.push_back(kControlBits[i]);
+        for (size_t i = 0; i < std::size(playground::kPageControls); ++i)
+            if ((bits >> i) & 1u) down.push_back(playground::kPageControls[i].id);
         ride->step(down, seconds, walkX, walkY);
     }
     return reply(ride->frame());

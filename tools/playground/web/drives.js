@@ -27,9 +27,10 @@ export function* drivePlan() {
   }
 }
 
-export function runDrive(module, ini, step) {
+// `settings`: the bytes of the report's settingsIni, which the drives take in place of the player's file.
+export function runDrive(module, settings, step) {
   const extra = step.radius === undefined ? [] : [step.radius];
-  return withBytes(module, ini, (pointer, length) => answer(module, module[step.name](pointer, length, step.kind, ...extra)));
+  return withBytes(module, settings, (pointer, length) => answer(module, module[step.name](pointer, length, step.kind, ...extra)));
 }
 
 export function emptyDrives() {

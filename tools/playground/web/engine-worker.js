@@ -13,11 +13,11 @@ let latest = 0;
 // Lets messages that arrived meanwhile be handled before the next run.
 const pause = () => new Promise((resolve) => setTimeout(resolve, 0));
 
-async function drives(module, { id, ini, which }) {
+async function drives(module, { id, settings, which }) {
   for (const step of drivePlan()) {
     if (id < latest) return;
     const { chart, kind, radius } = step;
-    postMessage({ type: 'drive', id, which, chart, kind, radius, data: runDrive(module, ini, step) });
+    postMessage({ type: 'drive', id, which, chart, kind, radius, data: runDrive(module, settings, step) });
     await pause();
   }
   postMessage({ type: 'drives-done', id, which });

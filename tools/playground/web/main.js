@@ -50,8 +50,11 @@ const status = $('status');
 const large = $('large');
 const kept = $('kept');
 
+/* global VORN_CONTRACT */
 // What the tests and a curious player can look at from the console.
 const state = {
+  // What the page's script and the engine agree on (the ride's control bits, the mode numbers).
+  contract: VORN_CONTRACT,
   defaultIni: defaults.ini,
   defaultSettings: defaults.settings,
   ini: null,
@@ -162,7 +165,7 @@ function onReport(id, report) {
   } else {
     state.drives.yours = emptyDrives();
     state.drivesDone.yours = false;
-    analysis.postMessage({ type: 'drives', which: 'yours', id, ini: state.ini });
+    analysis.postMessage({ type: 'drives', which: 'yours', id, settings: encode(report.settingsIni) });
   }
   charts.update(state.drives);
 }

@@ -1,11 +1,11 @@
 // "Try it": the world from above, the player's keys as the game's controls, and what the plug-in
 // draws on the game's screen laid over it. The world runs at 60 frames a second of game time in
 // its own worker; this side only keeps the keys and draws the latest frame.
+/* global VORN_CONTRACT */
+import { derailedNote, keysByBit } from './contract.js';
 
-// The game's default keys, in the order of the engine's control bits: enter, exit, accelerate,
-// brake, handbrake, seat left, seat right, high beam, horn, doors, derail, radio.
-const CONTROL_KEYS = [['KeyF'], ['KeyF'], ['KeyW'], ['KeyS'], ['Space'], ['KeyA'], ['KeyD'], ['KeyH'], ['KeyE'],
-  ['KeyG'], ['KeyX'], ['KeyQ']];
+const CONTRACT = VORN_CONTRACT;
+const CONTROL_KEYS = keysByBit(CONTRACT);
 const WALK_KEYS = { ArrowLeft: [-1, 0], ArrowRight: [1, 0], ArrowUp: [0, 1], ArrowDown: [0, -1] };
 const FRAME = 1 / 60;
 // Line height on screen of a text at scale 1, as a share of the screen's height (as the simulator draws).
@@ -118,10 +118,8 @@ export class Ride {
   showFrame(f) {
     const { derailed, hud } = this.views;
     const wasHidden = derailed.hidden;
-    derailed.hidden = !(f.derailed && f.mode === 2);
-    if (!derailed.hidden && wasHidden) {
-      derailed.textContent = `Derailed at ${Math.round(f.derailedAtKmh)} km/h: the wagons roll on. F gets you out.`;
-    }
+    derailed.hidden = !(f.derailed && f.mode === CONTRACT.modes.inCab);
+    if (!derailed.hidden && wasHidden) derailed.textContent = derailedNote(CONTRACT, f.derailedAtKmh);
     const text = f.hud.join('\n');
     if (text !== this.hudText) {
       this.hudText = text;

@@ -1,0 +1,28 @@
+#pragma once
+// What the values of a VornLoconaut.ini do that a player may not expect, in the player's own units.
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "config/setting_table.h"
+#include "config/settings.h"
+
+namespace playground {
+
+// The unit of a number key, with a speed also in km/h and mph: "m/s (= 144 km/h, 89.5 mph)".
+std::string unitText(const SettingRow& key, double value);
+
+// Notes on a number key's value text `text`, from line `line`: the plug-in's own conversion, on the
+// VornLoconaut.ini in the working directory, decides what it read. `why` is set when the default
+// holds all the same; `value`, the value in force as shown, becomes the number as the player wrote
+// it where that is the same number ("99999999999", not "1e+11").
+void noteNumberLine(const SettingRow& key, const std::string& text, size_t line, double inForce, std::string& why,
+                    std::string& value, std::vector<std::string>& notes);
+
+// The model list of `key` as loaded: "models" (name and hash of each piece), and notes.
+void modelNotes(const SettingRow& key, const Settings& s, std::vector<std::string>& notes, nlohmann::json& models);
+
+}  // namespace playground
