@@ -33,8 +33,8 @@
 #include "host/native_invoker.h"
 #include "host/script.h"
 #include "host/script_state.h"
-#include "sim/game.h"
-#include "sim/hook.h"
+#include "sim/runners/game.h"
+#include "sim/world/hook.h"
 
 // --- Heap allocations, counted for the whole program ---
 

@@ -1,9 +1,9 @@
-// Plays arbitrary bytes as the game's side of the boundary (sim/answer_tape.h): the INI text, then
+// Plays arbitrary bytes as the game's side of the boundary (sim/runners/answer_tape.h): the INI text, then
 // each frame's controls and time and every answer to the plug-in's natives. The plug-in starts and
 // runs its passes in this thread, as the playground's session drives it, until the bytes run out or
 // kMaxPasses have run. A finding is an ABI fault that the stand-in's hook sees in a call (an unknown
 // hash, a short call, a non-finite float or a set high half pushed, ...), a deletion of a handle the
-// game never gave, or, after a pass, a fault the shared behaviour check sees (sim/behaviour_check.h):
+// game never gave, or, after a pass, a fault the shared behaviour check sees (sim/runners/behaviour_check.h):
 // the player moved while the game had taken them off the train, the cab going on after the ride was
 // lost, a state out of range or a quantity not a number, the derailed-wagon list over its limit.
 //
@@ -16,8 +16,8 @@
 #include <string>
 
 #include "fuzz/fuzz_folders.h"
-#include "sim/answer_tape.h"
-#include "sim/behaviour_check.h"
+#include "sim/runners/answer_tape.h"
+#include "sim/runners/behaviour_check.h"
 #include "tools/playground/core/session.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <vector>
 
-#include "sim/in_process_plugin.h"
+#include "sim/runners/in_process_plugin.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "sim/in_process_plugin.h"
+#include "sim/runners/in_process_plugin.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 // long ones are meant to go.
 #include <gtest/gtest.h>
 
-#include "sim/hostile.h"
-#include "sim/soak.h"
+#include "sim/runners/hostile.h"
+#include "sim/runners/soak.h"
 
 namespace {
 

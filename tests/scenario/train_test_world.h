@@ -7,7 +7,7 @@
 #include <cmath>
 #include <string>
 
-#include "sim/in_process_plugin.h"
+#include "sim/runners/in_process_plugin.h"
 
 namespace train_world {
 

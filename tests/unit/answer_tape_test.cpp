@@ -5,9 +5,9 @@
 #include <sstream>
 #include <string>
 
-#include "sim/answer_tape.h"
-#include "sim/in_process_plugin.h"
-#include "sim/scenario.h"
+#include "sim/runners/answer_tape.h"
+#include "sim/runners/in_process_plugin.h"
+#include "sim/runners/scenario.h"
 #include "tools/playground/core/session.h"
 #include "unit/scratch_directory.h"
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "config/settings.h"
-#include "sim/hook.h"
+#include "sim/world/hook.h"
 #include "ui/displays.h"
 #include "ui/engineer.h"
 #include "unit/scripted_hook.h"

@@ -6,9 +6,9 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "sim/hud_picture.h"
-#include "sim/in_process_plugin.h"
-#include "sim/scenario.h"
+#include "sim/pictures/hud_picture.h"
+#include "sim/runners/in_process_plugin.h"
+#include "sim/runners/scenario.h"
 #include "unit/scratch_directory.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "sim/map_picture.h"
+#include "sim/pictures/map_picture.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 
 #include "host/native_catalogue.h"
 #include "host/natives.h"
-#include "sim/game.h"
-#include "sim/in_process_plugin.h"
+#include "sim/runners/game.h"
+#include "sim/runners/in_process_plugin.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "sim/world.h"
+#include "sim/world/world.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "host/script_state.h"
-#include "sim/hook.h"
-#include "sim/world.h"
+#include "sim/world/hook.h"
+#include "sim/world/world.h"
 
 namespace playground {
 

@@ -15,7 +15,7 @@
 #include "config/setting_table.h"
 #include "config/settings.h"
 #include "config/writer.h"
-#include "sim/world.h"
+#include "sim/world/world.h"
 #include "tools/playground/core/session.h"
 
 namespace playground {

@@ -9,7 +9,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "sim/game.h"
+#include "sim/runners/game.h"
 
 namespace sim {
 

@@ -1,13 +1,13 @@
-#include "sim/hostile.h"
+#include "sim/runners/hostile.h"
 
 #include <algorithm>
 #include <cstring>
 #include <limits>
 
 #include "host/script_state.h"
-#include "sim/behaviour_check.h"
-#include "sim/hook.h"
-#include "sim/in_process_plugin.h"
+#include "sim/runners/behaviour_check.h"
+#include "sim/world/hook.h"
+#include "sim/runners/in_process_plugin.h"
 
 namespace sim {
 

@@ -1,7 +1,7 @@
 // vornloconaut-sim SCENARIO.json [--trace FILE] [--workdir DIR] [--zero] [--hud DIR --frames LIST] [--map FILE]
 //                  [--record-answers FILE]
 // Plays a scenario with the plug-in bound in-process and prints the timeline on stdout.
-// vornloconaut-sim --soak SECONDS ... and --hostile zero|garbage ...: see sim/soak.h.
+// vornloconaut-sim --soak SECONDS ... and --hostile zero|garbage ...: see sim/runners/soak.h.
 
 #include <cstdio>
 #include <cstring>
@@ -11,12 +11,12 @@
 #include <memory>
 #include <string>
 
-#include "sim/answer_tape.h"
-#include "sim/hud_picture.h"
-#include "sim/in_process_plugin.h"
-#include "sim/map_picture.h"
-#include "sim/scenario.h"
-#include "sim/soak.h"
+#include "sim/runners/answer_tape.h"
+#include "sim/pictures/hud_picture.h"
+#include "sim/runners/in_process_plugin.h"
+#include "sim/pictures/map_picture.h"
+#include "sim/runners/scenario.h"
+#include "sim/runners/soak.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "sim/hud_picture.h"
+#include "sim/pictures/hud_picture.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,4 +1,4 @@
-#include "sim/world.h"
+#include "sim/world/world.h"
 
 #include <algorithm>
 #include <cctype>

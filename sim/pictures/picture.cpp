@@ -1,4 +1,4 @@
-#include "sim/picture.h"
+#include "sim/pictures/picture.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -1,4 +1,4 @@
-#include "sim/map_picture.h"
+#include "sim/pictures/map_picture.h"
 
 #include <algorithm>
 #include <cmath>

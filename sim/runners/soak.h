@@ -6,7 +6,7 @@
 // life around the player (death and respawn, arrest, character switches, warps, trains deleted under
 // the player, save loads) - checked all the way: no ABI violation (so no NaN or infinity reaching a
 // native, and no native called by an abandoned script), no handle used after the plug-in deleted it,
-// and the shared behaviour check after every pass (sim/behaviour_check.h).
+// and the shared behaviour check after every pass (sim/runners/behaviour_check.h).
 
 #include <cstdint>
 #include <ostream>
@@ -48,7 +48,7 @@ struct SoakSummary {
     int64_t lifeEvents = 0;    // deaths, arrests, character switches, warps, train deletions, save loads
     int64_t saveLoads = 0;
     int64_t ridesLost = 0;     // cab passes that ended the ride for the game's sake
-    size_t checkFailures = 0;  // faults of the shared behaviour check (sim/behaviour_check.h)
+    size_t checkFailures = 0;  // faults of the shared behaviour check (sim/runners/behaviour_check.h)
     int64_t pausedFrames = 0;
     size_t maxWagons = 0;
     size_t violationCount = 0;

@@ -1,4 +1,4 @@
-#include "sim/behaviour_check.h"
+#include "sim/runners/behaviour_check.h"
 
 #include <algorithm>
 #include <cmath>

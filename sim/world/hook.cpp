@@ -1,4 +1,4 @@
-#include "sim/hook.h"
+#include "sim/world/hook.h"
 
 #include <algorithm>
 #include <charconv>

@@ -6,8 +6,8 @@
 #include <mutex>
 #include <thread>
 
-#include "sim/game.h"
-#include "sim/script_runner.h"
+#include "sim/runners/game.h"
+#include "sim/runners/script_runner.h"
 
 namespace sim {
 

@@ -1,4 +1,4 @@
-#include "sim/scenario.h"
+#include "sim/runners/scenario.h"
 
 #include <algorithm>
 #include <cmath>

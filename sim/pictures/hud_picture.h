@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "sim/game.h"
-#include "sim/picture.h"
-#include "sim/world.h"
+#include "sim/runners/game.h"
+#include "sim/pictures/picture.h"
+#include "sim/world/world.h"
 
 namespace sim {
 

@@ -71,7 +71,7 @@ struct HostileSummary {
     int64_t ridesLost = 0;                // cab passes that ended the ride for the game's sake
     size_t maxWagons = 0;
     size_t violationCount = 0;
-    size_t checkFailures = 0;           // faults of the shared behaviour check (sim/behaviour_check.h)
+    size_t checkFailures = 0;           // faults of the shared behaviour check (sim/runners/behaviour_check.h)
     std::vector<std::string> failures;  // the first violations and broken limits
     bool passed() const { return failures.empty() && violationCount == 0 && checkFailures == 0; }
 };

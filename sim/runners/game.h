@@ -2,7 +2,7 @@
 // sim::Game: the stand-in for the game as a whole - world, hook, clock, input and the script
 // runner - and the API scenario tests drive it with.
 //
-// Typical test (on Linux, with the plug-in bound in-process, see sim/in_process_plugin.h):
+// Typical test (on Linux, with the plug-in bound in-process, see sim/runners/in_process_plugin.h):
 //
 //     sim::PluginGame game;                       // fresh working dir, no INI yet
 //     auto& w = game.world();
@@ -63,9 +63,9 @@
 #include <string>
 #include <vector>
 
-#include "sim/hook.h"
-#include "sim/script_runner.h"
-#include "sim/world.h"
+#include "sim/world/hook.h"
+#include "sim/runners/script_runner.h"
+#include "sim/world/world.h"
 
 namespace sim {
 

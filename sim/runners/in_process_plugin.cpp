@@ -1,4 +1,4 @@
-#include "sim/in_process_plugin.h"
+#include "sim/runners/in_process_plugin.h"
 
 #include "host/native_invoker.h"
 #include "host/script.h"

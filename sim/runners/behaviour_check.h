@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "host/script_state.h"
-#include "sim/hook.h"
+#include "sim/world/hook.h"
 
 namespace sim {
 

@@ -1,4 +1,4 @@
-#include "sim/answer_tape.h"
+#include "sim/runners/answer_tape.h"
 
 #include <algorithm>
 #include <bit>
@@ -7,8 +7,8 @@
 #include <unordered_map>
 
 #include "host/native_catalogue.h"
-#include "sim/hook.h"
-#include "sim/world.h"
+#include "sim/world/hook.h"
+#include "sim/world/world.h"
 
 namespace sim {
 

@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "script_runner.h"
+#include "sim/runners/script_runner.h"
 
 namespace sim {
 namespace {

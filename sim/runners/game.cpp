@@ -1,4 +1,4 @@
-#include "sim/game.h"
+#include "sim/runners/game.h"
 
 #include <algorithm>
 #include <cmath>

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "sim/picture.h"
-#include "sim/world.h"
+#include "sim/pictures/picture.h"
+#include "sim/world/world.h"
 
 namespace sim {
 

@@ -1,4 +1,4 @@
-#include "sim/soak.h"
+#include "sim/runners/soak.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,9 +13,9 @@
 #include "config/setting_table.h"
 #include "config/settings.h"
 #include "host/script_state.h"
-#include "sim/behaviour_check.h"
-#include "sim/hostile.h"
-#include "sim/in_process_plugin.h"
+#include "sim/runners/behaviour_check.h"
+#include "sim/runners/hostile.h"
+#include "sim/runners/in_process_plugin.h"
 
 namespace sim {
 

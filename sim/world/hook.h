@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "sim/world.h"
+#include "sim/world/world.h"
 
 namespace sim {
 
@@ -87,7 +87,7 @@ public:
     // JSON Lines trace of every call; null for none.
     std::ostream* trace = nullptr;
     // Told of each frame as it begins (its input set) and of each call once the game answered it,
-    // with the result slots: the tape recorder (sim/answer_tape.h).
+    // with the result slots: the tape recorder (sim/runners/answer_tape.h).
     std::function<void()> frameBegun;
     std::function<void(const NativeCall& call, const uint64_t* result)> answered;
 
