@@ -1,6 +1,6 @@
 #pragma once
 // sim::Game: the stand-in for the game as a whole - world, hook, clock, input and the script
-// runner - and the API scenario tests drive it with.
+// runner - and the API integration tests drive it with.
 //
 // Typical test (on Linux, with the plug-in bound in-process, see sim/runners/in_process_plugin.h):
 //

@@ -9,7 +9,7 @@
 #include "sim/runners/in_process_plugin.h"
 #include "sim/runners/scenario.h"
 #include "tools/playground/core/session.h"
-#include "unit/scratch_directory.h"
+#include "unit/support/scratch_directory.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "sim/world/hook.h"
 #include "ui/displays.h"
 #include "ui/engineer.h"
-#include "unit/scripted_hook.h"
+#include "unit/support/scripted_hook.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <functional>
 
-#include "scenario/train_test_world.h"
+#include "integration/train_test_world.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "unit/recording_hook.h"
+#include "unit/support/recording_hook.h"
 #include "util/text.h"
 
 namespace {

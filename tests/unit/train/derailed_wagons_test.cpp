@@ -7,7 +7,7 @@
 #include "config/settings.h"
 #include "train/derailment.h"
 #include "train/wagon_monitor.h"
-#include "unit/scripted_hook.h"
+#include "unit/support/scripted_hook.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "host/natives.h"
-#include "unit/recording_hook.h"
+#include "unit/support/recording_hook.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include "host/script_state.h"
 #include "train/entry.h"
-#include "unit/recording_hook.h"
+#include "unit/support/recording_hook.h"
 
 namespace {
 

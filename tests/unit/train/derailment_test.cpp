@@ -5,7 +5,7 @@
 
 #include "config/settings.h"
 #include "train/derailment.h"
-#include "unit/scripted_hook.h"
+#include "unit/support/scripted_hook.h"
 
 namespace {
 

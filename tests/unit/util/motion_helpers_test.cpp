@@ -7,7 +7,7 @@
 
 #include "config/settings.h"
 #include "host/natives.h"
-#include "unit/recording_hook.h"
+#include "unit/support/recording_hook.h"
 #include "util/geometry.h"
 #include "util/speed_curves.h"
 

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "scenario/train_test_world.h"
+#include "integration/train_test_world.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Driving and the cab controls, measured on the train as the game moves it.
 #include <cmath>
 
-#include "scenario/train_test_world.h"
+#include "integration/train_test_world.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include "config/settings.h"
 #include "tools/playground/core/session.h"
 #include "tools/playground/core/settings_report.h"
-#include "unit/same_settings.h"
-#include "unit/scratch_directory.h"
+#include "unit/support/same_settings.h"
+#include "unit/support/scratch_directory.h"
 
 namespace {
 

@@ -13,8 +13,8 @@
 #include "config/setting_table.h"
 #include "config/settings.h"
 #include "config/writer.h"
-#include "unit/hash_only_hook.h"
-#include "unit/scratch_directory.h"
+#include "unit/support/hash_only_hook.h"
+#include "unit/support/scratch_directory.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 
 #include "config/reader.h"
 #include "config/settings.h"
-#include "unit/hash_only_hook.h"
-#include "unit/same_settings.h"
-#include "unit/scratch_directory.h"
+#include "unit/support/hash_only_hook.h"
+#include "unit/support/same_settings.h"
+#include "unit/support/scratch_directory.h"
 
 namespace {
 
