@@ -104,14 +104,11 @@ uint32_t Game::tickCount() const { return static_cast<uint32_t>(static_cast<uint
 
 void Game::setPlayerPosition(Vector3 position, float heading) {
     world_.moveEntity(world_.player, position);
-    if (Character* p = world_.character(world_.player)) p->heading = heading;
+    world_.setRotation(world_.player, Vector3{0.0f, 0.0f, heading});
 }
 
 void Game::walkPlayerTo(Vector3 target, float speed) {
-    if (Character* p = world_.character(world_.player)) {
-        p->walkTarget = target;
-        p->walkSpeed = speed;
-    }
+    world_.walk(world_.player, target, speed);
 }
 
 std::filesystem::path Game::iniPath() const { return workdir_ / kIniName; }
@@ -162,21 +159,7 @@ void Game::step(int frames) {
         in.advance(held_, frameSeconds_);
         for (int32_t c : tapped_) held_.erase(std::remove(held_.begin(), held_.end(), c), held_.end());
         tapped_.clear();
-
-        // The game's own entry: the enter control near a road vehicle starts getting in.
-        Character* p = world_.character(world_.player);
-        if (p != nullptr && p->vehicle == 0 && p->entering == 0 &&
-            std::find(in.justPressed.begin(), in.justPressed.end(), 23) != in.justPressed.end()) {
-            for (EntityHandle v : world_.nearbyVehicles(world_.player, 6.0f)) {
-                const Vehicle* veh = world_.vehicle(v);
-                if (veh != nullptr && veh->train == 0 && veh->seats.count(-1) == 0) {
-                    world_.setPlayerEntering(v);
-                    break;
-                }
-            }
-        }
-
-        world_.currentFrame = frame_;
+        world_.beginFrame(frame_, in.justPressed);
         hook_.beginFrame(frame_);
         for (Script& s : scripts_) {
             running_ = s.runner.get();
@@ -209,7 +192,7 @@ const NativeCall* Game::lastCall(const std::string& op) const {
 }
 
 bool Game::textShown(const std::string& part) const {
-    return std::any_of(hook_.texts.begin(), hook_.texts.end(),
+    return std::any_of(texts().begin(), texts().end(),
                        [&](const DrawnText& t) { return t.text.find(part) != std::string::npos; });
 }
 

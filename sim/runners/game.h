@@ -10,13 +10,14 @@
 //     EntityHandle train = w.addTrain("freight", 4, track, 100.0f, 0.0f, /*engineer=*/true);
 //     game.setPlayerPosition({3.0f, 100.0f, 0.0f});
 //     game.step();                                // first pass: the plug-in writes its INI
-//     game.hold(23);                              // enter control
+//     game.hold(control::enter);
 //     game.stepSeconds(2.0f);
 //     EXPECT_EQ(game.playerVehicle(), train);
 //     EXPECT_TRUE(game.violations().empty());
 //
 // One frame (step()): the control edges are derived from what is held now against what was held
-// in the previous frame; the script runs one pass (every native it calls is answered from the
+// in the previous frame; the world begins the frame (World::beginFrame: the screen cleared, the
+// game's own entry into a road vehicle started); the script runs one pass (every native it calls is answered from the
 // world as it stands); then the game simulates the frame (trains approach their cruise speed and
 // move, free vehicles roll, leave orders complete, characters walk); then the clock advances by
 // the frame time (which may be 0). calls(), rectangles() and texts() describe the frame just run.
@@ -32,7 +33,7 @@
 //   otherwise); until then it is still seated. PlaceCharacterInSeat is immediate and puts a
 //   previous occupant of that seat out beside the vehicle.
 // - SetEntityPosition on a seated character takes it out of its seat first.
-// - Pressing the enter control (23) near a road vehicle (not a train carriage) within 6 m starts
+// - Pressing the enter control near a road vehicle (not a train carriage) within 6 m starts
 //   the game's own entry, reported by GetVehicleCharacterIsUsing; it seats the player after 1 s,
 //   the last 0.5 s of it getting onto the seat (IsCharacterInAnyVehicle with its flag set).
 //   OrderLeaveAnyVehicle ends it (and orders the character out of its vehicle) once its delay in
@@ -145,8 +146,8 @@ public:
     const std::vector<NativeCall>& calls() const { return hook_.calls; }
     int countCalls(const std::string& op) const;
     const NativeCall* lastCall(const std::string& op) const;
-    const std::vector<DrawnRectangle>& rectangles() const { return hook_.rectangles; }
-    const std::vector<DrawnText>& texts() const { return hook_.texts; }
+    const std::vector<DrawnRectangle>& rectangles() const { return world_.screen.rectangles; }
+    const std::vector<DrawnText>& texts() const { return world_.screen.texts; }
     bool textShown(const std::string& part) const;  // some text this frame contains `part`
     const std::vector<std::string>& violations() const { return hook_.violations; }
 

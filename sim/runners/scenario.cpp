@@ -73,7 +73,7 @@ EntityHandle addTrain(World& w, const json& t, Names& names) {
                                       t.value("engineer", true), id,
                                       t.value("carriageModels", std::vector<std::string>{}),
                                       t.value("reversed", std::vector<int>{}), t.value("spacing", 18.0f));
-    if (t.contains("cruise")) w.train(h)->cruise = t["cruise"].get<float>();
+    if (t.contains("cruise")) w.setTrainGoing(h, w.train(h)->speed, t["cruise"].get<float>());
     if (!id.empty()) names.handles[id] = h;
     return h;
 }
@@ -140,10 +140,7 @@ std::string applyEvent(Game& game, const json& e, Names& names) {
     if (e.contains("walkTo")) {
         const Vector3 p = vec3(e["walkTo"]);
         const EntityHandle who = e.contains("who") ? names.entity(w, e["who"]) : w.player;
-        if (Character* c = w.character(who)) {
-            c->walkTarget = p;
-            c->walkSpeed = e.value("speed", 1.4f);
-        }
+        w.walk(who, p, e.value("speed", 1.4f));
         say(w.describe(who) + fmt(" walks to (%.1f, %.1f, %.1f)", p.x, p.y, p.z));
     }
     if (e.contains("kill")) {
@@ -193,7 +190,7 @@ std::string applyEvent(Game& game, const json& e, Names& names) {
         const Vehicle* v = w.vehicle(names.entity(w, e["killEngineer"]));
         if (v != nullptr && v->seats.count(-1) != 0) {
             const EntityHandle who = v->seats.at(-1);
-            w.character(who)->dead = true;
+            w.kill(who);
             say("kill engineer " + w.describe(who));
         } else {
             say("kill engineer: nobody in the driver's seat");
@@ -210,11 +207,11 @@ std::string applyEvent(Game& game, const json& e, Names& names) {
         w.removeAllTrains();
     }
     if (e.contains("setTrainSpeed")) {
-        if (Train* t = w.train(names.entity(w, e["setTrainSpeed"]))) {
-            t->speed = e.value("speed", 0.0f);
-            t->cruise = e.value("cruise", t->speed);
-            t->cruiseSet = true;
-            say("train " + w.describe(t->handle) + fmt(" set to %.2f m/s", t->speed));
+        const EntityHandle h = names.entity(w, e["setTrainSpeed"]);
+        if (w.train(h) != nullptr) {
+            const float speed = e.value("speed", 0.0f);
+            w.setTrainGoing(h, speed, e.value("cruise", speed));
+            say("train " + w.describe(h) + fmt(" set to %.2f m/s", speed));
         }
     }
     if (e.contains("writeIni")) {
@@ -449,8 +446,6 @@ ScenarioResult playScenario(Game& game, const Scenario& scenario, std::ostream* 
     World& w = game.world();
     size_t eventsShown = w.events.size();
     size_t violationsShown = 0;
-    size_t hornsShown = 0;
-    int lastHornFrame = -100;
     int lastSecond = 0;
     int riskTenth = 0;  // the tenth of the risk last told; a bar that goes away starts again at 0
     for (int f = 1; f <= scenario.frames; ++f) {
@@ -467,12 +462,6 @@ ScenarioResult playScenario(Game& game, const Scenario& scenario, std::ostream* 
         game.step();
         const std::string after = fmt("[%5.0f %7.2fs] ", f, game.seconds());
         for (; eventsShown < w.events.size(); ++eventsShown) out(after + w.events[eventsShown].text);
-        for (; hornsShown < w.horns.size(); ++hornsShown) {
-            const HornSound& h = w.horns[hornsShown];
-            if (h.frame > lastHornFrame + 1)
-                out(after + "horn sounds on " + w.describe(h.vehicle) + " for " + std::to_string(h.durationMs) + " ms");
-            lastHornFrame = h.frame;
-        }
         for (; violationsShown < game.violations().size(); ++violationsShown) {
             out(after + "VIOLATION " + game.violations()[violationsShown]);
             result.failures.push_back("violation: " + game.violations()[violationsShown]);

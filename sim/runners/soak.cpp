@@ -312,7 +312,7 @@ private:
         for (const auto& [h, v] : world_.vehicles) {
             auto seat = v.seats.find(-1);
             if (v.train == h && seat != v.seats.end() && seat->second != world_.player && chance(0.5)) {
-                if (Character* c = world_.character(seat->second)) c->dead = true;
+                world_.kill(seat->second);
                 ++summary_.gameRemovals;
                 return;
             }

@@ -1,7 +1,7 @@
 #pragma once
-// The game's side of the native call: a dispatch table from hash to handler, checked against the
-// argument shapes the game expects. Every call is logged for the frame and optionally written as a
-// JSON line to a trace.
+// The game's side of the native call: the hook's three call functions. Every call is checked against
+// the argument shapes the game expects, logged for the frame, optionally written as a JSON line to a
+// trace, and answered by its handler (hook_handlers.cpp, a table from hash to handler over the world).
 
 #include <cstdint>
 #include <functional>
@@ -76,8 +76,6 @@ public:
     static constexpr size_t resultSlots = 4;
     // The argument block every script shares, as large as the hook's.
     static constexpr size_t argumentSlots = 32;
-    // Characters the game keeps of one text component.
-    static constexpr size_t textComponentLimit = 99;
 
     // Every native answers 0 (handlers are not run; the argument checks still are).
     bool answerZero = false;
@@ -97,8 +95,6 @@ public:
     std::vector<std::string> violations;
     std::vector<NativeCall> calls;  // of the current frame
     uint64_t totalCalls = 0;
-    std::vector<DrawnRectangle> rectangles;  // of the current frame
-    std::vector<DrawnText> texts;            // of the current frame
     // Vehicles the script deleted in the current frame, with the index of the DeleteVehicle call
     // in `calls` (the handle is cleared through its pointer, so the call record cannot show it).
     struct Deletion {
@@ -106,9 +102,6 @@ public:
         EntityHandle handle;
     };
     std::vector<Deletion> deletions;
-    TextStyle style;                         // in force for the next text
-    std::string pendingText;
-    bool textOpen = false;
 
     void violation(const std::string& text);
 

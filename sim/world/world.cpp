@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "host/controls.h"
+
 namespace sim {
 
 namespace {
@@ -12,6 +14,8 @@ namespace {
 constexpr float kPi = 3.14159265358979f;
 constexpr float kLeaveSeconds = 0.5f;
 constexpr float kGameEntrySeconds = 1.0f;
+// How near a road vehicle the enter control starts the game's own entry into it.
+constexpr float kGameEntryReach = 6.0f;
 // The last part of the game's own entry, when the character gets onto the seat after opening the door.
 constexpr float kGetInSeconds = 0.5f;
 constexpr float kVehicleRadius = 2.5f;
@@ -393,6 +397,138 @@ void World::moveEntity(EntityHandle h, Vector3 position) {
         if (v->train != 0) return;  // carriages stay on their track
         v->position = position;
     }
+}
+
+void World::beginFrame(int frame, const std::vector<int32_t>& justPressed) {
+    currentFrame = frame;
+    screen.clear();
+    const Character* p = character(player);
+    if (p == nullptr || p->vehicle != 0 || p->entering != 0 ||
+        std::find(justPressed.begin(), justPressed.end(), control::enter) == justPressed.end())
+        return;
+    for (EntityHandle v : nearbyVehicles(player, kGameEntryReach)) {
+        const Vehicle* near = vehicle(v);
+        if (near != nullptr && near->train == 0 && near->seats.count(-1) == 0) {
+            setPlayerEntering(v);
+            return;
+        }
+    }
+}
+
+void World::shuffleToNextSeat(EntityHandle ch, EntityHandle veh) {
+    const Character* c = character(ch);
+    const Vehicle* v = vehicle(veh);
+    if (c == nullptr || v == nullptr || c->vehicle != veh) return;
+    const int32_t last = v->seatCount - 2;
+    const int32_t next = c->seat >= last ? -1 : c->seat + 1;
+    if (v->seats.count(next) != 0) return;
+    seat(ch, veh, next);
+}
+
+void World::setRotation(EntityHandle h, Vector3 rotation) {
+    if (Vehicle* v = vehicle(h)) {
+        if (v->train == 0) v->rotation = rotation;
+    } else if (Character* c = character(h)) {
+        c->heading = rotation.z;
+    }
+}
+
+void World::walk(EntityHandle ch, Vector3 target, float speed) {
+    if (Character* c = character(ch)) {
+        c->walkTarget = target;
+        c->walkSpeed = speed;
+    }
+}
+
+void World::setPhysicsActive(EntityHandle h, bool active) {
+    if (Vehicle* v = vehicle(h)) v->physicsActive = active;
+}
+
+void World::setDamageable(EntityHandle h, bool damageable) {
+    if (Vehicle* v = vehicle(h)) v->damageable = damageable;
+}
+
+void World::setShowsDamage(EntityHandle h, bool shows) {
+    if (Vehicle* v = vehicle(h)) v->showsDamage = shows;
+}
+
+void World::setForwardSpeed(EntityHandle h, float speed) {
+    Vehicle* v = vehicle(h);
+    if (v == nullptr) return;
+    if (v->train != 0) {
+        setTrainSpeed(v->train, v->reversed ? -speed : speed);
+        return;
+    }
+    v->freeSpeed = v->wrecked ? 0.0f : speed;
+}
+
+void World::setTrainSpeed(EntityHandle h, float speed) {
+    if (Train* t = train(h)) {
+        t->speed = speed;
+        t->speedSetThisFrame = true;
+    }
+}
+
+void World::setTrainGoing(EntityHandle h, float speed, float cruise) {
+    if (Train* t = train(h)) {
+        t->speed = speed;
+        t->cruise = cruise;
+        t->cruiseSet = true;
+    }
+}
+
+void World::setDoor(EntityHandle h, int32_t door, float ratio) {
+    Vehicle* v = vehicle(h);
+    if (v == nullptr || door < 0 || door >= 4) return;
+    ratio = std::clamp(ratio, 0.0f, 1.0f);
+    float& now = v->doors[door];
+    if ((now == 0.0f) != (ratio == 0.0f) || (now < 1.0f) != (ratio < 1.0f)) {
+        const char* what = ratio == 0.0f ? "closed" : (ratio >= 1.0f ? "fully open" : "partly open");
+        note("door " + std::to_string(door) + " of " + describe(h) + " " + what);
+    }
+    now = ratio;
+}
+
+void World::setHighBeam(EntityHandle h, bool on) {
+    Vehicle* v = vehicle(h);
+    if (v == nullptr) return;
+    if (v->highBeam != on) note(std::string("high beam ") + (on ? "on" : "off") + " on " + describe(h));
+    v->highBeam = on;
+}
+
+void World::soundHorn(EntityHandle h, int32_t durationMs) {
+    if (vehicle(h) == nullptr) return;
+    horns.push_back(HornSound{currentFrame, h, durationMs});
+    if (currentFrame > lastHornFrame_ + 1)
+        note("horn sounds on " + describe(h) + " for " + std::to_string(durationMs) + " ms");
+    lastHornFrame_ = currentFrame;
+}
+
+void World::startCameraShake(const std::string& name, float amplitude) {
+    if (!cameraShake.active) note("camera shake " + name + " started");
+    cameraShake.active = true;
+    cameraShake.name = name;
+    cameraShake.amplitude = amplitude;
+}
+
+void World::setCameraShakeAmplitude(float amplitude) { cameraShake.amplitude = amplitude; }
+
+void World::stopCameraShake() {
+    if (cameraShake.active) note("camera shake stopped");
+    cameraShake = CameraShake{};
+}
+
+void World::setRadio(bool enabled) {
+    if (radioEnabled != enabled) note(std::string("portable radio ") + (enabled ? "on" : "off"));
+    radioEnabled = enabled;
+}
+
+void World::explode(Vector3 at, int32_t type, float damageScale, float shake, bool noDamage) {
+    explosions.push_back(Explosion{currentFrame, at, type, damageScale, shake, noDamage});
+    char text[128];
+    std::snprintf(text, sizeof text, "explosion type %d at (%.1f, %.1f, %.1f)%s", type, static_cast<double>(at.x),
+                  static_cast<double>(at.y), static_cast<double>(at.z), noDamage ? " without damage" : "");
+    note(text);
 }
 
 void World::removeVehicle(EntityHandle h) {

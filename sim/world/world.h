@@ -1,8 +1,9 @@
 #pragma once
 // The game's world as the stand-in keeps it: characters, vehicles, trains on polyline tracks, free
 // vehicles rolling after a derailment, and the per-frame effects the plug-in can cause (draws,
-// horns, explosions, camera shake, radio). Plain records; World::advance is the game's own
-// simulation between two script passes.
+// horns, explosions, camera shake, radio). Plain records, changed only through World's methods, each
+// of which tells the timeline what it tells; World::advance is the game's own simulation between two
+// script passes.
 
 #include <cstdint>
 #include <map>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "host/native_invoker.h"
+#include "sim/world/screen.h"
 
 namespace sim {
 
@@ -103,28 +105,6 @@ struct Train {
     int orderFrame = 0;
 };
 
-struct DrawnRectangle {
-    float x, y, width, height;
-    int32_t red, green, blue, alpha;
-};
-
-struct TextStyle {
-    int32_t font = -1;
-    float scale = 0.0f;
-    float scaleY = 0.0f;
-    int32_t red = 255, green = 255, blue = 255, alpha = 255;
-    float wrapStart = 0.0f, wrapEnd = 1.0f;
-    bool centred = false;
-    bool dropShadow = false;
-    int32_t shadowAlpha = 0;  // alpha of the black drop shadow
-};
-
-struct DrawnText {
-    std::string text;
-    float x, y;
-    TextStyle style;
-};
-
 struct Explosion {
     int frame;
     Vector3 position;
@@ -181,14 +161,44 @@ public:
     EntityHandle findByName(const std::string& name) const;  // 0 if none
     std::string describe(EntityHandle handle) const;
 
+    // --- The start of a frame: the screen cleared, and the game's own answer to the controls just
+    // pressed (the enter control near a road vehicle, not a carriage, starts the game's own entry) ---
+    void beginFrame(int frame, const std::vector<int32_t>& justPressed);
+
     // --- Game-side actions (used by the natives and by scenario events) ---
     void seat(EntityHandle character, EntityHandle vehicle, int32_t seat);
     void unseat(EntityHandle character);                 // out beside its vehicle, now
+    // The shuffle task: on to the next seat, from the last one to the driver's, unless it is taken.
+    void shuffleToNextSeat(EntityHandle character, EntityHandle vehicle);
     void orderLeave(EntityHandle character, EntityHandle vehicle);
     // The leave-any task: after `delayMs` of game time the character stops entering any vehicle and
     // gets out of the one it sits in.
     void orderLeaveAny(EntityHandle character, int32_t delayMs);
     void moveEntity(EntityHandle handle, Vector3 position);
+    // A vehicle's pitch, roll and heading (a carriage keeps its track's); a character's heading.
+    void setRotation(EntityHandle handle, Vector3 rotation);
+    void walk(EntityHandle character, Vector3 target, float speed);
+    void setPhysicsActive(EntityHandle vehicle, bool active);
+    void setDamageable(EntityHandle vehicle, bool damageable);
+    void setShowsDamage(EntityHandle vehicle, bool shows);
+    // Along a free vehicle's heading (nothing for a wreck); a carriage sets its train's speed for the
+    // frame, signed by the way the carriage faces.
+    void setForwardSpeed(EntityHandle vehicle, float speed);
+    // The train's speed for this frame, instead of the game's approach to its cruise speed.
+    void setTrainSpeed(EntityHandle train, float speed);
+    // The game's own setting of a train going (the population, a mission): its speed now, and the
+    // cruise speed it keeps to by itself.
+    void setTrainGoing(EntityHandle train, float speed, float cruise);
+    // A door's open ratio, clamped to 0..1; the timeline tells a door closing, opening fully or partly.
+    void setDoor(EntityHandle vehicle, int32_t door, float ratio);
+    void setHighBeam(EntityHandle vehicle, bool on);
+    // A horn started again frame after frame is one sound on the timeline.
+    void soundHorn(EntityHandle vehicle, int32_t durationMs);
+    void startCameraShake(const std::string& name, float amplitude);
+    void setCameraShakeAmplitude(float amplitude);
+    void stopCameraShake();
+    void setRadio(bool enabled);
+    void explode(Vector3 at, int32_t type, float damageScale, float cameraShake, bool noDamage);
     void removeVehicle(EntityHandle handle);             // occupants step out beside it
     void removeCharacter(EntityHandle handle);
     void removeAllTrains();
@@ -249,6 +259,7 @@ public:
     std::vector<HornSound> horns;
     CameraShake cameraShake;
     bool radioEnabled = false;
+    Screen screen;
     std::vector<WorldEvent> events;
     int currentFrame = 0;
 
@@ -266,6 +277,7 @@ public:
 private:
     std::vector<uint8_t> slotCounters_;  // per slot from firstSlot on; 0 while free
     std::vector<uint8_t> lastCounters_;
+    int lastHornFrame_ = -100;
     EntityHandle issue();
     void release(EntityHandle handle);
     void startLeaveAny(EntityHandle character);

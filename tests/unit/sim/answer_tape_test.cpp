@@ -8,7 +8,7 @@
 #include "sim/runners/answer_tape.h"
 #include "sim/runners/in_process_plugin.h"
 #include "sim/runners/scenario.h"
-#include "tools/playground/core/session.h"
+#include "sim/runners/session.h"
 #include "unit/support/scratch_directory.h"
 
 namespace {
@@ -37,7 +37,7 @@ TEST(AnswerTape, ARecordedRidePlaysBackCallForCall) {
         const auto* data = reinterpret_cast<const uint8_t*>(tape.data());
         sim::AnswerPlayer player(data, tape.size());
         std::ostringstream played;
-        playground::Session session(sim::AnswerPlayer::splitIni(data, tape.size()).first);
+        sim::Session session(sim::AnswerPlayer::splitIni(data, tape.size()).first);
         sim::Hook& hook = session.hook();
         hook.trace = &played;
         hook.answer = [&](const sim::NativeCall& call, uint64_t* r) { player.answer(call, r, hook.input); };

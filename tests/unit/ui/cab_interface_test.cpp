@@ -136,7 +136,7 @@ TEST_F(CabInterface, HugeOrBrokenSpeedsSaturateInsteadOfOverflowing) {
     drawEngineerMenu(state);
     ASSERT_EQ(lines().size(), 7u);
     for (const Line& line : lines()) {
-        EXPECT_LE(line.text.size(), sim::Hook::textComponentLimit) << line.text;
+        EXPECT_LE(line.text.size(), sim::Screen::textComponentLimit) << line.text;
     }
     EXPECT_EQ(speedTextAt(-1.0e12f), "2147483647 mph (2147483647 km/h)");
     EXPECT_EQ(speedTextAt(INFINITY), "2147483647 mph (2147483647 km/h)");

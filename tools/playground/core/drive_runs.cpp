@@ -7,6 +7,7 @@
 
 #include "config/reader.h"
 #include "config/settings.h"
+#include "host/controls.h"
 #include "sim/world/world.h"
 #include "tools/playground/core/session.h"
 #include "tools/playground/core/settings_report.h"

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "host/controls.h"
 #include "tools/playground/core/drive_runs.h"
 #include "tools/playground/core/ride.h"
 #include "tools/playground/core/settings_report.h"
@@ -23,10 +24,8 @@ std::unique_ptr<playground::Ride> ride;
 
 // The order of the bits of vorn_ride_step's controls; the page's key table follows it.
 const int32_t kControlBits[] = {
-    playground::control::enter,    playground::control::exit,      playground::control::accelerate,
-    playground::control::brake,    playground::control::handbrake, playground::control::seatLeft,
-    playground::control::seatRight, playground::control::highBeam, playground::control::horn,
-    playground::control::doors,    playground::control::derail,    playground::control::radio,
+    control::enter,     control::exit,     control::accelerate, control::brake,  control::handbrake, control::seatLeft,
+    control::seatRight, control::highBeam, control::horn,       control::doors,  control::derail,    control::radio,
 };
 
 void enterGameFolder() {

@@ -1,4 +1,4 @@
-#include "tools/playground/core/session.h"
+#include "sim/runners/session.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,7 +10,7 @@
 #include "host/native_invoker.h"
 #include "host/script.h"
 
-namespace playground {
+namespace sim {
 
 namespace {
 
@@ -36,17 +36,17 @@ Session::Session(const std::optional<std::string>& ini) : hook_(world_) {
     std::remove(configurationFileName);
     if (ini) writeIni(*ini);
     current = this;
-    sim::Hook::current = &hook_;
-    gHook.nativeInit = sim::hookNativeInit;
-    gHook.nativePush64 = sim::hookNativePush64;
-    gHook.nativeCall = sim::hookNativeCall;
+    Hook::current = &hook_;
+    gHook.nativeInit = hookNativeInit;
+    gHook.nativePush64 = hookNativePush64;
+    gHook.nativeCall = hookNativeCall;
     gHook.scriptWait = nullptr;
     gHook.tickCount = tickCount;
 }
 
 Session::~Session() {
     gHook = HookFunctions{};
-    if (sim::Hook::current == &hook_) sim::Hook::current = nullptr;
+    if (Hook::current == &hook_) Hook::current = nullptr;
     if (current == this) current = nullptr;
 }
 
@@ -79,7 +79,7 @@ void Session::step(float frameSeconds) {
     ++frame_;
     hook_.input.advance(held_, frameSeconds);
 
-    world_.currentFrame = frame_;
+    world_.beginFrame(frame_, hook_.input.justPressed);
     hook_.beginFrame(frame_);
     start();
     runPass(state_);
@@ -87,4 +87,4 @@ void Session::step(float frameSeconds) {
     clockMs_ += static_cast<double>(frameSeconds) * 1000.0;
 }
 
-}  // namespace playground
+}  // namespace sim
