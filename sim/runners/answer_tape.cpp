@@ -9,6 +9,7 @@
 #include "host/native_catalogue.h"
 #include "sim/world/hook.h"
 #include "sim/world/world.h"
+#include "util/count.h"
 
 namespace sim {
 
@@ -91,7 +92,7 @@ bool contains(const std::vector<int32_t>& list, int32_t value) {
 // The entries of the nearby list the game fills: as many as it found, no more than the buffer says
 // it holds.
 uint32_t nearbyEntries(int32_t count, const uint64_t* buffer) {
-    return std::min({static_cast<uint32_t>(std::max(count, 0)), static_cast<uint32_t>(buffer[0]), kNearbyEntries});
+    return std::min({static_cast<uint32_t>(countOrZero(count)), static_cast<uint32_t>(buffer[0]), kNearbyEntries});
 }
 
 uint64_t* pointerArgument(const NativeCall& call, size_t index) {

@@ -31,13 +31,17 @@
 #include <utility>
 #include <vector>
 
+#include "host/controls.h"
+
 namespace sim {
 
 struct NativeCall;
 struct FrameInput;
 
 // The controls a tape records, bit i of a frame's two bytes for kTapeControls[i].
-inline constexpr int32_t kTapeControls[] = {23, 75, 71, 72, 76, 34, 35, 74, 86, 113, 73, 85};
+inline constexpr int32_t kTapeControls[] = {control::enter,    control::exit,      control::accelerate, control::brake,
+                                            control::handbrake, control::seatLeft,  control::seatRight,  control::highBeam,
+                                            control::horn,      control::doors,     control::derail,     control::radio};
 
 // What a native's result is to the tape.
 enum class AnswerKind : uint8_t { None, Bool, Handle, Hash, Float, Vector, Nearby, Deletion, Control, FrameTime, HashName };

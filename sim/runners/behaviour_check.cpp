@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "config/settings.h"
+#include "util/count.h"
 
 namespace sim {
 
@@ -90,7 +91,7 @@ void BehaviourCheck::checkState(int frame, const ScriptState& s) {
     if (s.engineerCommand < KeepSpeed || s.engineerCommand > Follow)
         fail(frame, "engineer command " + std::to_string(s.engineerCommand));
     if (s.kind != Freight && s.kind != Tram) fail(frame, "kind " + std::to_string(s.kind));
-    if (s.followState < 0 || s.followState > 3) fail(frame, "follow state " + std::to_string(s.followState));
+    if (s.followState < Idle || s.followState > Braking) fail(frame, "follow state " + std::to_string(s.followState));
     const std::pair<const char*, float> quantities[] = {
         {"speed", s.speed},
         {"enterHoldTime", s.enterHoldTime},
@@ -107,7 +108,7 @@ void BehaviourCheck::checkState(int frame, const ScriptState& s) {
     for (const auto& [name, value] : quantities)
         if (!std::isfinite(value)) fail(frame, std::string(name) + " is " + std::to_string(value));
     const int32_t limit = gSettings.derailedWagonsMaxCount;
-    if (s.derailedWagons.size() > static_cast<size_t>(limit > 0 ? limit : 0))
+    if (s.derailedWagons.size() > countOrZero(limit))
         fail(frame, std::to_string(s.derailedWagons.size()) + " derailed wagons kept, limit " + std::to_string(limit));
 }
 

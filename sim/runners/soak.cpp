@@ -12,10 +12,12 @@
 
 #include "config/setting_table.h"
 #include "config/settings.h"
+#include "host/controls.h"
 #include "host/script_state.h"
 #include "sim/runners/behaviour_check.h"
 #include "sim/runners/hostile.h"
 #include "sim/runners/in_process_plugin.h"
+#include "train/entry.h"
 
 namespace sim {
 
@@ -26,20 +28,9 @@ constexpr float kFrame = 1.0f / kFramesPerSecond;
 constexpr size_t kFailuresKept = 20;
 
 // Every control the plug-in reads, and the game's radio control, which it leaves to the game.
-constexpr int32_t kEnter = 23;
-constexpr int32_t kExit = 75;
-constexpr int32_t kAccelerate = 71;
-constexpr int32_t kBrake = 72;
-constexpr int32_t kHandbrake = 76;
-constexpr int32_t kSeatLeft = 34;
-constexpr int32_t kSeatRight = 35;
-constexpr int32_t kDerail = 73;
-constexpr int32_t kHeadlight = 74;
-constexpr int32_t kHorn = 86;
-constexpr int32_t kDoors = 113;
-constexpr int32_t kRadio = 85;
-constexpr int32_t kCabControls[] = {kAccelerate, kBrake, kHandbrake, kSeatLeft, kSeatRight, kDerail,
-                                    kHeadlight,  kHorn,  kDoors,     kRadio,    kExit,      kEnter};
+constexpr int32_t kCabControls[] = {control::accelerate, control::brake,  control::handbrake, control::seatLeft,
+                                    control::seatRight,  control::derail, control::highBeam,  control::horn,
+                                    control::doors,      control::radio,  control::exit,      control::enter};
 
 // The two lines: a freight loop with two tight bends (at speed a train leaves the rails there) and
 // two gentle ones, and far off (beyond any wagon distance limit) a tram loop of the same shape.
@@ -493,7 +484,7 @@ private:
             planOnFoot();
         } else if (s->mode == Entering) {
             // Held on, or let go early: the prompt then ends.
-            if (chance(0.6)) plan(framesFor(uniform(0.1, 1.5)), {kEnter});
+            if (chance(0.6)) plan(framesFor(uniform(0.1, 1.5)), {control::enter});
             else idle(uniform(0.1, 1.0));
         } else if (s->derailed) {
             planDerailed();
@@ -547,7 +538,7 @@ private:
             if (const Vehicle* car = world_.vehicle(roadCar_)) {
                 game_.setPlayerPosition({car->position.x + 2.0f, car->position.y + static_cast<float>(uniform(-3.0, 3.0)), 0.0f});
             }
-            plan(framesFor(uniform(0.05, 1.5)), {kEnter});
+            plan(framesFor(uniform(0.05, 1.5)), {control::enter});
         } else if (r < 0.82) {
             mash(uniform(0.5, 4.0));
         } else {
@@ -562,9 +553,8 @@ private:
         Vector3 p;
         if (chance(0.3)) {
             // At the cab door, where the realistic entrance wants the player.
-            const float ahead = kind == 0 ? 3.7f : 3.5f;
-            const float right = kind == 0 ? 1.4f : 0.0f;
-            p = Vector3{t.x + ahead * f.x + right * f.y, t.y + ahead * f.y - right * f.x, t.z + 1.5f};
+            const Planar door = cabDoorPoint(kind == 0 ? Freight : Tram, t, f.x, f.y);
+            p = Vector3{door.x, door.y, t.z + 1.5f};
         } else {
             const float radius = static_cast<float>(uniform(0.0, 16.0));
             const double a = uniform(0.0, 6.283185307);
@@ -573,47 +563,47 @@ private:
         game_.setPlayerPosition(p, static_cast<float>(uniform(0.0, 360.0)));
         const double r = uniform(0.0, 1.0);
         const double hold = r < 0.75 ? uniform(0.8, 2.0) : r < 0.9 ? uniform(0.05, 0.6) : 1.0 / kFramesPerSecond;
-        plan(framesFor(hold), {kEnter});
+        plan(framesFor(hold), {control::enter});
     }
 
     void planInCab(const ScriptState& s) {
         if (s.kind == Freight && s.engineerCommand != Follow && chance(0.25)) {
-            plan(between(1, 10), {kHorn});  // taps on to the command the player wants
+            plan(between(1, 10), {control::horn});  // taps on to the command the player wants
             return;
         }
         if (s.kind == Tram && chance(0.12)) {
-            plan(1, {kDoors});
+            plan(1, {control::doors});
             return;
         }
         const double r = uniform(0.0, 1.0);
         if (r < 0.22) {
             // A race: full throttle until fast enough for the tight bends, then on for a while.
             const float top = s.kind == Freight ? static_cast<float>(uniform(15.0, 38.0)) : static_cast<float>(uniform(9.0, 24.0));
-            plan(framesFor(uniform(8.0, 40.0)), {kAccelerate}, top);
+            plan(framesFor(uniform(8.0, 40.0)), {control::accelerate}, top);
         } else if (r < 0.34) {
-            plan(framesFor(uniform(0.5, 10.0)), {kAccelerate});
+            plan(framesFor(uniform(0.5, 10.0)), {control::accelerate});
         } else if (r < 0.42) {
-            plan(framesFor(uniform(0.5, 8.0)), {kBrake});
+            plan(framesFor(uniform(0.5, 8.0)), {control::brake});
         } else if (r < 0.47) {
-            plan(framesFor(uniform(0.3, 4.0)), {kHandbrake});
+            plan(framesFor(uniform(0.3, 4.0)), {control::handbrake});
         } else if (r < 0.52) {
-            plan(1, {kDoors});
+            plan(1, {control::doors});
         } else if (r < 0.56) {
-            plan(between(1, 4), {chance(0.5) ? kSeatLeft : kSeatRight});
+            plan(between(1, 4), {chance(0.5) ? control::seatLeft : control::seatRight});
         } else if (r < 0.59) {
-            plan(between(1, 3), {kHeadlight});
+            plan(between(1, 3), {control::highBeam});
         } else if (r < 0.63) {
-            plan(framesFor(uniform(0.25, 2.0)), {kHorn});
+            plan(framesFor(uniform(0.25, 2.0)), {control::horn});
         } else if (r < 0.71) {
-            plan(between(1, 10), {kHorn});  // a tap: the next engineer command
+            plan(between(1, 10), {control::horn});  // a tap: the next engineer command
         } else if (r < 0.75) {
-            plan(framesFor(uniform(0.3, 3.0)), {kDerail});
+            plan(framesFor(uniform(0.3, 3.0)), {control::derail});
         } else if (r < 0.77) {
-            plan(between(1, 5), {kRadio});
+            plan(between(1, 5), {control::radio});
         } else if (r < 0.81) {
             mash(uniform(0.2, 3.0));
         } else if (r < 0.93 && game_.seconds() - enteredAt_ > 3.0) {
-            plan(1, {kExit});
+            plan(1, {control::exit});
         } else if (r < 0.935) {
             // The game moves the player out of the seat behind the plug-in's back.
             game_.setPlayerPosition({static_cast<float>(uniform(-100.0, 800.0)), static_cast<float>(uniform(-100.0, 1300.0)), 0.0f});
@@ -629,7 +619,7 @@ private:
         } else if (chance(0.2)) {
             mash(uniform(0.2, 2.0));
         } else {
-            plan(1, {kExit});
+            plan(1, {control::exit});
         }
     }
 
@@ -670,7 +660,7 @@ private:
             }
             if (call.op == "RemoveAllTrains") {
                 ++summary_.derailments;
-                if (game_.isHeld(kDerail)) ++summary_.manualDerailments;
+                if (game_.isHeld(control::derail)) ++summary_.manualDerailments;
             } else if (call.op == "CreateExplosion") {
                 ++summary_.explosions;
             } else if (call.op == "SoundHorn") {
@@ -692,7 +682,7 @@ private:
         }
         if (s->mode != InCab && previousMode_ == InCab) ++summary_.exits;
         if (s->menuTime > previousMenuTime_) ++summary_.engineerCommands;
-        if (s->mode == OnFoot && s->engineerTrain != 0 && (s->followState == 1 || s->followState == 2))
+        if (s->mode == OnFoot && s->engineerTrain != 0 && (s->followState == Forward || s->followState == Backward))
             ++summary_.engineerFollowPasses;
         previousMode_ = s->mode;
         previousMenuTime_ = s->menuTime;

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <vector>
 
+#include "host/controls.h"
 #include "sim/runners/in_process_plugin.h"
 
 namespace {
@@ -33,18 +34,18 @@ struct CurveRide {
         train = w.addTrain("freight", 4, track, 120.0f, 0.0f, true);
         game.setPlayerPosition({4.0f, 118.0f, 10.0f}, 90.0f);
         game.step();
-        game.hold(23);
+        game.hold(control::enter);
         game.stepSeconds(1.5f);
-        game.release(23);
+        game.release(control::enter);
         game.step();
     }
     // Accelerates to at least `speed`, then lets the train run on for `seconds`.
     void driveAt(float speed, float seconds) {
-        game.hold(71);
+        game.hold(control::accelerate);
         for (int i = 0; i < 2000 && game.trainSpeed(train) < speed; ++i) {
             game.step();
         }
-        game.release(71);
+        game.release(control::accelerate);
         game.stepSeconds(seconds);
     }
 };
@@ -62,7 +63,7 @@ TEST(DerailCurve, FastIntoTheBendDerailsIntoFreeWagonsSlowlyItDoesNot) {
         EXPECT_FALSE(fast.game.world().vehicles.empty());
         EXPECT_NE(fast.game.playerVehicle(), 0) << "the player rides the new head vehicle";
         // Still the ride: the exit control orders the player out of the head vehicle.
-        fast.game.tap(75);
+        fast.game.tap(control::exit);
         fast.game.step();
         EXPECT_GE(fast.game.countCalls("OrderLeaveVehicle"), 1);
         EXPECT_TRUE(fast.game.violations().empty());
@@ -88,7 +89,7 @@ TEST(DerailCurve, FastIntoTheBendDerailsIntoFreeWagonsSlowlyItDoesNot) {
         ASSERT_EQ(gone.game.countCalls("RemoveAllTrains"), 1);
         ASSERT_EQ(gone.game.countCalls("SpawnVehicle"), 1) << "the head carriage was read before it vanished";
         EXPECT_EQ(made, 0);
-        gone.game.tap(75);
+        gone.game.tap(control::exit);
         gone.game.stepSeconds(2.0f);
         EXPECT_TRUE(gone.game.world().vehicles.empty());
         EXPECT_EQ(gone.game.playerVehicle(), 0);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "host/controls.h"
 #include "sim/runners/in_process_plugin.h"
 
 namespace {
@@ -16,13 +17,13 @@ struct HandOver {
         train = w.addTrain("freight", 3, track, 120.0f, 0.0f, true);
         game.setPlayerPosition({4.0f, 118.0f, 10.0f}, 90.0f);
         game.step();
-        game.hold(23);
+        game.hold(control::enter);
         game.stepSeconds(1.5f);
-        game.release(23);
+        game.release(control::enter);
         game.step();
     }
     void leaveAndStandAt(float y) {
-        game.tap(75);
+        game.tap(control::exit);
         game.stepSeconds(1.0f);
         game.setPlayerPosition({4.0f, y, 10.0f});
     }
@@ -42,13 +43,13 @@ TEST(EngineerCommands, FollowStartsOnlyForAPlayerFarEnoughAlongTheTrack) {
 TEST(EngineerCommands, TapsCycleToStopAndTheEngineerStopsTheTrainAfterTheExit) {
     HandOver ride;
     for (int i = 0; i < 2; ++i) {  // Follow -> KeepSpeed -> Stop
-        ride.game.tap(86);
+        ride.game.tap(control::horn);
         ride.game.step(3);
     }
     EXPECT_TRUE(ride.game.textShown("Choose an engineer command:"));
-    ride.game.hold(71);
+    ride.game.hold(control::accelerate);
     ride.game.stepSeconds(1.0f);
-    ride.game.release(71);
+    ride.game.release(control::accelerate);
     ASSERT_GT(ride.game.trainSpeed(ride.train), 5.0f);
     ride.leaveAndStandAt(100.0f);
     ride.game.stepSeconds(30.0f);
@@ -66,9 +67,9 @@ TEST(EngineerCommands, ARideTheGameEndsLeavesNobodyToFollowButKeepsTheChoice) {
     EXPECT_TRUE(ride.game.rectangles().empty()) << "no distance bar for a train nobody follows with";
     // Back in the cab and out by the exit control, the engineer follows as chosen before.
     ride.game.setPlayerPosition({4.0f, 118.0f, 10.0f});
-    ride.game.hold(23);
+    ride.game.hold(control::enter);
     ride.game.stepSeconds(1.5f);
-    ride.game.release(23);
+    ride.game.release(control::enter);
     ride.game.step();
     ASSERT_EQ(ride.game.playerVehicle(), ride.train);
     ride.leaveAndStandAt(160.0f);
@@ -78,12 +79,12 @@ TEST(EngineerCommands, ARideTheGameEndsLeavesNobodyToFollowButKeepsTheChoice) {
     // Stop is carried out for a player the game took away, as for one who got off.
     HandOver stopped;
     for (int i = 0; i < 2; ++i) {  // Follow -> KeepSpeed -> Stop
-        stopped.game.tap(86);
+        stopped.game.tap(control::horn);
         stopped.game.step(3);
     }
-    stopped.game.hold(71);
+    stopped.game.hold(control::accelerate);
     stopped.game.stepSeconds(1.0f);
-    stopped.game.release(71);
+    stopped.game.release(control::accelerate);
     ASSERT_GT(stopped.game.trainSpeed(stopped.train), 5.0f);
     stopped.game.world().respawn(stopped.game.player(), {-800.0f, 0.0f, 10.0f}, true);
     stopped.game.stepSeconds(30.0f);
@@ -94,11 +95,11 @@ TEST(EngineerCommands, ARideTheGameEndsLeavesNobodyToFollowButKeepsTheChoice) {
 
 TEST(EngineerCommands, KeepSpeedLetsTheTrainRunOnAfterTheExit) {
     HandOver ride;
-    ride.game.tap(86);  // Follow -> KeepSpeed
+    ride.game.tap(control::horn);  // Follow -> KeepSpeed
     ride.game.step(3);
-    ride.game.hold(71);
+    ride.game.hold(control::accelerate);
     ride.game.stepSeconds(1.0f);
-    ride.game.release(71);
+    ride.game.release(control::accelerate);
     const float speed = ride.game.trainSpeed(ride.train);
     ASSERT_GT(speed, 5.0f);
     ride.leaveAndStandAt(100.0f);

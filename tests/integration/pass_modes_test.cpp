@@ -18,7 +18,7 @@ protected:
         });
     }
     bool cabStepsRan() const {
-        return controlRead(kAccelerate) || game.countCalls("SetTrainCurrentSpeed") > 0;
+        return controlRead(control::accelerate) || game.countCalls("SetTrainCurrentSpeed") > 0;
     }
 };
 
@@ -28,7 +28,7 @@ TEST_F(PassModes, EachModeChangeLeavesTheNewModesStepsToTheNextPass) {
     game.step();
 
     // On foot -> entering: the hold is looked at (and the prompt drawn) only from the next pass.
-    game.hold(kEnter);
+    game.hold(control::enter);
     game.step();
     ASSERT_GT(game.countCalls("ListNearbyVehicles"), 0) << "the press should have started a search";
     EXPECT_FALSE(game.textShown(kPrompt));
@@ -47,20 +47,20 @@ TEST_F(PassModes, EachModeChangeLeavesTheNewModesStepsToTheNextPass) {
         }
     }
     ASSERT_EQ(game.playerVehicle(), train);
-    game.release(kEnter);
+    game.release(control::enter);
     game.step();
     EXPECT_TRUE(cabStepsRan());
     EXPECT_EQ(game.countCalls("SetTrainCurrentSpeed"), 1);
 
     // In the cab -> on foot, with enter pressed in the same frame: the exit pass does not search.
-    game.tap(kExit);
-    game.tap(kEnter);
+    game.tap(control::exit);
+    game.tap(control::enter);
     game.step();
     EXPECT_GT(game.countCalls("OrderLeaveVehicle"), 0) << "the exit should have run";
-    EXPECT_FALSE(controlRead(kEnter));
+    EXPECT_FALSE(controlRead(control::enter));
     EXPECT_EQ(game.countCalls("ListNearbyVehicles"), 0);
     game.step();
-    EXPECT_TRUE(controlRead(kEnter)) << "on foot, the search for a train is back";
+    EXPECT_TRUE(controlRead(control::enter)) << "on foot, the search for a train is back";
     EXPECT_FALSE(cabStepsRan());
 }
 
@@ -68,18 +68,18 @@ TEST_F(PassModes, LettingGoOfEnterReturnsOnFootWithoutSearchingInThatPass) {
     addFreight();
     game.setPlayerPosition({3.0f, kLeadY, 0.0f});
     game.step();
-    game.hold(kEnter);
+    game.hold(control::enter);
     game.step(2);
     ASSERT_TRUE(game.textShown(kPrompt));
 
     // Released and pressed again between two frames is impossible, so let go and look at that pass.
-    game.release(kEnter);
+    game.release(control::enter);
     game.step();
     EXPECT_FALSE(game.textShown(kPrompt));
     EXPECT_EQ(game.countCalls("ListNearbyVehicles"), 0);
     EXPECT_NE(game.playerVehicle(), train);
     // Back on foot, a new press searches again at once.
-    game.tap(kEnter);
+    game.tap(control::enter);
     game.step();
     EXPECT_GT(game.countCalls("ListNearbyVehicles"), 0);
 }

@@ -28,12 +28,12 @@ TEST_F(TrainDriving, FreightCurvesFromStandstillAndBraking) {
     game.stepSeconds(1.0f);
     EXPECT_EQ(game.trainSpeed(train), 0.0f);
     // Moving off at a fifth of the acceleration, the full 1.0 m/s^2 from 0.5 m/s.
-    EXPECT_NEAR(changeOver(kAccelerate) / kDt, 0.2f, 1e-4f);
+    EXPECT_NEAR(changeOver(control::accelerate) / kDt, 0.2f, 1e-4f);
     while (game.trainSpeed(train) < 0.5f) {
         game.step();
     }
-    EXPECT_NEAR(changeOver(kAccelerate) / kDt, 1.0f, 0.01f);
-    game.release(kAccelerate);
+    EXPECT_NEAR(changeOver(control::accelerate) / kDt, 1.0f, 0.01f);
+    game.release(control::accelerate);
     game.stepSeconds(2.0f);
     const float cruising = game.trainSpeed(train);
     EXPECT_GT(cruising, 0.5f);
@@ -46,7 +46,7 @@ TEST_F(TrainDriving, FreightBrakesAtTheReferenceRateAndBrakesThroughZeroIntoReve
     game.step();
     enterFrom({3.0f, kLeadY, 0.0f});
     ASSERT_NEAR(game.trainSpeed(train), 10.0f, 1e-3f);
-    EXPECT_NEAR(-changeOver(kBrake) / kDt, 1.5625f, 1e-3f);
+    EXPECT_NEAR(-changeOver(control::brake) / kDt, 1.5625f, 1e-3f);
     while (game.trainSpeed(train) > 0.0f) {
         game.step();
     }
@@ -55,13 +55,13 @@ TEST_F(TrainDriving, FreightBrakesAtTheReferenceRateAndBrakesThroughZeroIntoReve
     EXPECT_LT(reversing, 0.0f);
     game.stepSeconds(1.0f);
     EXPECT_LT(game.trainSpeed(train), reversing - 0.1f);
-    game.release(kBrake);
+    game.release(control::brake);
     // Accelerate on a reversing train brakes it with the forward reference speed.
     const float v = game.trainSpeed(train);
-    EXPECT_NEAR(changeOver(kAccelerate) / kDt, (std::fabs(v) * 0.5f / 40.0f + 0.5f) * 2.5f, 1e-2f);
-    game.release(kAccelerate);
+    EXPECT_NEAR(changeOver(control::accelerate) / kDt, (std::fabs(v) * 0.5f / 40.0f + 0.5f) * 2.5f, 1e-2f);
+    game.release(control::accelerate);
     // The handbrake stops a freight train dead at zero.
-    game.hold(kHandbrake);
+    game.hold(control::handbrake);
     game.stepSeconds(3.0f);
     EXPECT_EQ(game.trainSpeed(train), 0.0f);
 }
@@ -70,12 +70,12 @@ TEST_F(TrainDriving, TramHandbrakeCreepsBackwards) {
     addTram();
     game.step();
     enterFrom({2.0f, kLeadY, 0.0f});
-    game.hold(kHandbrake);
+    game.hold(control::handbrake);
     for (int i = 0; i < 30; ++i) {
         game.step();
         EXPECT_NEAR(game.trainSpeed(train), -0.04f, 1e-6f);
     }
-    game.release(kHandbrake);
+    game.release(control::handbrake);
     const float y = trainPosition().y;
     game.stepSeconds(5.0f);
     EXPECT_NEAR(game.trainSpeed(train), -0.04f, 1e-6f);
@@ -86,15 +86,15 @@ TEST_F(TrainDriving, FreightDoorOpensClosesAndYieldsToTheGame) {
     addFreight();
     game.step();
     enterFrom({3.0f, kLeadY, 0.0f});
-    game.tap(kDoors);
+    game.tap(control::doors);
     game.stepSeconds(0.5f);
     EXPECT_NEAR(game.vehicle(train)->doors[1], 0.6f, 0.03f);
     game.stepSeconds(0.5f);
     EXPECT_EQ(game.vehicle(train)->doors[1], 1.0f);
-    game.tap(kDoors);  // above half open: it closes
+    game.tap(control::doors);  // above half open: it closes
     game.stepSeconds(1.0f);
     EXPECT_EQ(game.vehicle(train)->doors[1], 0.0f);
-    game.tap(kDoors);
+    game.tap(control::doors);
     game.stepSeconds(0.3f);
     // Something else moves the door: the script leaves it there.
     world.vehicle(train)->doors[1] = 0.9f;
@@ -108,7 +108,7 @@ TEST_F(TrainDriving, TramMovesTheDoorsOfBothCarsAtHalfTheSpeed) {
     game.step();
     enterFrom({2.0f, kLeadY, 0.0f});
     const EntityHandle second = game.train(train)->carriages.at(1);
-    game.tap(kDoors);
+    game.tap(control::doors);
     game.stepSeconds(1.0f);
     for (int door : {0, 2}) {
         EXPECT_NEAR(game.vehicle(train)->doors[door], 0.6f, 0.02f);
@@ -128,24 +128,24 @@ TEST_F(TrainDriving, SeatChangeWaitsThreeSecondsAndOnlyInFreight) {
     enterFrom({3.0f, kLeadY, 0.0f});
     ASSERT_EQ(game.playerSeat(), -1);
     // Both keys released together: one change.
-    game.hold(kSeatLeft);
-    game.hold(kSeatRight);
+    game.hold(control::seatLeft);
+    game.hold(control::seatRight);
     game.step();
     game.releaseAll();
     game.step();
     EXPECT_EQ(game.playerSeat(), 0);
-    game.tap(kSeatRight);
+    game.tap(control::seatRight);
     game.step(2);
     EXPECT_EQ(game.playerSeat(), 0);  // cooling down
     game.stepSeconds(3.0f);
-    game.tap(kSeatLeft);
+    game.tap(control::seatLeft);
     game.step(2);
     EXPECT_EQ(game.playerSeat(), -1);
     game.writeIni("KeyAction.ChangeSeat = 0\nTrain.Seat = 0\n");
     leave();
     game.stepSeconds(1.0f);
     enterFrom({3.0f, kLeadY, 0.0f});
-    game.tap(kSeatLeft);
+    game.tap(control::seatLeft);
     game.step(2);
     EXPECT_EQ(game.playerSeat(), -1);
 }
@@ -156,16 +156,16 @@ TEST_F(TrainDriving, HornAndHighBeamOnlyFromTheRightSeat) {
     enterFrom({3.0f, kLeadY, 0.0f});
     ASSERT_EQ(game.playerSeat(), 0);
     // A short tap is not the horn.
-    game.tap(kHorn);
+    game.tap(control::horn);
     game.step(3);
     EXPECT_TRUE(world.horns.empty());
-    holdFor(kHorn, 0.5f);
+    holdFor(control::horn, 0.5f);
     ASSERT_EQ(world.horns.size(), 1u);  // once per press, however long
     EXPECT_EQ(world.horns[0].vehicle, train);
-    game.tap(kHeadlight);
+    game.tap(control::highBeam);
     game.step(2);
     EXPECT_TRUE(game.vehicle(train)->highBeam);
-    game.tap(kHeadlight);
+    game.tap(control::highBeam);
     game.step(2);
     EXPECT_FALSE(game.vehicle(train)->highBeam);
     leave();
@@ -175,8 +175,8 @@ TEST_F(TrainDriving, HornAndHighBeamOnlyFromTheRightSeat) {
     // The engineer may have moved the train meanwhile.
     enterFrom({3.0f, trainPosition().y, 0.0f});
     ASSERT_EQ(game.playerSeat(), -1);
-    holdFor(kHorn, 0.5f);
-    game.tap(kHeadlight);
+    holdFor(control::horn, 0.5f);
+    game.tap(control::highBeam);
     game.step(2);
     EXPECT_EQ(world.horns.size(), 1u);
     EXPECT_FALSE(game.vehicle(train)->highBeam);
@@ -188,16 +188,16 @@ TEST_F(TrainDriving, TopSpeedOfZeroForbidsThatDirectionWithoutBreakingTheBrakes)
     game.step();
     enterFrom({3.0f, kLeadY, 0.0f});
     ASSERT_NEAR(game.trainSpeed(train), 5.0f, 1e-3f);
-    holdFor(kAccelerate, 1.0f);
+    holdFor(control::accelerate, 1.0f);
     EXPECT_NEAR(game.trainSpeed(train), 5.0f, 1e-3f);
     // Braking without a reference speed: the standstill rate, half of 2.5 m/s^2.
-    EXPECT_NEAR(-changeOver(kBrake) / kDt, 1.25f, 1e-3f);
+    EXPECT_NEAR(-changeOver(control::brake) / kDt, 1.25f, 1e-3f);
     game.stepSeconds(5.0f);
-    game.release(kBrake);
+    game.release(control::brake);
     EXPECT_LT(game.trainSpeed(train), 0.0f);
     // Through zero: reversing is forbidden too, so the speed just sits there.
     const float v = game.trainSpeed(train);
-    holdFor(kBrake, 1.0f);
+    holdFor(control::brake, 1.0f);
     EXPECT_EQ(game.trainSpeed(train), v);
 }
 

@@ -15,7 +15,7 @@ TEST_F(TrainEntry, FreightRideInTheRightSeatBesideTheEngineer) {
     addFreight();
     game.setPlayerPosition({3.0f, kLeadY, 0.0f});
     game.step();
-    game.hold(kEnter);
+    game.hold(control::enter);
     game.step();  // the press finds the train
     EXPECT_FALSE(game.textShown(kPrompt));
     game.step();
@@ -38,9 +38,9 @@ TEST_F(TrainEntry, FreightRideInTheRightSeatBesideTheEngineer) {
     EXPECT_EQ(game.character(engineer())->vehicle, train);
     EXPECT_EQ(game.character(engineer())->seat, -1);
     EXPECT_TRUE(world.radioEnabled);
-    game.release(kEnter);
+    game.release(control::enter);
 
-    holdFor(kAccelerate, 3.0f);
+    holdFor(control::accelerate, 3.0f);
     const float speed = game.trainSpeed(train);
     EXPECT_GT(speed, 1.0f);
     leave();
@@ -69,7 +69,7 @@ TEST_F(TrainEntry, FreightDriverSeatMovesTheEngineerOutAndTheTrainKeepsItsSpeed)
     // The speed was taken over, not reset.
     EXPECT_NEAR(game.trainSpeed(train), 6.0f, 1e-3f);
 
-    holdFor(kBrake, 1.0f);
+    holdFor(control::brake, 1.0f);
     const float speed = game.trainSpeed(train);
     EXPECT_GT(speed, 4.0f);
     EXPECT_LT(speed, 5.0f);
@@ -84,7 +84,7 @@ TEST_F(TrainEntry, LeavingATrainTheGameRemovedKeepsThePlayerWhereTheGamePutThem)
     addFreight();
     game.step();
     enterFrom({3.0f, kLeadY, 0.0f});
-    holdFor(kAccelerate, 2.0f);
+    holdFor(control::accelerate, 2.0f);
     const float y = trainPosition().y;
     world.removeVehicle(train);
     game.step();
@@ -152,10 +152,10 @@ TEST_F(TrainEntry, NormalEntranceReachesTwelveMetresFromTheTrainsAxis) {
         for (const Case& c : cases) {
             const Vector3 at{t.x + c.along * f.x + c.right * f.y, t.y + c.along * f.y - c.right * f.x, 0.0f};
             game.setPlayerPosition(at);
-            game.hold(kEnter);
+            game.hold(control::enter);
             game.step(2);
             EXPECT_EQ(game.textShown(kPrompt), c.enters) << lead << ": " << c.right << " right, " << c.along << " ahead";
-            game.release(kEnter);
+            game.release(control::enter);
             game.step();  // released: back on foot
             EXPECT_EQ(game.playerVehicle(), 0);
         }
@@ -166,10 +166,10 @@ TEST_F(TrainEntry, TramZoneIsShorterAlongTheTrain) {
     addTram();
     game.step();
     game.setPlayerPosition({0.0f, kLeadY + 5.5f + 12.1f, 0.0f});
-    game.hold(kEnter);
+    game.hold(control::enter);
     game.step(2);
     EXPECT_FALSE(game.textShown(kPrompt));
-    game.release(kEnter);
+    game.release(control::enter);
     game.step();
     enterFrom({0.0f, kLeadY + 5.5f + 11.9f, 0.0f});
 }
@@ -180,17 +180,17 @@ TEST_F(TrainEntry, RealisticEntranceNeedsTheCabDoorAndLeavesThroughIt) {
     game.step();
     const Vector3 door{1.4f, kLeadY + 3.7f, 1.5f};
     game.setPlayerPosition({door.x + 0.75f, door.y, door.z});
-    game.hold(kEnter);
+    game.hold(control::enter);
     game.step(2);
     EXPECT_FALSE(game.textShown(kPrompt));
-    game.release(kEnter);
+    game.release(control::enter);
     game.step();
     // Beside the locomotive is not enough any more.
     game.setPlayerPosition({3.0f, kLeadY, 0.0f});
-    game.hold(kEnter);
+    game.hold(control::enter);
     game.step(2);
     EXPECT_FALSE(game.textShown(kPrompt));
-    game.release(kEnter);
+    game.release(control::enter);
     game.step();
     enterFrom({door.x + 0.3f, door.y, door.z + 0.3f});
     EXPECT_EQ(game.playerSeat(), 0);
@@ -204,16 +204,16 @@ TEST_F(TrainEntry, ReleasingTooEarlyAbandonsTheEntry) {
     addFreight();
     game.step();
     game.setPlayerPosition({3.0f, kLeadY, 0.0f});
-    game.hold(kEnter);
+    game.hold(control::enter);
     game.stepSeconds(0.4f);
     EXPECT_TRUE(game.textShown(kPrompt));
-    game.release(kEnter);
+    game.release(control::enter);
     game.step();
     EXPECT_FALSE(game.textShown(kPrompt));
     game.stepSeconds(1.0f);
     EXPECT_EQ(game.playerVehicle(), 0);
     // Walking off while holding does not stop the entry, even at a sprint.
-    game.hold(kEnter);
+    game.hold(control::enter);
     game.step(2);
     game.walkPlayerTo({40.0f, kLeadY, 0.0f}, 7.0f);
     game.stepSeconds(1.0f);
@@ -242,7 +242,7 @@ TEST_F(TrainEntry, TheGameEndsAnEntryByMovingTheTrainOrThePlayerAway) {
     for (const Case& c : cases) {
         if (world.train(train) == nullptr) addFreight();
         world.respawn(game.player(), {3.0f, kLeadY, 0.0f}, false);
-        game.hold(kEnter);
+        game.hold(control::enter);
         game.step(5);
         ASSERT_TRUE(game.textShown(kPrompt)) << c.what;
         c.apply();
@@ -251,7 +251,7 @@ TEST_F(TrainEntry, TheGameEndsAnEntryByMovingTheTrainOrThePlayerAway) {
         EXPECT_EQ(game.countCalls("PlaceCharacterInSeat") + game.countCalls("SetEntityPosition"), 0) << c.what;
         game.stepSeconds(1.0f);
         EXPECT_NE(game.playerVehicle(), train) << c.what;
-        game.release(kEnter);
+        game.release(control::enter);
         game.step();
     }
 }
@@ -263,7 +263,7 @@ TEST_F(TrainEntry, ConfigurationChangesApplyAtTheNextAttemptEvenAFailedOne) {
     game.deleteIni();
     // Too far to enter, but near enough to find the train: the file is written again.
     game.setPlayerPosition({20.0f, kLeadY, 0.0f});
-    game.tap(kEnter);
+    game.tap(control::enter);
     game.step(2);
     EXPECT_TRUE(game.readIni().has_value());
 
@@ -274,7 +274,7 @@ TEST_F(TrainEntry, ConfigurationChangesApplyAtTheNextAttemptEvenAFailedOne) {
     game.stepSeconds(1.0f);
     // No delay: the pass after the press takes the cab and never shows the prompt.
     game.setPlayerPosition({3.0f, kLeadY, 0.0f});
-    game.hold(kEnter);
+    game.hold(control::enter);
     game.step();
     game.step();
     EXPECT_FALSE(game.textShown(kPrompt));

@@ -7,20 +7,11 @@
 #include <cmath>
 #include <string>
 
+#include "host/controls.h"
 #include "sim/runners/in_process_plugin.h"
 
 namespace train_world {
 
-inline constexpr int32_t kEnter = 23;
-inline constexpr int32_t kExit = 75;
-inline constexpr int32_t kAccelerate = 71;
-inline constexpr int32_t kBrake = 72;
-inline constexpr int32_t kHandbrake = 76;
-inline constexpr int32_t kSeatLeft = 34;
-inline constexpr int32_t kSeatRight = 35;
-inline constexpr int32_t kHeadlight = 74;
-inline constexpr int32_t kHorn = 86;
-inline constexpr int32_t kDoors = 113;
 inline constexpr float kLeadY = 300.0f;
 inline const char* const kPrompt = "Hold key to enter the train ...";
 
@@ -45,9 +36,9 @@ protected:
 
     // Presses the enter control where the player stands and keeps it down for `seconds`.
     void holdEnter(float seconds) {
-        game.hold(kEnter);
+        game.hold(control::enter);
         game.stepSeconds(seconds);
-        game.release(kEnter);
+        game.release(control::enter);
         game.step();
     }
     void enterFrom(Vector3 position) {
@@ -56,7 +47,7 @@ protected:
         ASSERT_EQ(game.playerVehicle(), train) << "the player should be in the cab";
     }
     // Leaves the cab; the placement is looked at in the frame of the exit.
-    void leave() { game.tap(kExit); game.step(); }
+    void leave() { game.tap(control::exit); game.step(); }
     void holdFor(int32_t control, float seconds) {
         game.hold(control);
         game.stepSeconds(seconds);

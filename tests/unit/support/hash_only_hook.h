@@ -6,11 +6,12 @@
 #include <cctype>
 #include <cstdint>
 
+#include "host/native_catalogue.h"
 #include "host/native_invoker.h"
 
 namespace hash_only_hook {
 
-inline constexpr uint64_t kHashName = 0xD24D37CC275948CC;
+inline constexpr uint64_t kHashName = nativeIdentity(Native::HashName).hash;
 
 inline uint32_t jenkinsLower(const char* text) {
     uint32_t hash = 0;

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "config/settings.h"
+#include "host/native_catalogue.h"
 #include "train/derailment.h"
 #include "train/wagon_monitor.h"
 #include "unit/support/scripted_hook.h"
@@ -14,14 +15,14 @@ namespace {
 using scripted_hook::asInt;
 using scripted_hook::slot;
 
-constexpr uint64_t kGetPosition = 0x3FEF770D40960D5Aull;
-constexpr uint64_t kGetForwardVector = 0x0A794A5A57F8DF91ull;
-constexpr uint64_t kCreateExplosion = 0xE3AD2BDBAEE269ACull;
-constexpr uint64_t kEntityExists = 0x7239B21A38F536BAull;
-constexpr uint64_t kGetPlayer = 0xD80958FC74E988A6ull;
-constexpr uint64_t kDeleteVehicle = 0xEA386986E786A54Full;
-constexpr uint64_t kPhysicsActive = 0x1718DE8E3F2823CAull;
-constexpr uint64_t kFrameSeconds = 0x15C40837039FFAF7ull;
+constexpr uint64_t kGetPosition = nativeIdentity(Native::GetEntityPosition).hash;
+constexpr uint64_t kGetForwardVector = nativeIdentity(Native::GetEntityForwardVector).hash;
+constexpr uint64_t kCreateExplosion = nativeIdentity(Native::CreateExplosion).hash;
+constexpr uint64_t kEntityExists = nativeIdentity(Native::EntityExists).hash;
+constexpr uint64_t kGetPlayer = nativeIdentity(Native::GetPlayerCharacter).hash;
+constexpr uint64_t kDeleteVehicle = nativeIdentity(Native::DeleteVehicle).hash;
+constexpr uint64_t kPhysicsActive = nativeIdentity(Native::SetEntityPhysicsActive).hash;
+constexpr uint64_t kFrameSeconds = nativeIdentity(Native::GetFrameSeconds).hash;
 constexpr EntityHandle kPlayer = 1;
 
 // The few natives the wagon upkeep asks, over a world of entities with positions.

@@ -4,6 +4,8 @@
 #include <map>
 
 #include "config/settings.h"
+#include "host/controls.h"
+#include "host/native_catalogue.h"
 #include "train/derailment.h"
 #include "unit/support/scripted_hook.h"
 
@@ -13,24 +15,24 @@ using scripted_hook::asFloat;
 using scripted_hook::asInt;
 using scripted_hook::slot;
 
-constexpr uint64_t kForwardX = 0x8BB4EF4214E0E6D5ull;
-constexpr uint64_t kForwardY = 0x866A4A5FAE349510ull;
-constexpr uint64_t kControlHeld = 0xF3A21BCD95725A4Aull;
-constexpr uint64_t kFrameSeconds = 0x15C40837039FFAF7ull;
-constexpr uint64_t kStartShake = 0xFD55E49555E017CFull;
-constexpr uint64_t kShakeAmplitude = 0xA87E00932DB4D85Dull;
-constexpr uint64_t kStopShake = 0x0EF93E9F3D08C178ull;
-constexpr uint64_t kTrainWagon = 0x08AAFD0814722BC3ull;
-constexpr uint64_t kGetPosition = 0x3FEF770D40960D5Aull;
-constexpr uint64_t kGetForwardVector = 0x0A794A5A57F8DF91ull;
-constexpr uint64_t kHeightAboveGround = 0x1DD55701034110E5ull;
-constexpr uint64_t kGetModel = 0x9F47B058362C84B5ull;
-constexpr uint64_t kSpawnVehicle = 0xAF35D0D2583051B0ull;
-constexpr uint64_t kSetRotation = 0x8524A8B0171D5E07ull;
-constexpr uint64_t kSeatOccupant = 0xBB40DD2270B65366ull;
-constexpr uint64_t kPlaceInSeat = 0xF75B0D629E1C063Dull;
-constexpr uint64_t kGetPlayer = 0xD80958FC74E988A6ull;
-constexpr uint64_t kRemoveAllTrains = 0x736A718577F39C7Dull;
+constexpr uint64_t kForwardX = nativeIdentity(Native::GetEntityForwardX).hash;
+constexpr uint64_t kForwardY = nativeIdentity(Native::GetEntityForwardY).hash;
+constexpr uint64_t kControlHeld = nativeIdentity(Native::ControlHeld).hash;
+constexpr uint64_t kFrameSeconds = nativeIdentity(Native::GetFrameSeconds).hash;
+constexpr uint64_t kStartShake = nativeIdentity(Native::StartCameraShake).hash;
+constexpr uint64_t kShakeAmplitude = nativeIdentity(Native::SetCameraShakeAmplitude).hash;
+constexpr uint64_t kStopShake = nativeIdentity(Native::StopCameraShake).hash;
+constexpr uint64_t kTrainWagon = nativeIdentity(Native::GetTrainWagon).hash;
+constexpr uint64_t kGetPosition = nativeIdentity(Native::GetEntityPosition).hash;
+constexpr uint64_t kGetForwardVector = nativeIdentity(Native::GetEntityForwardVector).hash;
+constexpr uint64_t kHeightAboveGround = nativeIdentity(Native::GetHeightAboveGround).hash;
+constexpr uint64_t kGetModel = nativeIdentity(Native::GetEntityModel).hash;
+constexpr uint64_t kSpawnVehicle = nativeIdentity(Native::SpawnVehicle).hash;
+constexpr uint64_t kSetRotation = nativeIdentity(Native::SetEntityRotation).hash;
+constexpr uint64_t kSeatOccupant = nativeIdentity(Native::GetSeatOccupant).hash;
+constexpr uint64_t kPlaceInSeat = nativeIdentity(Native::PlaceCharacterInSeat).hash;
+constexpr uint64_t kGetPlayer = nativeIdentity(Native::GetPlayerCharacter).hash;
+constexpr uint64_t kRemoveAllTrains = nativeIdentity(Native::RemoveAllTrains).hash;
 
 constexpr EntityHandle kTrain = 100;
 constexpr EntityHandle kPlayer = 1;
@@ -48,7 +50,7 @@ protected:
         h[kFrameSeconds] = [this](const auto&) { return std::vector<uint64_t>{slot(frameSeconds)}; };
         h[kForwardX] = [this](const auto&) { return std::vector<uint64_t>{slot(forward.x)}; };
         h[kForwardY] = [this](const auto&) { return std::vector<uint64_t>{slot(forward.y)}; };
-        h[kControlHeld] = [this](const auto& a) { return std::vector<uint64_t>{asInt(a[1]) == 73 && manualKey ? 1u : 0u}; };
+        h[kControlHeld] = [this](const auto& a) { return std::vector<uint64_t>{asInt(a[1]) == control::derail && manualKey ? 1u : 0u}; };
         h[kTrainWagon] = [this](const auto& a) {
             const int32_t index = asInt(a[1]);
             return std::vector<uint64_t>{asInt(a[0]) == kTrain && index < carriages ? slot(kTrain + index) : 0u};

@@ -1,15 +1,16 @@
 // The train search against a game that reports nonsense counts of nearby vehicles.
 #include <gtest/gtest.h>
 
+#include "host/native_catalogue.h"
 #include "host/script_state.h"
 #include "train/entry.h"
 #include "unit/support/recording_hook.h"
 
 namespace {
 
-constexpr uint64_t kJustPressed = 0x580417101DDB492Full;
-constexpr uint64_t kNearby = 0xCFF869CBFA210D82ull;
-constexpr uint64_t kModel = 0x9F47B058362C84B5ull;
+constexpr uint64_t kJustPressed = nativeIdentity(Native::ControlJustPressed).hash;
+constexpr uint64_t kNearby = nativeIdentity(Native::ListNearbyVehicles).hash;
+constexpr uint64_t kModel = nativeIdentity(Native::GetEntityModel).hash;
 
 struct NearbyHook : recording_hook::Binding {
     static int32_t& reported() {

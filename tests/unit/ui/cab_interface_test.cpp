@@ -4,6 +4,7 @@
 #include <string>
 
 #include "config/settings.h"
+#include "host/native_catalogue.h"
 #include "sim/world/hook.h"
 #include "ui/displays.h"
 #include "ui/engineer.h"
@@ -15,16 +16,16 @@ using scripted_hook::asFloat;
 using scripted_hook::asInt;
 using scripted_hook::slot;
 
-constexpr uint64_t kDrawRectangle = 0x3A618A217E5154F0ull;
-constexpr uint64_t kTextColour = 0xBE6B23FFA53FB442ull;
-constexpr uint64_t kAddText = 0x6C188BE134E074AAull;
-constexpr uint64_t kEndText = 0xCD015E5BB0D96A57ull;
-constexpr uint64_t kDoorRatio = 0xFE3F9C29F7B32BD5ull;
-constexpr uint64_t kGetPosition = 0x3FEF770D40960D5Aull;
-constexpr uint64_t kFrameSeconds = 0x15C40837039FFAF7ull;
-constexpr uint64_t kSeatOccupant = 0xBB40DD2270B65366ull;
-constexpr uint64_t kIsDead = 0x5F9532F3B5CC2551ull;
-constexpr uint64_t kGetPlayer = 0xD80958FC74E988A6ull;
+constexpr uint64_t kDrawRectangle = nativeIdentity(Native::DrawRectangle).hash;
+constexpr uint64_t kTextColour = nativeIdentity(Native::SetTextColour).hash;
+constexpr uint64_t kAddText = nativeIdentity(Native::AddTextString).hash;
+constexpr uint64_t kEndText = nativeIdentity(Native::EndTextCommandDraw).hash;
+constexpr uint64_t kDoorRatio = nativeIdentity(Native::GetDoorOpenRatio).hash;
+constexpr uint64_t kGetPosition = nativeIdentity(Native::GetEntityPosition).hash;
+constexpr uint64_t kFrameSeconds = nativeIdentity(Native::GetFrameSeconds).hash;
+constexpr uint64_t kSeatOccupant = nativeIdentity(Native::GetSeatOccupant).hash;
+constexpr uint64_t kIsDead = nativeIdentity(Native::IsEntityDead).hash;
+constexpr uint64_t kGetPlayer = nativeIdentity(Native::GetPlayerCharacter).hash;
 
 constexpr EntityHandle kPlayer = 1;
 constexpr EntityHandle kEngineer = 2;

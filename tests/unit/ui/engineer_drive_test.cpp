@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "config/settings.h"
+#include "host/native_catalogue.h"
 #include "ui/engineer.h"
 #include "unit/support/scripted_hook.h"
 #include "util/geometry.h"
@@ -14,15 +15,15 @@ using scripted_hook::asFloat;
 using scripted_hook::asInt;
 using scripted_hook::slot;
 
-constexpr uint64_t kGetPlayer = 0xD80958FC74E988A6ull;
-constexpr uint64_t kEntityExists = 0x7239B21A38F536BAull;
-constexpr uint64_t kInAnyTrain = 0x6F972C1AB75A1ED0ull;
-constexpr uint64_t kGetPosition = 0x3FEF770D40960D5Aull;
-constexpr uint64_t kForwardX = 0x8BB4EF4214E0E6D5ull;
-constexpr uint64_t kForwardY = 0x866A4A5FAE349510ull;
-constexpr uint64_t kFrameSeconds = 0x15C40837039FFAF7ull;
-constexpr uint64_t kTargetSpeed = 0x16469284DB8C62B5ull;
-constexpr uint64_t kDrawRectangle = 0x3A618A217E5154F0ull;
+constexpr uint64_t kGetPlayer = nativeIdentity(Native::GetPlayerCharacter).hash;
+constexpr uint64_t kEntityExists = nativeIdentity(Native::EntityExists).hash;
+constexpr uint64_t kInAnyTrain = nativeIdentity(Native::IsCharacterInAnyTrain).hash;
+constexpr uint64_t kGetPosition = nativeIdentity(Native::GetEntityPosition).hash;
+constexpr uint64_t kForwardX = nativeIdentity(Native::GetEntityForwardX).hash;
+constexpr uint64_t kForwardY = nativeIdentity(Native::GetEntityForwardY).hash;
+constexpr uint64_t kFrameSeconds = nativeIdentity(Native::GetFrameSeconds).hash;
+constexpr uint64_t kTargetSpeed = nativeIdentity(Native::SetTrainTargetSpeed).hash;
+constexpr uint64_t kDrawRectangle = nativeIdentity(Native::DrawRectangle).hash;
 
 constexpr EntityHandle kPlayer = 1;
 constexpr EntityHandle kTrain = 100;
@@ -75,7 +76,7 @@ TEST_F(EngineerDrive, FirstDecisionComesOnThe21stPassAndIdleSetsNothing) {
     EXPECT_TRUE(scripted_hook::state().calls.empty());
     runEngineerDrive(state);
     EXPECT_EQ(state.engineerPassCounter, 0);
-    EXPECT_EQ(state.followState, 1);
+    EXPECT_EQ(state.followState, Forward);
 }
 
 TEST_F(EngineerDrive, KeepSpeedReleasesAndStopSetsZeroOnceThePlayerIsOffTrains) {
@@ -89,7 +90,7 @@ TEST_F(EngineerDrive, KeepSpeedReleasesAndStopSetsZeroOnceThePlayerIsOffTrains) 
     playerInTrain = true;
     untilDecision();
     EXPECT_EQ(state.engineerTrain, kTrain) << "riding another train only idles the engineer";
-    EXPECT_EQ(state.followState, 0);
+    EXPECT_EQ(state.followState, Idle);
     playerInTrain = false;
     untilDecision();
     EXPECT_EQ(lastTargetSpeed(), 0.0f);
@@ -103,7 +104,7 @@ TEST_F(EngineerDrive, KeepSpeedReleasesAndStopSetsZeroOnceThePlayerIsOffTrains) 
 
 TEST_F(EngineerDrive, FollowDrivesForwardSettingTheSpeedAndDrawingTheDistanceEveryPass) {
     untilDecision();
-    ASSERT_EQ(state.followState, 1);
+    ASSERT_EQ(state.followState, Forward);
     float previous = state.engineerSpeed;
     EXPECT_GT(previous, 0.0f);
     for (int i = 0; i < 20; ++i) {
@@ -123,7 +124,7 @@ TEST_F(EngineerDrive, FollowDrivesForwardSettingTheSpeedAndDrawingTheDistanceEve
     // Within 15 m along the track it brakes.
     playerAt = Vector3{8.0f, 14.0f, 0.0f};
     untilDecision();
-    EXPECT_EQ(state.followState, 3);
+    EXPECT_EQ(state.followState, Braking);
 }
 
 TEST_F(EngineerDrive, StartsOnlyWhenTheTrackDistanceExceedsStoppingDistancePlus15) {
@@ -133,22 +134,22 @@ TEST_F(EngineerDrive, StartsOnlyWhenTheTrackDistanceExceedsStoppingDistancePlus1
     playerAt = Vector3{-3.0f, stopping + 15.0f, 0.0f};
     state.engineerPassCounter = 20;
     runEngineerDrive(state);
-    EXPECT_EQ(state.followState, 3);
+    EXPECT_EQ(state.followState, Braking);
     EXPECT_LT(state.engineerSpeed, 8.0f);
 
     state.engineerSpeed = 8.0f;
     playerAt.y = std::nextafter(stopping + 15.0f, 1000.0f);
     state.engineerPassCounter = 20;
     runEngineerDrive(state);
-    EXPECT_EQ(state.followState, 1);
+    EXPECT_EQ(state.followState, Forward);
     EXPECT_GT(state.engineerSpeed, 8.0f);
 
     // Standing still, 25 m is not enough even though the stopping distance is 0.
     state.engineerSpeed = 0.0f;
-    state.followState = 0;
+    state.followState = Idle;
     playerAt = Vector3{0.0f, 25.0f, 0.0f};
     untilDecision();
-    EXPECT_EQ(state.followState, 3);
+    EXPECT_EQ(state.followState, Braking);
     EXPECT_EQ(lastTargetSpeed(), 0.0f);
 }
 
@@ -157,8 +158,8 @@ TEST_F(EngineerDrive, TrainRollingAwayFromThePlayerBrakesToAStandstillBeforeReve
     const struct {
         float speed;
         float playerY;
-        int32_t reversed;
-    } rolls[] = {{2.0f, -80.0f, 2}, {-2.0f, 80.0f, 1}};
+        FollowState reversed;
+    } rolls[] = {{2.0f, -80.0f, Backward}, {-2.0f, 80.0f, Forward}};
     for (const auto& roll : rolls) {
         state = ScriptState{};
         state.engineerTrain = kTrain;
@@ -167,9 +168,9 @@ TEST_F(EngineerDrive, TrainRollingAwayFromThePlayerBrakesToAStandstillBeforeReve
         playerAt = Vector3{0.0f, roll.playerY, 0.0f};
         scripted_hook::state().calls.clear();
         untilDecision();
-        EXPECT_EQ(state.followState, 3);
+        EXPECT_EQ(state.followState, Braking);
         int decisions = 0;
-        while (state.followState == 3 && decisions < 20) {
+        while (state.followState == Braking && decisions < 20) {
             EXPECT_GE(state.engineerSpeed * roll.speed, 0.0f) << "braking never overshoots";
             untilDecision();
             ++decisions;
@@ -193,7 +194,7 @@ TEST_F(EngineerDrive, GivesUpBeyond250MetresMeasuredHorizontally) {
     playerAt = Vector3{0.0f, 250.0f, 900.0f};
     untilDecision();
     EXPECT_EQ(state.engineerTrain, kTrain);
-    EXPECT_EQ(state.followState, 1);
+    EXPECT_EQ(state.followState, Forward);
     const float speed = *lastTargetSpeed();
     playerAt.y = 250.5f;
     scripted_hook::state().calls.clear();
@@ -217,7 +218,7 @@ TEST_F(EngineerDrive, BrokenFrameTimeNeverReachesTheTrainAsItsSpeed) {
         return std::vector<uint64_t>{slot(frameTime)};
     };
     untilDecision();
-    ASSERT_EQ(state.followState, 1);
+    ASSERT_EQ(state.followState, Forward);
     for (float t : {1e38f, -1000.0f, 1.0f / 60.0f}) {
         frameTime = t;
         runEngineerDrive(state);

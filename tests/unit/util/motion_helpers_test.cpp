@@ -13,11 +13,11 @@
 
 namespace {
 
-constexpr uint64_t kFrameSeconds = 0x15C40837039FFAF7ull;
-constexpr uint64_t kForwardX = 0x8BB4EF4214E0E6D5ull;
-constexpr uint64_t kForwardY = 0x866A4A5FAE349510ull;
-constexpr uint64_t kVelocity = 0x9A8D700A51CB7B0Dull;
-constexpr uint64_t kSpeed = 0xD5037BA82E12416Full;
+constexpr uint64_t kFrameSeconds = nativeIdentity(Native::GetFrameSeconds).hash;
+constexpr uint64_t kForwardX = nativeIdentity(Native::GetEntityForwardX).hash;
+constexpr uint64_t kForwardY = nativeIdentity(Native::GetEntityForwardY).hash;
+constexpr uint64_t kVelocity = nativeIdentity(Native::GetEntityVelocity).hash;
+constexpr uint64_t kSpeed = nativeIdentity(Native::GetEntitySpeed).hash;
 constexpr float kPi = 3.14159265f;
 constexpr float kInf = std::numeric_limits<float>::infinity();
 const float kNaN = std::numeric_limits<float>::quiet_NaN();

@@ -1,73 +1,54 @@
+// Text as the game shows it: each line in the whole style the plug-in's text has, centred at its
+// height. The game keeps no style from one line to the next, so a line that left out a style call
+// would show in the game's defaults.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
-#include <vector>
 
-#include "unit/support/recording_hook.h"
+#include "host/native_invoker.h"
+#include "sim/world/hook.h"
 #include "util/text.h"
 
 namespace {
 
-uint64_t slot(float value) {
-    uint32_t bits = 0;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
+void expectLine(const sim::DrawnText& line, const std::string& text, float y, float scale, int32_t alpha) {
+    SCOPED_TRACE(text);
+    EXPECT_EQ(line.text, text);
+    EXPECT_EQ(line.x, 0.5f);
+    EXPECT_EQ(line.y, y);
+    const sim::TextStyle& s = line.style;
+    EXPECT_EQ(s.font, 0);
+    EXPECT_EQ(s.scale, scale);
+    EXPECT_EQ(s.scaleY, scale);
+    EXPECT_EQ(s.red, 255);
+    EXPECT_EQ(s.green, 255);
+    EXPECT_EQ(s.blue, 255);
+    EXPECT_EQ(s.alpha, alpha);
+    EXPECT_EQ(s.wrapStart, 0.0f);
+    EXPECT_EQ(s.wrapEnd, 1.0f);
+    EXPECT_TRUE(s.centred);
+    EXPECT_TRUE(s.dropShadow);
+    EXPECT_EQ(s.shadowAlpha, 0);
 }
 
-struct TextHook : recording_hook::Binding {
-    TextHook() {
-        // The text lives only until the call returns, so it is copied there.
-        gHook.nativeCall = [] {
-            auto& s = recording_hook::state();
-            if (s.calls.back().hash == 0x6C188BE134E074AAull || s.calls.back().hash == 0x25FBB336DF1804CBull) {
-                seen().push_back(reinterpret_cast<const char*>(s.calls.back().slots.at(0)));
-            }
-            return recording_hook::call();
-        };
-        seen().clear();
-    }
-    static std::vector<std::string>& seen() {
-        static std::vector<std::string> v;
-        return v;
-    }
-};
+TEST(TextDrawing, EachLineShowsInTheWholeStyleCentredAtItsHeight) {
+    sim::World world;
+    sim::Hook hook(world);
+    sim::Hook::current = &hook;
+    gHook.nativeInit = sim::hookNativeInit;
+    gHook.nativePush64 = sim::hookNativePush64;
+    gHook.nativeCall = sim::hookNativeCall;
 
-TEST(TextDrawing, EachLineSetsTheWholeStyleThenDrawsCentred) {
-    TextHook hook;
     DrawCentredText(0.43f, 0.25f, 77, std::string("Choose"));
     DrawOpaqueText(0.51f, 0.3f, "");
-    const auto& calls = recording_hook::state().calls;
-    ASSERT_EQ(calls.size(), 20u);
-    const std::vector<uint64_t> order = {0x66E0276CC5F6B9DAull, 0x07C837F9A01C34C9ull, 0xBE6B23FFA53FB442ull,
-                                         0x63145D9C883A1A70ull, 0xC02F4DBFB51D988Bull, 0x465C84BC39F1C351ull,
-                                         0x441603240D202FA6ull, 0x25FBB336DF1804CBull, 0x6C188BE134E074AAull,
-                                         0xCD015E5BB0D96A57ull};
-    for (size_t line = 0; line < 2; ++line) {
-        for (size_t i = 0; i < order.size(); ++i) {
-            EXPECT_EQ(calls[line * 10 + i].hash, order[i]) << "line " << line << " call " << i;
-        }
-    }
-    EXPECT_EQ(calls[0].slots, (std::vector<uint64_t>{0}));
-    EXPECT_EQ(calls[1].slots, (std::vector<uint64_t>{slot(0.25f), slot(0.25f)}));
-    EXPECT_EQ(calls[2].slots, (std::vector<uint64_t>{255, 255, 255, 77}));
-    EXPECT_EQ(calls[3].slots, (std::vector<uint64_t>{slot(0.0f), slot(1.0f)}));
-    EXPECT_EQ(calls[4].slots, (std::vector<uint64_t>{1}));
-    EXPECT_EQ(calls[9].slots, (std::vector<uint64_t>{slot(0.5f), slot(0.43f), 0}));
-    // The second line is opaque and carries its own scale.
-    EXPECT_EQ(calls[11].slots, (std::vector<uint64_t>{slot(0.3f), slot(0.3f)}));
-    EXPECT_EQ(calls[12].slots, (std::vector<uint64_t>{255, 255, 255, 255}));
-    EXPECT_EQ(calls[19].slots, (std::vector<uint64_t>{slot(0.5f), slot(0.51f), 0}));
-    EXPECT_EQ(TextHook::seen(), (std::vector<std::string>{"STRING", "Choose", "STRING", ""}));
-}
-
-TEST(TextDrawing, AlphaIsPassedUnchangedAndANullTextDrawsEmpty) {
-    TextHook hook;
     DrawCentredText(0.1f, 0.35f, 0, static_cast<const char*>(nullptr));
-    const auto& calls = recording_hook::state().calls;
-    ASSERT_EQ(calls.size(), 10u);
-    EXPECT_EQ(calls[2].slots, (std::vector<uint64_t>{255, 255, 255, 0}));
-    EXPECT_EQ(TextHook::seen(), (std::vector<std::string>{"STRING", ""}));
+    gHook = HookFunctions{};
+
+    EXPECT_TRUE(hook.violations.empty()) << hook.violations.front();
+    ASSERT_EQ(world.screen.texts.size(), 3u);
+    expectLine(world.screen.texts[0], "Choose", 0.43f, 0.25f, 77);
+    expectLine(world.screen.texts[1], "", 0.51f, 0.3f, 255);
+    expectLine(world.screen.texts[2], "", 0.1f, 0.35f, 0);
 }
 
 }  // namespace
