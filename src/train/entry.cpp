@@ -12,8 +12,8 @@
 #include "host/natives.h"
 #include "train/cab_controls.h"
 #include "train/derailment.h"
-#include "util/frame_time.h"
 #include "util/count.h"
+#include "util/frame_time.h"
 #include "util/geometry.h"
 #include "util/text.h"
 
