@@ -30,11 +30,13 @@
 #include "config/reader.h"
 #include "config/settings.h"
 #include "config/writer.h"
+#include "host/controls.h"
+#include "host/native_catalogue.h"
 #include "host/native_invoker.h"
 #include "host/script.h"
 #include "host/script_state.h"
-#include "sim/game.h"
-#include "sim/hook.h"
+#include "sim/runners/game.h"
+#include "sim/world/hook.h"
 
 // --- Heap allocations, counted for the whole program ---
 
@@ -177,9 +179,9 @@ public:
 
     // Gets in by holding the enter control where the player stands.
     void enter(EntityHandle train) {
-        game.hold(23);
+        game.hold(control::enter);
         game.stepSeconds(1.5f);
-        game.release(23);
+        game.release(control::enter);
         game.step();
         if (game.playerVehicle() != train || state().mode != InCab) {
             setupFailed("the player did not get into the cab");
@@ -236,12 +238,12 @@ Mode onFootFollowing() {
     Recorder r;
     const EntityHandle train = addFreightBesidePlayer(r, longStraight(), 3);
     r.enter(train);
-    r.game.tap(75);
+    r.game.tap(control::exit);
     r.game.stepSeconds(1.0f);
     r.game.setPlayerPosition({4.0f, 320.0f, 10.0f});
     r.game.stepSeconds(3.0f);
     const ScriptState& s = r.state();
-    if (s.mode != OnFoot || s.engineerTrain != train || s.followState != 1 /* forward */) {
+    if (s.mode != OnFoot || s.engineerTrain != train || s.followState != Forward) {
         setupFailed("the engineer is not following");
     }
     return r.capture("on-foot-following", 21);
@@ -250,7 +252,7 @@ Mode onFootFollowing() {
 Mode entering() {
     Recorder r;
     addFreightBesidePlayer(r, longStraight(), 3);
-    r.game.hold(23);
+    r.game.hold(control::enter);
     r.game.step(10);
     if (r.state().mode != Entering) {
         setupFailed("the player is not entering");
@@ -263,9 +265,9 @@ Mode freightCab() {
     Recorder r;
     const EntityHandle train = addFreightBesidePlayer(r, longStraight(), 3);
     r.enter(train);
-    r.game.hold(71);
+    r.game.hold(control::accelerate);
     r.game.stepSeconds(2.0f);
-    r.game.tap(86);
+    r.game.tap(control::horn);
     r.game.step(3);
     const ScriptState& s = r.state();
     if (s.mode != InCab || !(s.menuTime > 0.0f) || s.derailed || !(s.speed > 1.0f)) {
@@ -280,15 +282,15 @@ Mode derailedWagons() {
     Recorder r("[FreightTrain]\nTrain.Models=freight\nTrain.Acceleration=20.0\n");
     const EntityHandle train = addFreightBesidePlayer(r, straightIntoBend(), 4);
     r.enter(train);
-    r.game.hold(71);
+    r.game.hold(control::accelerate);
     for (int i = 0; i < 2000 && r.game.trainSpeed(train) < 30.0f; ++i) {
         r.game.step();
     }
-    r.game.release(71);
+    r.game.release(control::accelerate);
     for (int i = 0; i < 2000 && !r.state().derailed; ++i) {
         r.game.step();
     }
-    r.game.tap(75);
+    r.game.tap(control::exit);
     r.game.stepSeconds(20.0f);
     const ScriptState& s = r.state();
     if (s.mode != OnFoot || s.derailedWagons.size() < 2) {
@@ -416,7 +418,7 @@ uint64_t* checkCall() {
 
 // Natives that write through an address argument: the stub cannot answer them.
 bool writesThroughArgument(uint64_t hash) {
-    return hash == 0xCFF869CBFA210D82ull /* ListNearbyVehicles */ || hash == 0xEA386986E786A54Full /* DeleteVehicle */;
+    return hash == nativeIdentity(Native::ListNearbyVehicles).hash || hash == nativeIdentity(Native::DeleteVehicle).hash;
 }
 
 // Two cycles, each from the recorded state as the timed runs play them: the second shows that nothing

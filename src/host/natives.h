@@ -6,6 +6,7 @@
 
 #include <type_traits>
 
+#include "host/controls.h"
 #include "host/native_catalogue.h"
 #include "host/native_invoker.h"
 
@@ -49,9 +50,6 @@ inline R callNative(Args... args) {
                   "the arguments pushed differ from the native's shape in host/native_catalogue.h");
     return invoke<R>(nativeIdentity(N).hash, args...);
 }
-
-// Control group of every control the plug-in reads.
-inline constexpr int32_t controlGroup = 2;
 
 // One typed operation per row of the catalogue, all declared before any is defined: an argument
 // that needs a native of its own (the horn's mode) is a complete call made before the outer one.

@@ -7,6 +7,8 @@
 
 enum PlayerMode : int32_t { OnFoot = 0, Entering = 1, InCab = 2 };
 enum EngineerCommand : int32_t { KeepSpeed = 0, Stop = 1, Follow = 2 };
+// The engineer's follow drive: nothing set, driving forward or backward, braking to a standstill.
+enum FollowState : int32_t { Idle = 0, Forward = 1, Backward = 2, Braking = 3 };
 
 // All run-time state of the script besides the settings; one instance lives in scriptMain.
 struct ScriptState {
@@ -36,7 +38,7 @@ struct ScriptState {
     float shownSpeed = 0.0f;
     EntityHandle engineerTrain = 0;
     EngineerCommand engineerCommand = Follow;
-    int32_t followState = 0;
+    FollowState followState = Idle;
     float engineerSpeed = 0.0f;
     int32_t engineerPassCounter = 0;
     float menuTime = 0.0f;

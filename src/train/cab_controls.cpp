@@ -3,17 +3,13 @@
 #include <cmath>
 
 #include "config/settings.h"
+#include "host/controls.h"
 #include "host/natives.h"
 #include "ui/engineer.h"
 #include "util/frame_time.h"
 
 namespace {
 
-constexpr int32_t seatLeftControl = 34;
-constexpr int32_t seatRightControl = 35;
-constexpr int32_t headlightControl = 74;
-constexpr int32_t hornControl = 86;
-constexpr int32_t doorControl = 113;
 constexpr int32_t rightSeat = 0;
 
 constexpr float seatChangeDelay = 3.0f;
@@ -54,7 +50,7 @@ void updateSeatChange(ScriptState& state) {
     if (state.seatChangeCooldown > 0.0f) {
         state.seatChangeCooldown -= FrameSeconds();
     }
-    const bool released = ControlJustReleased(seatLeftControl) || ControlJustReleased(seatRightControl);
+    const bool released = ControlJustReleased(control::seatLeft) || ControlJustReleased(control::seatRight);
     if (released && gSettings.keyActionChangeSeat && state.kind == Freight && state.seatChangeCooldown <= 0.0f) {
         state.seatChangeCooldown = seatChangeDelay;
         OrderShuffleToNextSeat(GetPlayerCharacter(), state.train);
@@ -63,17 +59,17 @@ void updateSeatChange(ScriptState& state) {
 
 void updateHighBeam(ScriptState& state) {
     // Only the right seat has the light switch.
-    if (ControlJustReleased(headlightControl) && state.kind == Freight && playerInRightSeat(state.train)) {
+    if (ControlJustReleased(control::highBeam) && state.kind == Freight && playerInRightSeat(state.train)) {
         state.lightsOn = !state.lightsOn;
         SetHighBeam(state.train, state.lightsOn);
     }
 }
 
 void updateHornKey(ScriptState& state) {
-    if (ControlJustPressed(hornControl) && state.kind == Freight) {
+    if (ControlJustPressed(control::horn) && state.kind == Freight) {
         state.hornKeyTimer = hornKeyStart;
     }
-    if (ControlHeld(hornControl)) {
+    if (ControlHeld(control::horn)) {
         if (state.hornKeyTimer > hornKeyTapLimit) {
             state.hornKeyTimer -= FrameSeconds();
         } else if (state.hornKeyTimer > 0.0f) {
@@ -83,14 +79,14 @@ void updateHornKey(ScriptState& state) {
             }
         }
     }
-    if (ControlJustReleased(hornControl)) {
+    if (ControlJustReleased(control::horn)) {
         engineerCommandTap(state);
         state.hornKeyTimer = 0.0f;
     }
 }
 
 void updateDoors(ScriptState& state) {
-    if (ControlJustPressed(doorControl) && gSettings.keyActionOpenCloseDoors) {
+    if (ControlJustPressed(control::doors) && gSettings.keyActionOpenCloseDoors) {
         // A door the game gives no usable ratio for is left alone.
         const float ratio = readDoorRatio(state);
         if (std::isfinite(ratio)) {

@@ -4,13 +4,13 @@
 #include <cstdlib>
 
 #include "config/settings.h"
+#include "host/controls.h"
 #include "host/natives.h"
 #include "util/frame_time.h"
 #include "util/geometry.h"
 
 namespace {
 
-constexpr int32_t manualDerailmentControl = 73;
 // The game's longest trains have a few dozen carriages; a carriage list that never ends (a broken
 // game state) must not keep the fiber spawning vehicles for ever.
 constexpr int32_t maxCarriages = 128;
@@ -109,7 +109,7 @@ void updateDerailment(ScriptState& state) {
         return;
     }
 
-    if (ControlHeld(manualDerailmentControl)) {
+    if (ControlHeld(control::derail)) {
         // The key overrides the automatic update: it either forces the risk up or freezes it.
         if (gSettings.keyActionManualDerailment && (state.speed < -2.0f || state.speed > 2.0f)) {
             state.derailmentRisk = clampRisk(state.derailmentRisk + 0.6f * ft);

@@ -3,14 +3,11 @@
 #include <cmath>
 
 #include "config/settings.h"
+#include "host/controls.h"
 #include "host/natives.h"
 #include "util/speed_curves.h"
 
 namespace {
-
-constexpr int32_t accelerateControl = 71;
-constexpr int32_t brakeControl = 72;
-constexpr int32_t handbrakeControl = 76;
 
 // Where the handbrake holds a train. The tram's value is a slight backward creep.
 float handbrakeStopSpeed(TrainKind kind) { return kind == Freight ? 0.0f : -0.04f; }
@@ -32,21 +29,21 @@ void updateDriving(ScriptState& state) {
     state.direction = signOf(state.speed);
     const int32_t direction = state.direction;
 
-    if (ControlHeld(accelerateControl)) {
+    if (ControlHeld(control::accelerate)) {
         if (direction >= 0) {
             state.speed += AccelerationStep(state.speed, forward, acceleration);
         } else {
             state.speed += BrakingStep(state.speed, forward, braking);
         }
     }
-    if (ControlHeld(brakeControl)) {
+    if (ControlHeld(control::brake)) {
         if (direction > 0) {
             state.speed -= BrakingStep(state.speed, forward, braking);
         } else {
             state.speed -= AccelerationStep(state.speed, backward, acceleration);
         }
     }
-    if (ControlHeld(handbrakeControl)) {
+    if (ControlHeld(control::handbrake)) {
         if (direction > 0) {
             state.speed -= BrakingStep(state.speed, forward, braking);
         } else if (direction < 0) {

@@ -1,22 +1,24 @@
 #include "train/entry.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 
 #include "config/reader.h"
 #include "config/settings.h"
 #include "config/writer.h"
+#include "host/controls.h"
 #include "host/natives.h"
 #include "train/cab_controls.h"
 #include "train/derailment.h"
+#include "util/count.h"
 #include "util/frame_time.h"
 #include "util/geometry.h"
 #include "util/text.h"
 
 namespace {
 
-constexpr int32_t enterControl = 23;
-constexpr int32_t exitControl = 75;
 constexpr int32_t driverSeat = -1;
 constexpr int32_t rightSeat = 0;
 constexpr int32_t nearbyCapacity = 10;
@@ -30,20 +32,9 @@ constexpr int32_t passesToLoseRide = 3;
 constexpr float entryReach = 25.0f;
 constexpr float entryReachGrowth = 50.0f;
 
-struct Planar {
-    float x = 0.0f;
-    float y = 0.0f;
-};
-
 // The point `ahead` metres in front of t and `right` metres to its right (negative: to its left).
 Planar offsetFrom(const Vector3& t, float fx, float fy, float ahead, float right) {
     return Planar{t.x + ahead * fx + right * fy, t.y + ahead * fy - right * fx};
-}
-
-// Where a character gets on or off the cab: the freight cab's door is on the right-hand side
-// near the front, the tram's in the middle of its front.
-Planar cabDoorPoint(TrainKind kind, const Vector3& t, float fx, float fy) {
-    return kind == Freight ? offsetFrom(t, fx, fy, 3.7f, 1.4f) : offsetFrom(t, fx, fy, 3.5f, 0.0f);
 }
 
 // A position read from the game that is not a number must not be sent back to it.
@@ -60,14 +51,9 @@ bool isListedTrainModel(ModelHash model) { return isModelOfKind(model, Freight) 
 EntityHandle findNearbyTrain(ScriptState& state, EntityHandle player) {
     uint64_t buffer[nearbyCapacity + 1] = {};
     buffer[0] = nearbyCapacity;
-    int32_t count = ListNearbyVehicles(player, buffer);
     // The count comes from the game; never read past the slots we own.
-    if (count < 0) {
-        count = 0;
-    } else if (count > nearbyCapacity) {
-        count = nearbyCapacity;
-    }
-    for (int32_t i = 1; i <= count; ++i) {
+    const std::size_t count = std::min(countOrZero(ListNearbyVehicles(player, buffer)), std::size_t{nearbyCapacity});
+    for (std::size_t i = 1; i <= count; ++i) {
         const auto vehicle = static_cast<EntityHandle>(static_cast<uint32_t>(buffer[i]));
         if (vehicle == 0) {
             continue;
@@ -224,7 +210,7 @@ void endRide(ScriptState& state, RideEnd how, bool trainExists) {
     }
     if (state.kind == Freight) {
         state.engineerTrain = state.train;
-        state.followState = 0;
+        state.followState = Idle;
         state.engineerSpeed = state.speed;
         SetTrainTargetSpeed(state.train, state.speed);
         // With the player gone there is no one to follow: the train keeps its speed, and the command
@@ -251,8 +237,12 @@ void endRide(ScriptState& state, RideEnd how, bool trainExists) {
 
 }  // namespace
 
+Planar cabDoorPoint(TrainKind kind, const Vector3& t, float fx, float fy) {
+    return kind == Freight ? offsetFrom(t, fx, fy, 3.7f, 1.4f) : offsetFrom(t, fx, fy, 3.5f, 0.0f);
+}
+
 void searchForTrain(ScriptState& state) {
-    if (ControlJustPressed(enterControl)) {
+    if (ControlJustPressed(control::enter)) {
         approachNearbyTrain(state);
     }
 }
@@ -309,14 +299,14 @@ void updateEntering(ScriptState& state) {
         state.mode = OnFoot;
         return;
     }
-    if (ControlHeld(enterControl)) {
+    if (ControlHeld(control::enter)) {
         state.enterHoldTime += FrameSeconds();
         if (state.enterHoldTime < gSettings.enterDelay) {
             drawHoldPrompt(state);
         } else {
             enterCab(state);
         }
-    } else if (ControlUp(enterControl)) {
+    } else if (ControlUp(control::enter)) {
         state.mode = OnFoot;
     }
 }
@@ -336,7 +326,7 @@ bool followRide(ScriptState& state) {
 }
 
 void updateExit(ScriptState& state) {
-    if (ControlJustPressed(exitControl)) {
+    if (ControlJustPressed(control::exit)) {
         endRide(state, state.passesOffTrain == 0 ? RideEnd::ExitAboard : RideEnd::ExitAway, true);
     }
 }

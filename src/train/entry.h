@@ -1,6 +1,17 @@
 #pragma once
 #include "host/script_state.h"
 
+// A point on the ground, in world metres.
+struct Planar {
+    float x = 0.0f;
+    float y = 0.0f;
+};
+
+// Where a character gets on or off the cab of a train of `kind` standing at t with the horizontal
+// forward vector (fx, fy): the freight cab's door is on the right-hand side near the front, the
+// tram's in the middle of its front. The stand-in's rides stand the player there too.
+Planar cabDoorPoint(TrainKind kind, const Vector3& t, float fx, float fy);
+
 // On foot: when the enter control has just been pressed, find a nearby train and test the distance.
 void searchForTrain(ScriptState& state);
 // The search itself, once enter has been pressed: kept apart so that the many passes without the

@@ -6,6 +6,7 @@
 #include "config/settings.h"
 #include "host/natives.h"
 #include "train/derailment.h"
+#include "util/count.h"
 #include "util/frame_time.h"
 
 namespace {
@@ -18,10 +19,7 @@ float distance3D(Vector3 a, Vector3 b) {
 }
 
 // A negative limit empties the list, like a limit of 0.
-std::size_t countLimit() {
-    const int32_t limit = gSettings.derailedWagonsMaxCount;
-    return limit > 0 ? static_cast<std::size_t>(limit) : 0u;
-}
+std::size_t countLimit() { return countOrZero(gSettings.derailedWagonsMaxCount); }
 
 void dropVanished(std::vector<DerailedWagon>& wagons) {
     for (std::size_t i = wagons.size(); i-- > 0;) {

@@ -18,8 +18,6 @@ constexpr float closeEnough = 15.0f;
 constexpr float startDistance = 25.0f;
 constexpr float noStopInSight = 100000.0f;
 
-enum FollowState : int32_t { Idle = 0, Forward = 1, Backward = 2, Braking = 3 };
-
 int32_t menuAlpha(float menuTime) {
     const float a = menuTime * 255.0f;
     if (a >= 255.0f) {
@@ -34,7 +32,7 @@ int32_t lineAlpha(bool inForce, int32_t alpha) {
     return static_cast<int32_t>(k * static_cast<float>(alpha));
 }
 
-int32_t nextFollowState(int32_t current, bool behind, float stopping, float along, float speed) {
+FollowState nextFollowState(FollowState current, bool behind, float stopping, float along, float speed) {
     bool startTest = true;
     if (current == Forward) {
         startTest = behind || stopping > along || along < closeEnough;

@@ -21,9 +21,9 @@
 #include <iostream>
 #include <vector>
 
-#include "sim/game.h"
-#include "sim/hook.h"
-#include "sim/scenario.h"
+#include "sim/runners/game.h"
+#include "sim/world/hook.h"
+#include "sim/runners/scenario.h"
 
 namespace {
 

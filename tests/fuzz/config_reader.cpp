@@ -16,7 +16,7 @@
 #include "config/settings.h"
 #include "config/writer.h"
 #include "fuzz/fuzz_folders.h"
-#include "unit/hash_only_hook.h"
+#include "unit/support/hash_only_hook.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-// Plays arbitrary bytes as the game's side of the boundary (sim/answer_tape.h): the INI text, then
+// Plays arbitrary bytes as the game's side of the boundary (sim/runners/answer_tape.h): the INI text, then
 // each frame's controls and time and every answer to the plug-in's natives. The plug-in starts and
-// runs its passes in this thread, as the playground's session drives it, until the bytes run out or
+// runs its passes in this thread, on the stand-in's session (sim/runners/session.h), until the bytes run out or
 // kMaxPasses have run. A finding is an ABI fault that the stand-in's hook sees in a call (an unknown
 // hash, a short call, a non-finite float or a set high half pushed, ...), a deletion of a handle the
-// game never gave, or, after a pass, a fault the shared behaviour check sees (sim/behaviour_check.h):
+// game never gave, or, after a pass, a fault the shared behaviour check sees (sim/runners/behaviour_check.h):
 // the player moved while the game had taken them off the train, the cab going on after the ride was
 // lost, a state out of range or a quantity not a number, the derailed-wagon list over its limit.
 //
@@ -16,9 +16,9 @@
 #include <string>
 
 #include "fuzz/fuzz_folders.h"
-#include "sim/answer_tape.h"
-#include "sim/behaviour_check.h"
-#include "tools/playground/core/session.h"
+#include "sim/runners/answer_tape.h"
+#include "sim/runners/behaviour_check.h"
+#include "sim/runners/session.h"
 
 namespace {
 
@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!scratch.entered()) return 0;
 
     sim::AnswerPlayer tape(data, size);
-    playground::Session session(sim::AnswerPlayer::splitIni(data, size).first);
+    sim::Session session(sim::AnswerPlayer::splitIni(data, size).first);
     sim::Hook& hook = session.hook();
     hook.answer = [&tape, &hook](const sim::NativeCall& call, uint64_t* result) { tape.answer(call, result, hook.input); };
     sim::BehaviourCheck check;

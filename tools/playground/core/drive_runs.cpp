@@ -7,9 +7,11 @@
 
 #include "config/reader.h"
 #include "config/settings.h"
-#include "sim/world.h"
+#include "host/controls.h"
+#include "sim/world/world.h"
 #include "tools/playground/core/session.h"
 #include "tools/playground/core/player_text.h"
+#include "train/entry.h"
 
 namespace playground {
 
@@ -39,12 +41,10 @@ const char* gameModel(TrainKind kind) { return kind == Freight ? "freight" : "me
 
 // Where the player stands to enter: at the cab door, which suits either entrance type.
 Vector3 cabDoor(const sim::World& world, EntityHandle train, TrainKind kind) {
-    const sim::Vehicle* lead = world.vehicle(train);
+    const Vector3 t = world.vehicle(train)->position;
     const Vector3 f = world.forward(train);
-    const float ahead = kind == Freight ? 3.7f : 3.5f;
-    const float right = kind == Freight ? 1.4f : 0.0f;
-    return Vector3{lead->position.x + ahead * f.x + right * f.y, lead->position.y + ahead * f.y - right * f.x,
-                   lead->position.z + 1.5f};
+    const Planar door = cabDoorPoint(kind, t, f.x, f.y);
+    return Vector3{door.x, door.y, t.z + 1.5f};
 }
 
 bool usableTopSpeed(float speed) { return speed > 0.0f && speed <= kHighestCharted; }

@@ -9,7 +9,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "tools/playground/core/session.h"
+#include "host/controls.h"
 
 namespace playground {
 

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "config/settings.h"
+#include "host/controls.h"
 #include "tools/playground/core/page_contract.h"
 #include "tools/playground/core/player_text.h"
 
@@ -345,10 +346,10 @@ json Ride::frame() {
             explosions.push_back({{"x", e.position.x}, {"y", e.position.y}, {"age", session_.frame() - e.frame}});
     }
     json rectangles = json::array();
-    for (const sim::DrawnRectangle& r : session_.hook().rectangles)
+    for (const sim::DrawnRectangle& r : session_.world().screen.rectangles)
         rectangles.push_back({r.x, r.y, r.width, r.height, r.red, r.green, r.blue, r.alpha});
     json texts = json::array();
-    for (const sim::DrawnText& t : session_.hook().texts) {
+    for (const sim::DrawnText& t : session_.world().screen.texts) {
         const sim::TextStyle& st = t.style;
         texts.push_back({{"text", t.text},
                          {"x", t.x},

@@ -1,81 +1,11 @@
 #pragma once
-// The plug-in's passes over the stand-in's world, all in the calling thread: a frame derives the
-// control edges, runs one pass of the plug-in and lets the game simulate the frame, in the order of
-// the simulator's own frame loop (sim::Game::step), so that a run here repeats a scenario run
-// there. The page's WebAssembly has no threads, hence no script runner: the pass is called
-// directly, as the start-up of scriptMain and its loop would call it.
+// The page's core plays the plug-in on the stand-in's session, under the page's names.
 
-#include <cstdint>
-#include <optional>
-#include <string>
-#include <vector>
-
-#include "host/script_state.h"
-#include "sim/hook.h"
-#include "sim/world.h"
+#include "sim/runners/session.h"
 
 namespace playground {
 
-// The game's control ids that the page can hold down.
-namespace control {
-inline constexpr int32_t enter = 23;
-inline constexpr int32_t exit = 75;
-inline constexpr int32_t accelerate = 71;
-inline constexpr int32_t brake = 72;
-inline constexpr int32_t handbrake = 76;
-inline constexpr int32_t seatLeft = 34;
-inline constexpr int32_t seatRight = 35;
-inline constexpr int32_t highBeam = 74;
-inline constexpr int32_t horn = 86;
-inline constexpr int32_t doors = 113;
-inline constexpr int32_t derail = 73;
-inline constexpr int32_t radio = 85;
-}  // namespace control
-
-// One session at a time: the plug-in reaches the game through the global hook binding.
-class Session {
-public:
-    // `ini` is what VornLoconaut.ini in the working directory holds at the start; without it there
-    // is no file and the plug-in writes its default one on the first pass.
-    explicit Session(const std::optional<std::string>& ini);
-    ~Session();
-    Session(const Session&) = delete;
-    Session& operator=(const Session&) = delete;
-
-    sim::World& world() { return world_; }
-    const sim::World& world() const { return world_; }
-    const sim::Hook& hook() const { return hook_; }
-    sim::Hook& hook() { return hook_; }
-    const ScriptState& state() const { return state_; }
-
-    // Replaces VornLoconaut.ini in the working directory, as a player editing it during the game.
-    void writeIni(const std::string& ini);
-
-    void hold(int32_t control);
-    void release(int32_t control);
-    void setHeld(std::vector<int32_t> controls);
-    bool held(int32_t control) const;
-
-    // The start-up of the plug-in's script (random seed from the clock, the configuration file
-    // made sure of and loaded), which the first step also runs when not called before.
-    void start();
-    void step(float frameSeconds);
-    int frame() const { return frame_; }
-    double seconds() const { return clockMs_ / 1000.0; }
-
-private:
-    static uint32_t tickCount();
-
-    sim::World world_;
-    sim::Hook hook_;
-    ScriptState state_;
-    std::vector<int32_t> held_;
-    int frame_ = 0;
-    double clockMs_ = 0.0;
-    bool started_ = false;
-};
-
-// The INI text in the working directory now, if any.
-std::optional<std::string> readIniFile();
+using sim::readIniFile;
+using sim::Session;
 
 }  // namespace playground

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "config/reader.h"
-#include "sim/world.h"
+#include "sim/world/world.h"
 #include "tools/playground/core/player_text.h"
 
 namespace playground {

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "host/controls.h"
 #include "tools/playground/core/drive_runs.h"
 #include "tools/playground/core/page_contract.h"
 #include "tools/playground/core/ride.h"

@@ -1,0 +1,147 @@
+// vornloconaut-sim SCENARIO.json [--trace FILE] [--workdir DIR] [--zero] [--hud DIR --frames LIST] [--map FILE]
+//                  [--record-answers FILE]
+// Plays a scenario with the plug-in bound in-process and prints the timeline on stdout.
+// vornloconaut-sim --soak SECONDS ... and --hostile zero|garbage ...: see sim/runners/soak.h.
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <string>
+
+#include "sim/runners/answer_tape.h"
+#include "sim/pictures/hud_picture.h"
+#include "sim/runners/in_process_plugin.h"
+#include "sim/pictures/map_picture.h"
+#include "sim/runners/scenario.h"
+#include "sim/runners/soak.h"
+
+namespace {
+
+int usage() {
+    std::fprintf(stderr,
+                 "usage: vornloconaut-sim SCENARIO.json [--trace FILE] [--workdir DIR] [--zero]\n"
+                 "                        [--hud DIR --frames LIST] [--map FILE] [--record-answers FILE]\n"
+                 "  --trace FILE    every native call the plug-in makes, one JSON line each\n"
+                 "  --workdir DIR   the game folder, where the INI lives (default: a fresh temporary one)\n"
+                 "  --zero          every native answers 0\n"
+                 "  --hud DIR       DIR/frame-<N>.png of what the player sees on screen after each frame N\n"
+                 "  --frames LIST   the frames for --hud, e.g. 120,300,450\n"
+                 "  --map FILE      a top-down PNG of the world at the end, with the paths over the run\n"
+                 "  --record-answers FILE  the game's side of the ride as a tape: the INI, each frame's\n"
+                 "                  controls and time, every answer (a seed of the game fuzzer)\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (const int code = sim::runStressCommand(argc, argv); code >= 0) return code;
+    std::string scenarioPath;
+    std::string tracePath;
+    std::string workdir;
+    bool zero = false;
+    std::string hudDir;
+    std::string frameList;
+    std::string mapPath;
+    std::string tapePath;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--trace" && i + 1 < argc) {
+            tracePath = argv[++i];
+        } else if (arg == "--workdir" && i + 1 < argc) {
+            workdir = argv[++i];
+        } else if (arg == "--zero") {
+            zero = true;
+        } else if (arg == "--hud" && i + 1 < argc) {
+            hudDir = argv[++i];
+        } else if (arg == "--frames" && i + 1 < argc) {
+            frameList = argv[++i];
+        } else if (arg == "--map" && i + 1 < argc) {
+            mapPath = argv[++i];
+        } else if (arg == "--record-answers" && i + 1 < argc) {
+            tapePath = argv[++i];
+        } else if (!arg.empty() && arg[0] != '-' && scenarioPath.empty()) {
+            scenarioPath = arg;
+        } else {
+            return usage();
+        }
+    }
+    if (scenarioPath.empty()) return usage();
+    const auto hudFrames = sim::parseFrameList(frameList);
+    if (hudDir.empty() != frameList.empty() || (!hudDir.empty() && !hudFrames)) {
+        std::fprintf(stderr, "vornloconaut-sim: --hud DIR needs --frames LIST of frame numbers like 120,300,450\n");
+        return usage();
+    }
+    sim::Scenario scenario;
+    try {
+        scenario = sim::loadScenario(scenarioPath);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "vornloconaut-sim: %s\n", e.what());
+        return 2;
+    }
+    std::ofstream trace;
+    if (!tracePath.empty()) {
+        trace.open(tracePath, std::ios::binary | std::ios::trunc);
+        if (!trace) {
+            std::fprintf(stderr, "vornloconaut-sim: cannot write %s\n", tracePath.c_str());
+            return 2;
+        }
+    }
+    sim::GameOptions options;
+    options.workdir = workdir;
+    options.answerZero = zero;
+    options.trace = tracePath.empty() ? nullptr : &trace;
+    // Paths given on the command line stay relative to where it was typed, not to the game folder.
+    std::unique_ptr<sim::HudRecorder> hud;
+    if (!hudDir.empty()) hud = std::make_unique<sim::HudRecorder>(std::filesystem::absolute(hudDir), *hudFrames);
+    std::unique_ptr<sim::MapRecorder> map;
+    if (!mapPath.empty()) {
+        mapPath = std::filesystem::absolute(mapPath).string();
+        map = std::make_unique<sim::MapRecorder>();
+    }
+    std::unique_ptr<sim::AnswerRecorder> tape;
+    if (!tapePath.empty()) {
+        tapePath = std::filesystem::absolute(tapePath).string();
+        const nlohmann::json& ini = scenario.doc.contains("ini") ? scenario.doc["ini"] : nlohmann::json();
+        tape = std::make_unique<sim::AnswerRecorder>(ini.is_string() ? std::optional<std::string>(ini.get<std::string>())
+                                                                     : std::nullopt);
+    }
+    const sim::FrameObserver observe = [&](const sim::Game& g) {
+        if (hud) hud->afterFrame(g);
+        if (map) map->afterFrame(g.world());
+    };
+    sim::ScenarioResult result;
+    bool outputsWritten = true;
+    {
+        sim::PluginGame game(options);
+        if (tape) {
+            sim::Hook& hook = game.hook();
+            hook.frameBegun = [&tape, &hook] { tape->beginFrame(hook.input.down, hook.input.frameSeconds); };
+            hook.answered = [&tape](const sim::NativeCall& call, const uint64_t* r) { tape->answered(call, r); };
+        }
+        result = sim::playScenario(game, scenario, &std::cout, observe);
+        if (map && !map->draw(game.world(), scenario.name).writePng(mapPath)) {
+            std::fprintf(stderr, "vornloconaut-sim: cannot write %s\n", mapPath.c_str());
+            outputsWritten = false;
+        }
+    }
+    if (hud) {
+        for (const std::string& f : hud->failures()) std::fprintf(stderr, "vornloconaut-sim: %s\n", f.c_str());
+        for (int f : hud->missed()) std::fprintf(stderr, "vornloconaut-sim: frame %d is past the end of the run\n", f);
+        outputsWritten = outputsWritten && hud->failures().empty();
+    }
+    if (tape) {
+        std::ofstream out(tapePath, std::ios::binary | std::ios::trunc);
+        out << tape->bytes();
+        if (!out) {
+            std::fprintf(stderr, "vornloconaut-sim: cannot write %s\n", tapePath.c_str());
+            outputsWritten = false;
+        }
+    }
+    for (const std::string& f : result.failures) std::cout << "  " << f << '\n';
+    if (!outputsWritten) return 2;
+    return result.passed() ? 0 : 1;
+}

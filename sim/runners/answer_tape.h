@@ -1,0 +1,105 @@
+#pragma once
+// The game's side of the boundary as bytes: what the game held down and how long each frame lasted,
+// and what it answered to each native call, in order. The simulator records a ride as a tape
+// (--record-answers); the game fuzzer (tests/fuzz/game_answers.cpp) plays any bytes as one, so that
+// a recorded ride is a seed it mutates.
+//
+// Layout: the INI text (up to the first NUL byte; none means the game folder holds no INI), then one
+// record per frame: two bytes of the controls held (a bit per control of kTapeControls), the frame
+// time as a word, and a word per value the game answers in that frame's calls (three for a vector;
+// a count and then one handle per entry for the nearby vehicles; one byte for a deletion: 0 the game
+// clears the handle, anything else it leaves it). The controls, the frame time and the hashes are
+// not answered from the tape but as the game answers them: the control natives from the controls
+// held (the game derives presses and releases), GetFrameSeconds with the frame's time in every call
+// of the frame, HashName with the game's hash of the text (a function of the text alone).
+//
+// A word is a tag byte, and for some tags more bytes:
+//   0x00 zero; 0x01 what this native gave in that slot last time; 0x02 four raw bytes follow;
+//   0x03 and an index byte: a handle the game gave before (for a hash, a hash the plug-in asked
+//   for); 0x04 and an index byte: that handle dead (its counter one up); 0x05..0x0F the specials
+//   (NaN, -NaN, +inf, -inf, the largest float and its negative, the smallest subnormal and its
+//   negative, the int limits, -1); 0x10 a new handle; from 0x11 a small number: an integer
+//   tag - 0x20 for integers, handles and booleans, (tag - 0x88) / 4 for floats.
+// Bytes that run out read as zeros; a tape is played until its bytes run out.
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+#include "host/controls.h"
+
+namespace sim {
+
+struct NativeCall;
+struct FrameInput;
+
+// The controls a tape records, bit i of a frame's two bytes for kTapeControls[i].
+inline constexpr int32_t kTapeControls[] = {control::enter,    control::exit,      control::accelerate, control::brake,
+                                            control::handbrake, control::seatLeft,  control::seatRight,  control::highBeam,
+                                            control::horn,      control::doors,     control::derail,     control::radio};
+
+// What a native's result is to the tape.
+enum class AnswerKind : uint8_t { None, Bool, Handle, Hash, Float, Vector, Nearby, Deletion, Control, FrameTime, HashName };
+AnswerKind answerKind(uint64_t hash);
+
+class AnswerTapeState {
+protected:
+    void rememberHandle(int32_t handle);
+    void rememberHash(uint32_t hash);
+    uint32_t previous(uint64_t hash, size_t slot) const;
+    void setPrevious(uint64_t hash, size_t slot, uint32_t word);
+
+    std::vector<int32_t> handles_;  // given by the game, distinct, in order
+    std::unordered_set<int32_t> given_;
+    std::vector<uint32_t> hashes_;  // the plug-in asked for, distinct, in order
+    std::map<std::pair<uint64_t, size_t>, uint32_t> previous_;
+    int32_t nextHandle_ = 0;  // the newest handle the tape made up
+};
+
+// Writes the tape of a ride as the world answers it.
+class AnswerRecorder : public AnswerTapeState {
+public:
+    explicit AnswerRecorder(const std::optional<std::string>& ini);
+    void beginFrame(const std::vector<int32_t>& held, float frameSeconds);
+    // After the game answered `call` into `result` (and wrote through its pointers).
+    void answered(const NativeCall& call, const uint64_t* result);
+    const std::string& bytes() const { return bytes_; }
+
+private:
+    void word(AnswerKind kind, uint64_t hash, size_t slot, uint32_t value);
+    std::string bytes_;
+};
+
+// Plays bytes as the game's side: the frames' controls and times, and every answer.
+class AnswerPlayer : public AnswerTapeState {
+public:
+    AnswerPlayer(const uint8_t* data, size_t size);
+    // The INI text of the tape, and its frames from where the INI ends.
+    static std::pair<std::optional<std::string>, size_t> splitIni(const uint8_t* data, size_t size);
+
+    bool exhausted() const { return next_ >= size_; }
+    struct Frame {
+        std::vector<int32_t> held;
+        float seconds = 0.0f;
+    };
+    Frame nextFrame();
+    // Answers `call` into `result`, the controls and the frame time as `input` holds them.
+    void answer(const NativeCall& call, uint64_t* result, const FrameInput& input);
+    // Deletions of handles the game never gave the plug-in.
+    std::vector<std::string> faults;
+
+private:
+    uint8_t byte();
+    uint32_t word(AnswerKind kind, uint64_t hash, size_t slot);
+    const uint8_t* data_;
+    size_t size_;
+    size_t next_ = 0;
+    uint32_t lastWord_ = 0;
+};
+
+}  // namespace sim

@@ -1,0 +1,821 @@
+#include "sim/runners/soak.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <iterator>
+#include <map>
+#include <random>
+#include <set>
+
+#include "config/setting_table.h"
+#include "config/settings.h"
+#include "host/controls.h"
+#include "host/script_state.h"
+#include "sim/runners/behaviour_check.h"
+#include "sim/runners/hostile.h"
+#include "sim/runners/in_process_plugin.h"
+#include "train/entry.h"
+
+namespace sim {
+
+namespace {
+
+constexpr int kFramesPerSecond = 60;
+constexpr float kFrame = 1.0f / kFramesPerSecond;
+constexpr size_t kFailuresKept = 20;
+
+// Every control the plug-in reads, and the game's radio control, which it leaves to the game.
+constexpr int32_t kCabControls[] = {control::accelerate, control::brake,  control::handbrake, control::seatLeft,
+                                    control::seatRight,  control::derail, control::highBeam,  control::horn,
+                                    control::doors,      control::radio,  control::exit,      control::enter};
+
+// The two lines: a freight loop with two tight bends (at speed a train leaves the rails there) and
+// two gentle ones, and far off (beyond any wagon distance limit) a tram loop of the same shape.
+struct Line {
+    const char* model;
+    Vector3 origin;
+    float width, height, tightRadius, gentleRadius;
+    int track = 0;
+};
+
+// Walls outside and inside each loop, where derailed wagons crash (and may explode).
+constexpr float kBarrierMargin = 15.0f;
+
+// A closed loop, clockwise: up the left side, the two tight corners at the top, down the right
+// side, the two gentle corners at the bottom; arcs sampled about every metre so the heading turns
+// smoothly.
+std::vector<Vector3> roundedLoop(const Line& line) {
+    std::vector<Vector3> points;
+    const float x0 = line.origin.x, y0 = line.origin.y, z = line.origin.z;
+    const float w = line.width, h = line.height, rt = line.tightRadius, rg = line.gentleRadius;
+    auto arc = [&](float cx, float cy, float r, float fromDeg, float toDeg) {
+        const int steps = std::max(90, static_cast<int>(std::ceil(r * 3.14159265f / 2.0f)));
+        for (int i = 0; i <= steps; ++i) {
+            const double a = (fromDeg + (toDeg - fromDeg) * static_cast<float>(i) / static_cast<float>(steps)) *
+                             3.14159265358979 / 180.0;
+            points.push_back(Vector3{static_cast<float>(cx + r * std::cos(a)), static_cast<float>(cy + r * std::sin(a)), z});
+        }
+    };
+    points.push_back(Vector3{x0, y0 + rg, z});  // the foot of the left side
+    arc(x0 + rt, y0 + h - rt, rt, 180.0f, 90.0f);
+    arc(x0 + w - rt, y0 + h - rt, rt, 90.0f, 0.0f);
+    arc(x0 + w - rg, y0 + rg, rg, 0.0f, -90.0f);
+    arc(x0 + rg, y0 + rg, rg, -90.0f, -180.0f);
+    points.pop_back();  // the loop closes on its first point by itself
+    return points;
+}
+
+class Soak {
+public:
+    explicit Soak(const SoakOptions& options)
+        : options_(options),
+          game_(gameOptions(options)),
+          world_(game_.world()),
+          random_(options.seed),
+          life_(options.seed ^ 0x5EEDu) {
+        buildWorld();
+    }
+
+    SoakSummary run() {
+        int64_t frames = 0;
+        double nextReport = 3600.0;
+        for (int64_t n = 0; game_.seconds() < options_.seconds; ++n) {
+            gameEvents();
+            play();
+            game_.step();
+            observe();
+            frames = n + 1;
+            if (options_.progress != nullptr && game_.seconds() >= nextReport) {
+                nextReport += 3600.0;
+                *options_.progress << "  hour " << static_cast<int>(game_.seconds() / 3600.0) << ": " << summary_.entries
+                                   << " entries, " << summary_.derailments << " derailments, " << summary_.explosions
+                                   << " explosions, " << summary_.violationCount << " violations" << std::endl;
+            }
+        }
+        summary_.frames = frames;
+        summary_.gameSeconds = game_.seconds();
+        summary_.violationCount = game_.violations().size();
+        for (const std::string& v : game_.violations()) fail("violation: " + v);
+        summary_.checkFailures = check_.failureCount();
+        summary_.ridesLost = check_.ridesLost;
+        for (const std::string& f : check_.failures()) fail(f);
+        if (options_.requireActivity) requireActivity();
+        return summary_;
+    }
+
+private:
+    static GameOptions gameOptions(const SoakOptions& options) {
+        GameOptions g;
+        g.workdir = options.workdir;
+        return g;
+    }
+
+    // --- Random choices ---
+    double uniform(double from, double to) { return std::uniform_real_distribution<double>(from, to)(random_); }
+    int between(int from, int to) { return std::uniform_int_distribution<int>(from, to)(random_); }
+    bool chance(double p) { return uniform(0.0, 1.0) < p; }
+    // An event that happens `perMinute` times a minute of game time on average.
+    bool often(double perMinute) { return chance(perMinute / (60.0 * kFramesPerSecond)); }
+    template <class T>
+    const T& pick(const std::vector<T>& from) {
+        return from[static_cast<size_t>(between(0, static_cast<int>(from.size()) - 1))];
+    }
+    int framesFor(double seconds) { return std::max(1, static_cast<int>(seconds * kFramesPerSecond)); }
+
+    void fail(const std::string& text) {
+        if (summary_.failures.size() < kFailuresKept) summary_.failures.push_back(text);
+    }
+    std::string at() const { return "frame " + std::to_string(game_.frame()) + ": "; }
+
+    // --- The world ---
+    void buildWorld() {
+        lines_[0] = Line{"freight", {0.0f, 0.0f, 0.0f}, 700.0f, 1200.0f, 50.0f, 300.0f};
+        lines_[1] = Line{"metrotrain", {3000.0f, 0.0f, 0.0f}, 300.0f, 500.0f, 30.0f, 150.0f};
+        for (Line& line : lines_) {
+            line.track = world_.addTrack(roundedLoop(line), true);
+            const float x0 = line.origin.x - kBarrierMargin, y0 = line.origin.y - kBarrierMargin;
+            const float x1 = line.origin.x + line.width + kBarrierMargin, y1 = line.origin.y + line.height + kBarrierMargin;
+            world_.addBarrier({x0, y0}, {x1, y0});
+            world_.addBarrier({x1, y0}, {x1, y1});
+            world_.addBarrier({x1, y1}, {x0, y1});
+            world_.addBarrier({x0, y1}, {x0, y0});
+            const float i0 = line.origin.x + kBarrierMargin, j0 = line.origin.y + kBarrierMargin;
+            const float i1 = line.origin.x + line.width - kBarrierMargin, j1 = line.origin.y + line.height - kBarrierMargin;
+            world_.addBarrier({i0, j0}, {i1, j0});
+            world_.addBarrier({i1, j0}, {i1, j1});
+            world_.addBarrier({i1, j1}, {i0, j1});
+            world_.addBarrier({i0, j1}, {i0, j0});
+        }
+        // A road car beside the freight line: pressing enter there starts the game's own entry.
+        roadCar_ = world_.addVehicle("blista", {-6.0f, 500.0f, 0.0f}, 0.0f, "car");
+        spawnTrain(0);
+        spawnTrain(1);
+        game_.setPlayerPosition({8.0f, 300.0f, 0.0f});
+    }
+
+    void spawnTrain(int kind) {
+        const Line& line = lines_[kind];
+        const float length = world_.tracks[static_cast<size_t>(line.track)].length();
+        const int carriages = kind == 0 ? (chance(0.15) ? between(21, 30) : between(2, 8)) : 2;
+        const float speed = chance(0.5) ? 0.0f : static_cast<float>(uniform(1.0, 12.0));
+        const bool engineer = kind == 0 ? chance(0.85) : chance(0.5);
+        world_.addTrain(line.model, carriages, line.track, static_cast<float>(uniform(0.0, length)), speed, engineer);
+        ++summary_.trainsSpawned;
+    }
+
+    std::vector<EntityHandle> trainsOf(int kind) const {
+        std::vector<EntityHandle> found;
+        for (const auto& [h, t] : world_.trains) {
+            const Vehicle* lead = world_.vehicle(h);
+            if (lead != nullptr && lead->modelName == lines_[kind].model) found.push_back(h);
+        }
+        return found;
+    }
+
+    std::vector<EntityHandle> freeVehicles() const {
+        std::vector<EntityHandle> found;
+        for (const auto& [h, v] : world_.vehicles)
+            if (v.train == 0 && h != roadCar_) found.push_back(h);
+        return found;
+    }
+
+    float distanceToPlayer(Vector3 p) const {
+        const Character* player = world_.character(world_.player);
+        return std::hypot(p.x - player->position.x, p.y - player->position.y);
+    }
+
+    // --- What the game does by itself, and the configuration file edited behind the plug-in's back ---
+    void gameEvents() {
+        for (int kind = 0; kind < 2; ++kind) {
+            if (!trainsOf(kind).empty()) {
+                respawnAt_[kind] = -1;
+            } else if (respawnAt_[kind] < 0) {
+                respawnAt_[kind] = game_.frame() + framesFor(uniform(2.0, 20.0));
+            } else if (game_.frame() >= respawnAt_[kind]) {
+                spawnTrain(kind);
+                respawnAt_[kind] = -1;
+            }
+        }
+        if (often(0.3)) killEngineer();
+        if (often(0.3)) deleteSomething();
+        if (often(1.0)) streamOutFarVehicles();
+        if (often(0.08)) {
+            world_.removeAllTrains();
+            ++summary_.gameRemovals;
+        }
+        if (often(0.5)) {
+            game_.writeIni(chance(0.75) ? plausibleIni() : garbageIni());
+            ++summary_.iniEdits;
+        }
+        if (often(0.12)) {
+            game_.deleteIni();
+            ++summary_.iniDeletions;
+        }
+        if (often(0.3)) {
+            // A game reload: the hook starts the script again and abandons the running one.
+            game_.restartScripts();
+            scriptRestarted();
+        }
+        lifeEvents();
+        frameTimes();
+        // The world's own records only grow; the soak counts what it needs as it goes.
+        world_.events.clear();
+        world_.explosions.clear();
+        world_.horns.clear();
+    }
+
+    void scriptRestarted() {
+        ++summary_.restarts;
+        previousMode_ = OnFoot;
+        previousMenuTime_ = 0.0f;
+        check_.scriptRestarted();
+    }
+
+    // --- The game's life around the player, from a generator of its own so that the draws above
+    // (and the runs that require activity) stay as they were ---
+    bool lifeOften(double perMinute) {
+        return std::uniform_real_distribution<double>(0.0, 1.0)(life_) < perMinute / (60.0 * kFramesPerSecond);
+    }
+    // Somewhere else on the map: a hospital, a police station, where a mission or a switch leads.
+    Vector3 elsewhere() {
+        return Vector3{static_cast<float>(std::uniform_real_distribution<double>(-2000.0, 5000.0)(life_)),
+                       static_cast<float>(std::uniform_real_distribution<double>(-2000.0, 3000.0)(life_)), 0.0f};
+    }
+    void lifeEvents() {
+        const Character* player = world_.character(world_.player);
+        if (player == nullptr) return;
+        const bool inTrain = player->vehicle != 0 && world_.trainOf(player->vehicle) != nullptr;
+        // More often in a train, where the plug-in has most to let go of.
+        const double rate = inTrain ? 0.25 : 0.06;
+        if (deadPlayer_ != 0 && game_.frame() >= respawnFrame_) {
+            const Character* dead = world_.character(deadPlayer_);
+            if (dead != nullptr && dead->dead) world_.respawn(deadPlayer_, elsewhere(), false);
+            deadPlayer_ = 0;
+        }
+        if (lifeOften(0.4 * rate) && !player->dead) {
+            world_.kill(world_.player);
+            deadPlayer_ = world_.player;
+            respawnFrame_ = game_.frame() + framesFor(std::uniform_real_distribution<double>(0.0, 10.0)(life_));
+            ++summary_.lifeEvents;
+        }
+        if (lifeOften(0.2 * rate)) {
+            world_.respawn(world_.player, elsewhere(), true);  // arrested
+            ++summary_.lifeEvents;
+        }
+        if (lifeOften(0.4 * rate)) {
+            // To a character left behind at an earlier switch, or to a new one.
+            EntityHandle to = 0;
+            for (EntityHandle h : formerPlayers_)
+                if (h != world_.player && world_.character(h) != nullptr) to = h;
+            if (to == 0 || std::uniform_int_distribution<int>(0, 2)(life_) == 0) to = world_.addCharacter(elsewhere());
+            formerPlayers_.push_back(world_.player);
+            if (formerPlayers_.size() > 4) formerPlayers_.erase(formerPlayers_.begin());
+            world_.switchPlayer(to, std::uniform_int_distribution<int>(0, 2)(life_));
+            ++summary_.lifeEvents;
+        }
+        if (lifeOften(0.3 * rate)) {
+            world_.warp(world_.player, elsewhere());
+            ++summary_.lifeEvents;
+        }
+        if (lifeOften(0.2 * rate) && !world_.trains.empty()) {
+            world_.removeTrain(inTrain ? player->vehicle : world_.trains.begin()->first);
+            ++summary_.lifeEvents;
+        }
+        if (lifeOften(0.1)) {
+            const std::map<EntityHandle, EntityHandle> renamed = game_.loadSave(elsewhere());
+            auto fresh = [&](EntityHandle h) {
+                auto it = renamed.find(h);
+                return it == renamed.end() ? 0 : it->second;
+            };
+            roadCar_ = fresh(roadCar_);
+            deadPlayer_ = 0;
+            for (EntityHandle& h : formerPlayers_) h = fresh(h);
+            scriptRestarted();
+            ++summary_.saveLoads;
+            ++summary_.lifeEvents;
+        }
+    }
+
+    void killEngineer() {
+        for (const auto& [h, v] : world_.vehicles) {
+            auto seat = v.seats.find(-1);
+            if (v.train == h && seat != v.seats.end() && seat->second != world_.player && chance(0.5)) {
+                world_.kill(seat->second);
+                ++summary_.gameRemovals;
+                return;
+            }
+        }
+    }
+
+    void deleteSomething() {
+        const int what = between(0, 4);
+        const Character* player = world_.character(world_.player);
+        if (what == 0 && player->vehicle != 0) {
+            world_.removeVehicle(player->vehicle);  // the vehicle the player sits in
+        } else if (what == 1 && !world_.trains.empty()) {
+            const Train& t = world_.trains.begin()->second;
+            world_.removeVehicle(t.carriages[static_cast<size_t>(between(0, static_cast<int>(t.carriages.size()) - 1))]);
+        } else if (what == 2) {
+            std::vector<EntityHandle> others;
+            for (const auto& [h, c] : world_.characters)
+                if (h != world_.player) others.push_back(h);
+            if (others.empty()) return;
+            world_.removeCharacter(pick(others));
+        } else {
+            const std::vector<EntityHandle> free = freeVehicles();
+            if (free.empty()) return;
+            world_.removeVehicle(pick(free));
+        }
+        ++summary_.gameRemovals;
+    }
+
+    // The game unloads what is far from the player, and keeps the number of parked vehicles down.
+    void streamOutFarVehicles() {
+        std::vector<EntityHandle> free = freeVehicles();
+        for (EntityHandle h : free) {
+            const Vehicle* v = world_.vehicle(h);
+            if (v != nullptr && distanceToPlayer(v->position) > 400.0f && chance(0.5)) {
+                world_.removeVehicle(h);
+                ++summary_.gameRemovals;
+            }
+        }
+        free = freeVehicles();
+        if (free.size() > 150) {
+            for (size_t i = 0; i < free.size() - 150; ++i) world_.removeVehicle(free[i]);
+            summary_.gameRemovals += static_cast<int64_t>(free.size() - 150);
+        }
+    }
+
+    // Mostly steady frames; now and then a pause (frame time 0), a stretch of uneven frames, a hitch.
+    void frameTimes() {
+        if (frameTimeFrames_ > 0) {
+            if (--frameTimeFrames_ == 0) {
+                game_.setFrameTime(kFrame);
+            } else if (frameTimeUneven_) {
+                game_.setFrameTime(static_cast<float>(uniform(1.0 / 240.0, 1.0 / 15.0)));
+            }
+        } else if (often(1.0)) {
+            const int kind = between(0, 3);
+            frameTimeUneven_ = kind == 1;
+            if (kind == 0) {
+                game_.setFrameTime(0.0f);
+                frameTimeFrames_ = between(1, 120);
+            } else if (kind == 1) {
+                frameTimeFrames_ = between(30, 600);
+            } else if (kind == 2) {
+                game_.setFrameTime(static_cast<float>(uniform(0.1, 0.5)));
+                frameTimeFrames_ = 1;
+            } else {
+                game_.setFrameTime(1.0f / 30.0f);
+                frameTimeFrames_ = between(60, 600);
+            }
+        }
+        if (game_.frameTime() == 0.0f) ++summary_.pausedFrames;
+    }
+
+    // Values a player might write for each key: mostly sound, now and then odd. The candidates go by
+    // what the key means, so a new key gets its share of odd values without a line here.
+    std::string plausibleIni() {
+        auto choose = [&](std::initializer_list<const char*> values) {
+            return std::string(values.begin()[between(0, static_cast<int>(values.size()) - 1)]);
+        };
+        // At most one kind's models are spoilt at a time: the settings are read again only once a
+        // train has been recognised, so with neither recognised the file would never be read again.
+        const int spoilt = chance(0.2) ? between(0, 1) : -1;
+        std::string text;
+        for (const SettingRow& row : kSettingRows) {
+            if (row.opensSection != nullptr) text += std::string(row.opensSection) + "\n";
+            std::string value;
+            double probability = 0.3;
+            switch (row.unit) {
+                case SettingUnit::None:  // the model lists, always written
+                    probability = 1.0;
+                    if (row.kind == Freight)
+                        value = spoilt != 0 ? choose({"freight", "freight", "FREIGHT", "freight, metrotrain"})
+                                            : choose({"nonsense", "", ",", "metrotrain"});
+                    else
+                        value = spoilt != 1 ? choose({"metrotrain", "metrotrain", "METROTRAIN", " metrotrain ,x"})
+                                            : choose({"freight", "x", ""});
+                    break;
+                case SettingUnit::Choice: value = choose({"0", "0", "1", "1", "2", "-1", "7"}); break;
+                case SettingUnit::Switch: value = choose({"0", "1", "1"}); break;
+                case SettingUnit::Seconds: value = choose({"0", "0.1", "0.7", "1.2", "-1", "0.0001"}); break;
+                case SettingUnit::Count:
+                    probability = 0.5;
+                    value = choose({"-3", "0", "1", "3", "5", "20", "20", "40", "7.9", "1e12"});
+                    break;
+                case SettingUnit::Metres:
+                    probability = 0.4;
+                    value = choose({"0", "50", "200", "200", "1000", "-5", "1e38"});
+                    break;
+                case SettingUnit::Speed: value = choose({"3", "7", "10", "25", "40", "40", "80", "0", "-5", "1e30"}); break;
+                case SettingUnit::Acceleration:
+                case SettingUnit::Braking:
+                    probability = 0.5;
+                    value = choose({"1", "2.4", "3", "5.5", "8", "20", "20", "0", "-1", "1e30"});
+                    break;
+                case SettingUnit::Fraction: value = choose({"0", "0.5", "0.88", "0.88", "0.9", "0.95", "1", "2", "-1"}); break;
+            }
+            if (chance(probability)) text += std::string(row.key) + " = " + value + "\n";
+        }
+        return text;
+    }
+
+    // Keys with values no reader should trust, stray bytes, odd line ends, monstrous lines.
+    std::string garbageIni() {
+        static const char* const kStrangers[] = {"Nonsense.Key", "", "="};
+        constexpr int kKeyCount = static_cast<int>(std::size(kSettingRows));
+        constexpr int kStrangerCount = static_cast<int>(std::size(kStrangers));
+        static const char* const kValues[] = {
+            "abc", "1e999", "-1e999", "nan", "inf", "-inf", "0x10", " ", "=", "1.5.3", "+-1", "--2", "1e-999",
+            "99999999999999999999999999999999999999999", "3.4028236e38", "-2147483649", ";comment", "[Section]",
+            "1 = 2 = 3", "\t0.5\t", "5;", "freight,,,metrotrain", ",",
+        };
+        // One kind stays recognisable (see plausibleIni); the first line supplying a key wins.
+        std::string text = chance(0.5) ? "Train.Models=freight\n" : "Tram.Models=metrotrain\n";
+        const int lines = between(0, 40);
+        for (int i = 0; i < lines; ++i) {
+            switch (between(0, 9)) {
+                case 0:
+                    for (int n = between(1, 60); n > 0; --n) text += static_cast<char>(between(0, 255));
+                    break;
+                case 1:
+                    text += std::string(static_cast<size_t>(between(100, 10000)), static_cast<char>(between(32, 126)));
+                    break;
+                default:
+                {
+                    const int k = between(0, kKeyCount + kStrangerCount - 1);
+                    text += std::string(k < kKeyCount ? kSettingRows[k].key : kStrangers[k - kKeyCount]) +
+                            (chance(0.8) ? "=" : " ") +
+                            kValues[between(0, sizeof kValues / sizeof kValues[0] - 1)];
+                }
+            }
+            const int end = between(0, 3);
+            text += end == 0 ? "\r\n" : end == 1 ? "\r" : "\n";
+        }
+        return text;
+    }
+
+    // --- The player: one plan at a time, each holding some controls for a while ---
+    struct Plan {
+        std::vector<int32_t> hold;
+        int frames = 0;
+        float untilSpeed = 0.0f;  // a race ends early at this speed (0: runs its frames)
+    };
+
+    void play() {
+        if (plan_.frames > 0) {
+            --plan_.frames;
+            const ScriptState* s = game_.state();
+            if (plan_.untilSpeed > 0.0f && s != nullptr && std::fabs(s->speed) >= plan_.untilSpeed) {
+                // Fast enough: ride on at that speed into whatever bend comes.
+                endPlan();
+                idle(uniform(5.0, 45.0));
+                return;
+            }
+            if (plan_.frames == 0) endPlan();
+            return;
+        }
+        const ScriptState* s = game_.state();
+        if (s == nullptr || s->mode == OnFoot) {
+            planOnFoot();
+        } else if (s->mode == Entering) {
+            // Held on, or let go early: the prompt then ends.
+            if (chance(0.6)) plan(framesFor(uniform(0.1, 1.5)), {control::enter});
+            else idle(uniform(0.1, 1.0));
+        } else if (s->derailed) {
+            planDerailed();
+        } else {
+            planInCab(*s);
+        }
+    }
+
+    void plan(int frames, std::vector<int32_t> hold, float untilSpeed = 0.0f) {
+        plan_ = Plan{std::move(hold), frames, untilSpeed};
+        for (int32_t c : plan_.hold) game_.hold(c);
+    }
+    void endPlan() {
+        for (int32_t c : plan_.hold) game_.release(c);
+        plan_ = Plan{};
+    }
+    void idle(double seconds) { plan(framesFor(seconds), {}); }
+
+    void planOnFoot() {
+        const ScriptState* s = game_.state();
+        const Vehicle* following = s != nullptr && s->engineerTrain != 0 ? world_.vehicle(s->engineerTrain) : nullptr;
+        if (following != nullptr && chance(0.6)) {
+            // Away along the line from the train the engineer drives, ahead or behind, then wait for it.
+            const Vector3 f = world_.forward(following->handle);
+            const float along = static_cast<float>(chance(0.5) ? uniform(30.0, 200.0) : uniform(-200.0, -30.0));
+            game_.setPlayerPosition({following->position.x + f.x * along + f.y * 5.0f,
+                                     following->position.y + f.y * along - f.x * 5.0f, 0.0f});
+            idle(uniform(5.0, 40.0));
+            return;
+        }
+        const double r = uniform(0.0, 1.0);
+        const int kind = chance(0.6) ? 0 : 1;
+        const std::vector<EntityHandle> trains = trainsOf(kind);
+        if (r < 0.55 && !trains.empty()) {
+            approach(pick(trains), kind);
+        } else if (r < 0.62 && !trains.empty()) {
+            // Walk along the line away from a train, so a following engineer has somewhere to go.
+            const Vehicle* lead = world_.vehicle(pick(trains));
+            const Vector3 f = world_.forward(lead->handle);
+            const float along = static_cast<float>(uniform(-120.0, 120.0));
+            game_.setPlayerPosition({lead->position.x + f.y * 4.0f + f.x * along * 0.3f,
+                                     lead->position.y - f.x * 4.0f + f.y * along * 0.3f, 0.0f});
+            game_.walkPlayerTo({lead->position.x + f.x * along, lead->position.y + f.y * along, 0.0f},
+                               static_cast<float>(uniform(1.0, 7.0)));
+            idle(uniform(3.0, 25.0));
+        } else if (r < 0.67) {
+            game_.setPlayerPosition({static_cast<float>(uniform(-2000.0, 5000.0)), static_cast<float>(uniform(-2000.0, 3000.0)), 0.0f});
+            idle(uniform(1.0, 15.0));
+        } else if (r < 0.72) {
+            // Beside the road car: the game's own entry starts, and the plug-in must let it be or stop it.
+            if (const Vehicle* car = world_.vehicle(roadCar_)) {
+                game_.setPlayerPosition({car->position.x + 2.0f, car->position.y + static_cast<float>(uniform(-3.0, 3.0)), 0.0f});
+            }
+            plan(framesFor(uniform(0.05, 1.5)), {control::enter});
+        } else if (r < 0.82) {
+            mash(uniform(0.5, 4.0));
+        } else {
+            idle(uniform(0.5, 6.0));
+        }
+    }
+
+    void approach(EntityHandle train, int kind) {
+        const Vehicle* lead = world_.vehicle(train);
+        const Vector3 t = lead->position;
+        const Vector3 f = world_.forward(train);
+        Vector3 p;
+        if (chance(0.3)) {
+            // At the cab door, where the realistic entrance wants the player.
+            const Planar door = cabDoorPoint(kind == 0 ? Freight : Tram, t, f.x, f.y);
+            p = Vector3{door.x, door.y, t.z + 1.5f};
+        } else {
+            const float radius = static_cast<float>(uniform(0.0, 16.0));
+            const double a = uniform(0.0, 6.283185307);
+            p = Vector3{t.x + radius * static_cast<float>(std::cos(a)), t.y + radius * static_cast<float>(std::sin(a)), 0.0f};
+        }
+        game_.setPlayerPosition(p, static_cast<float>(uniform(0.0, 360.0)));
+        const double r = uniform(0.0, 1.0);
+        const double hold = r < 0.75 ? uniform(0.8, 2.0) : r < 0.9 ? uniform(0.05, 0.6) : 1.0 / kFramesPerSecond;
+        plan(framesFor(hold), {control::enter});
+    }
+
+    void planInCab(const ScriptState& s) {
+        if (s.kind == Freight && s.engineerCommand != Follow && chance(0.25)) {
+            plan(between(1, 10), {control::horn});  // taps on to the command the player wants
+            return;
+        }
+        if (s.kind == Tram && chance(0.12)) {
+            plan(1, {control::doors});
+            return;
+        }
+        const double r = uniform(0.0, 1.0);
+        if (r < 0.22) {
+            // A race: full throttle until fast enough for the tight bends, then on for a while.
+            const float top = s.kind == Freight ? static_cast<float>(uniform(15.0, 38.0)) : static_cast<float>(uniform(9.0, 24.0));
+            plan(framesFor(uniform(8.0, 40.0)), {control::accelerate}, top);
+        } else if (r < 0.34) {
+            plan(framesFor(uniform(0.5, 10.0)), {control::accelerate});
+        } else if (r < 0.42) {
+            plan(framesFor(uniform(0.5, 8.0)), {control::brake});
+        } else if (r < 0.47) {
+            plan(framesFor(uniform(0.3, 4.0)), {control::handbrake});
+        } else if (r < 0.52) {
+            plan(1, {control::doors});
+        } else if (r < 0.56) {
+            plan(between(1, 4), {chance(0.5) ? control::seatLeft : control::seatRight});
+        } else if (r < 0.59) {
+            plan(between(1, 3), {control::highBeam});
+        } else if (r < 0.63) {
+            plan(framesFor(uniform(0.25, 2.0)), {control::horn});
+        } else if (r < 0.71) {
+            plan(between(1, 10), {control::horn});  // a tap: the next engineer command
+        } else if (r < 0.75) {
+            plan(framesFor(uniform(0.3, 3.0)), {control::derail});
+        } else if (r < 0.77) {
+            plan(between(1, 5), {control::radio});
+        } else if (r < 0.81) {
+            mash(uniform(0.2, 3.0));
+        } else if (r < 0.93 && game_.seconds() - enteredAt_ > 3.0) {
+            plan(1, {control::exit});
+        } else if (r < 0.935) {
+            // The game moves the player out of the seat behind the plug-in's back.
+            game_.setPlayerPosition({static_cast<float>(uniform(-100.0, 800.0)), static_cast<float>(uniform(-100.0, 1300.0)), 0.0f});
+            idle(1.0);
+        } else {
+            idle(uniform(0.5, 12.0));
+        }
+    }
+
+    void planDerailed() {
+        if (chance(0.4)) {
+            idle(uniform(0.5, 8.0));
+        } else if (chance(0.2)) {
+            mash(uniform(0.2, 2.0));
+        } else {
+            plan(1, {control::exit});
+        }
+    }
+
+    // A random handful of controls held down together.
+    void mash(double seconds) {
+        std::vector<int32_t> hold;
+        for (int32_t c : kCabControls)
+            if (chance(0.3)) hold.push_back(c);
+        plan(framesFor(seconds), hold);
+    }
+
+    // --- Checks and counts after every frame ---
+    void observe() {
+        const ScriptState* s = game_.state();
+        if (s == nullptr) return;
+        check_.afterPass(game_.frame(), game_.calls(), *s);
+        summary_.maxWagons = std::max(summary_.maxWagons, s->derailedWagons.size());
+        for (const DerailedWagon& w : s->derailedWagons)
+            if (deleted_.count(w.handle) != 0 && !world_.exists(w.handle))
+                fail(at() + "a deleted vehicle " + std::to_string(w.handle) + " is still listed");
+
+        const std::vector<NativeCall>& calls = game_.calls();
+        const std::vector<Hook::Deletion>& deletions = game_.hook().deletions;
+        size_t nextDeletion = 0;
+        bool tramDoors = false;
+        for (size_t i = 0; i < calls.size(); ++i) {
+            const NativeCall& call = calls[i];
+            for (const ArgValue& a : call.args)
+                // A slot's counter comes round again after 255 reuses: a handle that names a live
+                // entity again may have come back from the game anew.
+                if (a.kind == ArgKind::Int && World::looksLikeHandle(a.i) && deleted_.count(a.i) != 0 &&
+                    !world_.exists(a.i))
+                    fail(at() + std::string(call.op) + " given vehicle " + std::to_string(a.i) + " after the plug-in deleted it");
+            while (nextDeletion < deletions.size() && deletions[nextDeletion].call == i) {
+                deleted_.insert(deletions[nextDeletion].handle);
+                ++summary_.wagonsDeleted;
+                ++nextDeletion;
+            }
+            if (call.op == "RemoveAllTrains") {
+                ++summary_.derailments;
+                if (game_.isHeld(control::derail)) ++summary_.manualDerailments;
+            } else if (call.op == "CreateExplosion") {
+                ++summary_.explosions;
+            } else if (call.op == "SoundHorn") {
+                ++summary_.horns;
+            } else if (call.op == "OrderShuffleToNextSeat") {
+                ++summary_.seatChanges;
+            } else if (call.op == "SetHighBeam") {
+                ++summary_.highBeamSwitches;
+            } else if (call.op == "SetDoorOpenRatio" && s->kind == Tram) {
+                tramDoors = true;
+            }
+        }
+        if (tramDoors && !tramDoorsMoving_) ++summary_.tramDoorMotions;
+        tramDoorsMoving_ = tramDoors;
+
+        if (s->mode == InCab && previousMode_ != InCab) {
+            ++summary_.entries;
+            enteredAt_ = game_.seconds();
+        }
+        if (s->mode != InCab && previousMode_ == InCab) ++summary_.exits;
+        if (s->menuTime > previousMenuTime_) ++summary_.engineerCommands;
+        if (s->mode == OnFoot && s->engineerTrain != 0 && (s->followState == Forward || s->followState == Backward))
+            ++summary_.engineerFollowPasses;
+        previousMode_ = s->mode;
+        previousMenuTime_ = s->menuTime;
+    }
+
+    void requireActivity() {
+        const std::pair<const char*, int64_t> needed[] = {
+            {"entries", summary_.entries},
+            {"derailments", summary_.derailments},
+            {"explosions", summary_.explosions},
+            {"wagon deletions", summary_.wagonsDeleted},
+            {"engineer commands", summary_.engineerCommands},
+            {"engineer follow passes", summary_.engineerFollowPasses},
+            {"tram door motions", summary_.tramDoorMotions},
+            {"script restarts", summary_.restarts},
+        };
+        for (const auto& [what, count] : needed)
+            if (count == 0) fail(std::string("the soak never reached ") + what);
+    }
+
+    SoakOptions options_;
+    ObservedPluginGame game_;
+    World& world_;
+    std::mt19937 random_;
+    SoakSummary summary_;
+    Line lines_[2];
+    EntityHandle roadCar_ = 0;
+    int respawnAt_[2] = {-1, -1};
+    int frameTimeFrames_ = 0;
+    bool frameTimeUneven_ = false;
+    Plan plan_;
+    double enteredAt_ = 0.0;
+    PlayerMode previousMode_ = OnFoot;
+    float previousMenuTime_ = 0.0f;
+    bool tramDoorsMoving_ = false;
+    std::set<EntityHandle> deleted_;
+    BehaviourCheck check_;
+    std::mt19937 life_;
+    EntityHandle deadPlayer_ = 0;
+    int respawnFrame_ = 0;
+    std::vector<EntityHandle> formerPlayers_;
+};
+
+bool parseNumber(const char* text, double& value) {
+    char* end = nullptr;
+    value = std::strtod(text, &end);
+    return end != text && *end == '\0' && std::isfinite(value);
+}
+
+int usage() {
+    std::fprintf(stderr,
+                 "usage: vornloconaut-sim --soak SECONDS [--seed N] [--workdir DIR] [--require-activity] [--verbose]\n"
+                 "       vornloconaut-sim --hostile zero|garbage [--passes N] [--seed N] [--workdir DIR] [--require-activity]\n"
+                 "                        [--verbose]\n");
+    return 2;
+}
+
+}  // namespace
+
+SoakSummary runSoak(const SoakOptions& options) {
+    Soak soak(options);
+    return soak.run();
+}
+
+void printSoakSummary(std::ostream& out, const SoakOptions& options, const SoakSummary& s) {
+    char time[64];
+    std::snprintf(time, sizeof time, "%.1f s (%.2f h)", s.gameSeconds, s.gameSeconds / 3600.0);
+    out << "soak (seed " << options.seed << "): " << s.frames << " frames, " << time << " of game time, "
+        << s.pausedFrames << " paused frames\n"
+        << "  entries " << s.entries << ", exits " << s.exits << ", derailments " << s.derailments << " ("
+        << s.manualDerailments << " by the derail key), explosions " << s.explosions << "\n"
+        << "  wagons deleted " << s.wagonsDeleted << ", max wagons kept " << s.maxWagons << "\n"
+        << "  engineer commands " << s.engineerCommands << ", engineer follow passes " << s.engineerFollowPasses
+        << ", tram door motions " << s.tramDoorMotions << ", horns " << s.horns << ", seat changes "
+        << s.seatChanges << ", high beam switches " << s.highBeamSwitches << "\n"
+        << "  INI edits " << s.iniEdits << ", INI deletions " << s.iniDeletions << ", trains spawned "
+        << s.trainsSpawned << ", removed or killed by the game " << s.gameRemovals << ", script restarts "
+        << s.restarts << "\n"
+        << "  the game's life: " << s.lifeEvents << " deaths, arrests, switches, warps, train deletions and save loads ("
+        << s.saveLoads << " save loads), rides lost to the game " << s.ridesLost << "\n"
+        << "  violations " << s.violationCount << ", behaviour faults " << s.checkFailures << "\n";
+    for (const std::string& f : s.failures) out << "  " << f << "\n";
+    out << (s.passed() ? "soak: passed" : "soak: FAILED") << std::endl;
+}
+
+int runStressCommand(int argc, char** argv) {
+    bool soak = false;
+    bool hostile = false;
+    for (int i = 1; i < argc; ++i) {
+        soak = soak || std::string(argv[i]) == "--soak";
+        hostile = hostile || std::string(argv[i]) == "--hostile";
+    }
+    if (!soak && !hostile) return -1;
+    if (soak && hostile) return usage();
+    SoakOptions soakOptions;
+    HostileOptions hostileOptions;
+    double number = 0.0;
+    bool verbose = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--soak" && hasValue && parseNumber(argv[i + 1], number) && number >= 0.0 && number <= 1e7) {
+            soakOptions.seconds = number;
+            ++i;
+        } else if (arg == "--hostile" && hasValue && (std::string(argv[i + 1]) == "zero" || std::string(argv[i + 1]) == "garbage")) {
+            hostileOptions.kind = std::string(argv[++i]) == "zero" ? HostileKind::Zero : HostileKind::Garbage;
+        } else if (arg == "--passes" && hostile && hasValue && parseNumber(argv[i + 1], number) && number >= 0.0 &&
+                   number <= 2e9) {
+            hostileOptions.passes = static_cast<int>(number);
+            ++i;
+        } else if (arg == "--seed" && hasValue && parseNumber(argv[i + 1], number) && number >= 0.0 &&
+                   number <= 4294967295.0 && number == std::floor(number)) {
+            soakOptions.seed = hostileOptions.seed = static_cast<uint32_t>(number);
+            ++i;
+        } else if (arg == "--workdir" && hasValue) {
+            soakOptions.workdir = hostileOptions.workdir = argv[++i];
+        } else if (arg == "--require-activity") {
+            soakOptions.requireActivity = hostileOptions.requireActivity = true;
+        } else if (arg == "--verbose") {
+            verbose = true;
+        } else {
+            return usage();
+        }
+    }
+    if (hostile) {
+        const HostileSummary summary = runHostile(hostileOptions);
+        printHostileSummary(std::cout, hostileOptions, summary, verbose);
+        return summary.passed() ? 0 : 1;
+    }
+    if (verbose) soakOptions.progress = &std::cout;
+    const SoakSummary summary = runSoak(soakOptions);
+    printSoakSummary(std::cout, soakOptions, summary);
+    return summary.passed() ? 0 : 1;
+}
+
+}  // namespace sim
