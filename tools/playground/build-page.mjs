@@ -1,9 +1,10 @@
 // node build-page.mjs ENGINE_JS OUTPUT_HTML VERSION ASI_SHA256
 //
-// Puts the playground page together as one HTML file: the style (uPlot's and ours), the default
-// file's data as a JSON block, the page's script bundled by esbuild, and after it, as a block of
-// plain text the browser neither parses nor runs, the engine's worker (emscripten's module with the
-// WebAssembly inlined, then our worker code). The page draws its first screen and chart before the
+// Puts the playground page together as one HTML file: the style (uPlot's and ours), right after the
+// first chart's place a small script that draws it (uPlot, the charts' code and that chart's run),
+// the default file's data as a JSON block, the page's script bundled by esbuild, and after it, as a
+// block of plain text the browser neither parses nor runs, the engine's worker (emscripten's module
+// with the WebAssembly inlined, then our worker code). The page draws its first screen and chart before the
 // browser has read that block; workers are made from its text afterwards. The same inputs give the
 // same bytes: no paths, dates or build-machine names go into the file. ASI_SHA256 is the released
 // VornLoconaut.asi's, which the page tells apart from other builds by.
@@ -83,8 +84,17 @@ const page = await build({
   },
 });
 const script = page.outputFiles[0].text;
+const defaultSet = await defaults(module);
 // "<" never appears raw in the JSON block, so no text in it can end the block.
-const defaultData = JSON.stringify(await defaults(module)).replaceAll('<', '\\u003c');
+const defaultData = JSON.stringify(defaultSet).replaceAll('<', '\\u003c');
+// The first chart's script: uPlot, the charts' code, and the one run its chart shows.
+const firstChart = (await build({
+  ...common,
+  entryPoints: [join(web, 'first-chart.js')],
+  legalComments: 'eof',
+  plugins: [lazyIntl],
+  define: { VORN_FIRST_DRIVES: JSON.stringify([{ acceleration: defaultSet.drives[0].acceleration }]) },
+})).outputFiles[0].text;
 const style = [
   await readFile(join(here, 'node_modules', 'uplot', 'dist', 'uPlot.min.css'), 'utf8'),
   await readFile(join(web, 'style.css'), 'utf8'),
@@ -92,8 +102,8 @@ const style = [
 
 // Inline text that would end its element early, or open an HTML comment inside a script, would
 // break the page; it cannot be escaped safely after the fact, so the build stops instead.
-for (const [what, text, bad] of [['script', script, /<\/script|<!--/i], ['engine', engine, /<\/script|<!--/i],
-  ['style', style, /<\/style/i]]) {
+for (const [what, text, bad] of [['script', script, /<\/script|<!--/i], ['first chart', firstChart, /<\/script|<!--/i],
+  ['engine', engine, /<\/script|<!--/i], ['style', style, /<\/style/i]]) {
   if (bad.test(text)) {
     console.error(`build-page: the ${what} holds ${text.match(bad)[0]}, which would break the page`);
     process.exit(1);
@@ -111,6 +121,7 @@ const html = template
   .replaceAll('@VERSION@', version)
   .replaceAll('@ASI_SHA256@', asiSha256)
   .replace('@STYLE@', () => style)
+  .replace('@FIRST_CHART@', () => firstChart)
   .replace('@DEFAULTS@', () => defaultData)
   .replace('@SCRIPT@', () => script)
   .replace('@ENGINE@', () => engineBlocks);

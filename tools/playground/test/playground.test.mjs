@@ -367,7 +367,10 @@ test('by keyboard alone: open a file, select a reported line, save the exact byt
 
   // Kept by the browser: back after a reload, with a note and a way to drop it.
   await page.reload();
-  await page.waitForFunction(() => window.vornPlayground.reported > 0 && window.vornPlayground.source === 'restored');
+  // Polled on a timer, so a page that never draws a frame fails with what it holds instead of a timeout.
+  await page.waitForFunction(() => window.vornPlayground?.reported > 0, null, { polling: 100 });
+  const back = await page.evaluate(() => ({ source: window.vornPlayground.source, kept: localStorage.length }));
+  assert.equal(back.source, 'restored', `the kept edit is back after a reload (${back.kept} item(s) kept)`);
   assert.equal(await page.inputValue('#ini'), 'Train.Seat = 0\nTram.Braking = 3\n; caf\u00e9\n');
   assert.match(await page.textContent('#kept'), /Your last edit .* is back/);
   // Back to the default file asks first; keeping the edits keeps them.

@@ -136,8 +136,14 @@ export class Charts {
     this.begun = false;
   }
 
-  // Redrawn at most once a frame, however fast the runs come in. The very first frame draws one
-  // chart only, so it shows at once; the others follow in the next.
+  // The first chart alone, at once: the others wait for the page's script.
+  drawFirst(drives) {
+    this.begun = true;
+    this.draw(drives, 1);
+  }
+
+  // Redrawn at most once a frame, however fast the runs come in. Unless the first chart is drawn
+  // already, the very first frame draws it alone, so it shows at once; the others follow in the next.
   update(drives) {
     this.latest = drives;
     if (this.scheduled) return;
@@ -147,8 +153,7 @@ export class Charts {
       if (this.begun) {
         this.draw(this.latest);
       } else {
-        this.begun = true;
-        this.draw(this.latest, 1);
+        this.drawFirst(this.latest);
         this.update(this.latest);
       }
     });
@@ -161,6 +166,7 @@ export class Charts {
     for (const kindRoot of this.root.querySelectorAll('.kind')) {
       const kind = kindRoot.dataset.kind;
       for (const [name, chart] of Object.entries(CHARTS)) {
+        if (drawn === most) return;
         const mine = yours ? yours[kind][name] : undefined;
         const theirs = byDefault ? byDefault[kind][name] : undefined;
         const bend = name === 'bend';
@@ -175,7 +181,6 @@ export class Charts {
         if (refusal) continue;
         const has = (r) => r && !r.error && (bend ? Object.keys(r).length > 0 : true);
         if (!has(mine) && !has(theirs)) continue;
-        if (drawn === most) return;
         drawn += 1;
         const usable = (r) => (bend ? r : r && !r.error ? r : undefined);
         let options;

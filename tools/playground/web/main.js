@@ -4,7 +4,6 @@
 // on it, its settings and their drives come with the page, made by its build, so the first screen
 // and its charts are drawn before the browser has even read the engine, which follows this script.
 import { renderReport, renderSummary } from './report.js';
-import { Charts } from './charts.js';
 import { Ride } from './ride.js';
 import { Editor } from './editor.js';
 import { emptyDrives, storeDrive } from './drives.js';
@@ -80,9 +79,9 @@ const state = {
 };
 window.vornPlayground = state;
 
-const charts = new Charts(document.querySelector('#drives'), () => {
-  if (state.timings.firstChart === undefined) state.timings.firstChart = performance.now();
-});
+// The charts, with the first one drawn by the small script that the browser read before this one.
+const charts = window.vornCharts;
+state.timings.firstChart = charts.firstChartAt;
 const ride = new Ride($('world'), $('timeline'), $('restart'), { derailed: $('derailed'), hint: $('hint'), hud: $('hud'), touch: document.querySelector('#try .touch') }, (frame) => {
   state.ride = frame;
 }, (error) => state.errors.push(error));
@@ -355,8 +354,8 @@ $('reset-no').addEventListener('click', () => {
   $('reset').focus();
 });
 
-// The first frame draws the defaults' first chart alone, so it shows at once; the settings and
-// their report fill the first screen in the next, and the engine is read after that.
+// The first chart is up already; the other charts follow in the first frame, and the settings
+// and their report fill the first screen in the next; the engine is read after that.
 ride.start(encode(state.defaultIni));
 charts.update(state.drives);
 requestAnimationFrame(() => setTimeout(() => {
