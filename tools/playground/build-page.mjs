@@ -1,13 +1,14 @@
 // node build-page.mjs ENGINE_JS OUTPUT_HTML VERSION ASI_SHA256
 //
-// Puts the playground page together as one HTML file: the style (uPlot's and ours), right after the
-// first chart's place a small script that draws it (uPlot, the charts' code and that chart's run),
-// the default file's data as a JSON block, the page's script bundled by esbuild, and after it, as a
-// block of plain text the browser neither parses nor runs, the engine's worker (emscripten's module
-// with the WebAssembly inlined, then our worker code). The page draws its first screen and chart before the
-// browser has read that block; workers are made from its text afterwards. The same inputs give the
-// same bytes: no paths, dates or build-machine names go into the file. ASI_SHA256 is the released
-// VornLoconaut.asi's, which the page tells apart from other builds by.
+// Puts the playground page together as one HTML file: the style (uPlot's and ours) and the default
+// file's data as a JSON block in its head; right after the first chart's place a small script
+// (uPlot and the charts' code) that reads the data and draws that chart; the page's script bundled
+// by esbuild; and after it, as a block of plain text the browser neither parses nor runs, the
+// engine's worker (emscripten's module with the WebAssembly inlined, then our worker code). The page
+// draws its first screen and chart before the browser has read that block; workers are made from
+// its text afterwards. The same inputs give the same bytes: no paths, dates or build-machine names
+// go into the file. ASI_SHA256 is the released VornLoconaut.asi's, which the page tells apart from
+// other builds by.
 import { readFile, writeFile } from 'node:fs/promises';
 import { createRequire } from 'node:module';
 import { dirname, join, resolve } from 'node:path';
@@ -84,16 +85,14 @@ const page = await build({
   },
 });
 const script = page.outputFiles[0].text;
-const defaultSet = await defaults(module);
 // "<" never appears raw in the JSON block, so no text in it can end the block.
-const defaultData = JSON.stringify(defaultSet).replaceAll('<', '\\u003c');
-// The first chart's script: uPlot, the charts' code, and the one run its chart shows.
+const defaultData = JSON.stringify(await defaults(module)).replaceAll('<', '\\u003c');
+// The first chart's script: uPlot and the charts' code.
 const firstChart = (await build({
   ...common,
   entryPoints: [join(web, 'first-chart.js')],
   legalComments: 'eof',
   plugins: [lazyIntl],
-  define: { VORN_FIRST_DRIVES: JSON.stringify([{ acceleration: defaultSet.drives[0].acceleration }]) },
 })).outputFiles[0].text;
 const style = [
   await readFile(join(here, 'node_modules', 'uplot', 'dist', 'uPlot.min.css'), 'utf8'),

@@ -18,8 +18,9 @@ const LARGEST_SHOWN = 512 * 1024;
 // Where the browser keeps the player's last edit.
 const KEPT = 'vornloconaut-playground.ini';
 
-// Times are from the navigation on, where performance.now() starts.
-const defaults = JSON.parse(document.getElementById('vorn-defaults').textContent);
+// The default file's data and the charts, from the first chart's script, which the browser read
+// before this one and which drew the first chart already.
+const { defaults, charts } = window.vornFirstChart;
 
 // The engine's text, once the document is read and its first frame drawn: a Blob for its workers.
 const engine = new Promise((resolve) => {
@@ -74,13 +75,12 @@ const state = {
   keeping: null,
   // Why Save and Copy hand over nothing: the file opened is not text, or too large for the editor.
   refusal: null,
+  // Times are from the navigation on, where performance.now() starts.
   timings: {},
   errors: [],
 };
 window.vornPlayground = state;
 
-// The charts, with the first one drawn by the small script that the browser read before this one.
-const charts = window.vornCharts;
 state.timings.firstChart = charts.firstChartAt;
 const ride = new Ride($('world'), $('timeline'), $('restart'), { derailed: $('derailed'), hint: $('hint'), hud: $('hud'), touch: document.querySelector('#try .touch') }, (frame) => {
   state.ride = frame;
