@@ -50,6 +50,9 @@ struct SettingRow {
     const char* comment = nullptr;
     bool groupStart = false;
     bool plainNumber = false;
+    // Optional keys a player may add: read like any other, but left out of the default file, which
+    // stays as players and the release know it.
+    bool written = true;
     // What the value does in play, in the player's words ("0: never derails by itself; 1: ...").
     const char* meaning = "";
 
@@ -71,6 +74,11 @@ struct SettingRow {
     consteval SettingRow means(const char* text) const {
         SettingRow row = *this;
         row.meaning = text;
+        return row;
+    }
+    consteval SettingRow unwritten() const {
+        SettingRow row = *this;
+        row.written = false;
         return row;
     }
     consteval SettingRow writtenPlain() const {

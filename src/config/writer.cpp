@@ -109,6 +109,9 @@ void ensureConfigurationFile() {
     out.write("\n; Reset Configuration:    Delete the ini-file and enter a train.");
     out.write("\n\n");
     for (const SettingRow& row : kSettingRows) {
+        if (!row.written) {
+            continue;
+        }
         if (row.opensSection != nullptr) {
             out.write(std::string("\n\n") + row.opensSection + "\n");
         }
