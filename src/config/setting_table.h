@@ -207,6 +207,10 @@ inline constexpr SettingRow kSettingRows[] = {
     perKind("Tram.Braking", &S::braking, Tram, 5.5f, U::Braking),
     sensitivity("Tram.Derailment", &S::derailmentSensitivity, Tram, 0.88f).means(kDerailmentMeaning),
     sensitivity("Tram.Explosion", &S::explosionSensitivity, Tram, 0.9f).means(kExplosionMeaning),
+
+    flag("Debug.Recording", &S::debugRecording, false).unwritten()
+        .means("1: keeps the last minutes of play in memory and writes them to VornLoconaut-last-ride.vlrec in the "
+               "game folder when a ride ends, a train derails or the game reloads, for a bug report"),
 };
 // clang-format on
 

@@ -13,10 +13,10 @@ inline constexpr const char* configurationFileName = "VornLoconaut.ini";
 inline constexpr const char* pluginVersion = VORN_VERSION;
 
 // The fields of the INI's keys start at zero here: their defaults, like everything else about a key,
-// stand in its row of config/setting_table.h, and the constructor applies them.
-struct Settings {
-    Settings();
-
+// stand in its row of config/setting_table.h, and the constructor of Settings applies them. The
+// fields stand apart from that constructor so that a test can count them (the recording's snapshot
+// must hold every one).
+struct SettingsFields {
     int32_t displaysPosition{};
     bool displaySpeed{};
     bool displayDerailment{};
@@ -41,6 +41,7 @@ struct Settings {
     float derailmentSensitivity[2]{};
     float explosionSensitivity[2]{};
     int32_t seat{};  // freight only: 1 right seat, anything else the driver's seat
+    bool debugRecording{};  // the ride recorder (host/recorder.h)
 
     std::vector<uint32_t> modelHashes[2];
 
@@ -48,6 +49,10 @@ struct Settings {
     float followTopSpeed = 60.0f;
     float followAcceleration = 3.0f;
     float followBraking = 4.0f;
+};
+
+struct Settings : SettingsFields {
+    Settings();
 };
 
 extern Settings gSettings;

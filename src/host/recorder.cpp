@@ -1,0 +1,585 @@
+#include "host/recorder.h"
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iterator>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "config/settings.h"
+#include "host/native_invoker.h"
+#include "host/recording_format.h"
+#include "host/recording_snapshot.h"
+#include "host/script_state.h"
+#include "util/count.h"
+#include "util/whole_file.h"
+
+bool gRecorderOn = false;
+ReplaySources gReplaySources;
+
+namespace {
+
+using namespace recording;
+
+constexpr size_t kNativeCount = std::size(kNatives);
+// A key point every five seconds at 60 passes a second: a replay starts at most that far before the
+// oldest pass the ring still holds.
+constexpr uint32_t kKeyInterval = 300;
+// More key points than a full ring can hold at that interval.
+constexpr size_t kKeyPoints = 256;
+// What a file being written takes out of the ring at the end of each pass: a copy into the system's
+// file cache of well under a millisecond, and a full ring written within a few seconds.
+constexpr size_t kSliceBytes = 128u << 10;
+// The largest call: its tag and every word in full, a nearby list of kNearbyEntries handles among them.
+constexpr size_t kStagingBytes = 1 + 5 * (1 + 8 + 3 + kNearbyEntries + 1);
+
+// Where a native's float arguments stand among its arguments, and whether any of them go into the
+// digest; from the catalogue's shapes.
+struct CallShape {
+    uint8_t floats[8] = {};
+    uint8_t floatCount = 0;
+    bool digested = false;
+};
+
+consteval std::array<CallShape, kNativeCount> callShapes() {
+    std::array<CallShape, kNativeCount> shapes{};
+    for (size_t n = 0; n < kNativeCount; ++n) {
+        for (uint8_t i = 0; kNatives[n].shape[i] != '\0'; ++i) {
+            const char kind = kNatives[n].shape[i];
+            if (kind == 'f') shapes[n].floats[shapes[n].floatCount++] = i;
+            shapes[n].digested = shapes[n].digested || isDigested(kind);
+        }
+    }
+    return shapes;
+}
+constexpr std::array<CallShape, kNativeCount> kCallShapes = callShapes();
+
+struct KeyPoint {
+    uint64_t at = 0;    // where its record begins, in bytes since the process started
+    uint32_t pass = 0;  // its pass, counted since recording started
+};
+
+struct Recorder {
+    uint8_t* ring = nullptr;  // kRecordingRingBytes, once recording was first turned on
+    uint64_t head = 0;        // bytes appended since the process started; the ring holds the last of them
+    KeyPoint keys[kKeyPoints];
+    size_t keyCount = 0;  // the newest min(keyCount, kKeyPoints) are in `keys`, the newest at keyCount - 1
+    uint32_t pass = 0;
+    uint32_t sinceKey = 0;
+    bool keyDue = false;
+    bool forced = false;
+    bool wasInCab = false;
+    bool wasDerailed = false;
+    uint8_t occurrences[kNativeCount] = {};
+    uint32_t predictions[kNativeCount][kPredictedCalls][kPredictedWords] = {};
+    uint8_t staging[kStagingBytes] = {};
+    size_t staged = 0;
+
+    // The file being written: the bytes [next, end) of the ring are still to go.
+    struct Writer {
+        WholeFile file;
+        bool active = false;
+        uint64_t next = 0;
+        uint64_t end = 0;
+        uint64_t from = 0;
+        uint32_t passes = 0;
+        bool pending = false;
+        Reason pendingReason = Reason::RideEnded;
+    } writer;
+};
+
+Recorder gRecorder;
+
+bool playingBack() { return gReplaySources.random != nullptr; }
+
+// --- Bytes into the ring ---
+
+void writeSlice(uint64_t limit);
+
+// Appending overwrites the oldest bytes; a file being written gets them first.
+void append(const void* data, size_t count) {
+    Recorder& r = gRecorder;
+    Recorder::Writer& w = r.writer;
+    if (w.active && r.head + count > w.next + kRecordingRingBytes) {
+        writeSlice(r.head + count - kRecordingRingBytes);
+    }
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    while (count > 0) {
+        const size_t at = static_cast<size_t>(r.head % kRecordingRingBytes);
+        const size_t n = count < kRecordingRingBytes - at ? count : kRecordingRingBytes - at;
+        std::memcpy(r.ring + at, bytes, n);
+        bytes += n;
+        count -= n;
+        r.head += n;
+    }
+}
+
+void stage(uint8_t b) { gRecorder.staging[gRecorder.staged++] = b; }
+
+void stage32(uint32_t v) {
+    for (int shift = 0; shift < 32; shift += 8) stage(static_cast<uint8_t>(v >> shift));
+}
+
+void flushStaging() {
+    append(gRecorder.staging, gRecorder.staged);
+    gRecorder.staged = 0;
+}
+
+// A word of a call: predicted by the same word of this native's call at the same place in the
+// previous pass.
+void stageWord(uint32_t value, WordKind kind, uint32_t& prediction) {
+    if (value == prediction) {
+        stage(kPredicted);
+    } else if (value == 0) {
+        stage(kZero);
+    } else if (const uint8_t tag = smallTag(kind, value); tag != 0) {
+        stage(tag);
+    } else {
+        stage(kRaw);
+        stage32(value);
+    }
+    prediction = value;
+}
+
+// Little-endian values of a snapshot, straight into the ring.
+struct RingOut {
+    void u8(uint8_t v) { append(&v, 1); }
+    void u32(uint32_t v) {
+        const uint8_t b[4] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
+                              static_cast<uint8_t>(v >> 24)};
+        append(b, 4);
+    }
+    void bytes(const void* data, size_t count) { append(data, count); }
+};
+
+// The same into the file being written.
+struct FileOut {
+    WholeFile& file;
+    void u8(uint8_t v) { file.put(static_cast<char>(v)); }
+    void u16(uint16_t v) {
+        u8(static_cast<uint8_t>(v));
+        u8(static_cast<uint8_t>(v >> 8));
+    }
+    void u32(uint32_t v) {
+        u16(static_cast<uint16_t>(v));
+        u16(static_cast<uint16_t>(v >> 16));
+    }
+    void u64(uint64_t v) {
+        u32(static_cast<uint32_t>(v));
+        u32(static_cast<uint32_t>(v >> 32));
+    }
+    void bytes(const void* data, size_t count) { file.write(data, count); }
+    void text(const char* t) {
+        const size_t n = textLength(t) < 255 ? textLength(t) : 255;
+        u8(static_cast<uint8_t>(n));
+        bytes(t, n);
+    }
+};
+
+uint32_t floatBits(float f) {
+    uint32_t bits = 0;
+    std::memcpy(&bits, &f, sizeof bits);
+    return bits;
+}
+
+// One field's value, as FieldType says.
+template <class Out>
+struct FieldWriter {
+    Out& out;
+    template <class T>
+    void operator()(const char*, const T& value) const {
+        if constexpr (std::is_same_v<T, bool>) {
+            out.u8(value ? 1 : 0);
+        } else if constexpr (std::is_same_v<T, float>) {
+            out.u32(floatBits(value));
+        } else if constexpr (std::is_same_v<T, std::string>) {
+            const size_t n = value.size() < kLargestConfiguration ? value.size() : kLargestConfiguration;
+            out.u32(static_cast<uint32_t>(n));
+            out.bytes(value.data(), n);
+        } else if constexpr (std::is_same_v<T, std::vector<uint32_t>>) {
+            const size_t n = value.size() < kLargestList ? value.size() : kLargestList;
+            out.u32(static_cast<uint32_t>(n));
+            for (size_t i = 0; i < n; ++i) out.u32(value[i]);
+        } else if constexpr (std::is_same_v<T, Vector3>) {
+            out.u32(floatBits(value.x));
+            out.u32(floatBits(value.y));
+            out.u32(floatBits(value.z));
+        } else if constexpr (std::is_same_v<T, std::vector<DerailedWagon>>) {
+            const size_t n = value.size() < kLargestList ? value.size() : kLargestList;
+            out.u32(static_cast<uint32_t>(n));
+            for (size_t i = 0; i < n; ++i) forEachWagonField(value[i], *this);
+        } else {
+            static_assert(fieldType<T>() == FieldType::I32 || fieldType<T>() == FieldType::U32);
+            out.u32(static_cast<uint32_t>(value));
+        }
+    }
+};
+
+// A field's name and type, for the header.
+struct SchemaWriter {
+    FileOut& out;
+    template <class T>
+    void operator()(const char* name, const T&) const {
+        out.text(name);
+        out.u8(static_cast<uint8_t>(fieldType<T>()));
+    }
+};
+
+struct FieldCounter {
+    uint16_t count = 0;
+    template <class T>
+    void operator()(const char*, const T&) {
+        ++count;
+    }
+};
+
+// The pass begins from the state and settings as they stand. Predictions start afresh, so decoding
+// can begin here.
+void appendKeyPoint(const ScriptState& state) {
+    Recorder& r = gRecorder;
+    KeyPoint& key = r.keys[r.keyCount % kKeyPoints];
+    key.at = r.head;
+    key.pass = r.pass;
+    ++r.keyCount;
+    std::memset(r.predictions, 0, sizeof r.predictions);
+    RingOut out;
+    out.u8(kKeyPoint);
+    out.u32(r.pass);
+    FieldWriter<RingOut> field{out};
+    forEachStateField(state, field);
+    forEachSettingsField(gSettings, field);
+    r.sinceKey = 0;
+    r.keyDue = false;
+}
+
+// --- The file ---
+
+void abandonWrite() {
+    gRecorder.writer.file.abandon();
+    gRecorder.writer.active = false;
+}
+
+void writeSlice(uint64_t limit) {
+    Recorder& r = gRecorder;
+    Recorder::Writer& w = r.writer;
+    limit = limit < w.end ? limit : w.end;
+    while (w.active && w.next < limit) {
+        const size_t at = static_cast<size_t>(w.next % kRecordingRingBytes);
+        const uint64_t left = limit - w.next;
+        const size_t n = left < kRecordingRingBytes - at ? static_cast<size_t>(left) : kRecordingRingBytes - at;
+        if (!w.file.write(r.ring + at, n)) {
+            abandonWrite();
+            return;
+        }
+        w.next += n;
+    }
+}
+
+void writeHeader(FileOut& out, Reason reason) {
+    out.bytes(kMagic, sizeof kMagic);
+    out.u16(kVersion);
+    out.u8(static_cast<uint8_t>(reason));
+    out.text(pluginVersion);
+    out.u64(catalogueHash());
+    out.u16(static_cast<uint16_t>(kNativeCount));
+    for (size_t n = 0; n < kNativeCount; ++n) {
+        out.text(kNatives[n].op);
+        out.u64(kNatives[n].hash);
+        out.text(kNatives[n].shape);
+        out.u8(static_cast<uint8_t>(kAnswerKinds[n]));
+    }
+    // Each record's fields by name and type, counted first.
+    const ScriptState state;
+    const DerailedWagon wagon;
+    FieldCounter counted[3];
+    forEachStateField(state, counted[0]);
+    forEachWagonField(wagon, counted[1]);
+    forEachSettingsField(gSettings, counted[2]);
+    SchemaWriter schema{out};
+    out.u16(counted[0].count);
+    forEachStateField(state, schema);
+    out.u16(counted[1].count);
+    forEachWagonField(wagon, schema);
+    out.u16(counted[2].count);
+    forEachSettingsField(gSettings, schema);
+}
+
+// The oldest key point whose bytes the ring still holds, or null.
+const KeyPoint* oldestKeyPoint() {
+    const Recorder& r = gRecorder;
+    const uint64_t oldest = r.head > kRecordingRingBytes ? r.head - kRecordingRingBytes : 0;
+    const size_t kept = r.keyCount < kKeyPoints ? r.keyCount : kKeyPoints;
+    for (size_t i = r.keyCount - kept; i < r.keyCount; ++i) {
+        const KeyPoint& key = r.keys[i % kKeyPoints];
+        if (key.at >= oldest) return &key;
+    }
+    return nullptr;
+}
+
+bool beginWrite(const char* path, Reason reason) {
+    Recorder& r = gRecorder;
+    Recorder::Writer& w = r.writer;
+    if (w.active) {
+        w.pending = true;
+        w.pendingReason = reason;
+        return false;
+    }
+    const KeyPoint* key = oldestKeyPoint();
+    if (key == nullptr || !w.file.open(path)) {
+        return false;
+    }
+    FileOut out{w.file};
+    writeHeader(out, reason);
+    w.active = true;
+    w.next = key->at;
+    w.from = key->at;
+    w.end = r.head;
+    w.passes = r.pass - key->pass;
+    return true;
+}
+
+// The file's last slice: the rest of the ring, the end record, the close and the rename.
+bool finishWrite() {
+    Recorder::Writer& w = gRecorder.writer;
+    writeSlice(w.end);
+    if (!w.active) {
+        return false;
+    }
+    FileOut out{w.file};
+    out.u8(kEnd);
+    out.u32(w.passes);
+    out.u64(w.end - w.from);
+    w.active = false;
+    return w.file.commit(true);
+}
+
+void continueWrite() {
+    Recorder::Writer& w = gRecorder.writer;
+    if (!w.active) {
+        return;
+    }
+    writeSlice(w.next + kSliceBytes);
+    if (w.active && w.next == w.end) {
+        finishWrite();
+        if (w.pending) {
+            w.pending = false;
+            beginWrite(recordingFileName, w.pendingReason);
+        }
+    }
+}
+
+// --- On and off ---
+
+bool wanted() { return !playingBack() && (gRecorder.forced || gSettings.debugRecording); }
+
+void start() {
+    Recorder& r = gRecorder;
+    if (r.ring == nullptr) {
+        // Once, kept for the life of the process: no pass ever allocates for the recorder.
+        r.ring = new (std::nothrow) uint8_t[kRecordingRingBytes];
+        if (r.ring == nullptr) {
+            return;
+        }
+    }
+    gRecorderOn = true;
+    r.keyDue = true;
+}
+
+void stop() {
+    gRecorderOn = false;
+    gRecorder.keyCount = 0;
+}
+
+void newPassOccurrences() { std::memset(gRecorder.occurrences, 0, sizeof gRecorder.occurrences); }
+
+}  // namespace
+
+const uint64_t* recordedNativeCall(Native native, const uint64_t* arguments, size_t count) {
+    const auto index = static_cast<size_t>(native);
+    const NativeIdentity& identity = kNatives[index];
+    const uint64_t* slots = native_detail::kNoResult;
+    if (gHook.nativeCall != nullptr) {
+        gHook.nativeInit(identity.hash);
+        for (size_t i = 0; i < count; ++i) {
+            gHook.nativePush64(arguments[i]);
+        }
+        if (const uint64_t* returned = gHook.nativeCall()) {
+            slots = returned;
+        }
+    }
+    if (!gRecorderOn) {
+        return slots;
+    }
+    Recorder& r = gRecorder;
+    const size_t place = r.occurrences[index] < kPredictedCalls - 1 ? r.occurrences[index]++ : kPredictedCalls - 1;
+    uint32_t* predicted = r.predictions[index][place];
+    size_t word = 0;
+    auto next = [&]() -> uint32_t& { return predicted[word < kPredictedWords - 1 ? word++ : kPredictedWords - 1]; };
+
+    stage(static_cast<uint8_t>(index));
+    const CallShape& shape = kCallShapes[index];
+    if (shape.digested) {
+        stageWord(argumentDigest(identity.shape, arguments, count), WordKind::Integer, next());
+    }
+    for (uint8_t f = 0; f < shape.floatCount; ++f) {
+        const size_t at = shape.floats[f];
+        stageWord(at < count ? static_cast<uint32_t>(arguments[at]) : 0u, WordKind::Float, next());
+    }
+    switch (kAnswerKinds[index]) {
+        case AnswerKind::None: break;
+        case AnswerKind::Integer: stageWord(static_cast<uint32_t>(slots[0]), WordKind::Integer, next()); break;
+        case AnswerKind::Float: stageWord(static_cast<uint32_t>(slots[0]), WordKind::Float, next()); break;
+        case AnswerKind::Vector:
+            for (size_t i = 0; i < 3; ++i) stageWord(static_cast<uint32_t>(slots[i]), WordKind::Float, next());
+            break;
+        case AnswerKind::NearbyList: {
+            const auto found = static_cast<int32_t>(static_cast<uint32_t>(slots[0]));
+            stageWord(static_cast<uint32_t>(found), WordKind::Integer, next());
+            const auto* buffer = count > 1 ? reinterpret_cast<const uint64_t*>(static_cast<uintptr_t>(arguments[1])) : nullptr;
+            if (buffer != nullptr) {
+                uint64_t entries = countOrZero(found);
+                entries = entries < buffer[0] ? entries : buffer[0];
+                entries = entries < kNearbyEntries ? entries : kNearbyEntries;
+                for (uint64_t i = 1; i <= entries; ++i) {
+                    stageWord(static_cast<uint32_t>(buffer[i]), WordKind::Integer, next());
+                }
+            }
+            break;
+        }
+        case AnswerKind::Deletion: {
+            const auto* handle = count > 0 ? reinterpret_cast<const EntityHandle*>(static_cast<uintptr_t>(arguments[0])) : nullptr;
+            stageWord(handle != nullptr && *handle != 0 ? 1u : 0u, WordKind::Integer, next());
+            break;
+        }
+    }
+    flushStaging();
+    return slots;
+}
+
+void recordScriptStart() {
+    if (!gRecorderOn) {
+        return;
+    }
+    // The run before was abandoned by the game at the end of a pass; its ring goes out first.
+    beginWrite(recordingFileName, Reason::ScriptRestart);
+    stage(kScriptStart);
+    flushStaging();
+    newPassOccurrences();
+    gRecorder.keyDue = true;
+}
+
+void recordPassStart(const ScriptState& state) {
+    Recorder& r = gRecorder;
+    const bool want = wanted();
+    if (want && !gRecorderOn) {
+        start();
+    } else if (!want && gRecorderOn) {
+        stop();
+    }
+    if (!gRecorderOn) {
+        return;
+    }
+    newPassOccurrences();
+    if (r.keyDue || r.sinceKey >= kKeyInterval) {
+        appendKeyPoint(state);
+    } else {
+        stage(kPass);
+        flushStaging();
+    }
+    ++r.sinceKey;
+    ++r.pass;
+    r.wasInCab = state.mode == InCab;
+    r.wasDerailed = state.derailed;
+}
+
+void recordPassEnd(const ScriptState& state) {
+    Recorder& r = gRecorder;
+    if (gRecorderOn) {
+        if (r.wasInCab && state.mode != InCab) {
+            beginWrite(recordingFileName, Reason::RideEnded);
+        } else if (!r.wasDerailed && state.derailed) {
+            beginWrite(recordingFileName, Reason::Derailment);
+        }
+    }
+    continueWrite();
+}
+
+void recordConfigurationLoad() {
+    if (playingBack()) {
+        if (gReplaySources.configurationLoad != nullptr) {
+            gReplaySources.configurationLoad();
+        }
+        return;
+    }
+    if (!gRecorderOn) {
+        return;
+    }
+    Recorder& r = gRecorder;
+    std::FILE* file = std::fopen(configurationFileName, "rb");
+    if (file == nullptr) {
+        stage(kNoConfiguration);
+        flushStaging();
+        return;
+    }
+    const uint64_t start = r.head;
+    stage(kConfiguration);
+    stage32(0);
+    flushStaging();
+    uint32_t length = 0;
+    char buffer[4096];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0 && length <= kLargestConfiguration;) {
+        append(buffer, n);
+        length += static_cast<uint32_t>(n);
+    }
+    std::fclose(file);
+    if (length > kLargestConfiguration) {
+        // No replay could give the load this text: the recording starts afresh after it.
+        r.head = start;
+        r.keyCount = 0;
+        r.keyDue = true;
+        return;
+    }
+    for (int i = 0; i < 4; ++i) {
+        r.ring[(start + 1 + static_cast<uint64_t>(i)) % kRecordingRingBytes] = static_cast<uint8_t>(length >> (8 * i));
+    }
+}
+
+int randomNumber() {
+    const int value = playingBack() ? gReplaySources.random() : std::rand();
+    if (gRecorderOn) {
+        stage(kRandom);
+        stage32(static_cast<uint32_t>(value));
+        flushStaging();
+    }
+    return value;
+}
+
+void forceRecording(bool on) { gRecorder.forced = on; }
+
+bool writeRecordingNow(const char* path) {
+    Recorder::Writer& w = gRecorder.writer;
+    // A file the plug-in was writing is finished first; this one takes the ring as it stands then.
+    if (w.active) {
+        finishWrite();
+    }
+    w.pending = false;
+    return beginWrite(path, Reason::Asked) && finishWrite();
+}
+
+void resetRecorder() {
+    Recorder& r = gRecorder;
+    abandonWrite();
+    r.writer.pending = false;
+    stop();
+    r.forced = false;
+    r.head = 0;
+    r.pass = 0;
+    r.sinceKey = 0;
+    r.keyDue = false;
+    r.staged = 0;
+}
+
+uint64_t recordedBytes() { return gRecorder.head; }
