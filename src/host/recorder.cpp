@@ -34,7 +34,7 @@ constexpr size_t kKeyPoints = 256;
 // file cache of well under a millisecond, and a full ring written within a few seconds.
 constexpr size_t kSliceBytes = 128u << 10;
 // The largest call: its tag and every word in full, a nearby list of kNearbyEntries handles among them.
-constexpr size_t kStagingBytes = 1 + 5 * (1 + 8 + 3 + kNearbyEntries + 1);
+constexpr size_t kStagingBytes = 1 + 5 * (1 + 8 + 3 + kNearbyEntries + 2);
 
 // Where a native's float arguments stand among its arguments, and whether any of them go into the
 // digest; from the catalogue's shapes.
@@ -59,11 +59,12 @@ constexpr std::array<CallShape, kNativeCount> kCallShapes = callShapes();
 
 struct KeyPoint {
     uint64_t at = 0;    // where its record begins, in bytes since the process started
-    uint32_t pass = 0;  // its pass, counted since recording started
+    uint32_t pass = 0;  // its pass: the passes recorded, counted from 1
 };
 
 struct Recorder {
-    uint8_t* ring = nullptr;  // kRecordingRingBytes, once recording was first turned on
+    uint8_t* ring = nullptr;  // `capacity` bytes, once recording was first turned on
+    size_t capacity = kRecordingRingBytes;
     uint64_t head = 0;        // bytes appended since the process started; the ring holds the last of them
     KeyPoint keys[kKeyPoints];
     size_t keyCount = 0;  // the newest min(keyCount, kKeyPoints) are in `keys`, the newest at keyCount - 1
@@ -103,13 +104,13 @@ void writeSlice(uint64_t limit);
 void append(const void* data, size_t count) {
     Recorder& r = gRecorder;
     Recorder::Writer& w = r.writer;
-    if (w.active && r.head + count > w.next + kRecordingRingBytes) {
-        writeSlice(r.head + count - kRecordingRingBytes);
+    if (w.active && r.head + count > w.next + r.capacity) {
+        writeSlice(r.head + count - r.capacity);
     }
     const auto* bytes = static_cast<const uint8_t*>(data);
     while (count > 0) {
-        const size_t at = static_cast<size_t>(r.head % kRecordingRingBytes);
-        const size_t n = count < kRecordingRingBytes - at ? count : kRecordingRingBytes - at;
+        const size_t at = static_cast<size_t>(r.head % r.capacity);
+        const size_t n = count < r.capacity - at ? count : r.capacity - at;
         std::memcpy(r.ring + at, bytes, n);
         bytes += n;
         count -= n;
@@ -267,9 +268,9 @@ void writeSlice(uint64_t limit) {
     Recorder::Writer& w = r.writer;
     limit = limit < w.end ? limit : w.end;
     while (w.active && w.next < limit) {
-        const size_t at = static_cast<size_t>(w.next % kRecordingRingBytes);
+        const size_t at = static_cast<size_t>(w.next % r.capacity);
         const uint64_t left = limit - w.next;
-        const size_t n = left < kRecordingRingBytes - at ? static_cast<size_t>(left) : kRecordingRingBytes - at;
+        const size_t n = left < r.capacity - at ? static_cast<size_t>(left) : r.capacity - at;
         if (!w.file.write(r.ring + at, n)) {
             abandonWrite();
             return;
@@ -310,7 +311,7 @@ void writeHeader(FileOut& out, Reason reason) {
 // The oldest key point whose bytes the ring still holds, or null.
 const KeyPoint* oldestKeyPoint() {
     const Recorder& r = gRecorder;
-    const uint64_t oldest = r.head > kRecordingRingBytes ? r.head - kRecordingRingBytes : 0;
+    const uint64_t oldest = r.head > r.capacity ? r.head - r.capacity : 0;
     const size_t kept = r.keyCount < kKeyPoints ? r.keyCount : kKeyPoints;
     for (size_t i = r.keyCount - kept; i < r.keyCount; ++i) {
         const KeyPoint& key = r.keys[i % kKeyPoints];
@@ -337,7 +338,7 @@ bool beginWrite(const char* path, Reason reason) {
     w.next = key->at;
     w.from = key->at;
     w.end = r.head;
-    w.passes = r.pass - key->pass;
+    w.passes = r.pass - key->pass + 1;
     return true;
 }
 
@@ -373,13 +374,11 @@ void continueWrite() {
 
 // --- On and off ---
 
-bool wanted() { return !playingBack() && (gRecorder.forced || gSettings.debugRecording); }
-
 void start() {
     Recorder& r = gRecorder;
     if (r.ring == nullptr) {
         // Once, kept for the life of the process: no pass ever allocates for the recorder.
-        r.ring = new (std::nothrow) uint8_t[kRecordingRingBytes];
+        r.ring = new (std::nothrow) uint8_t[r.capacity];
         if (r.ring == nullptr) {
             return;
         }
@@ -436,16 +435,16 @@ const uint64_t* recordedNativeCall(Native native, const uint64_t* arguments, siz
             for (size_t i = 0; i < 3; ++i) stageWord(static_cast<uint32_t>(slots[i]), WordKind::Float, next());
             break;
         case AnswerKind::NearbyList: {
+            // The count the game gave, then the entries it wrote: no more than the buffer holds.
             const auto found = static_cast<int32_t>(static_cast<uint32_t>(slots[0]));
             stageWord(static_cast<uint32_t>(found), WordKind::Integer, next());
             const auto* buffer = count > 1 ? reinterpret_cast<const uint64_t*>(static_cast<uintptr_t>(arguments[1])) : nullptr;
-            if (buffer != nullptr) {
-                uint64_t entries = countOrZero(found);
-                entries = entries < buffer[0] ? entries : buffer[0];
-                entries = entries < kNearbyEntries ? entries : kNearbyEntries;
-                for (uint64_t i = 1; i <= entries; ++i) {
-                    stageWord(static_cast<uint32_t>(buffer[i]), WordKind::Integer, next());
-                }
+            uint64_t entries = buffer != nullptr ? countOrZero(found) : 0;
+            entries = buffer != nullptr && entries > buffer[0] ? buffer[0] : entries;
+            entries = entries < kNearbyEntries ? entries : kNearbyEntries;
+            stageWord(static_cast<uint32_t>(entries), WordKind::Integer, next());
+            for (uint64_t i = 1; i <= entries; ++i) {
+                stageWord(static_cast<uint32_t>(buffer[i]), WordKind::Integer, next());
             }
             break;
         }
@@ -472,8 +471,11 @@ void recordScriptStart() {
 }
 
 void recordPassStart(const ScriptState& state) {
+    if (playingBack()) {
+        return;  // a replay in the same process leaves the recorder as it stands
+    }
     Recorder& r = gRecorder;
-    const bool want = wanted();
+    const bool want = gRecorder.forced || gSettings.debugRecording;
     if (want && !gRecorderOn) {
         start();
     } else if (!want && gRecorderOn) {
@@ -483,6 +485,7 @@ void recordPassStart(const ScriptState& state) {
         return;
     }
     newPassOccurrences();
+    ++r.pass;
     if (r.keyDue || r.sinceKey >= kKeyInterval) {
         appendKeyPoint(state);
     } else {
@@ -490,12 +493,14 @@ void recordPassStart(const ScriptState& state) {
         flushStaging();
     }
     ++r.sinceKey;
-    ++r.pass;
     r.wasInCab = state.mode == InCab;
     r.wasDerailed = state.derailed;
 }
 
 void recordPassEnd(const ScriptState& state) {
+    if (playingBack()) {
+        return;
+    }
     Recorder& r = gRecorder;
     if (gRecorderOn) {
         if (r.wasInCab && state.mode != InCab) {
@@ -543,7 +548,7 @@ void recordConfigurationLoad() {
         return;
     }
     for (int i = 0; i < 4; ++i) {
-        r.ring[(start + 1 + static_cast<uint64_t>(i)) % kRecordingRingBytes] = static_cast<uint8_t>(length >> (8 * i));
+        r.ring[(start + 1 + static_cast<uint64_t>(i)) % r.capacity] = static_cast<uint8_t>(length >> (8 * i));
     }
 }
 
@@ -569,8 +574,13 @@ bool writeRecordingNow(const char* path) {
     return beginWrite(path, Reason::Asked) && finishWrite();
 }
 
-void resetRecorder() {
+void resetRecorder(size_t ringBytes) {
     Recorder& r = gRecorder;
+    if (ringBytes != r.capacity) {
+        delete[] r.ring;
+        r.ring = nullptr;
+        r.capacity = ringBytes;
+    }
     abandonWrite();
     r.writer.pending = false;
     stop();

@@ -42,8 +42,8 @@ int randomNumber();
 
 // --- For the simulator, its replay and the tests ---
 
-// A replay stands in for what the plug-in reads besides the natives; while it does, nothing is
-// recorded.
+// A replay stands in for what the plug-in reads besides the natives. While it does, the recorder
+// neither records nor turns on or off, and the replay keeps gRecorderOn false.
 struct ReplaySources {
     int (*random)() = nullptr;              // the next value std::rand gave
     void (*configurationLoad)() = nullptr;  // puts the text the load read in place, or removes the file
@@ -55,7 +55,8 @@ void forceRecording(bool on);
 // Writes the ring at once to `path`, as the plug-in writes its file; false when the ring holds no key
 // point yet or the write failed.
 bool writeRecordingNow(const char* path);
-// Drops the ring, any file being written and the forcing: a fresh recorder, as in a new process.
-void resetRecorder();
+// Drops the ring, any file being written and the forcing: a fresh recorder, as in a new process,
+// with a ring of `ringBytes` (a small one lets a test wrap it).
+void resetRecorder(size_t ringBytes = kRecordingRingBytes);
 // Bytes recorded since the process started (the benchmark's bytes per pass).
 uint64_t recordedBytes();

@@ -40,7 +40,7 @@ enum class AnswerKind : uint8_t {
     Integer = 1,     // an integer, handle, hash or boolean: one word
     Float = 2,       // one word
     Vector = 3,      // three float words
-    NearbyList = 4,  // the count, then one handle word per entry the game wrote into the buffer
+    NearbyList = 4,  // the count the game gave, the entries it wrote into the buffer, a handle word each
     Deletion = 5,    // one word: 0 the game cleared the handle it was given, 1 it left it
 };
 

@@ -1,0 +1,262 @@
+// The ride recorder end to end: every scenario recorded, written and replayed; the moments the
+// plug-in writes its file by itself; the file whole or absent whatever the disk does.
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <csignal>
+#include <filesystem>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "config/settings.h"
+#include "host/controls.h"
+#include "host/recorder.h"
+#include "integration/train_test_world.h"
+#include "sim/runners/in_process_plugin.h"
+#include "sim/runners/recording.h"
+#include "sim/runners/replay.h"
+#include "sim/runners/scenario.h"
+#include "sim/runners/session.h"
+#include "unit/support/scratch_directory.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Every test starts from a recorder as a fresh process has it, and leaves one.
+struct FreshRecorder {
+    explicit FreshRecorder(size_t ringBytes = kRecordingRingBytes) { resetRecorder(ringBytes); }
+    ~FreshRecorder() { resetRecorder(); }
+};
+
+sim::ReplayResult replayFile(const fs::path& path, std::ostream* trace = nullptr) {
+    const sim::ReadResult read = sim::readRecordingFile(path.string());
+    if (!read.recording) {
+        sim::ReplayResult refused;
+        refused.refusal = read.error;
+        return refused;
+    }
+    sim::ReplayOptions options;
+    options.trace = trace;
+    return sim::replayRecording(*read.recording, options);
+}
+
+std::string traceOf(const sim::Scenario& scenario, bool recording, const fs::path& writeTo = {}) {
+    forceRecording(recording);
+    std::ostringstream trace;
+    sim::GameOptions options;
+    options.trace = &trace;
+    sim::PluginGame game(options);
+    const sim::ScenarioResult result = sim::playScenario(game, scenario);
+    for (const std::string& f : result.failures) ADD_FAILURE() << scenario.name << ": " << f;
+    if (!writeTo.empty()) {
+        EXPECT_TRUE(writeRecordingNow(writeTo.c_str()));
+    }
+    return trace.str();
+}
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) out.push_back(line);
+    return out;
+}
+
+std::vector<std::string> scenarioFiles() {
+    std::vector<std::string> files;
+    for (const auto& entry : fs::directory_iterator(fs::path(VORN_SOURCE_DIR) / "scenarios"))
+        if (entry.path().extension() == ".json") files.push_back(entry.path().string());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+class RecordingRoundTrip : public ::testing::TestWithParam<std::string> {};
+
+// The recorder changes no call the plug-in makes, and its recording of the whole ride plays back to
+// the very same calls, the replay's trace line for line the scenario's from the first key point on.
+TEST_P(RecordingRoundTrip, ReplaysTheScenarioCallForCall) {
+    FreshRecorder fresh;
+    ScratchDirectory dir;
+    const sim::Scenario scenario = sim::loadScenario(GetParam());
+    const std::string off = traceOf(scenario, false);
+    const fs::path file = dir.path() / "ride.vlrec";
+    const std::string on = traceOf(scenario, true, file);
+    ASSERT_EQ(on, off) << "recording changed the native calls";
+
+    std::ostringstream replayed;
+    const sim::ReplayResult result = replayFile(file, &replayed);
+    ASSERT_TRUE(result.faithful()) << result.summary();
+    EXPECT_EQ(result.passes, static_cast<size_t>(scenario.frames));
+    const std::vector<std::string> original = lines(off);
+    const std::vector<std::string> replay = lines(replayed.str());
+    ASSERT_LE(replay.size(), original.size());
+    EXPECT_TRUE(std::equal(replay.begin(), replay.end(), original.end() - static_cast<std::ptrdiff_t>(replay.size())));
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryScenario, RecordingRoundTrip, ::testing::ValuesIn(scenarioFiles()),
+                         [](const ::testing::TestParamInfo<std::string>& file) {
+                             std::string name = fs::path(file.param).stem().string();
+                             for (char& c : name) c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+                             return name;
+                         });
+
+// A ring that wrapped many times over starts its file at the oldest key point it still holds.
+TEST(Recording, AWrappedRingReplaysFromItsOldestKeyPoint) {
+    FreshRecorder fresh(24u << 10);
+    ScratchDirectory dir;
+    const sim::Scenario scenario = sim::loadScenario(std::string(VORN_SOURCE_DIR) + "/scenarios/derailment.json");
+    traceOf(scenario, true, dir.path() / "ride.vlrec");
+    const sim::ReadResult read = sim::readRecordingFile((dir.path() / "ride.vlrec").string());
+    ASSERT_TRUE(read.recording) << read.error;
+    EXPECT_GT(read.recording->events.front().pass, 1u);
+    EXPECT_LT(read.recording->fileBytes, (24u << 10) + 8192u);
+    const sim::ReplayResult result = sim::replayRecording(*read.recording);
+    EXPECT_TRUE(result.faithful()) << result.summary();
+    EXPECT_EQ(result.passes, read.recording->passes);
+}
+
+using train_world::Ride;
+
+class RecordedRide : public Ride {
+protected:
+    FreshRecorder fresh;
+    fs::path file() const { return game.workdir() / recordingFileName; }
+    // The file the plug-in wrote, read once it is complete (a slice of it per pass).
+    std::optional<sim::Recording> written() {
+        game.step(30);
+        EXPECT_FALSE(fs::exists(file().string() + ".tmp"));
+        if (!fs::exists(file())) return std::nullopt;
+        sim::ReadResult read = sim::readRecordingFile(file().string());
+        EXPECT_TRUE(read.recording) << read.error;
+        return std::move(read.recording);
+    }
+    void expectReplays(const sim::Recording& recording) {
+        const sim::ReplayResult result = sim::replayRecording(recording);
+        EXPECT_TRUE(result.faithful()) << result.summary();
+    }
+};
+
+// Off by default: nothing is written. Debug.Recording = 1 turns it on at the next load; the plug-in
+// writes the file when the ride ends, when the train derails and when the game reloads.
+TEST_F(RecordedRide, WritesItsFileWhenARideEndsATrainDerailsAndTheGameReloads) {
+    addTram();
+    auto enterBeside = [&] {
+        game.step(300);  // the tram rolls to a stop
+        enterFrom({trainPosition().x + 3.0f, trainPosition().y, 0.0f});
+    };
+    enterBeside();
+    leave();
+    EXPECT_FALSE(written()) << "the recorder is off by default";
+
+    game.writeIni(*game.readIni() + "\r\nDebug.Recording = 1\r\n");
+    enterBeside();
+    holdFor(control::accelerate, 2.0f);
+    leave();
+    std::optional<sim::Recording> ride = written();
+    ASSERT_TRUE(ride);
+    EXPECT_EQ(ride->reason, recording::Reason::RideEnded);
+    expectReplays(*ride);
+
+    enterBeside();
+    holdFor(control::accelerate, 2.0f);
+    holdFor(control::derail, 3.0f);
+    std::optional<sim::Recording> derailed = written();
+    ASSERT_TRUE(derailed);
+    EXPECT_EQ(derailed->reason, recording::Reason::Derailment);
+    expectReplays(*derailed);
+
+    game.restartScripts();
+    std::optional<sim::Recording> reloaded = written();
+    ASSERT_TRUE(reloaded);
+    EXPECT_EQ(reloaded->reason, recording::Reason::ScriptRestart);
+    expectReplays(*reloaded);
+}
+
+// The game reloads while the file is still being written, a slice a pass: the new run finishes it,
+// then writes its own, and the file under the final name is always whole.
+TEST_F(RecordedRide, AReloadInTheMiddleOfAWriteLeavesAWholeFile) {
+    forceRecording(true);
+    addFreight();
+    enterFrom({3.0f, train_world::kLeadY, 0.0f});
+    holdFor(control::accelerate, 40.0f);
+    game.tap(control::exit);
+    game.step();
+    ASSERT_TRUE(fs::exists(file().string() + ".tmp")) << "the ride's file should take more than one pass";
+    game.restartScripts();
+    std::optional<sim::Recording> reloaded = written();
+    ASSERT_TRUE(reloaded);
+    EXPECT_EQ(reloaded->reason, recording::Reason::ScriptRestart);
+    expectReplays(*reloaded);
+}
+
+// A short ride in one thread, so that it can run in a child process with a limit on file sizes.
+void rideInSession() {
+    sim::Session session(std::nullopt);
+    sim::World& w = session.world();
+    const int track = w.addTrack({{0, 0, 0}, {0, 2000, 0}});
+    w.addTrain("freight", 3, track, 300.0f, 0.0f, true, "freight");
+    w.moveEntity(w.player, {3.0f, 300.0f, 0.0f});
+    auto frames = [&](int n) {
+        for (int i = 0; i < n; ++i) session.step(1.0f / 60.0f);
+    };
+    frames(2);
+    session.hold(control::enter);
+    frames(60);
+    session.release(control::enter);
+    session.hold(control::accelerate);
+    frames(1200);
+    session.release(control::accelerate);
+    session.hold(control::exit);
+    frames(1);
+    session.release(control::exit);
+    frames(60);
+}
+
+// A full disk, a folder that cannot be written and a file another program holds: the ride goes on,
+// and no half file is left under either name.
+TEST(Recording, AFailedWriteLeavesNoFileAndTheRideGoesOn) {
+    FreshRecorder fresh;
+    {
+        ScratchDirectory dir;
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{40000, RLIM_INFINITY};
+            setrlimit(RLIMIT_FSIZE, &limit);
+            forceRecording(true);
+            rideInSession();
+            _exit(fs::exists(recordingFileName) || fs::exists(std::string(recordingFileName) + ".tmp") ? 1 : 0);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a cut recording was left behind";
+    }
+    {
+        ScratchDirectory dir;
+        fs::create_directory(recordingFileName);  // what a rename cannot replace, as a file another program holds
+        forceRecording(true);
+        rideInSession();
+        EXPECT_TRUE(fs::is_directory(recordingFileName));
+        EXPECT_FALSE(fs::exists(std::string(recordingFileName) + ".tmp"));
+    }
+    {
+        ScratchDirectory dir;
+        fs::create_directory("removed");
+        fs::current_path("removed");
+        fs::remove(dir.path() / "removed");  // a folder nobody can write in, whoever runs the test
+        forceRecording(true);
+        rideInSession();
+        EXPECT_FALSE(fs::exists(recordingFileName));
+    }
+}
+
+}  // namespace
