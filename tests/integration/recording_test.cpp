@@ -198,7 +198,7 @@ TEST_F(RecordedRide, AReloadInTheMiddleOfAWriteLeavesAWholeFile) {
 }
 
 // A short ride in one thread, so that it can run in a child process with a limit on file sizes.
-void rideInSession() {
+void rideInSession(int driving = 1200, int after = 60) {
     sim::Session session(std::nullopt);
     sim::World& w = session.world();
     const int track = w.addTrack({{0, 0, 0}, {0, 2000, 0}});
@@ -212,12 +212,12 @@ void rideInSession() {
     frames(60);
     session.release(control::enter);
     session.hold(control::accelerate);
-    frames(1200);
+    frames(driving);
     session.release(control::accelerate);
     session.hold(control::exit);
     frames(1);
     session.release(control::exit);
-    frames(60);
+    frames(after);
 }
 
 // A full disk, a folder that cannot be written and a file another program holds: the ride goes on,
@@ -257,6 +257,49 @@ TEST(Recording, AFailedWriteLeavesNoFileAndTheRideGoesOn) {
         rideInSession();
         EXPECT_FALSE(fs::exists(recordingFileName));
     }
+}
+
+// Cut anywhere, a recording is refused with the offset where it stops making sense, and never read
+// past its end; a damaged record is refused where it begins; one made with another catalogue reads
+// but is not replayed, and says why.
+TEST(Recording, ACutDamagedOrForeignFileIsRefusedSayingWhere) {
+    FreshRecorder fresh;
+    ScratchDirectory dir;
+    forceRecording(true);
+    rideInSession(5, 5);
+    ASSERT_TRUE(writeRecordingNow("ride.vlrec"));
+    std::string bytes = readFileBytes("ride.vlrec");
+    const auto read = [](const std::string& b, size_t n) {
+        return sim::readRecording(reinterpret_cast<const uint8_t*>(b.data()), n);
+    };
+    for (size_t n = 0; n < bytes.size(); ++n) {
+        const sim::ReadResult cut = read(bytes, n);
+        ASSERT_FALSE(cut.recording) << "cut at " << n;
+        ASSERT_EQ(cut.error.rfind("byte ", 0), 0u) << cut.error;
+        ASSERT_LE(std::stoul(cut.error.substr(5)), n) << cut.error;
+    }
+    const sim::ReadResult whole = read(bytes, bytes.size());
+    ASSERT_TRUE(whole.recording) << whole.error;
+
+    const auto call = std::find_if(whole.recording->events.begin(), whole.recording->events.end(),
+                                   [](const sim::RecordedEvent& e) { return e.kind == sim::RecordedEvent::Kind::Call; });
+    ASSERT_NE(call, whole.recording->events.end());
+    std::string damaged = bytes;
+    damaged[call->offset] = '\xEE';
+    EXPECT_EQ(read(damaged, damaged.size()).error, "byte " + std::to_string(call->offset) + ": tag 238 is no record");
+
+    std::string foreign = bytes;
+    foreign[8 + 2 + 1 + 1 + std::string(pluginVersion).size()] ^= 1;  // the catalogue's hash
+    const sim::ReadResult other = read(foreign, foreign.size());
+    ASSERT_TRUE(other.recording) << other.error;
+    const std::string refusal = sim::replayRecording(*other.recording).refusal;
+    EXPECT_NE(refusal.find("format version 1"), std::string::npos) << refusal;
+    char ours[24];
+    std::snprintf(ours, sizeof ours, "0x%016llX", static_cast<unsigned long long>(recording::catalogueHash()));
+    char theirs[24];
+    std::snprintf(theirs, sizeof theirs, "0x%016llX", static_cast<unsigned long long>(other.recording->catalogueHash));
+    EXPECT_NE(refusal.find(ours), std::string::npos) << refusal;
+    EXPECT_NE(refusal.find(theirs), std::string::npos) << refusal;
 }
 
 }  // namespace
