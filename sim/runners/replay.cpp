@@ -334,7 +334,8 @@ void Replay::say(uint32_t pass, const std::string& text) {
 
 void Replay::observe(const ScriptState& before, uint32_t pass) {
     const ScriptState& after = state_;
-    seconds_ += frameTimeRead_ ? frameSeconds_ : 0.0;
+    // A pass that read no frame time (an idle one on foot) is taken to last as long as the last that did.
+    seconds_ += frameSeconds_;
     result_.samples.push_back(ReplaySample{pass, seconds_, after.mode, after.shownSpeed, after.speed, after.derailmentRisk});
     auto mark = [&](const char* kind, const std::string& text) {
         result_.marks.push_back(ReplayMark{pass, seconds_, kind});
@@ -358,7 +359,7 @@ void Replay::observe(const ScriptState& before, uint32_t pass) {
         riskTenth_ = tenth;
         if (tenth > 0) say(pass, "derailment risk " + std::to_string(tenth / 10) + "." + std::to_string(tenth % 10));
     }
-    if (after.mode == InCab && std::floor(seconds_) > lastSpeedSecond_) {
+    if (after.mode == InCab && !after.derailed && std::floor(seconds_) > lastSpeedSecond_) {
         lastSpeedSecond_ = std::floor(seconds_);
         char text[96];
         std::snprintf(text, sizeof text, "speed %.2f m/s commanded, %.2f m/s shown", after.speed, after.shownSpeed);
@@ -441,12 +442,14 @@ ReplayResult replayRecording(const Recording& recording, const ReplayOptions& op
     // A folder of its own, where the recorded configuration texts are put for the plug-in's reader.
     std::error_code error;
     const std::filesystem::path previous = std::filesystem::current_path(error);
-    std::random_device seed;
     std::filesystem::path folder;
-    do {
-        folder = std::filesystem::temp_directory_path(error) / ("vorn-replay-" + std::to_string(seed()));
-    } while (!std::filesystem::create_directories(folder, error) && !error);
-    std::filesystem::current_path(folder, error);
+    if (!options.inPlace) {
+        std::random_device seed;
+        do {
+            folder = std::filesystem::temp_directory_path(error) / ("vorn-replay-" + std::to_string(seed()));
+        } while (!std::filesystem::create_directories(folder, error) && !error);
+        std::filesystem::current_path(folder, error);
+    }
 
     const HookFunctions hook = gHook;
     const Settings settings = gSettings;
@@ -464,8 +467,10 @@ ReplayResult replayRecording(const Recording& recording, const ReplayOptions& op
     gSettings = settings;
     gRecorderOn = recorderOn;
 
-    std::filesystem::current_path(previous, error);
-    std::filesystem::remove_all(folder, error);
+    if (!options.inPlace) {
+        std::filesystem::current_path(previous, error);
+        std::filesystem::remove_all(folder, error);
+    }
     return result;
 }
 

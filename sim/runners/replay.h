@@ -21,6 +21,8 @@ struct ReplayOptions {
     std::ostream* timeline = nullptr;  // the readable account of the ride, as a scenario's
     std::ostream* trace = nullptr;     // every call, one JSON line each, as a scenario's --trace
     size_t passLimit = std::numeric_limits<size_t>::max();
+    // Works in the current folder rather than a temporary one of its own (the fuzzer's scratch folder).
+    bool inPlace = false;
 };
 
 // What the ride looked like after a pass: its game time (the frame times the plug-in read), the mode,

@@ -10,7 +10,8 @@
 #   without-hook  no ScriptHookV.dll: VornLoconaut.asi must fail to load, harmlessly, and the loader go
 #                 on to WithoutHook.asi, which imports nothing; nothing is played
 # The two traces of native calls must agree, and the plug-in must leave the same VornLoconaut.ini
-# behind in both folders.
+# behind in both folders. A scenario that turns the ride recorder on leaves a recording in both; the
+# one the Windows plug-in wrote must replay on Linux without divergence, as the Linux one does.
 
 function(skip_or_fail reason)
   if("$ENV{VORN_E2E_REQUIRED}")
@@ -140,4 +141,21 @@ if(EXISTS ${linux_dir}/${ini})
   message(STATUS "${ini} identical in both game folders")
 elseif(EXISTS ${game_dir}/${ini})
   message(FATAL_ERROR "the plug-in under Wine wrote ${ini}, the Linux run did not")
+endif()
+
+set(recording VornLoconaut-last-ride.vlrec)
+if(EXISTS ${linux_dir}/${recording})
+  foreach(dir ${linux_dir} ${game_dir})
+    if(NOT EXISTS ${dir}/${recording})
+      message(FATAL_ERROR "the plug-in left no ${recording} in ${dir}")
+    endif()
+    execute_process(COMMAND ${SIM} --replay ${dir}/${recording}
+      RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE errors)
+    if(NOT result EQUAL 0)
+      message(FATAL_ERROR "the recording in ${dir} does not replay on Linux:\n${output}${errors}")
+    endif()
+    message(STATUS "${dir}/${recording}: ${output}")
+  endforeach()
+elseif(EXISTS ${game_dir}/${recording})
+  message(FATAL_ERROR "the plug-in under Wine wrote ${recording}, the Linux run did not")
 endif()
