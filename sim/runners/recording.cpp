@@ -158,9 +158,11 @@ struct Decoder {
     }
     void newPass() { std::fill(occurrences.begin(), occurrences.end(), uint8_t{0}); }
 
+    bool repeated = false;  // the call being read repeats its prediction: its words take no byte
+
     uint32_t word(WordKind kind, uint32_t* predicted, size_t& index) {
         uint32_t& prediction = predicted[index < kPredictedWords - 1 ? index++ : kPredictedWords - 1];
-        const uint8_t tag = in.u8("a call");
+        const uint8_t tag = repeated ? static_cast<uint8_t>(kPredicted) : in.u8("a call");
         uint32_t value = 0;
         if (tag == kPredicted) value = prediction;
         else if (tag == kZero) value = 0;
@@ -171,7 +173,8 @@ struct Decoder {
         return value;
     }
 
-    void call(uint8_t native, size_t offset) {
+    void call(uint8_t native, bool repeat, size_t offset) {
+        repeated = repeat;
         const RecordedNative& n = r.natives[native];
         const size_t place = occurrences[native] < kPredictedCalls - 1 ? occurrences[native]++ : kPredictedCalls - 1;
         uint32_t* predicted = &predictions[(static_cast<size_t>(native) * kPredictedCalls + place) * kPredictedWords];
@@ -232,7 +235,9 @@ struct Decoder {
             RecordedEvent e;
             e.offset = offset;
             if (tag < r.natives.size()) {
-                call(tag, offset);
+                call(tag, false, offset);
+            } else if (tag >= kRepeatedCall && tag - kRepeatedCall < static_cast<int>(r.natives.size())) {
+                call(static_cast<uint8_t>(tag - kRepeatedCall), true, offset);
             } else if (tag == kPass || tag == kKeyPoint) {
                 e.kind = RecordedEvent::Kind::Pass;
                 const uint32_t due = lastPass_ + 1;
@@ -327,7 +332,8 @@ ReadResult readRecording(const uint8_t* data, size_t size) {
     r.catalogueHash = in.u64("the header");
     const size_t countAt = in.at();
     const uint16_t natives = in.u16("the header");
-    if (in.ok() && natives > kFirstSpecial) in.fail(countAt, std::to_string(natives) + " natives, more than tags allow");
+    if (in.ok() && natives > kFirstSpecial - kRepeatedCall)
+        in.fail(countAt, std::to_string(natives) + " natives, more than tags allow");
     for (uint16_t i = 0; i < natives && in.ok(); ++i) {
         const size_t offset = in.at();
         RecordedNative n;

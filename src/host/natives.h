@@ -54,7 +54,7 @@ inline R callNative(Args... args) {
     }
     // The trailing 0 keeps the array from being empty for a native without arguments.
     const uint64_t slots[] = {packArgument(args)..., 0};
-    return native_detail::readResult<R>(recordedNativeCall(N, slots, sizeof...(Args)));
+    return native_detail::readResult<R>(recordedNativeCall<N>(slots));
 }
 
 // One typed operation per row of the catalogue, all declared before any is defined: an argument

@@ -32,30 +32,30 @@ constexpr uint32_t kKeyInterval = 300;
 constexpr size_t kKeyPoints = 256;
 // What a file being written takes out of the ring at the end of each pass: a copy into the system's
 // file cache of well under a millisecond, and a full ring written within a few seconds.
-constexpr size_t kSliceBytes = 128u << 10;
+constexpr size_t kSliceBytes = 32u << 10;
 // The largest call: its tag and every word in full, a nearby list of kNearbyEntries handles among them.
 constexpr size_t kStagingBytes = 1 + 5 * (1 + 8 + 3 + kNearbyEntries + 2);
 
-// Where a native's float arguments stand among its arguments, and whether any of them go into the
-// digest; from the catalogue's shapes.
+// A native's arguments as the recorder takes them, from the catalogue's shape: a bit per argument
+// that goes into the digest as an integer, as a text, or is recorded as a float.
 struct CallShape {
-    uint8_t floats[8] = {};
-    uint8_t floatCount = 0;
-    bool digested = false;
+    size_t arguments = 0;
+    uint32_t integers = 0;
+    uint32_t texts = 0;
+    uint32_t floats = 0;
 };
 
-consteval std::array<CallShape, kNativeCount> callShapes() {
-    std::array<CallShape, kNativeCount> shapes{};
-    for (size_t n = 0; n < kNativeCount; ++n) {
-        for (uint8_t i = 0; kNatives[n].shape[i] != '\0'; ++i) {
-            const char kind = kNatives[n].shape[i];
-            if (kind == 'f') shapes[n].floats[shapes[n].floatCount++] = i;
-            shapes[n].digested = shapes[n].digested || isDigested(kind);
-        }
+consteval CallShape callShape(const char* shape) {
+    CallShape s;
+    for (; shape[s.arguments] != '\0'; ++s.arguments) {
+        const char kind = shape[s.arguments];
+        const uint32_t bit = 1u << s.arguments;
+        if (kind == 'i' || kind == 'b') s.integers |= bit;
+        if (kind == 't') s.texts |= bit;
+        if (kind == 'f') s.floats |= bit;
     }
-    return shapes;
+    return s;
 }
-constexpr std::array<CallShape, kNativeCount> kCallShapes = callShapes();
 
 struct KeyPoint {
     uint64_t at = 0;    // where its record begins, in bytes since the process started
@@ -66,6 +66,7 @@ struct Recorder {
     uint8_t* ring = nullptr;  // `capacity` bytes, once recording was first turned on
     size_t capacity = kRecordingRingBytes;
     uint64_t head = 0;        // bytes appended since the process started; the ring holds the last of them
+    size_t at = 0;            // where the next byte goes: head modulo capacity
     KeyPoint keys[kKeyPoints];
     size_t keyCount = 0;  // the newest min(keyCount, kKeyPoints) are in `keys`, the newest at keyCount - 1
     uint32_t pass = 0;
@@ -77,7 +78,6 @@ struct Recorder {
     uint8_t occurrences[kNativeCount] = {};
     uint32_t predictions[kNativeCount][kPredictedCalls][kPredictedWords] = {};
     uint8_t staging[kStagingBytes] = {};
-    size_t staged = 0;
 
     // The file being written: the bytes [next, end) of the ring are still to go.
     struct Writer {
@@ -101,48 +101,98 @@ bool playingBack() { return gReplaySources.random != nullptr; }
 void writeSlice(uint64_t limit);
 
 // Appending overwrites the oldest bytes; a file being written gets them first.
-void append(const void* data, size_t count) {
+inline void guardWriter(size_t count) {
     Recorder& r = gRecorder;
-    Recorder::Writer& w = r.writer;
-    if (w.active && r.head + count > w.next + r.capacity) {
+    if (r.writer.active && r.head + count > r.writer.next + r.capacity) {
         writeSlice(r.head + count - r.capacity);
     }
+}
+
+inline void advance(size_t count) {
+    Recorder& r = gRecorder;
+    r.head += count;
+    r.at += count;
+    if (r.at == r.capacity) {
+        r.at = 0;
+    }
+}
+
+void append(const void* data, size_t count) {
+    Recorder& r = gRecorder;
+    guardWriter(count);
     const auto* bytes = static_cast<const uint8_t*>(data);
     while (count > 0) {
-        const size_t at = static_cast<size_t>(r.head % r.capacity);
-        const size_t n = count < r.capacity - at ? count : r.capacity - at;
-        std::memcpy(r.ring + at, bytes, n);
+        const size_t n = count < r.capacity - r.at ? count : r.capacity - r.at;
+        std::memcpy(r.ring + r.at, bytes, n);
         bytes += n;
         count -= n;
-        r.head += n;
+        advance(n);
     }
 }
 
-void stage(uint8_t b) { gRecorder.staging[gRecorder.staged++] = b; }
-
-void stage32(uint32_t v) {
-    for (int shift = 0; shift < 32; shift += 8) stage(static_cast<uint8_t>(v >> shift));
+// Where a record of at most `most` bytes is made: in the ring itself when it fits before the ring's
+// end, else in the staging buffer; finish() then takes it.
+inline uint8_t* reserve(size_t most) {
+    Recorder& r = gRecorder;
+    guardWriter(most);
+    return r.at + most <= r.capacity ? r.ring + r.at : r.staging;
 }
 
-void flushStaging() {
-    append(gRecorder.staging, gRecorder.staged);
-    gRecorder.staged = 0;
-}
-
-// A word of a call: predicted by the same word of this native's call at the same place in the
-// previous pass.
-void stageWord(uint32_t value, WordKind kind, uint32_t& prediction) {
-    if (value == prediction) {
-        stage(kPredicted);
-    } else if (value == 0) {
-        stage(kZero);
-    } else if (const uint8_t tag = smallTag(kind, value); tag != 0) {
-        stage(tag);
+inline void finish(const uint8_t* begin, const uint8_t* end) {
+    const auto count = static_cast<size_t>(end - begin);
+    if (begin == gRecorder.staging) {
+        append(begin, count);
     } else {
-        stage(kRaw);
-        stage32(value);
+        advance(count);
+    }
+}
+
+void put32(uint8_t*& out, uint32_t v) {
+    out[0] = static_cast<uint8_t>(v);
+    out[1] = static_cast<uint8_t>(v >> 8);
+    out[2] = static_cast<uint8_t>(v >> 16);
+    out[3] = static_cast<uint8_t>(v >> 24);
+    out += 4;
+}
+
+template <WordKind kind>
+uint8_t* putNewWord(uint8_t* out, uint32_t value) {
+    if (value == 0) {
+        *out++ = kZero;
+    } else if (const uint8_t tag = smallTag(kind, value); tag != 0) {
+        *out++ = tag;
+    } else {
+        *out++ = kRaw;
+        put32(out, value);
+    }
+    return out;
+}
+
+// A word of a call, predicted by the same word of this native's call at the same place in the
+// previous pass: most words of a pass repeat the last, a byte each, and most calls all of theirs.
+template <WordKind kind>
+inline void putWord(uint8_t*& out, uint32_t value, uint32_t& prediction, bool& fresh) {
+    if (value == prediction) {
+        *out++ = kPredicted;
+        return;
     }
     prediction = value;
+    fresh = true;
+    out = putNewWord<kind>(out, value);
+}
+
+void putRecord(uint8_t tag) {
+    uint8_t* const begin = reserve(1);
+    *begin = tag;
+    finish(begin, begin + 1);
+}
+
+void putRandom(uint32_t value) {
+    uint8_t* const begin = reserve(5);
+    uint8_t* out = begin;
+    *out++ = kRandom;
+    put32(out, value);
+    finish(begin, out);
 }
 
 // Little-endian values of a snapshot, straight into the ring.
@@ -377,8 +427,9 @@ void continueWrite() {
 void start() {
     Recorder& r = gRecorder;
     if (r.ring == nullptr) {
-        // Once, kept for the life of the process: no pass ever allocates for the recorder.
-        r.ring = new (std::nothrow) uint8_t[r.capacity];
+        // Once, kept for the life of the process: no pass ever allocates for the recorder. Zeroed here,
+        // so that the system commits its pages now rather than a page fault at a time in later passes.
+        r.ring = new (std::nothrow) uint8_t[r.capacity]();
         if (r.ring == nullptr) {
             return;
         }
@@ -396,67 +447,81 @@ void newPassOccurrences() { std::memset(gRecorder.occurrences, 0, sizeof gRecord
 
 }  // namespace
 
-const uint64_t* recordedNativeCall(Native native, const uint64_t* arguments, size_t count) {
-    const auto index = static_cast<size_t>(native);
-    const NativeIdentity& identity = kNatives[index];
+template <Native N>
+const uint64_t* recordedNativeCall(const uint64_t* arguments) {
+    constexpr size_t index = static_cast<size_t>(N);
+    constexpr CallShape shape = callShape(kNatives[index].shape);
+    constexpr AnswerKind answer = kAnswerKinds[index];
     const uint64_t* slots = native_detail::kNoResult;
     if (gHook.nativeCall != nullptr) {
-        gHook.nativeInit(identity.hash);
-        for (size_t i = 0; i < count; ++i) {
+        gHook.nativeInit(kNatives[index].hash);
+        for (size_t i = 0; i < shape.arguments; ++i) {
             gHook.nativePush64(arguments[i]);
         }
         if (const uint64_t* returned = gHook.nativeCall()) {
             slots = returned;
         }
     }
-    if (!gRecorderOn) {
-        return slots;
-    }
     Recorder& r = gRecorder;
     const size_t place = r.occurrences[index] < kPredictedCalls - 1 ? r.occurrences[index]++ : kPredictedCalls - 1;
-    uint32_t* predicted = r.predictions[index][place];
-    size_t word = 0;
-    auto next = [&]() -> uint32_t& { return predicted[word < kPredictedWords - 1 ? word++ : kPredictedWords - 1]; };
+    uint32_t* const predicted = r.predictions[index][place];
+    uint32_t* last = predicted;  // the words past kPredictedWords share the last prediction
+    auto next = [&]() -> uint32_t& { return last < predicted + kPredictedWords - 1 ? *last++ : *last; };
 
-    stage(static_cast<uint8_t>(index));
-    const CallShape& shape = kCallShapes[index];
-    if (shape.digested) {
-        stageWord(argumentDigest(identity.shape, arguments, count), WordKind::Integer, next());
-    }
-    for (uint8_t f = 0; f < shape.floatCount; ++f) {
-        const size_t at = shape.floats[f];
-        stageWord(at < count ? static_cast<uint32_t>(arguments[at]) : 0u, WordKind::Float, next());
-    }
-    switch (kAnswerKinds[index]) {
-        case AnswerKind::None: break;
-        case AnswerKind::Integer: stageWord(static_cast<uint32_t>(slots[0]), WordKind::Integer, next()); break;
-        case AnswerKind::Float: stageWord(static_cast<uint32_t>(slots[0]), WordKind::Float, next()); break;
-        case AnswerKind::Vector:
-            for (size_t i = 0; i < 3; ++i) stageWord(static_cast<uint32_t>(slots[i]), WordKind::Float, next());
-            break;
-        case AnswerKind::NearbyList: {
-            // The count the game gave, then the entries it wrote: no more than the buffer holds.
-            const auto found = static_cast<int32_t>(static_cast<uint32_t>(slots[0]));
-            stageWord(static_cast<uint32_t>(found), WordKind::Integer, next());
-            const auto* buffer = count > 1 ? reinterpret_cast<const uint64_t*>(static_cast<uintptr_t>(arguments[1])) : nullptr;
-            uint64_t entries = buffer != nullptr ? countOrZero(found) : 0;
-            entries = buffer != nullptr && entries > buffer[0] ? buffer[0] : entries;
-            entries = entries < kNearbyEntries ? entries : kNearbyEntries;
-            stageWord(static_cast<uint32_t>(entries), WordKind::Integer, next());
-            for (uint64_t i = 1; i <= entries; ++i) {
-                stageWord(static_cast<uint32_t>(buffer[i]), WordKind::Integer, next());
+    constexpr size_t most = answer == AnswerKind::NearbyList ? kStagingBytes : 1 + 5 * (1 + shape.arguments + 3);
+    uint8_t* const begin = reserve(most);
+    uint8_t* out = begin;
+    bool fresh = false;
+    *out++ = static_cast<uint8_t>(index);
+    if constexpr ((shape.integers | shape.texts) != 0) {
+        uint32_t digest = kFnv32Basis;
+        for (size_t i = 0; i < shape.arguments; ++i) {
+            if ((shape.integers >> i) & 1u) {
+                digest = digestWord(digest, static_cast<uint32_t>(arguments[i]));
+            } else if ((shape.texts >> i) & 1u) {
+                digest = digestText(digest, reinterpret_cast<const char*>(static_cast<uintptr_t>(arguments[i])));
             }
-            break;
         }
-        case AnswerKind::Deletion: {
-            const auto* handle = count > 0 ? reinterpret_cast<const EntityHandle*>(static_cast<uintptr_t>(arguments[0])) : nullptr;
-            stageWord(handle != nullptr && *handle != 0 ? 1u : 0u, WordKind::Integer, next());
-            break;
+        putWord<WordKind::Integer>(out, digest, next(), fresh);
+    }
+    for (size_t i = 0; i < shape.arguments; ++i) {
+        if ((shape.floats >> i) & 1u) {
+            putWord<WordKind::Float>(out, static_cast<uint32_t>(arguments[i]), next(), fresh);
         }
     }
-    flushStaging();
+    if constexpr (answer == AnswerKind::Integer) {
+        putWord<WordKind::Integer>(out, static_cast<uint32_t>(slots[0]), next(), fresh);
+    } else if constexpr (answer == AnswerKind::Float) {
+        putWord<WordKind::Float>(out, static_cast<uint32_t>(slots[0]), next(), fresh);
+    } else if constexpr (answer == AnswerKind::Vector) {
+        for (size_t i = 0; i < 3; ++i) putWord<WordKind::Float>(out, static_cast<uint32_t>(slots[i]), next(), fresh);
+    } else if constexpr (answer == AnswerKind::NearbyList) {
+        // The count the game gave, then the entries it wrote: no more than the buffer holds.
+        const auto found = static_cast<int32_t>(static_cast<uint32_t>(slots[0]));
+        putWord<WordKind::Integer>(out, static_cast<uint32_t>(found), next(), fresh);
+        const auto* buffer = reinterpret_cast<const uint64_t*>(static_cast<uintptr_t>(arguments[1]));
+        uint64_t entries = buffer != nullptr ? countOrZero(found) : 0;
+        entries = buffer != nullptr && entries > buffer[0] ? buffer[0] : entries;
+        entries = entries < kNearbyEntries ? entries : kNearbyEntries;
+        putWord<WordKind::Integer>(out, static_cast<uint32_t>(entries), next(), fresh);
+        for (uint64_t i = 1; i <= entries; ++i) {
+            putWord<WordKind::Integer>(out, static_cast<uint32_t>(buffer[i]), next(), fresh);
+        }
+    } else if constexpr (answer == AnswerKind::Deletion) {
+        const auto* handle = reinterpret_cast<const EntityHandle*>(static_cast<uintptr_t>(arguments[0]));
+        putWord<WordKind::Integer>(out, handle != nullptr && *handle != 0 ? 1u : 0u, next(), fresh);
+    }
+    if (!fresh) {
+        *begin = static_cast<uint8_t>(kRepeatedCall + index);
+        out = begin + 1;
+    }
+    finish(begin, out);
     return slots;
 }
+
+#define VORN_RECORDED_CALL(op, ...) template const uint64_t* recordedNativeCall<Native::op>(const uint64_t*);
+VORN_NATIVES(VORN_RECORDED_CALL)
+#undef VORN_RECORDED_CALL
 
 void recordScriptStart() {
     if (!gRecorderOn) {
@@ -464,8 +529,7 @@ void recordScriptStart() {
     }
     // The run before was abandoned by the game at the end of a pass; its ring goes out first.
     beginWrite(recordingFileName, Reason::ScriptRestart);
-    stage(kScriptStart);
-    flushStaging();
+    putRecord(kScriptStart);
     newPassOccurrences();
     gRecorder.keyDue = true;
 }
@@ -489,8 +553,7 @@ void recordPassStart(const ScriptState& state) {
     if (r.keyDue || r.sinceKey >= kKeyInterval) {
         appendKeyPoint(state);
     } else {
-        stage(kPass);
-        flushStaging();
+        putRecord(kPass);
     }
     ++r.sinceKey;
     r.wasInCab = state.mode == InCab;
@@ -525,14 +588,13 @@ void recordConfigurationLoad() {
     Recorder& r = gRecorder;
     std::FILE* file = std::fopen(configurationFileName, "rb");
     if (file == nullptr) {
-        stage(kNoConfiguration);
-        flushStaging();
+        putRecord(kNoConfiguration);
         return;
     }
     const uint64_t start = r.head;
-    stage(kConfiguration);
-    stage32(0);
-    flushStaging();
+    const size_t startAt = r.at;
+    const uint8_t header[5] = {kConfiguration, 0, 0, 0, 0};
+    append(header, sizeof header);
     uint32_t length = 0;
     char buffer[4096];
     for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0 && length <= kLargestConfiguration;) {
@@ -543,21 +605,20 @@ void recordConfigurationLoad() {
     if (length > kLargestConfiguration) {
         // No replay could give the load this text: the recording starts afresh after it.
         r.head = start;
+        r.at = startAt;
         r.keyCount = 0;
         r.keyDue = true;
         return;
     }
     for (int i = 0; i < 4; ++i) {
-        r.ring[(start + 1 + static_cast<uint64_t>(i)) % r.capacity] = static_cast<uint8_t>(length >> (8 * i));
+        r.ring[(startAt + 1 + static_cast<size_t>(i)) % r.capacity] = static_cast<uint8_t>(length >> (8 * i));
     }
 }
 
 int randomNumber() {
     const int value = playingBack() ? gReplaySources.random() : std::rand();
     if (gRecorderOn) {
-        stage(kRandom);
-        stage32(static_cast<uint32_t>(value));
-        flushStaging();
+        putRandom(static_cast<uint32_t>(value));
     }
     return value;
 }
@@ -586,10 +647,10 @@ void resetRecorder(size_t ringBytes) {
     stop();
     r.forced = false;
     r.head = 0;
+    r.at = 0;
     r.pass = 0;
     r.sinceKey = 0;
     r.keyDue = false;
-    r.staged = 0;
 }
 
 uint64_t recordedBytes() { return gRecorder.head; }

@@ -20,14 +20,15 @@ struct ScriptState;
 inline constexpr const char* recordingFileName = "VornLoconaut-last-ride.vlrec";
 
 // The ring's size: three minutes of the busiest passes fit with room to spare (docs/recording.md).
-inline constexpr size_t kRecordingRingBytes = 6u << 20;
+inline constexpr size_t kRecordingRingBytes = 4u << 20;
 
 // Set while the recorder records; the typed operations then call through recordedNativeCall.
 extern bool gRecorderOn;
 
 // Makes the call as invoke does (init, a push per argument, the call) and records it; returns the
-// result slots.
-const uint64_t* recordedNativeCall(Native native, const uint64_t* arguments, size_t count);
+// result slots. `arguments` holds the slots to push, as many as the native's shape has letters.
+template <Native N>
+const uint64_t* recordedNativeCall(const uint64_t* arguments);
 
 // The script main starts: after a reload, the ring of the run before is written.
 void recordScriptStart();

@@ -18,8 +18,11 @@ namespace recording {
 inline constexpr char kMagic[8] = {'V', 'L', 'R', 'E', 'C', '\r', '\n', '\x1a'};
 inline constexpr uint16_t kVersion = 1;
 
-// Record tags. Below kFirstSpecial a tag is the catalogue index of the native called.
+// Record tags. Below kRepeatedCall a tag is the catalogue index of the native called; from it up to
+// kFirstSpecial, kRepeatedCall plus the index of a native called with every word as predicted (see
+// WordTag), which then follow in no byte at all.
 enum Tag : uint8_t {
+    kRepeatedCall = 0x80,
     kFirstSpecial = 0xF0,
     kPass = 0xF0,            // a pass begins
     kKeyPoint = 0xF1,        // a pass begins from the snapshot that follows
@@ -29,7 +32,7 @@ enum Tag : uint8_t {
     kScriptStart = 0xF5,     // the script main started again (the game reloaded)
     kEnd = 0xFF,             // u32 passes, u64 bytes of records before it
 };
-static_assert(std::size(kNatives) <= kFirstSpecial, "a native's index must stay below the special tags");
+static_assert(std::size(kNatives) <= kFirstSpecial - kRepeatedCall, "a native's tags must stay below the special tags");
 
 // Why the file was written.
 enum class Reason : uint8_t { RideEnded = 1, Derailment = 2, ScriptRestart = 3, Asked = 4 };
@@ -134,19 +137,24 @@ inline constexpr size_t textLength(const char* text) {
 // differ from run to run.
 inline constexpr bool isDigested(char kind) { return kind == 'i' || kind == 'b' || kind == 't'; }
 
-// The digest of a call's arguments as pushed: integer slots by their low half, texts by their bytes
-// up to kLongestText. Valid only for arguments of the native's shape.
+// The digest's steps: an integer slot by its low half, a text by its bytes up to kLongestText and
+// its end. A multiply per word, a cheap step per byte: the texts are the longest part of a pass.
+inline uint32_t digestWord(uint32_t h, uint32_t word) { return (h ^ word) * 0x01000193u; }
+inline uint32_t digestText(uint32_t h, const char* text) {
+    for (size_t n = 0; text != nullptr && n < kLongestText && text[n] != '\0'; ++n) {
+        h = h * 31u + static_cast<uint8_t>(text[n]);
+    }
+    return digestWord(h, 0xFFu);
+}
+
+// The digest of a call's arguments as pushed, by the native's shape.
 inline uint32_t argumentDigest(const char* shape, const uint64_t* args, size_t count) {
     uint32_t h = kFnv32Basis;
     for (size_t i = 0; i < count && shape[i] != '\0'; ++i) {
         if (shape[i] == 'i' || shape[i] == 'b') {
-            h = (h ^ static_cast<uint32_t>(args[i])) * 0x01000193u;
+            h = digestWord(h, static_cast<uint32_t>(args[i]));
         } else if (shape[i] == 't') {
-            const char* text = reinterpret_cast<const char*>(static_cast<uintptr_t>(args[i]));
-            size_t n = 0;
-            while (text != nullptr && n < kLongestText && text[n] != '\0') ++n;
-            h = fnv32(h, text != nullptr ? text : "", n);
-            h = (h ^ 0xFFu) * 0x01000193u;  // the end of the text
+            h = digestText(h, reinterpret_cast<const char*>(static_cast<uintptr_t>(args[i])));
         }
     }
     return h;

@@ -49,7 +49,9 @@ sim::ReplayResult replayFile(const fs::path& path, std::ostream* trace = nullptr
     return sim::replayRecording(*read.recording, options);
 }
 
-std::string traceOf(const sim::Scenario& scenario, bool recording, const fs::path& writeTo = {}) {
+std::string traceOf(const sim::Scenario& scenario, bool recording, const fs::path& writeTo = {},
+                    size_t ringBytes = kRecordingRingBytes) {
+    resetRecorder(ringBytes);
     forceRecording(recording);
     std::ostringstream trace;
     sim::GameOptions options;
@@ -110,10 +112,10 @@ INSTANTIATE_TEST_SUITE_P(EveryScenario, RecordingRoundTrip, ::testing::ValuesIn(
 
 // A ring that wrapped many times over starts its file at the oldest key point it still holds.
 TEST(Recording, AWrappedRingReplaysFromItsOldestKeyPoint) {
-    FreshRecorder fresh(24u << 10);
+    FreshRecorder fresh;
     ScratchDirectory dir;
     const sim::Scenario scenario = sim::loadScenario(std::string(VORN_SOURCE_DIR) + "/scenarios/derailment.json");
-    traceOf(scenario, true, dir.path() / "ride.vlrec");
+    traceOf(scenario, true, dir.path() / "ride.vlrec", 24u << 10);
     const sim::ReadResult read = sim::readRecordingFile((dir.path() / "ride.vlrec").string());
     ASSERT_TRUE(read.recording) << read.error;
     EXPECT_GT(read.recording->events.front().pass, 1u);
