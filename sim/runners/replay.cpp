@@ -131,6 +131,7 @@ private:
     float frameSeconds_ = 1.0f / 60.0f;
     bool frameTimeRead_ = false;
     bool exitPressed_ = false;
+    int explosions_ = 0;
     int riskTenth_ = 0;
     double lastSpeedSecond_ = -1.0;
 };
@@ -273,8 +274,7 @@ void Replay::answer(const NativeCall& call, uint64_t* result) {
                answer[0] != 0) {
         exitPressed_ = true;
     } else if (n.op == "CreateExplosion") {
-        result_.marks.push_back(ReplayMark{pass_, seconds_, "explosion"});
-        say(pass_, "explosion");
+        ++explosions_;
     }
 }
 
@@ -350,6 +350,7 @@ void Replay::observe(const ScriptState& before, uint32_t pass) {
     if (before.mode == InCab && after.mode == InCab && after.seatChangeCooldown > before.seatChangeCooldown)
         mark("seat", "the player changes seat");
     if (!before.derailed && after.derailed) mark("derailment", "the train derails");
+    for (; explosions_ > 0; --explosions_) mark("explosion", "a derailed wagon explodes");
     if (before.engineerCommand != after.engineerCommand)
         say(pass, std::string("engineer command ") + commandName(after.engineerCommand));
     if (before.followState != after.followState)

@@ -6,6 +6,7 @@
 #include "config/reader.h"
 #include "config/setting_table.h"
 #include "config/settings.h"
+#include "config/writer.h"
 #include "tools/playground/core/file_encoding.h"
 #include "tools/playground/core/ini_lines.h"
 #include "tools/playground/core/player_text.h"
@@ -63,7 +64,8 @@ std::vector<std::string> defaultTexts() {
     std::vector<std::string> texts;
     for (const SettingRow& key : kSettingRows) {
         std::string text;
-        readValueText(key.key, text);
+        // A key the default file leaves out has its default all the same.
+        if (!readValueText(key.key, text)) text = writtenValue(gSettings, key);
         texts.push_back(text);
     }
     return texts;
@@ -101,7 +103,8 @@ json keyEntry(const SettingRow& key, const Settings& loaded, const std::string& 
                   {"default", defaultText},
                   {"line", found ? json(line) : json(nullptr)},
                   {"text", found ? json(shown(text)) : json(nullptr)},
-                  {"meaning", key.meaning}};
+                  {"meaning", key.meaning},
+                  {"written", key.written}};
     std::string why = found ? "line " + std::to_string(line) : "default: no line supplies it";
     if (key.type == SettingType::Models) {
         entry["value"] = shown(loaded.models[key.kind]);
