@@ -45,7 +45,8 @@ struct CallShape {
     uint32_t floats = 0;
 };
 
-consteval CallShape callShape(const char* shape) {
+// constexpr, not consteval: Clang 14 refuses an immediate call on a template argument in kCallShape.
+constexpr CallShape callShape(const char* shape) {
     CallShape s;
     for (; shape[s.arguments] != '\0'; ++s.arguments) {
         const char kind = shape[s.arguments];
@@ -56,6 +57,9 @@ consteval CallShape callShape(const char* shape) {
     }
     return s;
 }
+
+template <Native N>
+inline constexpr CallShape kCallShape = callShape(nativeIdentity(N).shape);
 
 struct KeyPoint {
     uint64_t at = 0;    // where its record begins, in bytes since the process started
@@ -450,8 +454,8 @@ void newPassOccurrences() { std::memset(gRecorder.occurrences, 0, sizeof gRecord
 template <Native N>
 const uint64_t* recordedNativeCall(const uint64_t* arguments) {
     constexpr size_t index = static_cast<size_t>(N);
-    constexpr CallShape shape = callShape(kNatives[index].shape);
-    constexpr AnswerKind answer = kAnswerKinds[index];
+    constexpr CallShape shape = kCallShape<N>;
+    constexpr AnswerKind answer = kAnswerKinds[static_cast<size_t>(N)];
     const uint64_t* slots = native_detail::kNoResult;
     if (gHook.nativeCall != nullptr) {
         gHook.nativeInit(kNatives[index].hash);
