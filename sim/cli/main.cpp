@@ -47,23 +47,15 @@ int usage() {
 
 // Exit status 0 when the plug-in made every recorded call, 1 when it diverged, 2 when the file was
 // refused.
-int replay(const std::string& path, const std::string& tracePath, bool timeline) {
+int replay(const std::string& path, std::ostream* trace, bool timeline) {
     const sim::ReadResult read = sim::readRecordingFile(path);
     if (!read.recording) {
         std::printf("refused: %s\n", read.error.c_str());
         return 2;
     }
-    std::ofstream trace;
-    if (!tracePath.empty()) {
-        trace.open(tracePath, std::ios::binary | std::ios::trunc);
-        if (!trace) {
-            std::fprintf(stderr, "vornloconaut-sim: cannot write %s\n", tracePath.c_str());
-            return 2;
-        }
-    }
     sim::ReplayOptions options;
     options.timeline = timeline ? &std::cout : nullptr;
-    options.trace = tracePath.empty() ? nullptr : &trace;
+    options.trace = trace;
     const sim::ReplayResult result = sim::replayRecording(*read.recording, options);
     for (const std::string& note : result.notes) std::cout << "note: " << note << '\n';
     std::cout << result.summary() << std::endl;
@@ -114,13 +106,20 @@ int main(int argc, char** argv) {
             return usage();
         }
     }
-    if (!replayPath.empty()) {
-        if (!scenarioPath.empty() || !recordPath.empty() || !tapePath.empty() || !hudDir.empty() || !mapPath.empty() ||
-            !workdir.empty() || zero || !frameList.empty())
-            return usage();
-        return replay(replayPath, tracePath, timeline);
+    const bool replaying = !replayPath.empty();
+    if (replaying && (!scenarioPath.empty() || !recordPath.empty() || !tapePath.empty() || !hudDir.empty() ||
+                      !mapPath.empty() || !workdir.empty() || zero || !frameList.empty()))
+        return usage();
+    if (!replaying && (scenarioPath.empty() || timeline)) return usage();
+    std::ofstream trace;
+    if (!tracePath.empty()) {
+        trace.open(tracePath, std::ios::binary | std::ios::trunc);
+        if (!trace) {
+            std::fprintf(stderr, "vornloconaut-sim: cannot write %s\n", tracePath.c_str());
+            return 2;
+        }
     }
-    if (scenarioPath.empty() || timeline) return usage();
+    if (replaying) return replay(replayPath, tracePath.empty() ? nullptr : &trace, timeline);
     const auto hudFrames = sim::parseFrameList(frameList);
     if (hudDir.empty() != frameList.empty() || (!hudDir.empty() && !hudFrames)) {
         std::fprintf(stderr, "vornloconaut-sim: --hud DIR needs --frames LIST of frame numbers like 120,300,450\n");
@@ -132,14 +131,6 @@ int main(int argc, char** argv) {
     } catch (const std::exception& e) {
         std::fprintf(stderr, "vornloconaut-sim: %s\n", e.what());
         return 2;
-    }
-    std::ofstream trace;
-    if (!tracePath.empty()) {
-        trace.open(tracePath, std::ios::binary | std::ios::trunc);
-        if (!trace) {
-            std::fprintf(stderr, "vornloconaut-sim: cannot write %s\n", tracePath.c_str());
-            return 2;
-        }
     }
     sim::GameOptions options;
     options.workdir = workdir;

@@ -27,6 +27,7 @@ test('the Windows plug-in\'s recording of a derailed ride reads as that ride, an
   assert.match(summary, /What happened: 0:0\d\.\d took the cab; 0:0\d\.\d the train derailed; 0:1\d\.\d got off by the exit key; 1 explosion/);
   assert.match(summary, /Debug\.Recording = 1/);
   assert.deepEqual(markLines({ marks: [] }), []);
+  assert.doesNotMatch(summary, /Train\.SpeedForward/, 'a value written otherwise but equal to its default is no change');
 
   const scratch = mkdtempSync(join(tmpdir(), 'vorn-recording-test-'));
   try {

@@ -4,6 +4,7 @@
 // them, and hands its summary to the report a player copies. The file never leaves the page.
 import { dropZone } from './drop.js';
 import { grouped } from './numbers.js';
+import { sameValue } from './report.js';
 
 const KMH = 3.6;
 // A recording holds at most a few minutes; anything far larger is some other file.
@@ -33,7 +34,8 @@ function element(tag, className, text) {
   return node;
 }
 
-// What happened in the ride, in words, one line a mark; explosions counted, not listed one by one.
+// What happened in the ride, in words, one line a mark with its kind; explosions counted, not listed
+// one by one.
 export function markLines(view) {
   const lines = [];
   let explosions = 0;
@@ -42,9 +44,11 @@ export function markLines(view) {
       explosions += 1;
       continue;
     }
-    lines.push(`${clock(mark.seconds)} ${MARKS[mark.kind] || mark.kind}`);
+    lines.push({ kind: mark.kind, text: `${clock(mark.seconds)} ${MARKS[mark.kind] || mark.kind}` });
   }
-  if (explosions > 0) lines.push(`${grouped(explosions)} ${explosions === 1 ? 'explosion' : 'explosions'} of derailed wagons`);
+  if (explosions > 0) {
+    lines.push({ kind: 'explosion', text: `${grouped(explosions)} ${explosions === 1 ? 'explosion' : 'explosions'} of derailed wagons` });
+  }
   return lines;
 }
 
@@ -59,10 +63,10 @@ export function recordingSummary(view, name) {
   } else {
     out.push(`Played back on this page: ${summary.replay}.`);
   }
-  const lines = markLines(view);
+  const lines = markLines(view).map((line) => line.text);
   if (lines.length > 0) out.push(`What happened: ${lines.join('; ')}.`);
   const report = view.settings.report;
-  const differing = report.keys.filter((key) => String(key.value) !== String(key.default)).map((key) => `${key.key} = ${key.value}`);
+  const differing = report.keys.filter((key) => !sameValue(key)).map((key) => `${key.key} = ${key.value}`);
   out.push(`Settings (${view.settings.from}): ${differing.length === 0 ? 'every one at its default' : differing.join(', ')}.`);
   if (report.surprises.length > 0) out.push(`Settings check: ${report.surprises.join(' ')}`);
   return out.join('\n');
@@ -72,7 +76,8 @@ export function recordingSummary(view, name) {
 export function chartData(view) {
   const { time, shownSpeed, speed, risk, mode } = view.series;
   const kmh = (v) => Math.round(Math.abs(v) * KMH * 10) / 10;
-  return [time, shownSpeed.map(kmh), speed.map(kmh), risk.map((r) => Math.round(Math.min(r, 10) * 1000) / 10), mode];
+  // The risk as its bar shows it: full at 1.
+  return [time, shownSpeed.map(kmh), speed.map(kmh), risk.map((r) => Math.round(Math.min(Math.max(r, 0), 1) * 1000) / 10), mode];
 }
 
 export class RecordingView {
@@ -155,14 +160,20 @@ export class RecordingView {
     this.ui.view.hidden = false;
     this.ui.summary.textContent = this.state.summary.split('\n').slice(0, 2).join(' ');
     this.drawChart(view);
-    this.ui.marks.replaceChildren(...markLines(view).map((line) => element('li', null, line)));
+    this.ui.marks.replaceChildren(...markLines(view).map((line) => {
+      const item = element('li');
+      const swatch = element('span', 'swatch');
+      swatch.style.background = MARK_COLOURS[line.kind] || '#495057';
+      item.append(swatch, line.text);
+      return item;
+    }));
     if (view.marks.length === 0) this.ui.marks.append(element('li', 'empty', 'Nothing but the ride itself: no entry, exit or derailment in it.'));
 
     const { report } = view.settings;
     this.ui.from.textContent = `From ${view.settings.from}.`;
     const items = [];
     for (const key of report.keys) {
-      if (String(key.value) !== String(key.default)) {
+      if (!sameValue(key)) {
         const item = element('li');
         item.append(element('code', null, `${key.key} = ${key.value}`), ` (default ${key.default === '' ? 'none' : key.default})`);
         items.push(item);
@@ -177,14 +188,16 @@ export class RecordingView {
     const data = chartData(view);
     this.ui.chart.dataset.points = String(data[0].length);
     const marks = view.marks;
-    const axis = (label, side, values) => ({ label, side, values: values || ((u, splits) => splits.map((v) => (v === null ? '' : grouped(v)))) });
+    // An axis labelled in the page's own numbers, as the other charts' are.
+    const numbers = (u, splits) => splits.map((v) => (v === null ? '' : grouped(v)));
     const options = {
       width: Math.max(300, Math.min(1000, this.ui.chart.clientWidth || 900)),
       height: 280,
       legend: { live: false },
       scales: { x: { time: false }, kmh: {}, risk: { range: [0, 100] }, mode: { range: [-0.2, 2.2] } },
-      axes: [axis('s'), axis('km/h', 3), { ...axis('risk %', 1), scale: 'risk', grid: { show: false } },
-        { scale: 'mode', side: 1, grid: { show: false }, splits: () => [0, 1, 2], values: (u, splits) => splits.map((v) => MODES[v] || '') }],
+      axes: [{ label: 's', values: numbers }, { label: 'km/h', scale: 'kmh', values: numbers },
+        { label: 'risk %', scale: 'risk', side: 1, grid: { show: false }, values: numbers },
+        { scale: 'mode', side: 1, size: 90, grid: { show: false }, splits: () => [0, 1, 2], values: (u, splits) => splits.map((v) => MODES[v] || '') }],
       series: [{ label: 'time' },
         { label: 'speed shown', stroke: '#d9480f', width: 2, scale: 'kmh', points: { show: false } },
         { label: 'speed commanded', stroke: '#1c7ed6', width: 1, dash: [6, 4], scale: 'kmh', points: { show: false } },
