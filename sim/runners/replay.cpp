@@ -448,8 +448,13 @@ ReplayResult replayRecording(const Recording& recording, const ReplayOptions& op
         std::random_device seed;
         do {
             folder = std::filesystem::temp_directory_path(error) / ("vorn-replay-" + std::to_string(seed()));
-        } while (!std::filesystem::create_directories(folder, error) && !error);
-        std::filesystem::current_path(folder, error);
+        } while (!error && !std::filesystem::create_directories(folder, error) && !error);
+        if (!error) std::filesystem::current_path(folder, error);
+        if (error) {
+            // Never in the folder it was started from: that may be a game folder with a player's INI.
+            result.refusal = "not replayed: no temporary folder to replay in (" + error.message() + ")";
+            return result;
+        }
     }
 
     const HookFunctions hook = gHook;

@@ -1,6 +1,5 @@
 #include "host/recorder.h"
 
-#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
