@@ -199,6 +199,23 @@ TEST_F(RecordedRide, AReloadInTheMiddleOfAWriteLeavesAWholeFile) {
     expectReplays(*reloaded);
 }
 
+// A configuration file too large to record: the recording starts afresh after its load, and what it
+// then holds replays.
+TEST_F(RecordedRide, AConfigurationTooLargeToRecordStartsTheRecordingAfresh) {
+    forceRecording(true);
+    addTram();
+    game.step();
+    game.writeIni("Tram.Acceleration = 5\n" + std::string(recording::kLargestConfiguration, ';') + "\n");
+    enterFrom({3.0f, train_world::kLeadY, 0.0f});
+    holdFor(control::accelerate, 1.0f);
+    leave();
+    std::optional<sim::Recording> ride = written();
+    ASSERT_TRUE(ride);
+    EXPECT_GT(ride->events.front().pass, 2u) << "the recording should begin after the load";
+    EXPECT_TRUE(ride->texts.empty());
+    expectReplays(*ride);
+}
+
 // A short ride in one thread, so that it can run in a child process with a limit on file sizes.
 void rideInSession(int driving = 1200, int after = 60) {
     sim::Session session(std::nullopt);
