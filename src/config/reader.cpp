@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "config/cab_bindings.h"
 #include "config/setting_table.h"
 #include "config/settings.h"
 #include "host/natives.h"
@@ -103,29 +104,6 @@ bool scanFor(const std::string& key, std::string& value, size_t& lineNumber) {
     return false;
 }
 
-// strtod syntax in the "C" locale: optional sign, digits, ".", exponent; text after the number is
-// ignored. Non-finite results (inf, nan, overflow) are refused so they never reach the game.
-bool parseNumber(const std::string& text, float& result) {
-    const char* begin = text.data();
-    const char* end = begin + text.size();
-    while (begin != end && isBlank(*begin)) {
-        ++begin;
-    }
-    if (begin != end && *begin == '+') {
-        ++begin;
-        if (begin == end || *begin == '-' || *begin == '+') {
-            return false;
-        }
-    }
-    float parsed = 0.0f;
-    const std::from_chars_result outcome = std::from_chars(begin, end, parsed, std::chars_format::general);
-    if (outcome.ec != std::errc{} || !std::isfinite(parsed)) {
-        return false;
-    }
-    result = parsed;
-    return true;
-}
-
 // A sensitivity is forced into [0, 1]; NaN cannot come from the conversion, but 0 is the safe side.
 float clampSensitivity(float value) {
     if (!(value >= 0.0f)) {
@@ -139,6 +117,16 @@ float clampSensitivity(float value) {
 void readSetting(Settings& settings, const SettingRow& row) {
     if (std::string* text = settingText(settings, row)) {
         readValueText(row.key, *text);
+        return;
+    }
+    if (row.type == SettingType::Control) {
+        std::string text;
+        if (readValueText(row.key, text)) {
+            const ControlValue value = parseControlValue(text, row.device);
+            if (value.verdict == ControlVerdict::Taken) {
+                setSettingNumber(settings, row, static_cast<float>(value.control));
+            }
+        }
         return;
     }
     float value = static_cast<float>(settingNumber(settings, row));
@@ -164,6 +152,29 @@ void trimWhitespace(std::string& text) {
     text.erase(0, begin);
 }
 
+// strtod syntax in the "C" locale: optional sign, digits, ".", exponent; text after the number is
+// ignored. Non-finite results (inf, nan, overflow) are refused so they never reach the game.
+bool parseNumberText(const std::string& text, float& result) {
+    const char* begin = text.data();
+    const char* end = begin + text.size();
+    while (begin != end && isBlank(*begin)) {
+        ++begin;
+    }
+    if (begin != end && *begin == '+') {
+        ++begin;
+        if (begin == end || *begin == '-' || *begin == '+') {
+            return false;
+        }
+    }
+    float parsed = 0.0f;
+    const std::from_chars_result outcome = std::from_chars(begin, end, parsed, std::chars_format::general);
+    if (outcome.ec != std::errc{} || !std::isfinite(parsed)) {
+        return false;
+    }
+    result = parsed;
+    return true;
+}
+
 bool readValueText(const std::string& key, std::string& value, size_t& line) {
     try {
         return scanFor(key, value, line);
@@ -183,7 +194,7 @@ void readFloatSetting(const std::string& key, float& value) {
         if (!readValueText(key, text)) {
             return;
         }
-        parseNumber(text, value);
+        parseNumberText(text, value);
     } catch (...) {
     }
 }
@@ -211,4 +222,5 @@ void loadSettings() {
     }
     buildModelHashes(gSettings.models[Freight], gSettings.modelHashes[Freight]);
     buildModelHashes(gSettings.models[Tram], gSettings.modelHashes[Tram]);
+    resolveCabBindings(gSettings);
 }
