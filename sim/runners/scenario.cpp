@@ -307,6 +307,10 @@ std::string check(const Game& game, const json& e, const Names& names) {
         const float n = static_cast<float>(w.explosions.size());
         if (!inRange(n, e["explosions"])) return at + fmt("%.0f explosions, out of range", n);
     }
+    if (e.contains("horns")) {
+        const float n = static_cast<float>(w.horns.size());
+        if (!inRange(n, e["horns"])) return at + fmt("%.0f horns, out of range", n);
+    }
     if (e.contains("trains")) {
         const float n = static_cast<float>(w.trains.size());
         if (!inRange(n, e["trains"])) return at + fmt("%.0f trains, out of range", n);
@@ -447,7 +451,7 @@ ScenarioResult playScenario(Game& game, const Scenario& scenario, std::ostream* 
     for (const json& e : doc.value("expect", json::array())) {
         unknownKeys(e,
                     {"frame", "playerIn", "seat", "playerOnFoot", "playerEntering", "trainSpeed", "min", "max",
-                     "occupant", "is", "exists", "value", "door", "index", "explosions", "trains", "iniExists", "text",
+                     "occupant", "is", "exists", "value", "door", "index", "explosions", "horns", "trains", "iniExists", "text",
                      "shown", "alpha", "trainCruise", "distance", "rectangle", "radio", "highBeam", "near", "who"},
                     "expectation");
         expectations.emplace(e.value("frame", scenario.frames), e);
