@@ -132,6 +132,11 @@ ControlValue parseControlValue(const std::string& text, InputDevice device) {
     } else {
         std::string name = text;
         trimWhitespace(name);
+        // "none" frees the key or button: the action then has none on that device.
+        if (name == "none" || name == "NONE" || name == "None") {
+            value.verdict = ControlVerdict::Taken;
+            return value;
+        }
         value.control = controlNamed(name);
         if (value.control == noControl) {
             return value;

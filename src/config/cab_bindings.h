@@ -26,7 +26,7 @@ using BindingNotes = BindingNote[inputDeviceCount][cabActionCount];
 void resolveCabBindings(Settings& settings, BindingNotes* notes = nullptr);
 
 // What the value of a control key names: a control id, read as whole numbers are (text after the
-// number ignored, truncated toward zero), or an INPUT_ name, in any case.
+// number ignored, truncated toward zero), an INPUT_ name, in any case, or "none" (noControl).
 enum class ControlVerdict : uint8_t {
     Taken,
     NotAControl,  // neither a number nor a name of the game's controls

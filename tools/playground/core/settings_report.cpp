@@ -50,8 +50,8 @@ const char* typeName(SettingType type) {
 
 std::string valueText(SettingType type, double value) {
     switch (type) {
-        case SettingType::Int:
-        case SettingType::Control: return wholeNumber(value);
+        case SettingType::Int: return wholeNumber(value);
+        case SettingType::Control: return value == noControl ? "none" : wholeNumber(value);
         case SettingType::Bool: return value == 1.0 ? "1" : "0";
         case SettingType::Float:
         case SettingType::Sensitivity: return shortFloat(static_cast<float>(value));
@@ -82,7 +82,9 @@ std::string settingsIniOf(const Settings& s) {
         if (key.type == SettingType::Models) {
             // An empty value must still count, so it gets the comment that ends it.
             text += s.models[key.kind].empty() ? ";" : s.models[key.kind];
-        } else if (key.type == SettingType::Int || key.type == SettingType::Bool || key.type == SettingType::Control) {
+        } else if (key.type == SettingType::Control) {
+            text += valueText(key.type, settingNumber(s, key));
+        } else if (key.type == SettingType::Int || key.type == SettingType::Bool) {
             text += wholeNumber(settingNumber(s, key));
         } else {
             char buffer[32];

@@ -150,19 +150,6 @@ bool textNotes(const SettingRow& key, const std::string& text, size_t prefix, do
     return isOwnUnit(key, rest);
 }
 
-// An input as a player reads it on the key or the pad: "Space", "D-pad up", "left stick", "L3".
-std::string inputShown(std::string_view name, InputDevice device) {
-    if (name == "SPACEBAR") return "Space";
-    if (device == Pad && name.substr(0, 5) == "DPAD ") return "D-pad " + lowered(std::string(name.substr(5)));
-    if (name.find(' ') == std::string_view::npos) {
-        if (name.size() <= 3) return std::string(name);  // letters, digits, F keys, LB, RT, L3
-        std::string word = lowered(std::string(name));
-        word[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(word[0])));
-        return word;
-    }
-    return lowered(std::string(name));
-}
-
 std::string inputsShown(int32_t control, InputDevice device) {
     const ControlInputs inputs = inputsOf(control, device);
     std::string text;
