@@ -7,22 +7,29 @@
 
 namespace {
 
-// The game's actions for a seated player, found once: the only controls the cab ever holds off.
+// The game's actions for a seated player, with their inputs on each device, found once: the only
+// controls the cab ever holds off.
 struct SeatedActions {
     int16_t ids[gameControlCount]{};
+    ControlInputs inputs[inputDeviceCount][gameControlCount];
     int32_t count = 0;
 };
 
-const SeatedActions& seatedActions() {
-    static const SeatedActions list = [] {
-        SeatedActions found;
-        for (int32_t control = 0; control < gameControlCount; ++control) {
-            if (isSeatedGameAction(control)) {
-                found.ids[found.count++] = static_cast<int16_t>(control);
-            }
+void findSeatedActions(SeatedActions& found) {
+    for (int32_t control = 0; control < gameControlCount; ++control) {
+        if (isSeatedGameAction(control)) {
+            found.inputs[Keyboard][found.count] = inputsOf(control, Keyboard);
+            found.inputs[Pad][found.count] = inputsOf(control, Pad);
+            found.ids[found.count++] = static_cast<int16_t>(control);
         }
-        return found;
-    }();
+    }
+}
+
+// Filled in place, not on the stack: the script's fiber has little to spare.
+const SeatedActions& seatedActions() {
+    static SeatedActions list;
+    static const bool found = (findSeatedActions(list), true);
+    (void)found;
     return list;
 }
 
@@ -49,7 +56,7 @@ void listHeldOff(CabBinding& binding, const CabActionRow& row, InputDevice devic
     const SeatedActions& seated = seatedActions();
     for (int32_t i = 0; i < seated.count; ++i) {
         const int32_t game = seated.ids[i];
-        if (game == row.sameAsGame || (game != binding.control && !share(inputs, inputsOf(game, device)))) {
+        if (game == row.sameAsGame || (game != binding.control && !share(inputs, seated.inputs[device][i]))) {
             continue;
         }
         if (binding.heldOffCount < CabBinding::heldOffCapacity) {
