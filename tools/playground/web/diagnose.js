@@ -162,7 +162,7 @@ export class Diagnose {
     const read = facts.counter.bytes > 0 ? `, ${(facts.counter.bytes / 1024).toFixed(0)} KB of its programs` : '';
     const order = result.findings.some((f) => f.kind === 'problem') ? ' What it found, the most likely cause first:' : ' What it found:';
     this.ui.status.textContent = facts.mode === 'folder'
-      ? `The page read the folder ${facts.folder} in ${(ms / 1000).toFixed(1)} s (the names of ${grouped(facts.files)} files${read}).${order}`
+      ? `The page read the folder ${facts.picked} in ${(ms / 1000).toFixed(1)} s (the names of ${grouped(facts.files)} files${read}).${order}`
       : `The page read ${[facts.logs.hook, facts.logs.loader].filter(Boolean).map((l) => l.name).join(' and ') || 'nothing'} in ${(ms / 1000).toFixed(1)} s.${order}`;
   }
 
