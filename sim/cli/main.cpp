@@ -163,7 +163,7 @@ int main(int argc, char** argv) {
         sim::PluginGame game(options);
         if (tape) {
             sim::Hook& hook = game.hook();
-            hook.frameBegun = [&tape, &hook] { tape->beginFrame(hook.input.down, hook.input.frameSeconds); };
+            hook.frameBegun = [&tape, &hook] { tape->beginFrame(hook.world.input.held, hook.world.input.frameSeconds); };
             hook.answered = [&tape](const sim::NativeCall& call, const uint64_t* r) { tape->answered(call, r); };
         }
         result = sim::playScenario(game, scenario, &std::cout, observe);

@@ -65,7 +65,7 @@ AnswerKind kindOf(std::string_view op, std::string_view result) {
     if (op == "DeleteVehicle") return AnswerKind::Deletion;
     if (op == "HashName") return AnswerKind::HashName;
     if (op == "GetFrameSeconds") return AnswerKind::FrameTime;
-    if (op.substr(0, 7) == "Control") return AnswerKind::Control;
+    if (op.substr(0, 7) == "Control" || op.substr(0, 15) == "DisabledControl") return AnswerKind::Control;
     if (result == "void") return AnswerKind::None;
     if (result == "bool") return AnswerKind::Bool;
     if (result == "float") return AnswerKind::Float;
@@ -134,10 +134,11 @@ AnswerRecorder::AnswerRecorder(const std::optional<std::string>& ini) {
     bytes_ += '\0';
 }
 
-void AnswerRecorder::beginFrame(const std::vector<int32_t>& held, float frameSeconds) {
+void AnswerRecorder::beginFrame(const std::vector<PhysicalInput>& held, float frameSeconds) {
     uint32_t bits = 0;
-    for (size_t i = 0; i < std::size(kTapeControls); ++i)
-        if (contains(held, kTapeControls[i])) bits |= 1u << i;
+    for (size_t i = 0; i < std::size(kTapeInputs); ++i)
+        if (std::find(held.begin(), held.end(), PhysicalInput{kTapeInputs[i].device, kTapeInputs[i].name}) != held.end())
+            bits |= 1u << i;
     bytes_ += static_cast<char>(bits & 0xFFu);
     bytes_ += static_cast<char>(bits >> 8);
     word(AnswerKind::FrameTime, kFrameTimeKey, 0, std::bit_cast<uint32_t>(frameSeconds));
@@ -266,8 +267,9 @@ uint32_t AnswerPlayer::word(AnswerKind kind, uint64_t hash, size_t slot) {
 AnswerPlayer::Frame AnswerPlayer::nextFrame() {
     Frame frame;
     const uint32_t bits = byte() | (static_cast<uint32_t>(byte()) << 8);
-    for (size_t i = 0; i < std::size(kTapeControls); ++i)
-        if ((bits & (1u << i)) != 0) frame.held.push_back(kTapeControls[i]);
+    for (size_t i = 0; i < std::size(kTapeInputs); ++i)
+        if ((bits & (1u << i)) != 0) frame.held.push_back(PhysicalInput{kTapeInputs[i].device, kTapeInputs[i].name});
+    disabled_.clear();
     frame.seconds = std::bit_cast<float>(word(AnswerKind::FrameTime, kFrameTimeKey, 0));
     return frame;
 }
@@ -280,14 +282,21 @@ void AnswerPlayer::answer(const NativeCall& call, uint64_t* result, const FrameI
     };
     const AnswerKind kind = answerKind(call.hash);
     const int32_t control = call.args.size() > 1 ? call.args[1].i : 0;
+    if (call.hash == nativeIdentity(Native::DisableControl).hash && !contains(disabled_, control)) disabled_.push_back(control);
     switch (kind) {
         case AnswerKind::None: return;
         case AnswerKind::Control: {
+            // As the game answers: a control held off reads as neither pressed nor released, except
+            // through the natives made to read it so.
+            const bool off = contains(disabled_, control);
             bool down = false;
-            if (call.hash == nativeIdentity(Native::ControlJustPressed).hash) down = contains(input.justPressed, control);
-            else if (call.hash == nativeIdentity(Native::ControlJustReleased).hash) down = contains(input.justReleased, control);
-            else if (call.hash == nativeIdentity(Native::ControlHeld).hash) down = contains(input.down, control);
-            else down = !contains(input.down, control);
+            if (call.hash == nativeIdentity(Native::ControlJustPressed).hash) down = !off && contains(input.justPressed, control);
+            else if (call.hash == nativeIdentity(Native::ControlJustReleased).hash) down = !off && contains(input.justReleased, control);
+            else if (call.hash == nativeIdentity(Native::ControlHeld).hash) down = !off && contains(input.down, control);
+            else if (call.hash == nativeIdentity(Native::ControlUp).hash) down = !off && !contains(input.down, control);
+            else if (call.hash == nativeIdentity(Native::DisabledControlJustPressed).hash) down = contains(input.justPressed, control);
+            else if (call.hash == nativeIdentity(Native::DisabledControlJustReleased).hash) down = contains(input.justReleased, control);
+            else down = contains(input.down, control);
             return put(0, down ? 1u : 0u);
         }
         case AnswerKind::FrameTime: return put(0, std::bit_cast<uint32_t>(input.frameSeconds));

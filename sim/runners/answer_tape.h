@@ -5,13 +5,15 @@
 // a recorded ride is a seed it mutates.
 //
 // Layout: the INI text (up to the first NUL byte; none means the game folder holds no INI), then one
-// record per frame: two bytes of the controls held (a bit per control of kTapeControls), the frame
+// record per frame: two bytes of the keys and buttons held (a bit per input of kTapeInputs), the frame
 // time as a word, and a word per value the game answers in that frame's calls (three for a vector;
 // a count and then one handle per entry for the nearby vehicles; one byte for a deletion: 0 the game
 // clears the handle, anything else it leaves it). The controls, the frame time and the hashes are
-// not answered from the tape but as the game answers them: the control natives from the controls
-// held (the game derives presses and releases), GetFrameSeconds with the frame's time in every call
-// of the frame, HashName with the game's hash of the text (a function of the text alone).
+// not answered from the tape but as the game answers them: the control natives from the inputs held
+// (the game derives the controls, their presses and releases, and honours the frame's disables),
+// GetFrameSeconds with the frame's time in every call of the frame, HashName with the game's hash of
+// the text (a function of the text alone). The device the player used last is a word of the tape,
+// so that it can flip at any pass or be no boolean at all.
 //
 // A word is a tag byte, and for some tags more bytes:
 //   0x00 zero; 0x01 what this native gave in that slot last time; 0x02 four raw bytes follow;
@@ -32,16 +34,26 @@
 #include <vector>
 
 #include "host/controls.h"
+#include "sim/world/input.h"
 
 namespace sim {
 
 struct NativeCall;
 struct FrameInput;
 
-// The controls a tape records, bit i of a frame's two bytes for kTapeControls[i].
-inline constexpr int32_t kTapeControls[] = {control::enter,    control::exit,      control::accelerate, control::brake,
-                                            control::handbrake, control::seatLeft,  control::seatRight,  control::highBeam,
-                                            control::horn,      control::doors,     control::derail,     control::radio};
+// The inputs a tape records, bit i of a frame's two bytes for kTapeInputs[i]: the keys of the cab's
+// keyboard column (F, twice: enter and exit; the pad's Y stands in for the second), and the pad's own
+// buttons for the cab.
+struct TapeInput {
+    InputDevice device;
+    const char* name;
+};
+inline constexpr TapeInput kTapeInputs[] = {
+    {Keyboard, "F"}, {Pad, "Y"},     {Keyboard, "W"}, {Keyboard, "S"}, {Keyboard, "SPACEBAR"}, {Keyboard, "A"},
+    {Keyboard, "D"}, {Keyboard, "H"}, {Keyboard, "E"}, {Keyboard, "G"}, {Keyboard, "X"},        {Keyboard, "Q"},
+    {Pad, "DPAD UP"}, {Pad, "B"},    {Pad, "X"},      {Pad, "L3"},
+};
+static_assert(std::size(kTapeInputs) == 16, "a frame's two bytes hold a bit per input");
 
 // What a native's result is to the tape.
 enum class AnswerKind : uint8_t { None, Bool, Handle, Hash, Float, Vector, Nearby, Deletion, Control, FrameTime, HashName };
@@ -65,7 +77,7 @@ protected:
 class AnswerRecorder : public AnswerTapeState {
 public:
     explicit AnswerRecorder(const std::optional<std::string>& ini);
-    void beginFrame(const std::vector<int32_t>& held, float frameSeconds);
+    void beginFrame(const std::vector<PhysicalInput>& held, float frameSeconds);
     // After the game answered `call` into `result` (and wrote through its pointers).
     void answered(const NativeCall& call, const uint64_t* result);
     const std::string& bytes() const { return bytes_; }
@@ -84,7 +96,7 @@ public:
 
     bool exhausted() const { return next_ >= size_; }
     struct Frame {
-        std::vector<int32_t> held;
+        std::vector<PhysicalInput> held;
         float seconds = 0.0f;
     };
     Frame nextFrame();
@@ -94,6 +106,7 @@ public:
     std::vector<std::string> faults;
 
 private:
+    std::vector<int32_t> disabled_;  // held off by the plug-in in the current frame
     uint8_t byte();
     uint32_t word(AnswerKind kind, uint64_t hash, size_t slot);
     const uint8_t* data_;

@@ -131,13 +131,13 @@ std::optional<std::string> Game::readIni() const {
     return text.str();
 }
 
-void Game::hold(int32_t control) {
-    if (!isHeld(control)) held_.push_back(control);
+void Game::hold(const PhysicalInput& input) {
+    if (!isHeld(input)) held_.push_back(input);
 }
 
-void Game::release(int32_t control) {
-    held_.erase(std::remove(held_.begin(), held_.end(), control), held_.end());
-    tapped_.erase(std::remove(tapped_.begin(), tapped_.end(), control), tapped_.end());
+void Game::release(const PhysicalInput& input) {
+    held_.erase(std::remove(held_.begin(), held_.end(), input), held_.end());
+    tapped_.erase(std::remove(tapped_.begin(), tapped_.end(), input), tapped_.end());
 }
 
 void Game::releaseAll() {
@@ -145,21 +145,19 @@ void Game::releaseAll() {
     tapped_.clear();
 }
 
-void Game::tap(int32_t control) {
-    hold(control);
-    tapped_.push_back(control);
+void Game::tap(const PhysicalInput& input) {
+    hold(input);
+    tapped_.push_back(input);
 }
 
-bool Game::isHeld(int32_t control) const { return std::find(held_.begin(), held_.end(), control) != held_.end(); }
+bool Game::isHeld(const PhysicalInput& input) const { return std::find(held_.begin(), held_.end(), input) != held_.end(); }
 
 void Game::step(int frames) {
     for (int n = 0; n < frames; ++n) {
         ++frame_;
-        FrameInput& in = hook_.input;
-        in.advance(held_, frameSeconds_);
-        for (int32_t c : tapped_) held_.erase(std::remove(held_.begin(), held_.end(), c), held_.end());
+        world_.beginFrame(frame_, held_, frameSeconds_);
+        for (const PhysicalInput& t : tapped_) held_.erase(std::remove(held_.begin(), held_.end(), t), held_.end());
         tapped_.clear();
-        world_.beginFrame(frame_, in.justPressed);
         hook_.beginFrame(frame_);
         for (Script& s : scripts_) {
             running_ = s.runner.get();

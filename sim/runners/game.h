@@ -126,12 +126,18 @@ public:
     std::optional<std::string> readIni() const;
 
     // --- Input and time ---
-    void hold(int32_t control);
-    void release(int32_t control);
+    // Keys and buttons; a control id stands for its keyboard key (sim/world/input.h: keyOf), so that
+    // holding 71 holds W, and with it every other control on W.
+    void hold(const PhysicalInput& input);
+    void release(const PhysicalInput& input);
+    void hold(int32_t control) { hold(keyOf(control)); }
+    void release(int32_t control) { release(keyOf(control)); }
     void releaseAll();
     // Down for the next frame only, released in the one after.
-    void tap(int32_t control);
-    bool isHeld(int32_t control) const;
+    void tap(const PhysicalInput& input);
+    void tap(int32_t control) { tap(keyOf(control)); }
+    bool isHeld(const PhysicalInput& input) const;
+    bool isHeld(int32_t control) const { return isHeld(keyOf(control)); }
     void setFrameTime(float seconds) { frameSeconds_ = seconds; }
     float frameTime() const { return frameSeconds_; }
 
@@ -183,8 +189,8 @@ private:
     float frameSeconds_;
     int frame_ = 0;
     double clockMs_ = 0.0;
-    std::vector<int32_t> held_;
-    std::vector<int32_t> tapped_;
+    std::vector<PhysicalInput> held_;
+    std::vector<PhysicalInput> tapped_;
 };
 
 // The hook functions with the signatures the plug-in's HookFunctions take, forwarding to

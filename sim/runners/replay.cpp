@@ -311,6 +311,7 @@ void Replay::configurationLoad() {
 void Replay::restore(const Snapshot& snapshot) {
     gSettings = Settings{};
     forEachSettingsField(gSettings, Restore{rec_.settingsFields, snapshot.settings, rec_.wagonFields, result_.notes, "settings"});
+    rebuildDerivedSettings(gSettings);
     state_ = ScriptState{};
     forEachStateField(state_, Restore{rec_.stateFields, snapshot.state, rec_.wagonFields, result_.notes, "state"});
 }

@@ -21,13 +21,29 @@ Vector3 vec3(const json& j) {
     return Vector3{j[0].get<float>(), j[1].get<float>(), j.size() > 2 ? j[2].get<float>() : 0.0f};
 }
 
-std::vector<int32_t> controls(const json& j) {
-    std::vector<int32_t> out;
-    if (j.is_array())
-        for (const json& c : j) out.push_back(c.get<int32_t>());
-    else
-        out.push_back(j.get<int32_t>());
+// The keys and buttons an event names: a game control id stands for its keyboard key, as the
+// scenarios written before the pad say; a name is a key or button of the event's "device".
+std::vector<PhysicalInput> inputs(const json& j, const json& event) {
+    const std::string device = event.value("device", "keyboard");
+    if (device != "keyboard" && device != "pad") throw std::runtime_error("unknown device '" + device + "'");
+    std::vector<PhysicalInput> out;
+    for (const json& c : j.is_array() ? j : json::array({j})) {
+        if (c.is_number_integer()) {
+            const PhysicalInput key = keyOf(c.get<int32_t>());
+            if (key.name.empty()) throw std::runtime_error("no key or button fires control " + c.dump());
+            out.push_back(key);
+            continue;
+        }
+        const PhysicalInput input = inputNamed(device == "pad" ? Pad : Keyboard, c.get<std::string>());
+        if (input.name.empty()) throw std::runtime_error("no " + device + " input is named " + c.dump());
+        out.push_back(input);
+    }
     return out;
+}
+
+std::string describeInput(const json& c, const PhysicalInput& input) {
+    if (c.is_number_integer()) return "control " + c.dump();
+    return input.name + (input.device == Pad ? " (pad)" : "");
 }
 
 std::string fmt(const char* format, double a = 0, double b = 0, double c = 0) {
@@ -116,21 +132,19 @@ std::string applyEvent(Game& game, const json& e, Names& names) {
     World& w = game.world();
     std::string said;
     auto say = [&](const std::string& text) { said += (said.empty() ? "" : "; ") + text; };
-    if (e.contains("hold"))
-        for (int32_t c : controls(e["hold"])) {
-            game.hold(c);
-            say("hold control " + std::to_string(c));
+    auto each = [&](const char* key, const char* verb, auto&& act) {
+        if (!e.contains(key)) return;
+        const json list = e[key].is_array() ? e[key] : json::array({e[key]});
+        const std::vector<PhysicalInput> found = inputs(list, e);
+        for (size_t i = 0; i < found.size(); ++i) {
+            act(found[i]);
+            say(std::string(verb) + " " + describeInput(list[i], found[i]));
         }
-    if (e.contains("release"))
-        for (int32_t c : controls(e["release"])) {
-            game.release(c);
-            say("release control " + std::to_string(c));
-        }
-    if (e.contains("tap"))
-        for (int32_t c : controls(e["tap"])) {
-            game.tap(c);
-            say("tap control " + std::to_string(c));
-        }
+    };
+    each("hold", "hold", [&](const PhysicalInput& i) { game.hold(i); });
+    each("release", "release", [&](const PhysicalInput& i) { game.release(i); });
+    each("tap", "tap", [&](const PhysicalInput& i) { game.tap(i); });
+    each("press", "press", [&](const PhysicalInput& i) { game.tap(i); });
     if (e.contains("teleport")) {
         const Vector3 p = vec3(e["teleport"]);
         const EntityHandle who = e.contains("who") ? names.entity(w, e["who"]) : w.player;
@@ -293,6 +307,10 @@ std::string check(const Game& game, const json& e, const Names& names) {
         const float n = static_cast<float>(w.explosions.size());
         if (!inRange(n, e["explosions"])) return at + fmt("%.0f explosions, out of range", n);
     }
+    if (e.contains("horns")) {
+        const float n = static_cast<float>(w.horns.size());
+        if (!inRange(n, e["horns"])) return at + fmt("%.0f horns, out of range", n);
+    }
     if (e.contains("trains")) {
         const float n = static_cast<float>(w.trains.size());
         if (!inRange(n, e["trains"])) return at + fmt("%.0f trains, out of range", n);
@@ -422,7 +440,7 @@ ScenarioResult playScenario(Game& game, const Scenario& scenario, std::ostream* 
     std::multimap<int, json> events;
     for (const json& e : doc.value("events", json::array())) {
         unknownKeys(e,
-                    {"frame", "hold", "release", "tap", "teleport", "who", "walkTo", "speed", "kill", "killEngineer",
+                    {"frame", "hold", "release", "tap", "press", "device", "teleport", "who", "walkTo", "speed", "kill", "killEngineer",
                      "delete", "removeAllTrains", "setTrainSpeed", "cruise", "writeIni", "deleteIni", "addTrain",
                      "restartScript", "frameTime", "respawn", "arrest", "switchTo", "blankFrames", "warp", "seatIn",
                      "seat", "deleteTrain", "loadSave"},
@@ -433,7 +451,7 @@ ScenarioResult playScenario(Game& game, const Scenario& scenario, std::ostream* 
     for (const json& e : doc.value("expect", json::array())) {
         unknownKeys(e,
                     {"frame", "playerIn", "seat", "playerOnFoot", "playerEntering", "trainSpeed", "min", "max",
-                     "occupant", "is", "exists", "value", "door", "index", "explosions", "trains", "iniExists", "text",
+                     "occupant", "is", "exists", "value", "door", "index", "explosions", "horns", "trains", "iniExists", "text",
                      "shown", "alpha", "trainCruise", "distance", "rectangle", "radio", "highBeam", "near", "who"},
                     "expectation");
         expectations.emplace(e.value("frame", scenario.frames), e);

@@ -59,15 +59,15 @@ uint32_t Session::tickCount() {
     return current == nullptr ? 0u : static_cast<uint32_t>(static_cast<uint64_t>(std::llround(current->clockMs_)));
 }
 
-void Session::hold(int32_t control) {
-    if (!held(control)) held_.push_back(control);
+void Session::hold(const PhysicalInput& input) {
+    if (!held(input)) held_.push_back(input);
 }
 
-void Session::release(int32_t control) { held_.erase(std::remove(held_.begin(), held_.end(), control), held_.end()); }
+void Session::release(const PhysicalInput& input) { held_.erase(std::remove(held_.begin(), held_.end(), input), held_.end()); }
 
-void Session::setHeld(std::vector<int32_t> controls) { held_ = std::move(controls); }
+void Session::setHeld(std::vector<PhysicalInput> inputs) { held_ = std::move(inputs); }
 
-bool Session::held(int32_t control) const { return std::find(held_.begin(), held_.end(), control) != held_.end(); }
+bool Session::held(const PhysicalInput& input) const { return std::find(held_.begin(), held_.end(), input) != held_.end(); }
 
 void Session::start() {
     if (started_) return;
@@ -77,9 +77,7 @@ void Session::start() {
 
 void Session::step(float frameSeconds) {
     ++frame_;
-    hook_.input.advance(held_, frameSeconds);
-
-    world_.beginFrame(frame_, hook_.input.justPressed);
+    world_.beginFrame(frame_, held_, frameSeconds);
     hook_.beginFrame(frame_);
     start();
     runPass(state_);

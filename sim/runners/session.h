@@ -36,10 +36,14 @@ public:
     // Replaces VornLoconaut.ini in the working directory, as a player editing it during the game.
     void writeIni(const std::string& ini);
 
-    void hold(int32_t control);
-    void release(int32_t control);
-    void setHeld(std::vector<int32_t> controls);
-    bool held(int32_t control) const;
+    // Keys and buttons, as Game takes them; a control id stands for its keyboard key.
+    void hold(const PhysicalInput& input);
+    void release(const PhysicalInput& input);
+    void hold(int32_t control) { hold(keyOf(control)); }
+    void release(int32_t control) { release(keyOf(control)); }
+    void setHeld(std::vector<PhysicalInput> inputs);
+    bool held(const PhysicalInput& input) const;
+    bool held(int32_t control) const { return held(keyOf(control)); }
 
     // The start-up of the plug-in's script (random seed from the clock, the configuration file
     // made sure of and loaded), which the first step also runs when not called before.
@@ -54,7 +58,7 @@ private:
     World world_;
     Hook hook_;
     ScriptState state_;
-    std::vector<int32_t> held_;
+    std::vector<PhysicalInput> held_;
     int frame_ = 0;
     double clockMs_ = 0.0;
     bool started_ = false;

@@ -12,7 +12,9 @@
 
 #include "config/setting_table.h"
 #include "config/settings.h"
+#include "host/cab_actions.h"
 #include "host/controls.h"
+#include "host/game_controls.h"
 #include "host/script_state.h"
 #include "sim/runners/behaviour_check.h"
 #include "sim/runners/hostile.h"
@@ -418,6 +420,12 @@ private:
                     value = choose({"1", "2.4", "3", "5.5", "8", "20", "20", "0", "-1", "1e30"});
                     break;
                 case SettingUnit::Fraction: value = choose({"0", "0.5", "0.88", "0.88", "0.9", "0.95", "1", "2", "-1"}); break;
+                case SettingUnit::Control:
+                    // Moved keys, now and then onto another action's key or a control that is no key at all.
+                    probability = 0.15;
+                    value = choose({"71", "86", "INPUT_VEH_HORN", "input_veh_duck", "172", "177", "179", "113 G",
+                                    "INPUT_VEH_CIN_CAM", "24", "0", "360", "361", "-1", "INPUT_NOTHING", "65"});
+                    break;
             }
             if (chance(probability)) text += std::string(row.key) + " = " + value + "\n";
         }
@@ -461,7 +469,7 @@ private:
 
     // --- The player: one plan at a time, each holding some controls for a while ---
     struct Plan {
-        std::vector<int32_t> hold;
+        std::vector<PhysicalInput> hold;
         int frames = 0;
         float untilSpeed = 0.0f;  // a race ends early at this speed (0: runs its frames)
     };
@@ -493,13 +501,26 @@ private:
         }
     }
 
-    void plan(int frames, std::vector<int32_t> hold, float untilSpeed = 0.0f) {
-        plan_ = Plan{std::move(hold), frames, untilSpeed};
-        for (int32_t c : plan_.hold) game_.hold(c);
+    void plan(int frames, const std::vector<int32_t>& controls, float untilSpeed = 0.0f) {
+        // Now and then the player takes up the other device, in the middle of a ride too.
+        if (chance(0.04)) pad_ = !pad_;
+        plan_ = Plan{{}, frames, untilSpeed};
+        for (int32_t c : controls) plan_.hold.push_back(handFor(c));
+        for (const PhysicalInput& i : plan_.hold) game_.hold(i);
     }
     void endPlan() {
-        for (int32_t c : plan_.hold) game_.release(c);
+        for (const PhysicalInput& i : plan_.hold) game_.release(i);
         plan_ = Plan{};
+    }
+    // What the player's hands press for a control of the cab's keyboard column: its key, or on the pad
+    // the button the cab's table gives the action (the game's own button where the pad has none).
+    PhysicalInput handFor(int32_t control) const {
+        if (!pad_) return keyOf(control);
+        int32_t onPad = control;
+        for (const CabActionRow& row : kCabActions)
+            if (row.control[Keyboard] == control && row.control[Pad] != noControl) onPad = row.control[Pad];
+        const ControlInputs buttons = inputsOf(onPad, Pad);
+        return buttons.count > 0 ? PhysicalInput{Pad, std::string(buttons.names[0])} : keyOf(control);
     }
     void idle(double seconds) { plan(framesFor(seconds), {}); }
 
@@ -660,7 +681,7 @@ private:
             }
             if (call.op == "RemoveAllTrains") {
                 ++summary_.derailments;
-                if (game_.isHeld(control::derail)) ++summary_.manualDerailments;
+                if (game_.isHeld(handFor(control::derail))) ++summary_.manualDerailments;
             } else if (call.op == "CreateExplosion") {
                 ++summary_.explosions;
             } else if (call.op == "SoundHorn") {
@@ -714,6 +735,7 @@ private:
     int frameTimeFrames_ = 0;
     bool frameTimeUneven_ = false;
     Plan plan_;
+    bool pad_ = false;  // the player drives with a gamepad
     double enteredAt_ = 0.0;
     PlayerMode previousMode_ = OnFoot;
     float previousMenuTime_ = 0.0f;

@@ -17,10 +17,6 @@ constexpr size_t kResultSlots = Hook::resultSlots;
 // What a stale result block reads as: a NaN as float, an absurd handle as integer.
 constexpr uint64_t kPoison = 0xFFBADBADFFBADBADull;
 
-bool contains(const std::vector<int32_t>& list, int32_t value) {
-    return std::find(list.begin(), list.end(), value) != list.end();
-}
-
 std::string hex(uint64_t value) {
     char buffer[24];
     std::snprintf(buffer, sizeof buffer, "0x%016llX", static_cast<unsigned long long>(value));
@@ -53,19 +49,6 @@ std::string traceFloat(float value) {
     std::string text(buffer, res.ptr);
     if (text.find_first_of(".e") == std::string::npos) text += ".0";
     return text;
-}
-
-void FrameInput::advance(std::vector<int32_t> held, float seconds) {
-    std::sort(held.begin(), held.end());
-    held.erase(std::unique(held.begin(), held.end()), held.end());
-    justPressed.clear();
-    justReleased.clear();
-    for (int32_t c : held)
-        if (!contains(down, c)) justPressed.push_back(c);
-    for (int32_t c : down)
-        if (!contains(held, c)) justReleased.push_back(c);
-    down = std::move(held);
-    frameSeconds = seconds;
 }
 
 Hook::Hook(World& w) : world(w) {}

@@ -46,17 +46,6 @@ struct NativeInfo {
 const NativeInfo* findNative(uint64_t hash);
 size_t nativeCount();
 
-// Everything the script can see of the game's input and clock in the current frame.
-struct FrameInput {
-    std::vector<int32_t> down;          // control ids held this frame
-    std::vector<int32_t> justPressed;   // down now, up last frame
-    std::vector<int32_t> justReleased;  // up now, down last frame
-    float frameSeconds = 1.0f / 60.0f;
-
-    // The next frame with `held` down: its edges are taken against the frame before.
-    void advance(std::vector<int32_t> held, float seconds);
-};
-
 class Hook {
 public:
     explicit Hook(World& world);
@@ -90,7 +79,6 @@ public:
     std::function<void(const NativeCall& call, const uint64_t* result)> answered;
 
     World& world;
-    FrameInput input;
     int frame = 0;
     std::vector<std::string> violations;
     std::vector<NativeCall> calls;  // of the current frame

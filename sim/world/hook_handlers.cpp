@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "host/game_controls.h"
 #include "host/native_catalogue.h"
 #include "sim/world/hook.h"
 
@@ -164,10 +165,23 @@ void onSoundHorn(Hook& h, const Args& a, uint64_t*) {
 
 // --- Input, camera, radio and effects ---
 
-void onControlJustPressed(Hook& h, const Args& a, uint64_t* r) { setBool(r, contains(h.input.justPressed, a[1].i)); }
-void onControlJustReleased(Hook& h, const Args& a, uint64_t* r) { setBool(r, contains(h.input.justReleased, a[1].i)); }
-void onControlHeld(Hook& h, const Args& a, uint64_t* r) { setBool(r, contains(h.input.down, a[1].i)); }
-void onControlUp(Hook& h, const Args& a, uint64_t* r) { setBool(r, !contains(h.input.down, a[1].i)); }
+// A control held off this frame reads as not pressed, and not released either, through IS_CONTROL_*
+// (public reports: IS_CONTROL_PRESSED is IS_DISABLED_CONTROL_PRESSED and IS_CONTROL_ENABLED); the
+// IS_DISABLED_CONTROL_* natives read the keys as they are. The group does not matter here: the
+// plug-in reads in 2 and holds off in 0, as the game's own scripts do.
+const FrameInput& I(Hook& h) { return h.world.input; }
+void onControlJustPressed(Hook& h, const Args& a, uint64_t* r) { setBool(r, I(h).enabledAndIn(I(h).justPressed, a[1].i)); }
+void onControlJustReleased(Hook& h, const Args& a, uint64_t* r) { setBool(r, I(h).enabledAndIn(I(h).justReleased, a[1].i)); }
+void onControlHeld(Hook& h, const Args& a, uint64_t* r) { setBool(r, I(h).enabledAndIn(I(h).down, a[1].i)); }
+void onControlUp(Hook& h, const Args& a, uint64_t* r) { setBool(r, !I(h).isDisabled(a[1].i) && !I(h).isDown(a[1].i)); }
+void onIsUsingKeyboardAndMouse(Hook& h, const Args&, uint64_t* r) { setBool(r, I(h).lastDevice == Keyboard); }
+void onDisableControl(Hook& h, const Args& a, uint64_t*) {
+    if (a[1].i < 0 || a[1].i >= gameControlCount) h.violation("DisableControl: no control " + std::to_string(a[1].i));
+    if (!I(h).isDisabled(a[1].i)) h.world.input.disabled.push_back(a[1].i);
+}
+void onDisabledControlJustPressed(Hook& h, const Args& a, uint64_t* r) { setBool(r, contains(I(h).justPressed, a[1].i)); }
+void onDisabledControlJustReleased(Hook& h, const Args& a, uint64_t* r) { setBool(r, contains(I(h).justReleased, a[1].i)); }
+void onDisabledControlHeld(Hook& h, const Args& a, uint64_t* r) { setBool(r, I(h).isDown(a[1].i)); }
 void onStartCameraShake(Hook& h, const Args& a, uint64_t*) { W(h).startCameraShake(a[0].text, a[1].f); }
 void onSetCameraShakeAmplitude(Hook& h, const Args& a, uint64_t*) { W(h).setCameraShakeAmplitude(a[0].f); }
 void onStopCameraShake(Hook& h, const Args&, uint64_t*) { W(h).stopCameraShake(); }
@@ -210,7 +224,7 @@ void onEndTextCommandDraw(Hook& h, const Args& a, uint64_t*) {
     S(h).drawText(a[0].f, a[1].f);
 }
 void onHashName(Hook&, const Args& a, uint64_t* r) { r[0] = hashName(a[0].text.c_str()); }
-void onGetFrameSeconds(Hook& h, const Args&, uint64_t* r) { setFloat(r, h.input.frameSeconds); }
+void onGetFrameSeconds(Hook& h, const Args&, uint64_t* r) { setFloat(r, h.world.input.frameSeconds); }
 
 struct Entry {
     uint64_t hash;

@@ -399,12 +399,12 @@ void World::moveEntity(EntityHandle h, Vector3 position) {
     }
 }
 
-void World::beginFrame(int frame, const std::vector<int32_t>& justPressed) {
+void World::beginFrame(int frame, std::vector<PhysicalInput> held, float seconds) {
     currentFrame = frame;
     screen.clear();
+    input.advance(std::move(held), seconds);
     const Character* p = character(player);
-    if (p == nullptr || p->vehicle != 0 || p->entering != 0 ||
-        std::find(justPressed.begin(), justPressed.end(), control::enter) == justPressed.end())
+    if (p == nullptr || p->vehicle != 0 || p->entering != 0 || !input.enabledAndIn(input.justPressed, control::enter))
         return;
     for (EntityHandle v : nearbyVehicles(player, kGameEntryReach)) {
         const Vehicle* near = vehicle(v);
@@ -789,6 +789,19 @@ void World::placeCarriages(Train& t) {
 
 void World::advance(float dt, int frame) {
     currentFrame = frame;
+    // The game's own seat shuffle (VEH_SHUFFLE): a seated player moves to the free front seat. Where
+    // the public sources are silent (how long the move takes, which seats count), the move is at once
+    // and between the two front seats only.
+    if (input.enabledAndIn(input.justPressed, control::shuffle)) {
+        if (const Character* p = character(player); p != nullptr && p->vehicle != 0 && (p->seat == -1 || p->seat == 0)) {
+            const Vehicle* v = vehicle(p->vehicle);
+            const int32_t other = p->seat == -1 ? 0 : -1;
+            if (v != nullptr && v->seats.count(other) == 0 && other <= v->seatCount - 2) {
+                note("the game's seat shuffle moves " + describe(player) + " to seat " + std::to_string(other));
+                seat(player, p->vehicle, other);
+            }
+        }
+    }
     // Trains: the game drives each towards its cruise speed unless the script set the speed now.
     for (auto& [h, t] : trains) {
         if (!t.speedSetThisFrame && t.cruiseSet) {

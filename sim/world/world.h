@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "host/native_invoker.h"
+#include "sim/world/input.h"
 #include "sim/world/screen.h"
 
 namespace sim {
@@ -161,9 +162,10 @@ public:
     EntityHandle findByName(const std::string& name) const;  // 0 if none
     std::string describe(EntityHandle handle) const;
 
-    // --- The start of a frame: the screen cleared, and the game's own answer to the controls just
-    // pressed (the enter control near a road vehicle, not a carriage, starts the game's own entry) ---
-    void beginFrame(int frame, const std::vector<int32_t>& justPressed);
+    // --- The start of a frame: the screen cleared, the player's keys and buttons for the frame taken
+    // (held: those down), and the game's own answer to the controls just pressed (the enter control
+    // near a road vehicle, not a carriage, starts the game's own entry) ---
+    void beginFrame(int frame, std::vector<PhysicalInput> held, float seconds);
 
     // --- Game-side actions (used by the natives and by scenario events) ---
     void seat(EntityHandle character, EntityHandle vehicle, int32_t seat);
@@ -240,7 +242,8 @@ public:
     // What PLAYER_PED_ID answers this frame.
     EntityHandle playerAnswer() const { return playerUnknownFrames > 0 ? 0 : player; }
 
-    // The game's own simulation for one frame of `seconds`.
+    // The game's own simulation for one frame of `seconds`, after the scripts' pass: first its own
+    // actions on the controls the scripts left enabled (the seat shuffle), then everything that moves.
     void advance(float seconds, int frame);
     void placeCarriages(Train& t);
 
@@ -259,6 +262,7 @@ public:
     std::vector<HornSound> horns;
     CameraShake cameraShake;
     bool radioEnabled = false;
+    FrameInput input;
     Screen screen;
     std::vector<WorldEvent> events;
     int currentFrame = 0;

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "config/cab_bindings.h"
 #include "config/setting_table.h"
 #include "config/settings.h"
 #include "host/natives.h"
@@ -21,7 +22,7 @@ struct FileCloser {
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
 // Returns true with the value when this (already stripped) line supplies the key.
-bool lineSupplies(const std::string& line, const std::string& key, std::string& value) {
+bool lineSupplies(const std::string& line, std::string_view key, std::string& value) {
     if (line.size() < 3 || line[0] == ';' || line[0] == '[') {
         return false;
     }
@@ -50,10 +51,12 @@ bool lineSupplies(const std::string& line, const std::string& key, std::string& 
     return true;
 }
 
-// One scan from the top of the file. Lines end at LF, CR LF or a lone CR; the file is read as bytes
-// so that neither the platform's text mode nor a NUL byte changes where a line ends. `lineNumber`
-// ends on the line that supplied the value, counted from 1.
-bool scanFor(const std::string& key, std::string& value, size_t& lineNumber) {
+// One scan from the top of the file, handing each (stripped) line to `take` until it returns true.
+// Lines end at LF, CR LF or a lone CR; the file is read as bytes so that neither the platform's text
+// mode nor a NUL byte changes where a line ends. `lineNumber` ends on the line taken last, counted
+// from 1. False when the file cannot be opened or no line was taken.
+template <class Take>
+bool scanLines(size_t& lineNumber, Take take) {
     lineNumber = 0;
     File file(std::fopen(configurationFileName, "rb"));
     if (!file) {
@@ -89,7 +92,7 @@ bool scanFor(const std::string& key, std::string& value, size_t& lineNumber) {
             cursor = lineEnd + 1;
             ++lineNumber;
             trimWhitespace(line);
-            if (lineSupplies(line, key, value)) {
+            if (take(line)) {
                 return true;
             }
             line.clear();
@@ -99,32 +102,40 @@ bool scanFor(const std::string& key, std::string& value, size_t& lineNumber) {
     if (!line.empty()) {
         ++lineNumber;
         trimWhitespace(line);
-        return lineSupplies(line, key, value);
+        return take(line);
     }
     return false;
 }
 
-// strtod syntax in the "C" locale: optional sign, digits, ".", exponent; text after the number is
-// ignored. Non-finite results (inf, nan, overflow) are refused so they never reach the game.
-bool parseNumber(const std::string& text, float& result) {
-    const char* begin = text.data();
-    const char* end = begin + text.size();
-    while (begin != end && isBlank(*begin)) {
-        ++begin;
-    }
-    if (begin != end && *begin == '+') {
-        ++begin;
-        if (begin == end || *begin == '-' || *begin == '+') {
-            return false;
+bool scanFor(const std::string& key, std::string& value, size_t& lineNumber) {
+    return scanLines(lineNumber, [&](const std::string& line) { return lineSupplies(line, key, value); });
+}
+
+// The keys that move the cab's controls are optional and mostly absent, so they are looked up in one
+// scan together rather than one scan each; as for every key, the first line that supplies one counts.
+void readControlSettings(Settings& settings) {
+    const SettingRow* rows[std::size(kSettingRows)] = {};
+    size_t pending = 0;
+    for (const SettingRow& row : kSettingRows) {
+        if (row.type == SettingType::Control) {
+            rows[pending++] = &row;
         }
     }
-    float parsed = 0.0f;
-    const std::from_chars_result outcome = std::from_chars(begin, end, parsed, std::chars_format::general);
-    if (outcome.ec != std::errc{} || !std::isfinite(parsed)) {
-        return false;
-    }
-    result = parsed;
-    return true;
+    size_t lineNumber = 0;
+    std::string text;
+    scanLines(lineNumber, [&](const std::string& line) {
+        for (size_t i = 0; i < pending; ++i) {
+            if (lineSupplies(line, rows[i]->key, text)) {
+                const ControlValue value = parseControlValue(text, rows[i]->device);
+                if (value.verdict == ControlVerdict::Taken) {
+                    setSettingNumber(settings, *rows[i], static_cast<float>(value.control));
+                }
+                rows[i] = rows[--pending];
+                break;
+            }
+        }
+        return pending == 0;
+    });
 }
 
 // A sensitivity is forced into [0, 1]; NaN cannot come from the conversion, but 0 is the safe side.
@@ -141,6 +152,9 @@ void readSetting(Settings& settings, const SettingRow& row) {
     if (std::string* text = settingText(settings, row)) {
         readValueText(row.key, *text);
         return;
+    }
+    if (row.type == SettingType::Control) {
+        return;  // all of them in one scan: readControlSettings
     }
     float value = static_cast<float>(settingNumber(settings, row));
     readFloatSetting(row.key, value);
@@ -165,6 +179,29 @@ void trimWhitespace(std::string& text) {
     text.erase(0, begin);
 }
 
+// strtod syntax in the "C" locale: optional sign, digits, ".", exponent; text after the number is
+// ignored. Non-finite results (inf, nan, overflow) are refused so they never reach the game.
+bool parseNumberText(const std::string& text, float& result) {
+    const char* begin = text.data();
+    const char* end = begin + text.size();
+    while (begin != end && isBlank(*begin)) {
+        ++begin;
+    }
+    if (begin != end && *begin == '+') {
+        ++begin;
+        if (begin == end || *begin == '-' || *begin == '+') {
+            return false;
+        }
+    }
+    float parsed = 0.0f;
+    const std::from_chars_result outcome = std::from_chars(begin, end, parsed, std::chars_format::general);
+    if (outcome.ec != std::errc{} || !std::isfinite(parsed)) {
+        return false;
+    }
+    result = parsed;
+    return true;
+}
+
 bool readValueText(const std::string& key, std::string& value, size_t& line) {
     try {
         return scanFor(key, value, line);
@@ -184,7 +221,7 @@ void readFloatSetting(const std::string& key, float& value) {
         if (!readValueText(key, text)) {
             return;
         }
-        parseNumber(text, value);
+        parseNumberText(text, value);
     } catch (...) {
     }
 }
@@ -211,6 +248,12 @@ void loadSettings() {
     for (const SettingRow& row : kSettingRows) {
         readSetting(gSettings, row);
     }
+    try {
+        readControlSettings(gSettings);
+    } catch (...) {
+        // out of memory on a monstrous line: the controls keep their defaults
+    }
     buildModelHashes(gSettings.models[Freight], gSettings.modelHashes[Freight]);
     buildModelHashes(gSettings.models[Tram], gSettings.modelHashes[Tram]);
+    resolveCabBindings(gSettings);
 }

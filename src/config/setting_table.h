@@ -15,6 +15,7 @@ enum class SettingType : uint8_t {
     Float,        // taken as written
     Sensitivity,  // a float forced into [0, 1]
     Models,       // model names separated by commas
+    Control,      // a game control, by its id (read as Int is) or its INPUT_ name
 };
 
 // What a number means to the player; the tools show it in the player's own units.
@@ -29,6 +30,7 @@ enum class SettingUnit : uint8_t {
     Acceleration,  // m/s^2, the full rate just above a standstill, tapering off towards the top speed
     Braking,       // m/s^2, the full rate at the top speed, half of it near a standstill
     Fraction,      // 0 to 1
+    Control,       // a game control: its key on the keyboard or its button on a gamepad
 };
 
 struct SettingRow {
@@ -42,6 +44,9 @@ struct SettingRow {
     float (Settings::*floatPair)[2] = nullptr;
     std::string (Settings::*textPair)[2] = nullptr;
     TrainKind kind = Freight;
+    // A control row: the device and the cab action it moves.
+    InputDevice device = Keyboard;
+    CabAction action = CabAction::Enter;
     float defaultNumber = 0.0f;
     const char* defaultText = "";
     // The default file: the section this row opens ("[Common]"), the comment after its value (none:
@@ -127,7 +132,22 @@ consteval SettingRow models(const char* key, TrainKind kind, const char* names) 
     return row;
 }
 
+// The control of one cab action on one device. These keys are a player's to add: the default file
+// leaves them out.
+consteval SettingRow cabControl(const char* key, InputDevice device, CabAction action) {
+    SettingRow row{key, SettingType::Control, SettingUnit::Control};
+    row.device = device;
+    row.action = action;
+    row.defaultNumber = static_cast<float>(cabAction(action).control[device]);
+    row.written = false;
+    row.meaning = device == Keyboard ? "the key for this action, as the game's control that has it: its id or INPUT_ name"
+                                     : "the gamepad button for this action, as the game's control that has it: its id "
+                                       "or INPUT_ name";
+    return row;
+}
+
 using S = Settings;
+using A = CabAction;
 using U = SettingUnit;
 
 inline constexpr const char* kDerailmentMeaning =
@@ -208,6 +228,25 @@ inline constexpr SettingRow kSettingRows[] = {
     sensitivity("Tram.Derailment", &S::derailmentSensitivity, Tram, 0.88f).means(kDerailmentMeaning),
     sensitivity("Tram.Explosion", &S::explosionSensitivity, Tram, 0.9f).means(kExplosionMeaning),
 
+    cabControl("Controls.Accelerate", Keyboard, A::Accelerate),
+    cabControl("Controls.Brake", Keyboard, A::Brake),
+    cabControl("Controls.Handbrake", Keyboard, A::Handbrake),
+    cabControl("Controls.SeatLeft", Keyboard, A::SeatLeft),
+    cabControl("Controls.SeatRight", Keyboard, A::SeatRight),
+    cabControl("Controls.HighBeam", Keyboard, A::HighBeam),
+    cabControl("Controls.Horn", Keyboard, A::Horn),
+    cabControl("Controls.Doors", Keyboard, A::Doors),
+    cabControl("Controls.Derail", Keyboard, A::Derail),
+    cabControl("Pad.Accelerate", Pad, A::Accelerate),
+    cabControl("Pad.Brake", Pad, A::Brake),
+    cabControl("Pad.Handbrake", Pad, A::Handbrake),
+    cabControl("Pad.SeatLeft", Pad, A::SeatLeft),
+    cabControl("Pad.SeatRight", Pad, A::SeatRight),
+    cabControl("Pad.HighBeam", Pad, A::HighBeam),
+    cabControl("Pad.Horn", Pad, A::Horn),
+    cabControl("Pad.Doors", Pad, A::Doors),
+    cabControl("Pad.Derail", Pad, A::Derail),
+
     flag("Debug.Recording", &S::debugRecording, false).unwritten()
         .means("1: keeps the last minutes of play in memory and writes them to VornLoconaut-last-ride.vlrec in the "
                "game folder when a ride ends, a train derails or the game reloads, for a bug report"),
@@ -220,8 +259,8 @@ using setting_rows::kSettingRows;
 
 // The field a row fills, as a number (bools 0 or 1); 0 for the model lists.
 double settingNumber(const Settings& settings, const SettingRow& row);
-// Stores a number in the row's field, converted as the load converts what it reads: an int
-// truncated toward zero (saturating beyond its range), a bool on exactly at 1.
+// Stores a number in the row's field, converted as the load converts what it reads: an int or a
+// control truncated toward zero (saturating beyond its range), a bool on exactly at 1.
 void setSettingNumber(Settings& settings, const SettingRow& row, float value);
 // The row's model-name text; null for the other rows.
 const std::string* settingText(const Settings& settings, const SettingRow& row);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "config/cab_bindings.h"
 #include "config/setting_table.h"
 
 Settings gSettings;
@@ -10,11 +11,17 @@ Settings gSettings;
 // The name texts stay empty until a load or a reset: before the first load the plug-in knows no
 // model, and an empty list recognises none.
 Settings::Settings() {
+    for (const CabActionRow& row : kCabActions) {
+        for (int32_t device = 0; device < inputDeviceCount; ++device) {
+            cabControls[device][actionIndex(row.action)] = row.control[device];
+        }
+    }
     for (const SettingRow& row : kSettingRows) {
         if (row.type != SettingType::Models) {
             setSettingNumber(*this, row, row.defaultNumber);
         }
     }
+    resolveCabBindings(*this);
 }
 
 void resetSettingsToDefaults() {
@@ -53,6 +60,7 @@ int32_t truncateToInt(float value) {
 }  // namespace
 
 double settingNumber(const Settings& settings, const SettingRow& row) {
+    if (row.type == SettingType::Control) return settings.cabControls[row.device][actionIndex(row.action)];
     if (row.intField != nullptr) return settings.*row.intField;
     if (row.boolField != nullptr) return settings.*row.boolField ? 1.0 : 0.0;
     if (row.floatField != nullptr) return settings.*row.floatField;
@@ -60,7 +68,9 @@ double settingNumber(const Settings& settings, const SettingRow& row) {
 }
 
 void setSettingNumber(Settings& settings, const SettingRow& row, float value) {
-    if (row.intField != nullptr) {
+    if (row.type == SettingType::Control) {
+        settings.cabControls[row.device][actionIndex(row.action)] = truncateToInt(value);
+    } else if (row.intField != nullptr) {
         settings.*row.intField = truncateToInt(value);
     } else if (row.boolField != nullptr) {
         settings.*row.boolField = value == 1.0f;

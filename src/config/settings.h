@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "config/train_kind.h"
+#include "host/cab_actions.h"
 
 // Read by the reader and created by the writer, in the game's working directory.
 inline constexpr const char* configurationFileName = "VornLoconaut.ini";
@@ -11,6 +12,19 @@ inline constexpr const char* configurationFileName = "VornLoconaut.ini";
 // Version written into the configuration file's header line. The build defines it from the
 // project's version, which also names the release.
 inline constexpr const char* pluginVersion = VORN_VERSION;
+
+// What the cab reads for one action on one device, resolved at each load from the player's choice
+// (config/cab_bindings.h).
+struct CabBinding {
+    static constexpr int32_t heldOffCapacity = 16;
+    int32_t control = noControl;  // noControl: the action has no input on this device
+    // The control is one of the game's own actions held off below, so it is read through
+    // IS_DISABLED_CONTROL_*: a disabled control reads as not pressed through IS_CONTROL_*.
+    bool readDisabled = false;
+    // The game's own actions on the same key or button, held off in each pass that uses the action.
+    int32_t heldOffCount = 0;
+    int16_t heldOff[heldOffCapacity]{};
+};
 
 // The fields of the INI's keys start at zero here: their defaults, like everything else about a key,
 // stand in its row of config/setting_table.h, and the constructor of Settings applies them. The
@@ -42,6 +56,11 @@ struct SettingsFields {
     float explosionSensitivity[2]{};
     int32_t seat{};  // freight only: 1 right seat, anything else the driver's seat
     bool debugRecording{};  // the ride recorder (host/recorder.h)
+
+    // The control the player chose for each action and device (the optional keys Controls.* and
+    // Pad.*), and what the cab reads once they are checked against each other.
+    int32_t cabControls[inputDeviceCount][cabActionCount]{};
+    CabBinding cabBindings[inputDeviceCount][cabActionCount];
 
     std::vector<uint32_t> modelHashes[2];
 

@@ -66,6 +66,7 @@ std::string writtenValue(const Settings& settings, const SettingRow& row) {
     switch (row.type) {
         case SettingType::Bool: return boolText(number != 0.0);
         case SettingType::Int: return intText(static_cast<int32_t>(number));
+        case SettingType::Control: return number == noControl ? "none" : intText(static_cast<int32_t>(number));
         default:  // the floats; the model lists have their text
             return row.plainNumber ? plainFloatText(static_cast<float>(number)) : floatText(static_cast<float>(number));
     }

@@ -117,6 +117,20 @@
       bool, (int32_t control), (controlGroup, control)) \
     X(ControlUp, 0x648EE3E7F38877DD, "PAD::IS_CONTROL_RELEASED", "ii", \
       bool, (int32_t control), (controlGroup, control)) \
+    /* The device the player used last: true for keyboard and mouse. The game's own scripts pass 2. */ \
+    X(IsUsingKeyboardAndMouse, 0xA571D46727E2B718, "PAD::IS_USING_KEYBOARD_AND_MOUSE", "i", \
+      bool, (), (controlGroup)) \
+    /* Holds one of the game's actions off for this frame (group 0, with its related actions, as the */ \
+    /* game's own scripts pass); it then reads as not pressed through the IS_CONTROL_ natives. */ \
+    X(DisableControl, 0xFE99B66D079CF6BC, "PAD::DISABLE_CONTROL_ACTION", "iib", \
+      void, (int32_t control), (playerControlGroup, control, 1)) \
+    /* A control the cab holds off itself is read through these, which ignore the disable. */ \
+    X(DisabledControlJustPressed, 0x91AEF906BCA88877, "PAD::IS_DISABLED_CONTROL_JUST_PRESSED", "ii", \
+      bool, (int32_t control), (controlGroup, control)) \
+    X(DisabledControlJustReleased, 0x305C8DCD79DA8B0F, "PAD::IS_DISABLED_CONTROL_JUST_RELEASED", "ii", \
+      bool, (int32_t control), (controlGroup, control)) \
+    X(DisabledControlHeld, 0xE2587F8CBBD87B1D, "PAD::IS_DISABLED_CONTROL_PRESSED", "ii", \
+      bool, (int32_t control), (controlGroup, control)) \
     X(StartCameraShake, 0xFD55E49555E017CF, "CAM::SHAKE_GAMEPLAY_CAM", "tf", \
       void, (), (static_cast<const void*>("SKY_DIVING_SHAKE"), 0.0f)) \
     X(SetCameraShakeAmplitude, 0xA87E00932DB4D85D, "CAM::SET_GAMEPLAY_CAM_SHAKE_AMPLITUDE", "f", \

@@ -9,6 +9,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "config/cab_bindings.h"
 #include "config/setting_table.h"
 #include "config/settings.h"
 #include "host/recording_format.h"
@@ -40,6 +41,7 @@ void forEachStateField(State& s, Visit&& visit) {
     visit("enteringCharacter", s.enteringCharacter);
     visit("speed", s.speed);
     visit("direction", s.direction);
+    visit("device", s.device);
     visit("seatChangeCooldown", s.seatChangeCooldown);
     visit("lightsOn", s.lightsOn);
     visit("hornKeyTimer", s.hornKeyTimer);
@@ -74,15 +76,47 @@ void forEachWagonField(Wagon& w, Visit&& visit) {
     visit("explosions", w.explosions);
 }
 
+// The controls of the cab's actions that have no key of their own (entering, leaving, the radio),
+// by the names "cabControls[device][action]".
+struct ControlNames {
+    bool hasKey[inputDeviceCount][cabActionCount];
+    char text[inputDeviceCount][cabActionCount][24];
+};
+consteval ControlNames controlNames() {
+    ControlNames names{};
+    for (const SettingRow& row : kSettingRows)
+        if (row.type == SettingType::Control) names.hasKey[row.device][actionIndex(row.action)] = true;
+    for (int32_t device = 0; device < inputDeviceCount; ++device) {
+        for (int32_t action = 0; action < cabActionCount; ++action) {
+            char* out = names.text[device][action];
+            for (const char* p = "cabControls["; *p != '\0'; ++p) *out++ = *p;
+            *out++ = static_cast<char>('0' + device);
+            *out++ = ']';
+            *out++ = '[';
+            if (action >= 10) *out++ = static_cast<char>('0' + action / 10);
+            *out++ = static_cast<char>('0' + action % 10);
+            *out++ = ']';
+        }
+    }
+    return names;
+}
+inline constexpr ControlNames kControlNames = controlNames();
+
 // The settings by their keys (a new row records itself), then the fields no key fills.
 template <class S, class Visit>
 void forEachSettingsField(S& s, Visit&& visit) {
     for (const SettingRow& row : kSettingRows) {
-        if (row.intField != nullptr) visit(row.key, s.*row.intField);
+        if (row.type == SettingType::Control) visit(row.key, s.cabControls[row.device][actionIndex(row.action)]);
+        else if (row.intField != nullptr) visit(row.key, s.*row.intField);
         else if (row.boolField != nullptr) visit(row.key, s.*row.boolField);
         else if (row.floatField != nullptr) visit(row.key, s.*row.floatField);
         else if (row.floatPair != nullptr) visit(row.key, (s.*row.floatPair)[row.kind]);
         else if (row.textPair != nullptr) visit(row.key, (s.*row.textPair)[row.kind]);
+    }
+    for (int32_t device = 0; device < inputDeviceCount; ++device) {
+        for (int32_t action = 0; action < cabActionCount; ++action) {
+            if (!kControlNames.hasKey[device][action]) visit(kControlNames.text[device][action], s.cabControls[device][action]);
+        }
     }
     visit("modelHashes[0]", s.modelHashes[0]);
     visit("modelHashes[1]", s.modelHashes[1]);
@@ -91,12 +125,22 @@ void forEachSettingsField(S& s, Visit&& visit) {
     visit("followBraking", s.followBraking);
 }
 
+// The fields a load derives from the others and a restore derives again (rebuildDerivedSettings),
+// so a snapshot leaves them out.
+template <class S, class Visit>
+void forEachDerivedSettingsField(S& s, Visit&& visit) {
+    for (auto& device : s.cabBindings)
+        for (auto& binding : device) visit("cabBindings", binding);
+}
+
+inline void rebuildDerivedSettings(Settings& s) { resolveCabBindings(s); }
+
 // Every row names exactly one field of the kinds forEachSettingsField visits: a row of a new kind
 // stops the build here rather than go unrecorded.
 consteval bool everyRowHasOneField() {
     for (const SettingRow& row : kSettingRows) {
         const int fields = (row.intField != nullptr) + (row.boolField != nullptr) + (row.floatField != nullptr) +
-                           (row.floatPair != nullptr) + (row.textPair != nullptr);
+                           (row.floatPair != nullptr) + (row.textPair != nullptr) + (row.type == SettingType::Control);
         if (fields != 1) return false;
     }
     return true;

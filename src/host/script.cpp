@@ -6,6 +6,7 @@
 #include "config/writer.h"
 #include "host/recorder.h"
 #include "train/cab_controls.h"
+#include "train/cab_input.h"
 #include "train/derailment.h"
 #include "train/driving.h"
 #include "train/entry.h"
@@ -28,6 +29,7 @@ void runCabPass(ScriptState& state) {
     }
     // After a derailment the cab is only a place to leave.
     if (!state.derailed) {
+        takeCabInput(state);
         updateDriving(state);
         updateSeatChange(state);
         updateHighBeam(state);

@@ -2,6 +2,7 @@
 #include <vector>
 
 #include "config/train_kind.h"
+#include "host/controls.h"
 #include "host/native_invoker.h"
 #include "train/derailed_wagon.h"
 
@@ -21,6 +22,8 @@ struct ScriptState {
     EntityHandle enteringCharacter = 0;
     float speed = 0.0f;
     int32_t direction = 0;
+    // The device the cab reads its actions on, as the game last said in a cab pass.
+    InputDevice device = Keyboard;
     float seatChangeCooldown = 0.0f;
     bool lightsOn = false;
     float hornKeyTimer = 0.0f;

@@ -3,8 +3,8 @@
 #include <cmath>
 
 #include "config/settings.h"
-#include "host/controls.h"
 #include "host/natives.h"
+#include "train/cab_input.h"
 #include "ui/engineer.h"
 #include "util/frame_time.h"
 
@@ -50,7 +50,7 @@ void updateSeatChange(ScriptState& state) {
     if (state.seatChangeCooldown > 0.0f) {
         state.seatChangeCooldown -= FrameSeconds();
     }
-    const bool released = ControlJustReleased(control::seatLeft) || ControlJustReleased(control::seatRight);
+    const bool released = actionJustReleased(state, CabAction::SeatLeft) || actionJustReleased(state, CabAction::SeatRight);
     if (released && gSettings.keyActionChangeSeat && state.kind == Freight && state.seatChangeCooldown <= 0.0f) {
         state.seatChangeCooldown = seatChangeDelay;
         OrderShuffleToNextSeat(GetPlayerCharacter(), state.train);
@@ -59,17 +59,17 @@ void updateSeatChange(ScriptState& state) {
 
 void updateHighBeam(ScriptState& state) {
     // Only the right seat has the light switch.
-    if (ControlJustReleased(control::highBeam) && state.kind == Freight && playerInRightSeat(state.train)) {
+    if (actionJustReleased(state, CabAction::HighBeam) && state.kind == Freight && playerInRightSeat(state.train)) {
         state.lightsOn = !state.lightsOn;
         SetHighBeam(state.train, state.lightsOn);
     }
 }
 
 void updateHornKey(ScriptState& state) {
-    if (ControlJustPressed(control::horn) && state.kind == Freight) {
+    if (actionJustPressed(state, CabAction::Horn) && state.kind == Freight) {
         state.hornKeyTimer = hornKeyStart;
     }
-    if (ControlHeld(control::horn)) {
+    if (actionHeld(state, CabAction::Horn)) {
         if (state.hornKeyTimer > hornKeyTapLimit) {
             state.hornKeyTimer -= FrameSeconds();
         } else if (state.hornKeyTimer > 0.0f) {
@@ -79,14 +79,14 @@ void updateHornKey(ScriptState& state) {
             }
         }
     }
-    if (ControlJustReleased(control::horn)) {
+    if (actionJustReleased(state, CabAction::Horn)) {
         engineerCommandTap(state);
         state.hornKeyTimer = 0.0f;
     }
 }
 
 void updateDoors(ScriptState& state) {
-    if (ControlJustPressed(control::doors) && gSettings.keyActionOpenCloseDoors) {
+    if (actionJustPressed(state, CabAction::Doors) && gSettings.keyActionOpenCloseDoors) {
         // A door the game gives no usable ratio for is left alone.
         const float ratio = readDoorRatio(state);
         if (std::isfinite(ratio)) {

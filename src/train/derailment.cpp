@@ -3,9 +3,9 @@
 #include <cmath>
 
 #include "config/settings.h"
-#include "host/controls.h"
 #include "host/natives.h"
 #include "host/recorder.h"
+#include "train/cab_input.h"
 #include "util/frame_time.h"
 #include "util/geometry.h"
 
@@ -109,7 +109,7 @@ void updateDerailment(ScriptState& state) {
         return;
     }
 
-    if (ControlHeld(control::derail)) {
+    if (actionHeld(state, CabAction::Derail)) {
         // The key overrides the automatic update: it either forces the risk up or freezes it.
         if (gSettings.keyActionManualDerailment && (state.speed < -2.0f || state.speed > 2.0f)) {
             state.derailmentRisk = clampRisk(state.derailmentRisk + 0.6f * ft);

@@ -3,8 +3,8 @@
 #include <cmath>
 
 #include "config/settings.h"
-#include "host/controls.h"
 #include "host/natives.h"
+#include "train/cab_input.h"
 #include "util/speed_curves.h"
 
 namespace {
@@ -29,21 +29,21 @@ void updateDriving(ScriptState& state) {
     state.direction = signOf(state.speed);
     const int32_t direction = state.direction;
 
-    if (ControlHeld(control::accelerate)) {
+    if (actionHeld(state, CabAction::Accelerate)) {
         if (direction >= 0) {
             state.speed += AccelerationStep(state.speed, forward, acceleration);
         } else {
             state.speed += BrakingStep(state.speed, forward, braking);
         }
     }
-    if (ControlHeld(control::brake)) {
+    if (actionHeld(state, CabAction::Brake)) {
         if (direction > 0) {
             state.speed -= BrakingStep(state.speed, forward, braking);
         } else {
             state.speed -= AccelerationStep(state.speed, backward, acceleration);
         }
     }
-    if (ControlHeld(control::handbrake)) {
+    if (actionHeld(state, CabAction::Handbrake)) {
         if (direction > 0) {
             state.speed -= BrakingStep(state.speed, forward, braking);
         } else if (direction < 0) {

@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     sim::AnswerPlayer tape(data, size);
     sim::Session session(sim::AnswerPlayer::splitIni(data, size).first);
     sim::Hook& hook = session.hook();
-    hook.answer = [&tape, &hook](const sim::NativeCall& call, uint64_t* result) { tape.answer(call, result, hook.input); };
+    hook.answer = [&tape, &hook](const sim::NativeCall& call, uint64_t* result) { tape.answer(call, result, hook.world.input); };
     sim::BehaviourCheck check;
     int pass = 0;
     do {

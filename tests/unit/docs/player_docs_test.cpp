@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <regex>
 #include <set>
@@ -11,6 +12,9 @@
 #include "config/setting_table.h"
 #include "config/settings.h"
 #include "config/writer.h"
+#include "host/cab_actions.h"
+#include "host/game_controls.h"
+#include "tools/playground/core/player_text.h"
 
 namespace {
 
@@ -73,5 +77,33 @@ TEST(PlayerDocs, ReadmeTxtIsPlainAsciiForAnyEditor) {
     for (size_t i = 0; i < readmeTxt.size(); ++i) {
         const unsigned char c = static_cast<unsigned char>(readmeTxt[i]);
         ASSERT_TRUE(c == '\n' || (c >= 32 && c < 127)) << "byte " << i << " of release/README.txt.in is " << int(c);
+    }
+}
+
+// The keys table of README.md tells a player which key and which button does what: each action of the
+// cab's table has a row with its keyboard key and its pad button, as the plug-in reads them.
+TEST(PlayerDocs, TheReadmesKeysTableHasTheCabsKeyAndButtonForEachAction) {
+    const std::string readme = readSourceFile("README.md");
+    const size_t start = readme.find("### Keys");
+    ASSERT_NE(start, std::string::npos);
+    const std::string section = readme.substr(start, readme.find("\n### ", start + 1) - start);
+    std::vector<std::pair<std::string, std::string>> rows;  // the keyboard and gamepad cells
+    const std::regex row(R"(^\| ([^|]+) \| ([^|]+) \| )");
+    std::istringstream lines(section);
+    std::smatch match;
+    for (std::string line; std::getline(lines, line);)
+        if (std::regex_search(line, match, row)) rows.emplace_back(match[1], match[2]);
+    const auto shownOn = [](int32_t control, InputDevice device) {
+        const ControlInputs inputs = inputsOf(control, device);
+        return inputs.count == 0 ? std::string() : playground::inputShown(inputs.names[0], device);
+    };
+    for (const CabActionRow& action : kCabActions) {
+        const std::string key = shownOn(action.control[Keyboard], Keyboard);
+        const std::string button = action.control[Pad] == noControl ? "" : shownOn(action.control[Pad], Pad);
+        const bool found = std::any_of(rows.begin(), rows.end(), [&](const auto& r) {
+            return r.first.find(key) != std::string::npos && (button.empty() || r.second == button);
+        });
+        EXPECT_TRUE(found) << "README.md's keys table has no row with " << key << " and " << button << " for "
+                           << action.does;
     }
 }

@@ -27,7 +27,7 @@ TEST(AnswerTape, ARecordedRidePlaysBackCallForCall) {
             sim::AnswerRecorder recorder(ini.is_string() ? std::optional<std::string>(ini.get<std::string>())
                                                          : std::nullopt);
             sim::Hook& hook = game.hook();
-            hook.frameBegun = [&] { recorder.beginFrame(hook.input.down, hook.input.frameSeconds); };
+            hook.frameBegun = [&] { recorder.beginFrame(hook.world.input.held, hook.world.input.frameSeconds); };
             hook.answered = [&](const sim::NativeCall& call, const uint64_t* r) { recorder.answered(call, r); };
             ASSERT_TRUE(sim::playScenario(game, scenario, nullptr).passed()) << name;
             tape = recorder.bytes();
@@ -40,7 +40,7 @@ TEST(AnswerTape, ARecordedRidePlaysBackCallForCall) {
         sim::Session session(sim::AnswerPlayer::splitIni(data, tape.size()).first);
         sim::Hook& hook = session.hook();
         hook.trace = &played;
-        hook.answer = [&](const sim::NativeCall& call, uint64_t* r) { player.answer(call, r, hook.input); };
+        hook.answer = [&](const sim::NativeCall& call, uint64_t* r) { player.answer(call, r, hook.world.input); };
         for (int f = 0; f < scenario.frames; ++f) {
             const sim::AnswerPlayer::Frame frame = player.nextFrame();
             session.setHeld(frame.held);

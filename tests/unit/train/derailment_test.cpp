@@ -17,7 +17,8 @@ using scripted_hook::slot;
 
 constexpr uint64_t kForwardX = nativeIdentity(Native::GetEntityForwardX).hash;
 constexpr uint64_t kForwardY = nativeIdentity(Native::GetEntityForwardY).hash;
-constexpr uint64_t kControlHeld = nativeIdentity(Native::ControlHeld).hash;
+// The derail key is the game's duck, which the cab holds off and so reads through the disabled native.
+constexpr uint64_t kDerailKeyHeld = nativeIdentity(Native::DisabledControlHeld).hash;
 constexpr uint64_t kFrameSeconds = nativeIdentity(Native::GetFrameSeconds).hash;
 constexpr uint64_t kStartShake = nativeIdentity(Native::StartCameraShake).hash;
 constexpr uint64_t kShakeAmplitude = nativeIdentity(Native::SetCameraShakeAmplitude).hash;
@@ -50,7 +51,7 @@ protected:
         h[kFrameSeconds] = [this](const auto&) { return std::vector<uint64_t>{slot(frameSeconds)}; };
         h[kForwardX] = [this](const auto&) { return std::vector<uint64_t>{slot(forward.x)}; };
         h[kForwardY] = [this](const auto&) { return std::vector<uint64_t>{slot(forward.y)}; };
-        h[kControlHeld] = [this](const auto& a) { return std::vector<uint64_t>{asInt(a[1]) == control::derail && manualKey ? 1u : 0u}; };
+        h[kDerailKeyHeld] = [this](const auto& a) { return std::vector<uint64_t>{asInt(a[1]) == control::derail && manualKey ? 1u : 0u}; };
         h[kTrainWagon] = [this](const auto& a) {
             const int32_t index = asInt(a[1]);
             return std::vector<uint64_t>{asInt(a[0]) == kTrain && index < carriages ? slot(kTrain + index) : 0u};

@@ -3,9 +3,12 @@
 #include <cmath>
 #include <string>
 
+#include "config/cab_bindings.h"
 #include "config/settings.h"
 #include "host/native_catalogue.h"
 #include "sim/world/hook.h"
+#include "train/cab_controls.h"
+#include "train/cab_input.h"
 #include "ui/displays.h"
 #include "ui/engineer.h"
 #include "unit/support/scripted_hook.h"
@@ -255,6 +258,42 @@ TEST_F(CabInterface, NoCommandChangeWithoutAUsableEngineerOrAfterALongPress) {
     driverDead = false;
     gSettings.keyActionEngineerCommand = false;
     unchanged("switched off");
+}
+
+// A horn press begun on the keyboard and let go after the game said the pad was in use, its horn
+// moved elsewhere, is neither a tap nor a horn: otherwise a two-second press would pick a command.
+TEST_F(CabInterface, AHornPressCutByAChangeOfDeviceIsNoTap) {
+    gSettings.cabControls[Pad][actionIndex(CabAction::Horn)] = 205;  // INPUT_FRONTEND_LB
+    resolveCabBindings(gSettings);
+    auto& h = scripted_hook::state().handlers;
+    bool keyboard = true;
+    int32_t pressed = 0, held = 0, released = 0;  // the horn key's state, for control 86 only
+    h[nativeIdentity(Native::IsUsingKeyboardAndMouse).hash] = [&](const auto&) { return std::vector<uint64_t>{keyboard ? 1u : 0u}; };
+    const auto answer = [](const int32_t& value) {
+        return [&value](const auto& a) { return std::vector<uint64_t>{asInt(a[1]) == control::horn ? slot(value) : 0u}; };
+    };
+    h[nativeIdentity(Native::ControlJustPressed).hash] = answer(pressed);
+    h[nativeIdentity(Native::ControlHeld).hash] = answer(held);
+    h[nativeIdentity(Native::ControlJustReleased).hash] = answer(released);
+    h[kFrameSeconds] = [](const auto&) { return std::vector<uint64_t>{slot(1.0f / 60.0f)}; };
+    state.kind = Freight;
+    auto pass = [&](bool onKeyboard, int32_t down, int32_t up, int32_t holding) {
+        keyboard = onKeyboard;
+        pressed = down;
+        released = up;
+        held = holding;
+        takeCabInput(state);
+        updateHornKey(state);
+    };
+    for (const bool switching : {true, false}) {
+        state.engineerCommand = Follow;
+        state.menuTime = 0.0f;
+        pass(true, 1, 0, 1);
+        if (switching) pass(false, 0, 0, 1);
+        pass(true, 0, 1, 0);
+        EXPECT_EQ(state.engineerCommand, switching ? Follow : KeepSpeed) << switching;
+    }
+    EXPECT_TRUE(scripted_hook::callsTo(nativeIdentity(Native::SoundHorn).hash).empty());
 }
 
 TEST_F(CabInterface, MenuHighlightsTheCommandInForceAndFadesOverItsLastSecond) {

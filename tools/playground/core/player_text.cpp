@@ -49,4 +49,16 @@ std::string rounded(double value) {
     return text == "-0" ? "0" : text;
 }
 
+std::string inputShown(std::string_view name, InputDevice device) {
+    if (name == "SPACEBAR") return "Space";
+    if (device == Pad && name.substr(0, 5) == "DPAD ") return "D-pad " + lowered(std::string(name.substr(5)));
+    if (name.find(' ') == std::string_view::npos) {
+        if (name.size() <= 3) return std::string(name);  // letters, digits, F keys, LB, RT, L3
+        std::string word = lowered(std::string(name));
+        word[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(word[0])));
+        return word;
+    }
+    return lowered(std::string(name));
+}
+
 }  // namespace playground

@@ -3,6 +3,9 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
+
+#include "host/controls.h"
 
 namespace playground {
 
@@ -21,5 +24,9 @@ std::string wholeNumber(double value);
 std::string shortFloat(float value);
 // One decimal at most, none when it is 0: 144, 89.5, 0.7.
 std::string rounded(double value);
+
+// A key or button of the game's control list as a player reads it on the keyboard or the pad:
+// "Space", "D-pad up", "left stick", "L3", "W".
+std::string inputShown(std::string_view name, InputDevice device);
 
 }  // namespace playground

@@ -269,7 +269,9 @@ void Ride::step(const std::vector<int32_t>& controls, float frameSeconds, float 
                                                player->position.z});
         player->heading = sim::headingFromForward(walkX, walkY);
     }
-    session_.setHeld(controls);
+    std::vector<sim::PhysicalInput> keys;
+    for (const int32_t c : controls) keys.push_back(sim::keyOf(c));
+    session_.setHeld(keys);
     session_.step(frameSeconds);
 
     trainlessFrames_ = world.trains.empty() && session_.state().mode == OnFoot ? trainlessFrames_ + 1 : 0;

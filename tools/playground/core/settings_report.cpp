@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <iterator>
 
+#include "config/cab_bindings.h"
 #include "config/reader.h"
 #include "config/setting_table.h"
 #include "config/settings.h"
-#include "config/writer.h"
 #include "tools/playground/core/file_encoding.h"
 #include "tools/playground/core/ini_lines.h"
 #include "tools/playground/core/player_text.h"
@@ -31,6 +31,7 @@ const char* unitName(SettingUnit unit) {
         case SettingUnit::Acceleration: return "acceleration";
         case SettingUnit::Braking: return "braking";
         case SettingUnit::Fraction: return "fraction";
+        case SettingUnit::Control: return "control";
     }
     return "";
 }
@@ -42,6 +43,7 @@ const char* typeName(SettingType type) {
         case SettingType::Float: return "float";
         case SettingType::Sensitivity: return "sensitivity";
         case SettingType::Models: return "models";
+        case SettingType::Control: return "control";
     }
     return "";
 }
@@ -49,6 +51,7 @@ const char* typeName(SettingType type) {
 std::string valueText(SettingType type, double value) {
     switch (type) {
         case SettingType::Int: return wholeNumber(value);
+        case SettingType::Control: return value == noControl ? "none" : wholeNumber(value);
         case SettingType::Bool: return value == 1.0 ? "1" : "0";
         case SettingType::Float:
         case SettingType::Sensitivity: return shortFloat(static_cast<float>(value));
@@ -57,15 +60,15 @@ std::string valueText(SettingType type, double value) {
     return "";
 }
 
-// The default file's value texts, as the writer writes them.
+// The default file's value texts, as the writer writes them; for the keys it leaves out, the default
+// the plug-in takes.
 std::vector<std::string> defaultTexts() {
     Session session(std::nullopt);
     session.start();
     std::vector<std::string> texts;
     for (const SettingRow& key : kSettingRows) {
         std::string text;
-        // A key the default file leaves out has its default all the same.
-        if (!readValueText(key.key, text)) text = writtenValue(gSettings, key);
+        if (!readValueText(key.key, text)) text = valueText(key.type, key.defaultNumber);
         texts.push_back(text);
     }
     return texts;
@@ -79,6 +82,8 @@ std::string settingsIniOf(const Settings& s) {
         if (key.type == SettingType::Models) {
             // An empty value must still count, so it gets the comment that ends it.
             text += s.models[key.kind].empty() ? ";" : s.models[key.kind];
+        } else if (key.type == SettingType::Control) {
+            text += valueText(key.type, settingNumber(s, key));
         } else if (key.type == SettingType::Int || key.type == SettingType::Bool) {
             text += wholeNumber(settingNumber(s, key));
         } else {
@@ -92,8 +97,9 @@ std::string settingsIniOf(const Settings& s) {
 }
 
 // One key of the report: its value in force, where it came from and what may surprise in it.
-json keyEntry(const SettingRow& key, const Settings& loaded, const std::string& defaultText,
-              const std::vector<std::string>& hints, std::vector<std::string>& notes, bool& found) {
+json keyEntry(const SettingRow& key, const Settings& loaded, const BindingNotes& bindings,
+              const std::string& defaultText, const std::vector<std::string>& hints, std::vector<std::string>& notes,
+              bool& found) {
     std::string text;
     size_t line = 0;
     found = readValueText(key.key, text, line);
@@ -111,6 +117,14 @@ json keyEntry(const SettingRow& key, const Settings& loaded, const std::string& 
         json models;
         modelNotes(key, loaded, notes, models);
         entry["models"] = std::move(models);
+    } else if (key.type == SettingType::Control) {
+        const double chosen = settingNumber(loaded, key);
+        if (found) noteControlLine(key, text, line, why, notes);
+        const CabBinding& binding = loaded.cabBindings[key.device][actionIndex(key.action)];
+        noteBinding(key, chosen, binding.control, bindings[key.device][actionIndex(key.action)], notes);
+        entry["value"] = valueText(key.type, binding.control);
+        entry["number"] = binding.control;
+        entry["unitText"] = controlText(binding.control, key.device);
     } else {
         const double inForce = settingNumber(loaded, key);
         std::string value = valueText(key.type, inForce);
@@ -152,6 +166,9 @@ json settingsReport(const std::string& ini) {
     Session session(ini);
     session.start();
     const Settings loaded = gSettings;
+    Settings resolved = loaded;
+    BindingNotes bindings;
+    resolveCabBindings(resolved, &bindings);
     const LineReading lines = readLines(ini);
 
     json keys = json::array();
@@ -160,7 +177,7 @@ json settingsReport(const std::string& ini) {
     for (size_t i = 0; i < std::size(kSettingRows); ++i) {
         std::vector<std::string> notes;
         bool found = false;
-        keys.push_back(keyEntry(kSettingRows[i], loaded, defaults[i], lines.hints[i], notes, found));
+        keys.push_back(keyEntry(kSettingRows[i], loaded, bindings, defaults[i], lines.hints[i], notes, found));
         keysFound += found ? 1 : 0;
         surprises.insert(surprises.end(), notes.begin(), notes.end());
     }

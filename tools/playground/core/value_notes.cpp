@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "config/reader.h"
+#include "host/game_controls.h"
 #include "sim/world/world.h"
 #include "tools/playground/core/player_text.h"
 
@@ -85,7 +86,8 @@ void numberNotes(const SettingRow& key, double read, const std::string& typed, d
             if (name.find(".Explosion") != std::string::npos && inForce >= 1.0)
                 note("1: a derailed wagon explodes at any change of speed");
             break;
-        case SettingType::Models: break;
+        case SettingType::Models:
+        case SettingType::Control: break;
     }
 }
 
@@ -148,7 +150,103 @@ bool textNotes(const SettingRow& key, const std::string& text, size_t prefix, do
     return isOwnUnit(key, rest);
 }
 
+std::string inputsShown(int32_t control, InputDevice device) {
+    const ControlInputs inputs = inputsOf(control, device);
+    std::string text;
+    for (int i = 0; i < inputs.count; ++i) text += (i > 0 ? " or " : "") + inputShown(inputs.names[i], device);
+    return text;
+}
+
+// The action of a control key, as the notes name it: "the doors", "the seat change (left)".
+std::string actionShown(CabAction action) {
+    switch (action) {
+        case CabAction::Enter: return "entering";
+        case CabAction::Exit: return "leaving the cab";
+        case CabAction::Accelerate: return "accelerating";
+        case CabAction::Brake: return "braking";
+        case CabAction::Handbrake: return "the handbrake";
+        case CabAction::SeatLeft: return "the seat change (left)";
+        case CabAction::SeatRight: return "the seat change (right)";
+        case CabAction::HighBeam: return "the high beam";
+        case CabAction::Horn: return "the horn and the engineer command";
+        case CabAction::Doors: return "the doors";
+        case CabAction::Derail: return "the manual derailment";
+        case CabAction::Radio: return "the game's radio";
+    }
+    return "";
+}
+
+std::string keyOrButton(InputDevice device) { return device == Keyboard ? "key" : "button"; }
+
+// Where an action stays: "stays on G", "has no button on the pad".
+std::string staysOn(int32_t control, InputDevice device) {
+    if (control == noControl) return std::string("has no ") + keyOrButton(device) + (device == Pad ? " on the pad" : "");
+    const std::string inputs = inputsShown(control, device);
+    return "stays on " + (inputs.empty() ? controlText(control, device) : inputs);
+}
+
 }  // namespace
+
+std::string controlText(int32_t control, InputDevice device) {
+    const GameControl* row = gameControl(control);
+    if (row == nullptr) return "none";
+    const std::string inputs = inputsShown(control, device);
+    return std::to_string(control) + " " + row->name + " (" +
+           (inputs.empty() ? std::string("no ") + keyOrButton(device) + " by default" : inputs) + ")";
+}
+
+void noteControlLine(const SettingRow& key, const std::string& text, size_t line, std::string& why,
+                     std::vector<std::string>& notes) {
+    const std::string name = key.key;
+    const int32_t fallback = cabAction(key.action).control[key.device];
+    const std::string action = actionShown(key.action);
+    const ControlValue value = parseControlValue(text, key.device);
+    const std::string at = "line " + std::to_string(line);
+    switch (value.verdict) {
+        case ControlVerdict::NotAControl:
+            why = "default: the value on " + at + " names no control of the game";
+            notes.push_back(name + ": " + inQuotes(text) + " is neither a control's number nor its INPUT_ name, so " +
+                            action + " " + staysOn(fallback, key.device));
+            return;
+        case ControlVerdict::OutOfRange:
+            why = "default: the number on " + at + " is no control of the game";
+            notes.push_back(name + ": the game's controls are numbered 0 to " + std::to_string(gameControlCount - 1) +
+                            ", so " + action + " " + staysOn(fallback, key.device));
+            return;
+        case ControlVerdict::NoButton:
+            why = "default: the control on " + at + " has no gamepad button";
+            notes.push_back(name + ": " + inQuotes(text) +
+                            " has no gamepad button, and the game's pad layouts cannot be changed, so " + action + " " +
+                            staysOn(fallback, key.device));
+            return;
+        case ControlVerdict::Taken: break;
+    }
+    const size_t prefix = numberPrefix(text);
+    if (prefix > 0 && prefix < text.size())
+        notes.push_back(name + ": only the number " + inQuotes(text.substr(0, prefix)) + " at the start of " +
+                        inQuotes(text) + " is read");
+    if (key.device == Keyboard && inputsOf(value.control, Keyboard).count == 0)
+        notes.push_back(name + ": " + controlText(value.control, Keyboard) +
+                        " has no key until you give it one in the game's settings (Settings, Keyboard / Mouse)");
+}
+
+void noteBinding(const SettingRow& key, double chosen, int32_t bound, const BindingNote& note,
+                 std::vector<std::string>& notes) {
+    if (note.outcome == BindingOutcome::Chosen) return;
+    const std::string name = key.key;
+    const auto wanted = static_cast<int32_t>(chosen);
+    const std::string what = inputsShown(wanted, key.device);
+    const CabActionRow& earlier = cabAction(note.clash);
+    const std::string owner = earlier.tag == nullptr
+                                  ? "the game's own " + keyOrButton(key.device) + " for " + actionShown(note.clash)
+                                  : "already " + actionShown(note.clash) + "'s (" +
+                                        (key.device == Keyboard ? "Controls." : "Pad.") + earlier.tag + ", earlier in the list)";
+    notes.push_back(name + ": " + (what.empty() ? controlText(wanted, key.device) : what) + " is " + owner +
+                    "; one " + keyOrButton(key.device) + " does one thing in the cab, so " + actionShown(key.action) +
+                    " " + (note.outcome == BindingOutcome::FellBack ? staysOn(bound, key.device)
+                                                                     : "has no " + keyOrButton(key.device) +
+                                                                           " now: its own default is taken too"));
+}
 
 std::string unitText(const SettingRow& key, double value) {
     switch (key.unit) {
@@ -161,6 +259,7 @@ std::string unitText(const SettingRow& key, double value) {
         case SettingUnit::Metres: return "m";
         case SettingUnit::Count: return "wagons";
         case SettingUnit::Fraction: return "0 to 1";
+        case SettingUnit::Control:  // the report gives the control's name and keys instead
         case SettingUnit::Switch:  // on only at exactly 1: the page says it once, not on every row
         case SettingUnit::Choice:
         case SettingUnit::None: break;

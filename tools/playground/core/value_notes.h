@@ -7,6 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "config/cab_bindings.h"
 #include "config/setting_table.h"
 #include "config/settings.h"
 
@@ -21,6 +22,17 @@ std::string unitText(const SettingRow& key, double value);
 // it where that is the same number ("99999999999", not "1e+11").
 void noteNumberLine(const SettingRow& key, const std::string& text, size_t line, double inForce, std::string& why,
                     std::string& value, std::vector<std::string>& notes);
+
+// A control as a player knows it: "172 INPUT_CELLPHONE_UP (D-pad up)"; "none" for noControl.
+std::string controlText(int32_t control, InputDevice device);
+
+// Notes on a control key's value text: what it names, or why it names nothing the plug-in takes.
+void noteControlLine(const SettingRow& key, const std::string& text, size_t line, std::string& why,
+                     std::vector<std::string>& notes);
+// Notes on where the action ended up once the actions were checked against each other: `chosen` is
+// the control the key asked for, `bound` the one the cab reads.
+void noteBinding(const SettingRow& key, double chosen, int32_t bound, const BindingNote& note,
+                 std::vector<std::string>& notes);
 
 // The model list of `key` as loaded: "models" (name and hash of each piece), and notes.
 void modelNotes(const SettingRow& key, const Settings& s, std::vector<std::string>& notes, nlohmann::json& models);

@@ -1,0 +1,159 @@
+#include "config/cab_bindings.h"
+
+#include <cmath>
+
+#include "config/reader.h"
+#include "host/game_controls.h"
+
+namespace {
+
+// The game's actions for a seated player, with their inputs on each device, found once: the only
+// controls the cab ever holds off.
+struct SeatedActions {
+    int16_t ids[gameControlCount]{};
+    ControlInputs inputs[inputDeviceCount][gameControlCount];
+    int32_t count = 0;
+};
+
+void findSeatedActions(SeatedActions& found) {
+    for (int32_t control = 0; control < gameControlCount; ++control) {
+        if (isSeatedGameAction(control)) {
+            found.inputs[Keyboard][found.count] = inputsOf(control, Keyboard);
+            found.inputs[Pad][found.count] = inputsOf(control, Pad);
+            found.ids[found.count++] = static_cast<int16_t>(control);
+        }
+    }
+}
+
+// Filled in place, not on the stack: the script's fiber has little to spare.
+const SeatedActions& seatedActions() {
+    static SeatedActions list;
+    static const bool found = (findSeatedActions(list), true);
+    (void)found;
+    return list;
+}
+
+bool share(const ControlInputs& a, const ControlInputs& b) {
+    for (int i = 0; i < a.count; ++i) {
+        for (int j = 0; j < b.count; ++j) {
+            if (a.names[i] == b.names[j]) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+// The game's actions on the binding's key or button, itself included when the game gives its control
+// a meaning of its own; never the control that means to the game what the action means to the cab.
+void listHeldOff(CabBinding& binding, const CabActionRow& row, InputDevice device) {
+    binding.heldOffCount = 0;
+    binding.readDisabled = false;
+    if (binding.control == noControl || row.tag == nullptr) {
+        return;
+    }
+    const ControlInputs inputs = inputsOf(binding.control, device);
+    const SeatedActions& seated = seatedActions();
+    for (int32_t i = 0; i < seated.count; ++i) {
+        const int32_t game = seated.ids[i];
+        if (game == row.sameAsGame || (game != binding.control && !share(inputs, seated.inputs[device][i]))) {
+            continue;
+        }
+        if (binding.heldOffCount < CabBinding::heldOffCapacity) {
+            binding.heldOff[binding.heldOffCount++] = static_cast<int16_t>(game);
+        }
+        binding.readDisabled = binding.readDisabled || game == binding.control;
+    }
+}
+
+struct Taken {
+    CabAction action;
+    int32_t control;
+    ControlInputs inputs;
+};
+
+}  // namespace
+
+void resolveCabBindings(Settings& settings, BindingNotes* notes) {
+    for (int32_t d = 0; d < inputDeviceCount; ++d) {
+        const auto device = static_cast<InputDevice>(d);
+        Taken taken[cabActionCount];
+        int32_t takenCount = 0;
+        // The earlier action this control would share a key or a button with, if any.
+        auto clashOf = [&](int32_t control, CabAction& with) {
+            const ControlInputs inputs = inputsOf(control, device);
+            for (int32_t i = 0; i < takenCount; ++i) {
+                if (taken[i].control == control || share(inputs, taken[i].inputs)) {
+                    with = taken[i].action;
+                    return true;
+                }
+            }
+            return false;
+        };
+        // The game's own actions first: they share keys among themselves (enter and exit are both F),
+        // as the game means them to.
+        for (const bool own : {true, false}) {
+            for (const CabActionRow& row : kCabActions) {
+                if ((row.tag == nullptr) != own) {
+                    continue;
+                }
+                const int32_t a = actionIndex(row.action);
+                CabBinding& binding = settings.cabBindings[d][a];
+                BindingNote note;
+                binding.control = own ? row.control[d] : settings.cabControls[d][a];
+                CabAction with = CabAction::Enter;
+                if (!own && binding.control != noControl && clashOf(binding.control, with)) {
+                    note.clash = with;
+                    const int32_t fallback = row.control[d];
+                    CabAction second = CabAction::Enter;
+                    if (fallback != noControl && fallback != binding.control && !clashOf(fallback, second)) {
+                        binding.control = fallback;
+                        note.outcome = BindingOutcome::FellBack;
+                    } else {
+                        binding.control = noControl;
+                        note.outcome = BindingOutcome::Unbound;
+                    }
+                }
+                listHeldOff(binding, row, device);
+                if (binding.control != noControl) {
+                    taken[takenCount++] = Taken{row.action, binding.control, inputsOf(binding.control, device)};
+                }
+                if (notes != nullptr) {
+                    (*notes)[d][a] = note;
+                }
+            }
+        }
+    }
+}
+
+ControlValue parseControlValue(const std::string& text, InputDevice device) {
+    ControlValue value;
+    float number = 0.0f;
+    if (parseNumberText(text, number)) {
+        const float whole = std::trunc(number);
+        if (!(whole >= 0.0f && whole < static_cast<float>(gameControlCount))) {
+            value.verdict = ControlVerdict::OutOfRange;
+            return value;
+        }
+        value.control = static_cast<int32_t>(whole);
+    } else {
+        std::string name = text;
+        trimWhitespace(name);
+        // "none" frees the key or button: the action then has none on that device.
+        if (name == "none" || name == "NONE" || name == "None") {
+            value.verdict = ControlVerdict::Taken;
+            return value;
+        }
+        value.control = controlNamed(name);
+        if (value.control == noControl) {
+            return value;
+        }
+    }
+    if (device == Pad && inputsOf(value.control, Pad).count == 0) {
+        value.verdict = ControlVerdict::NoButton;
+        value.control = noControl;
+        return value;
+    }
+    value.verdict = ControlVerdict::Taken;
+    return value;
+}

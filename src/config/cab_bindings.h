@@ -1,0 +1,40 @@
+#pragma once
+// From the controls a player chose for the cab's actions to what the cab reads: no key or button
+// serves two actions of one device, and the game's own actions on each key or button the cab takes
+// are listed to be held off.
+
+#include <string>
+
+#include "config/settings.h"
+
+// How one action of one device came by its control.
+enum class BindingOutcome : uint8_t {
+    Chosen,    // the control the file gives, or its default where the file gives none
+    FellBack,  // the choice shares a key or button with an earlier action: the default instead
+    Unbound,   // the choice and the default both do: the action has no input on this device
+};
+
+struct BindingNote {
+    BindingOutcome outcome = BindingOutcome::Chosen;
+    CabAction clash = CabAction::Enter;  // the earlier action that kept the key or button
+};
+using BindingNotes = BindingNote[inputDeviceCount][cabActionCount];
+
+// Fills settings.cabBindings from settings.cabControls. The game's own actions (enter, exit, the
+// radio) keep their keys first; then, in the table's order, an action that would share a key or a
+// button with one before it falls back to its default, or is left without one if that is taken too.
+void resolveCabBindings(Settings& settings, BindingNotes* notes = nullptr);
+
+// What the value of a control key names: a control id, read as whole numbers are (text after the
+// number ignored, truncated toward zero), an INPUT_ name, in any case, or "none" (noControl).
+enum class ControlVerdict : uint8_t {
+    Taken,
+    NotAControl,  // neither a number nor a name of the game's controls
+    OutOfRange,   // a number, but no control of the game has it
+    NoButton,     // a control that no gamepad button fires, for a Pad key: pads cannot be rebound
+};
+struct ControlValue {
+    int32_t control = noControl;
+    ControlVerdict verdict = ControlVerdict::NotAControl;
+};
+ControlValue parseControlValue(const std::string& text, InputDevice device);
