@@ -96,6 +96,18 @@ std::string settingsIniOf(const Settings& s) {
     return text;
 }
 
+// The line that supplies the control key of an action on a device; 0 for none.
+size_t lineOfAction(InputDevice device, CabAction action) {
+    for (const SettingRow& row : kSettingRows) {
+        std::string text;
+        size_t line = 0;
+        if (row.type == SettingType::Control && row.device == device && row.action == action &&
+            readValueText(row.key, text, line))
+            return line;
+    }
+    return 0;
+}
+
 // One key of the report: its value in force, where it came from and what may surprise in it.
 json keyEntry(const SettingRow& key, const Settings& loaded, const BindingNotes& bindings,
               const std::string& defaultText, const std::vector<std::string>& hints, std::vector<std::string>& notes,
@@ -109,7 +121,8 @@ json keyEntry(const SettingRow& key, const Settings& loaded, const BindingNotes&
                   {"default", defaultText},
                   {"line", found ? json(line) : json(nullptr)},
                   {"text", found ? json(shown(text)) : json(nullptr)},
-                  {"meaning", key.meaning}};
+                  {"meaning", key.meaning},
+                  {"optional", !key.written}};
     std::string why = found ? "line " + std::to_string(line) : "default: no line supplies it";
     if (key.type == SettingType::Models) {
         entry["value"] = shown(loaded.models[key.kind]);
@@ -120,10 +133,12 @@ json keyEntry(const SettingRow& key, const Settings& loaded, const BindingNotes&
         const double chosen = settingNumber(loaded, key);
         if (found) noteControlLine(key, text, line, why, notes);
         const CabBinding& binding = loaded.cabBindings[key.device][actionIndex(key.action)];
-        noteBinding(key, chosen, binding.control, bindings[key.device][actionIndex(key.action)], notes);
+        const BindingNote& note = bindings[key.device][actionIndex(key.action)];
+        noteBinding(key, chosen, binding.control, note, found ? line : 0, lineOfAction(key.device, note.clash), why,
+                    notes);
         entry["value"] = valueText(key.type, binding.control);
         entry["number"] = binding.control;
-        entry["unitText"] = controlText(binding.control, key.device);
+        entry["unitText"] = controlName(binding.control, key.device);
     } else {
         const double inForce = settingNumber(loaded, key);
         std::string value = valueText(key.type, inForce);
