@@ -4,6 +4,7 @@
 // script finds in it all it takes from it.
 
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -16,11 +17,13 @@ namespace playground {
 
 // The page's names for the cab's actions, in the order of CabAction: its touch buttons name their
 // action so, and the ride tells it each action's keys and buttons under them.
-inline constexpr const char* kPageActions[cabActionCount] = {
+inline constexpr const char* kPageActions[] = {
     "enter", "exit", "accelerate", "brake", "handbrake", "seatLeft", "seatRight", "highBeam", "horn", "doors", "derail", "radio",
 };
+static_assert(std::size(kPageActions) == cabActionCount, "a page name for each cab action");
 // The page's names for the devices, in the order of InputDevice.
-inline constexpr const char* kPageDevices[inputDeviceCount] = {"keyboard", "pad"};
+inline constexpr const char* kPageDevices[] = {"keyboard", "pad"};
+static_assert(std::size(kPageDevices) == inputDeviceCount, "a page name for each device");
 
 // The ride's word when the train derails; the page's view says it too, with kGetOutText after it,
 // where "{exit}" stands for the exit's key or button on the device in use.

@@ -97,19 +97,17 @@ std::string settingsIniOf(const Settings& s) {
 }
 
 // The line that supplies the control key of an action on a device; 0 for none.
-size_t lineOfAction(InputDevice device, CabAction action) {
-    for (const SettingRow& row : kSettingRows) {
-        std::string text;
-        size_t line = 0;
-        if (row.type == SettingType::Control && row.device == device && row.action == action &&
-            readValueText(row.key, text, line))
-            return line;
+size_t lineOfAction(const LineReading& lines, InputDevice device, CabAction action) {
+    for (size_t i = 0; i < std::size(kSettingRows); ++i) {
+        const SettingRow& row = kSettingRows[i];
+        if (row.type == SettingType::Control && row.device == device && row.action == action)
+            return lines.supplier[i].value_or(0);
     }
     return 0;
 }
 
 // One key of the report: its value in force, where it came from and what may surprise in it.
-json keyEntry(const SettingRow& key, const Settings& loaded, const BindingNotes& bindings,
+json keyEntry(const SettingRow& key, const Settings& loaded, const BindingNotes& bindings, const LineReading& lines,
               const std::string& defaultText, const std::vector<std::string>& hints, std::vector<std::string>& notes,
               bool& found) {
     std::string text;
@@ -134,8 +132,8 @@ json keyEntry(const SettingRow& key, const Settings& loaded, const BindingNotes&
         if (found) noteControlLine(key, text, line, why, notes);
         const CabBinding& binding = loaded.cabBindings[key.device][actionIndex(key.action)];
         const BindingNote& note = bindings[key.device][actionIndex(key.action)];
-        noteBinding(key, chosen, binding.control, note, found ? line : 0, lineOfAction(key.device, note.clash), why,
-                    notes);
+        noteBinding(key, chosen, binding.control, note, found ? line : 0, lineOfAction(lines, key.device, note.clash),
+                    why, notes);
         entry["value"] = valueText(key.type, binding.control);
         entry["number"] = binding.control;
         entry["unitText"] = controlName(binding.control, key.device);
@@ -191,7 +189,7 @@ json settingsReport(const std::string& ini) {
     for (size_t i = 0; i < std::size(kSettingRows); ++i) {
         std::vector<std::string> notes;
         bool found = false;
-        keys.push_back(keyEntry(kSettingRows[i], loaded, bindings, defaults[i], lines.hints[i], notes, found));
+        keys.push_back(keyEntry(kSettingRows[i], loaded, bindings, lines, defaults[i], lines.hints[i], notes, found));
         keysFound += found ? 1 : 0;
         surprises.insert(surprises.end(), notes.begin(), notes.end());
     }

@@ -125,9 +125,16 @@ export class Ride {
     return shown.length > 0 ? shown.join(' or ') : 'nothing';
   }
 
-  // The pads, polled once a frame: the Gamepad API reports no events for buttons.
+  // The pads, polled once a frame: the Gamepad API reports no events for buttons. A page the
+  // browser denies the pads (a frame without the permission) throws.
   pollPads() {
-    const { names, walk, other } = readPads(navigator.getGamepads?.() ?? []);
+    let pads = [];
+    try {
+      pads = navigator.getGamepads?.() ?? [];
+    } catch {
+      pads = [];
+    }
+    const { names, walk, other } = readPads(pads);
     const pad = CONTRACT.devices[1];
     for (const name of names) if (!this.padNames.includes(name)) this.press(pad, name, 'pad');
     for (const name of this.padNames) if (!names.includes(name)) this.release('pad', `${pad}:${name}`);
