@@ -300,11 +300,11 @@ void Ride::narrate(const Seen& before, const Seen& after, const Actions& pressed
     menuDuringPress_ = menuDuringPress_ || after.menuTime > before.menuTime;
     if (on(released, A::Horn) && after.horns == hornsAtPress_ && !menuDuringPress_) {
         const bool tap = hornHeld_ < 0.2f;
-        say(!inCab || !freight ? keysOf(A::Horn) + ": the horn and the engineer's commands, in the freight cab"
-            : wrecked                                  ? getOut
-            : !tap                                     ? "Horn: from the right-hand seat of the freight cab"
-            : !gSettings.keyActionEngineerCommand      ? "Engineer's commands are off: KeyAction.EngineerCommand is not 1"
-                                                       : "Engineer's commands: only with the engineer in the driver's seat",
+        say(!inCab || !freight                    ? keysOf(A::Horn) + ": the horn and the engineer's commands, in the freight cab"
+            : wrecked                             ? getOut
+            : !tap                                ? "Horn: from the right-hand seat of the freight cab"
+            : !gSettings.keyActionEngineerCommand ? "Engineer's commands are off: KeyAction.EngineerCommand is not 1"
+                                                  : "Engineer's commands: only with the engineer in the driver's seat",
             true);
     }
 }
