@@ -244,6 +244,8 @@ export class Ride {
     const zoom = ZOOM_KEYS[event.code];
     const name = KEY_NAMES[event.code];
     if (!zoom && !name) return;
+    // Ctrl+R, Ctrl+L and the like stay the browser's; a key let go is let go all the same.
+    if (down && (event.ctrlKey || event.metaKey) && !/^(Control|Meta)/.test(event.code)) return;
     event.preventDefault();
     if (zoom && down) this.zoom = Math.min(16, Math.max(0.5, this.zoom * zoom));
     if (!name) return;
