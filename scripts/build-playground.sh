@@ -4,7 +4,9 @@
 # bundled with the page's script, charts and style into one file that works from disk, offline.
 # The npm packages come at the versions of tools/playground/package-lock.json. The page knows the
 # released VornLoconaut.asi by its SHA-256: the windows-release preset's build, the very file
-# scripts/release.sh puts into the zip; the plug-in is reproducible, so the page stays so too.
+# scripts/release.sh puts into the zip; the plug-in is reproducible, so the page stays so too. Beside
+# the page it writes THIRD-PARTY-NOTICES.txt: the licence texts of the npm packages bundled into the
+# page and of the libraries linked into the plug-in and the engine (scripts/linked-libraries.sh).
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -23,5 +25,6 @@ cmake --preset wasm >/dev/null
 cmake --build --preset wasm -j "$jobs"
 (cd tools/playground && npm ci --no-audit --no-fund --loglevel=error)
 mkdir -p build/playground
+bash scripts/linked-libraries.sh >build/playground/linked-libraries.tsv
 node tools/playground/build-page.mjs build/wasm/vornloconaut-playground.js \
-  build/playground/VornLoconaut-playground.html "$version" "$asi_sha256"
+  build/playground/VornLoconaut-playground.html "$version" "$asi_sha256" build/playground/linked-libraries.tsv

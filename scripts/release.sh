@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the release a player installs: dist/VornLoconaut-<version>.zip with VornLoconaut.asi, the
-# player's README.txt, the default VornLoconaut.ini and the playground page
-# VornLoconaut-playground.html, checks the archive and prints the SHA-256 of the archive and of the
-# plug-in.
+# player's README.txt (with this version's section of CHANGELOG.md), the default VornLoconaut.ini,
+# the playground page VornLoconaut-playground.html, LICENSE and THIRD-PARTY-NOTICES.txt (made by the
+# page's build from what the binaries carry), checks the archive and prints the SHA-256 of the
+# archive and of the plug-in.
 #
 # The same commit gives the same bytes wherever it is built: the plug-in carries no time stamp and
 # no build path, and the archive's entries come in a fixed order, with the commit's time, fixed
@@ -42,9 +43,11 @@ stage="$(mktemp -d "${TMPDIR:-/tmp}/vorn-release.XXXXXX")"
 trap 'rm -rf "$stage"' EXIT
 # The archive's entries, in their order in it; each is staged into "$stage" under its name here
 # (scripts/check-release.sh lists them too).
-entries=(VornLoconaut.asi README.txt VornLoconaut.ini VornLoconaut-playground.html)
+entries=(VornLoconaut.asi README.txt VornLoconaut.ini VornLoconaut-playground.html LICENSE THIRD-PARTY-NOTICES.txt)
 cp build/windows-release/VornLoconaut.asi build/linux/release/README.txt build/playground/VornLoconaut-playground.html \
-  "$stage/"
+  build/playground/THIRD-PARTY-NOTICES.txt "$stage/"
+# With Windows line ends, as the other texts have them.
+sed 's/$/\r/' LICENSE >"$stage/LICENSE"
 (cd "$stage" && "$root/build/linux/release/vornloconaut-default-ini")
 
 # A zip entry's time counts in steps of two seconds.

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "config/settings.h"
+#include "host/controls.h"
 #include "util/count.h"
 
 namespace sim {
@@ -30,6 +31,7 @@ void BehaviourCheck::fail(int frame, const std::string& text) {
 
 void BehaviourCheck::scriptRestarted() {
     mode_ = OnFoot;
+    derailed_ = false;
     train_ = 0;
     offPasses_ = 0;
 }
@@ -71,6 +73,12 @@ void BehaviourCheck::afterPass(int frame, const std::vector<NativeCall>& calls, 
                 fail(frame, std::string(call.op) + " on the player " + std::to_string(firstArgument(call)) +
                                 (inCab ? " in a cab pass without the player on the train" : " outside the entry"));
         }
+        if (call.op == "DisableControl") {
+            const int32_t control = call.args.size() > 1 ? call.args[1].i : -1;
+            if (!inCab || lost || derailed_ || control == control::enter || control == control::exit)
+                fail(frame, "the game's control " + std::to_string(control) + " held off " +
+                                (!inCab ? "outside the cab" : lost ? "as the ride was lost" : derailed_ ? "in a derailed cab" : "though the game needs it"));
+        }
         if (lost && isOneOf(call.op, {"SetTrainCurrentSpeed", "StartCameraShake", "SetCameraShakeAmplitude",
                                       "DrawRectangle", "EndTextCommandDraw"}))
             fail(frame, std::string(call.op) + " in the cab after the ride was lost");
@@ -80,6 +88,7 @@ void BehaviourCheck::afterPass(int frame, const std::vector<NativeCall>& calls, 
     checkState(frame, state);
     mode_ = state.mode;
     train_ = state.train;
+    derailed_ = state.derailed;
     offPasses_ = state.mode == InCab && !lost && inCab ? offPasses : 0;
 }
 

@@ -12,6 +12,9 @@
 //   exists or the player is dead, or when it is the third cab pass in a row without the player using
 //   the train. In that pass the cab draws nothing, sets no train speed and shakes no camera, and the
 //   pass leaves the player on foot.
+// - The game's own actions are held off (DISABLE_CONTROL_ACTION) only in a cab pass of an intact train
+//   that has not lost its ride, never on foot, and never the game's enter or exit: the game needs those
+//   to get the player into and out of any vehicle.
 // - Mode, command, kind and follow state are in range, the plug-in's own quantities are numbers, and
 //   the derailed-wagon list stays within its configured count.
 
@@ -38,6 +41,7 @@ public:
     int64_t ridesLost = 0;
 
 private:
+    bool derailed_ = false;
     void fail(int frame, const std::string& text);
     void checkState(int frame, const ScriptState& state);
 

@@ -1,5 +1,5 @@
 # cmake -DSCENARIO=... -DSIM=... -DCOMPARE=... -DWINDOWS_BUILD_DIR=... -DWINE=... -DPREFIX=... -DWORK=...
-#       [-DFOLDER=plugin|two-plugins|without-hook] -P run_e2e.cmake
+#       [-DFOLDER=plugin|two-plugins|two-copies|without-hook] -P run_e2e.cmake
 #
 # Plays one scenario twice, each in a fresh folder as the game's folder: with the Linux simulator,
 # and under Wine as a player's game loads the plug-in: the game's exe (the Windows host, with the
@@ -7,6 +7,9 @@
 # and the loader brings in the hook only as a plug-in's import. The game folder holds
 #   plugin        VornLoconaut.asi, the only plug-in
 #   two-plugins   also OtherScript.asi, which sorts before it, imports the hook and runs its own script
+#   two-copies    also "VornLoconaut (1).asi", the same file under the name a browser gives a second
+#                 download, which sorts before it: both load, one registers a script, and the ride is
+#                 the one-copy ride
 #   without-hook  no ScriptHookV.dll: VornLoconaut.asi must fail to load, harmlessly, and the loader go
 #                 on to WithoutHook.asi, which imports nothing; nothing is played
 # The two traces of native calls must agree, and the plug-in must leave the same VornLoconaut.ini
@@ -31,11 +34,15 @@ elseif(FOLDER STREQUAL "two-plugins")
   set(plugins OtherScript.asi VornLoconaut.asi)
   set(files ${host} ScriptHookV.dll ${plugins})
   set(expected_scripts 2)
+elseif(FOLDER STREQUAL "two-copies")
+  set(plugins "VornLoconaut (1).asi" VornLoconaut.asi)
+  set(files ${host} ScriptHookV.dll VornLoconaut.asi)
+  set(expected_scripts 1)
 elseif(FOLDER STREQUAL "without-hook")
   set(plugins VornLoconaut.asi WithoutHook.asi)
   set(files ${host} ${plugins})
 else()
-  message(FATAL_ERROR "FOLDER must be plugin, two-plugins or without-hook")
+  message(FATAL_ERROR "FOLDER must be plugin, two-plugins, two-copies or without-hook")
 endif()
 
 if(NOT WINE OR NOT EXISTS "${WINE}")
@@ -54,6 +61,9 @@ file(MAKE_DIRECTORY ${linux_dir} ${game_dir})
 foreach(file ${files})
   file(COPY ${WINDOWS_BUILD_DIR}/${file} DESTINATION ${game_dir})
 endforeach()
+if(FOLDER STREQUAL "two-copies")
+  file(COPY_FILE ${WINDOWS_BUILD_DIR}/VornLoconaut.asi "${game_dir}/VornLoconaut (1).asi")
+endif()
 
 set(ENV{WINEPREFIX} ${PREFIX})
 set(ENV{WINEDEBUG} -all)
@@ -73,7 +83,7 @@ endif()
 
 # The loader's log, line by line: each plug-in in the folder's (alphabetical) order.
 set(log "LOADER: Loading *.asi plugins\n")
-foreach(plugin ${plugins})
+foreach(plugin IN LISTS plugins)
   set(outcome loaded)
   if(FOLDER STREQUAL "without-hook" AND plugin STREQUAL "VornLoconaut.asi")
     set(outcome "failed to load")

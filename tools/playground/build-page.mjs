@@ -1,4 +1,4 @@
-// node build-page.mjs ENGINE_JS OUTPUT_HTML VERSION ASI_SHA256
+// node build-page.mjs ENGINE_JS OUTPUT_HTML VERSION ASI_SHA256 LINKED_LIBRARIES
 //
 // Puts the playground page together as one HTML file: the style (uPlot's and ours) and the default
 // file's data as a JSON block in its head; right after the first chart's place a small script
@@ -8,17 +8,20 @@
 // draws its first screen and chart before the browser has read that block; workers are made from
 // its text afterwards. The same inputs give the same bytes: no paths, dates or build-machine names
 // go into the file. ASI_SHA256 is the released VornLoconaut.asi's, which the page tells apart from
-// other builds by.
-import { readFile, writeFile } from 'node:fs/promises';
+// other builds by. LINKED_LIBRARIES is scripts/linked-libraries.sh's list of the Debian packages
+// whose code the plug-in and the engine carry; with the npm packages esbuild bundled into the page,
+// they make the page's About section and THIRD-PARTY-NOTICES.txt beside OUTPUT_HTML, each package
+// with the licence text it ships.
+import { readFile, readdir, writeFile } from 'node:fs/promises';
 import { createRequire } from 'node:module';
 import { dirname, join, resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { build } from 'esbuild';
 import { answer, drivePlan, emptyDrives, runDrive, storeDrive, withBytes } from './web/drives.js';
 
-const [engineFile, outputFile, version, asiSha256] = process.argv.slice(2);
-if (!engineFile || !outputFile || !/^[0-9][0-9.]*$/.test(version || '') || !/^[0-9a-f]{64}$/.test(asiSha256 || '')) {
-  console.error('usage: node build-page.mjs ENGINE_JS OUTPUT_HTML VERSION ASI_SHA256');
+const [engineFile, outputFile, version, asiSha256, linkedFile] = process.argv.slice(2);
+if (!engineFile || !outputFile || !/^[0-9][0-9.]*$/.test(version || '') || !/^[0-9a-f]{64}$/.test(asiSha256 || '') || !linkedFile) {
+  console.error('usage: node build-page.mjs ENGINE_JS OUTPUT_HTML VERSION ASI_SHA256 LINKED_LIBRARIES');
   process.exit(2);
 }
 
@@ -31,6 +34,7 @@ const common = {
   minify: true,
   target: ['chrome100', 'edge100', 'firefox100'],
   absWorkingDir: here,
+  metafile: true,
 };
 
 // The default file, the plug-in's report on it, its settings and their drives, made here once by the
@@ -93,12 +97,13 @@ const script = page.outputFiles[0].text;
 // "<" never appears raw in the JSON block, so no text in it can end the block.
 const defaultData = JSON.stringify(await defaults(module)).replaceAll('<', '\\u003c');
 // The first chart's script: uPlot and the charts' code.
-const firstChart = (await build({
+const firstChartBuild = await build({
   ...common,
   entryPoints: [join(web, 'first-chart.js')],
   legalComments: 'eof',
   plugins: [lazyIntl],
-})).outputFiles[0].text;
+});
+const firstChart = firstChartBuild.outputFiles[0].text;
 const style = [
   await readFile(join(here, 'node_modules', 'uplot', 'dist', 'uPlot.min.css'), 'utf8'),
   await readFile(join(web, 'style.css'), 'utf8'),
@@ -120,6 +125,62 @@ const ENGINE_BLOCK = 16 * 1024;
 const engineBlocks = Array.from({ length: Math.ceil(engine.length / ENGINE_BLOCK) },
   (_, i) => `<script type="text/plain" class="vorn-engine">${engine.slice(i * ENGINE_BLOCK, (i + 1) * ENGINE_BLOCK)}</script>`).join('\n');
 
+// The npm packages whose code went into the page, from what esbuild read, each with its licence file.
+async function bundledPackages(...builds) {
+  const dirs = new Set();
+  for (const { metafile } of builds) {
+    for (const input of Object.keys(metafile.inputs)) {
+      const m = /^(.*node_modules\/(?:@[^/]+\/)?[^/]+)\//.exec(input);
+      if (m) dirs.add(m[1]);
+    }
+  }
+  const packages = [];
+  for (const dir of [...dirs].sort()) {
+    const meta = JSON.parse(await readFile(join(here, dir, 'package.json'), 'utf8'));
+    const licence = (await readdir(join(here, dir))).find((name) => /^licen[cs]e(\.(md|txt))?$/i.test(name));
+    if (!licence) throw new Error(`${meta.name} ships no licence file`);
+    packages.push({ name: meta.name, version: meta.version, licence: meta.license, text: await readFile(join(here, dir, licence), 'utf8'),
+      source: 'npm', in: 'VornLoconaut-playground.html', files: 'bundled into the page' });
+  }
+  return packages;
+}
+
+// The Debian packages scripts/linked-libraries.sh found, each with its copyright file.
+async function linkedPackages(file) {
+  const packages = [];
+  for (const line of (await readFile(file, 'utf8')).split('\n').filter(Boolean)) {
+    const [name, packageVersion, binary, files, copyright] = line.split('\t');
+    packages.push({ name, version: packageVersion, source: 'Debian', in: binary, text: await readFile(copyright, 'utf8'),
+      files: files === 'headers' ? 'its headers, compiled in' : `linked: ${files.split(',').join(', ')}` });
+  }
+  return packages;
+}
+
+// THIRD-PARTY-NOTICES.txt, with Windows line ends as README.txt has them; a text shipped by two
+// packages is given once.
+function notices(packages) {
+  const out = [`Vorn Loconaut ${version}: third-party notices`, '',
+    'VornLoconaut.asi and VornLoconaut-playground.html carry code of the packages',
+    'below besides Vorn Loconaut\'s own (whose licence is in LICENSE). Each is',
+    'named with where its code is, then its licence text as the package ships it.'];
+  const seen = new Map();
+  for (const p of packages) {
+    const title = `${p.name} ${p.version} (${p.source} package)`;
+    out.push('', '', `== ${title} ==`, `In ${p.in}: ${p.files}.`);
+    if (seen.has(p.text)) out.push(`The same licence text as ${seen.get(p.text)} above.`);
+    else {
+      seen.set(p.text, title);
+      out.push('', p.text.trimEnd());
+    }
+  }
+  return `${out.join('\n')}\n`.replace(/\r?\n/g, '\r\n');
+}
+
+const escaped = (text) => text.replaceAll('&', '&amp;').replaceAll('<', '&lt;').replaceAll('>', '&gt;');
+const packages = [...await bundledPackages(page, firstChartBuild, worker), ...await linkedPackages(linkedFile)];
+const about = packages.map((p) => `<li><strong>${escaped(p.name)}</strong> ${escaped(p.version)} (${p.source}${p.licence ? `, ${escaped(p.licence)} licence` : ''}): in ${escaped(p.in)}, ${escaped(p.files)}</li>`).join('\n');
+await writeFile(join(dirname(outputFile), 'THIRD-PARTY-NOTICES.txt'), notices(packages));
+
 const template = await readFile(join(web, 'index.html'), 'utf8');
 const html = template
   .replaceAll('@VERSION@', version)
@@ -128,6 +189,7 @@ const html = template
   .replace('@FIRST_CHART@', () => firstChart)
   .replace('@DEFAULTS@', () => defaultData)
   .replace('@SCRIPT@', () => script)
+  .replace('@ABOUT@', () => about)
   .replace('@ENGINE@', () => engineBlocks);
 await writeFile(outputFile, html);
 console.log(`build-page: ${outputFile} (${html.length} characters)`);

@@ -9,6 +9,10 @@ import { root } from './browser.mjs';
 export const USER = 'Jan Kowalski';
 export const GAME = `C:\\Users\\${USER}\\Games\\Grand Theft Auto V`;
 
+// The six functions the hook exports, under their MSVC-mangled names.
+export const HOOK_EXPORTS = ['?scriptRegister@@YAXPEAUHINSTANCE__@@P6AXXZ@Z', '?scriptUnregister@@YAXPEAUHINSTANCE__@@@Z',
+  '?scriptWait@@YAXK@Z', '?nativeInit@@YAX_K@Z', '?nativePush64@@YAX_K@Z', '?nativeCall@@YAPEA_KXZ'];
+
 const crlf = (lines) => `${lines.join('\r\n')}\r\n`;
 
 export function loaderLog(plugins, { enhanced = false } = {}) {
@@ -63,12 +67,17 @@ export function sparse(path, exe, size) {
 
 // Everything under `scratch`: the programs are built once.
 export function gameFolders(scratch) {
-  // A tiny PE with the given version resource (none without one): an exe, or a DLL.
-  function pe(name, { version, strings = {}, dll = false } = {}) {
+  // A tiny PE with the given version resource (none without one): an exe, or a DLL, which may
+  // export names (the hook's).
+  function pe(name, { version, strings = {}, dll = false, exports = [] } = {}) {
     const dir = join(scratch, 'build', name);
     mkdirSync(dir, { recursive: true });
     writeFileSync(join(dir, 'main.c'), 'void start(void) {}\n');
     const objects = [join(dir, 'main.c')];
+    if (exports.length) {
+      writeFileSync(join(dir, 'exports.def'), `EXPORTS\n${exports.map((e) => `  "${e}" = start\n`).join('')}`);
+      objects.push(join(dir, 'exports.def'));
+    }
     if (version) {
       const values = Object.entries(strings).map(([k, v]) => `      VALUE "${k}", "${v}"`).join('\n');
       const numbers = version.replaceAll('.', ',');
@@ -87,7 +96,7 @@ export function gameFolders(scratch) {
   const programs = {
     legacy: pe('legacy', { version: '1.0.3586.0', strings: { ...game, FileVersion: '1.0.3586.0' } }),
     enhanced: pe('enhanced', { version: '1.0.889.22', strings: { ...game, FileVersion: '1.0.889.22' } }),
-    hook: pe('hook', { dll: true, version: '1.0.3586.0', strings: { FileDescription: 'Script Hook V' } }),
+    hook: pe('hook', { dll: true, version: '1.0.3586.0', strings: { FileDescription: 'Script Hook V' }, exports: HOOK_EXPORTS }),
     loader: pe('loader', { dll: true }),
     ultimate: pe('ultimate', { dll: true, version: '9.1.0.0', strings: { FileDescription: 'Ultimate ASI Loader', ProductName: 'Ultimate ASI Loader' } }),
     // A graphics mod's d3d11.dll or dxgi.dll: a DLL under a loader's name that is no loader.

@@ -1,10 +1,11 @@
 // The "Why nothing happens" section: takes a game folder (chosen or dropped) or the two logs
-// (opened, dropped or pasted), has gamefiles.js read them and findings.js judge them, and shows the
+// (opened, dropped or pasted), has gamefiles.js and folder.js read them and findings.js judge them, and shows the
 // findings and the report a player copies into a bug report. The game folder's VornLoconaut.ini
 // goes through the plug-in's own settings report, in a worker of its own, so the settings section
 // above keeps its own file.
 /* global VORN_RELEASE */
-import { entriesFromDirectory, entriesFromInput, logsOnly, readGameFolder, readLogs } from './gamefiles.js';
+import { entriesFromDirectory, entriesFromInput, readLogs } from './gamefiles.js';
+import { logsOnly, readGameFolder } from './folder.js';
 import { diagnose, redact, reportText } from './findings.js';
 import { readText } from './logs.js';
 import { dropZone } from './drop.js';
@@ -80,8 +81,8 @@ export class Diagnose {
         this.ui.status.textContent = 'Choose a folder, not single files: the game folder, the one that holds GTA5.exe or GTA5_Enhanced.exe.';
         return;
       }
-      this.ui.status.textContent = `Reading ${listed.folder}: ${grouped(listed.entries.length + listed.others)} files ...`;
-      const facts = await readGameFolder(listed);
+      this.ui.status.textContent = `Reading ${listed.folder}: ${grouped(listed.files)} files ...`;
+      const facts = await readGameFolder(listed, RELEASE);
       if (run !== this.run) return;
       await this.judge(run, facts);
     } catch (error) {
@@ -161,7 +162,7 @@ export class Diagnose {
     const read = facts.counter.bytes > 0 ? `, ${(facts.counter.bytes / 1024).toFixed(0)} KB of its programs` : '';
     const order = result.findings.some((f) => f.kind === 'problem') ? ' What it found, the most likely cause first:' : ' What it found:';
     this.ui.status.textContent = facts.mode === 'folder'
-      ? `The page read the folder ${facts.folder} in ${(ms / 1000).toFixed(1)} s (the names of ${grouped(facts.files)} files${read}).${order}`
+      ? `The page read the folder ${facts.picked} in ${(ms / 1000).toFixed(1)} s (the names of ${grouped(facts.files)} files${read}).${order}`
       : `The page read ${[facts.logs.hook, facts.logs.loader].filter(Boolean).map((l) => l.name).join(' and ') || 'nothing'} in ${(ms / 1000).toFixed(1)} s.${order}`;
   }
 
@@ -171,6 +172,7 @@ export class Diagnose {
     for (const f of result.findings) {
       const item = element('li', `finding ${f.kind}`);
       item.dataset.finding = f.code;
+      if (f.guess) item.classList.add('guess');
       item.append(element('p', 'saw', redact(f.saw)), element('p', 'todo', redact(f.todo)));
       if (f.list) {
         const mistakes = element('ul');

@@ -1,9 +1,14 @@
-// Why nothing happens, from what the page read of a game folder or of the logs alone. What the
-// logs prove of the game's last start comes first, then what the files prove, then guesses from
-// what is missing; within each, the order of the loading chain (the game, the hook, its loader,
-// our plug-in, its script, its settings). A launch of our script in the last start, with no crash
-// after it, leads as all-good whatever else is found. Each finding says what the page saw, naming
-// the file or the log line, and what to do; its code is stable (data-finding on the page).
+// Why nothing happens, from what the page read of a game folder (folder.js says what lies where and
+// what each file is) or of the logs alone. This module only judges. What the logs prove of the
+// game's last start comes first, then what the files prove, then guesses; within each, the order of
+// the loading chain (the game, the hook, its loader, our plug-in, its script, its settings). A
+// finding that the files or logs prove, and that explains a failure, replaces the guess for that
+// failure; a guess is shown only where nothing proven explains it, and is marked as one. A launch
+// of our script in the last start, with no crash after it, leads as all-good unless something
+// found would change what the player sees in the game (two copies that both run, settings the
+// plug-in does not read, a build that is not this release's), which comes before it. Each finding
+// says what the page saw, naming the file and where it lies or the log line, and what to do; its
+// code is stable (data-finding on the page).
 //
 // The platform's facts behind them, with their public sources:
 // - The hook's official page is dev-c.com/gtav/scripthookv; its zip carries ScriptHookV.dll and the
@@ -35,12 +40,14 @@
 //   C:\Program Files (x86)\Steam\steamapps\common (scripthookvdotnet/scripthookvdotnet#1464), the
 //   Rockstar Games Launcher into C:\Program Files\Rockstar Games, the Epic Games Launcher into
 //   C:\Program Files\Epic Games.
-import { LOADER_NAMES } from './gamefiles.js';
+import { EXE, LOADER, gameOf, loadersOf } from './folder.js';
 import { grouped } from './numbers.js';
 
 const HOOK_PAGE = 'dev-c.com/gtav/scripthookv';
-export const LOADER = { legacy: 'dinput8.dll', enhanced: 'xinput1_4.dll' };
-const EXE = { legacy: 'GTA5.exe', enhanced: 'GTA5_Enhanced.exe' };
+// Link times, in seconds since 1970: the Ultimate ASI Loader's fix for the Enhanced edition was
+// published on 2 June 2026. A figure before 2015 is no date (a reproducible build writes a hash).
+const ULTIMATE_FIRST = Date.UTC(2015, 0, 1) / 1000;
+const ULTIMATE_ENHANCED_FIX = Date.UTC(2026, 5, 2) / 1000;
 const EDITION = { legacy: 'the classic game', enhanced: 'the Enhanced edition' };
 const ANTI_CHEAT = 'turn BattlEye off for story mode: in the Rockstar Games Launcher in the game\'s settings, on Steam or Epic with the launch option -nobattleye';
 const INSTALLED = 'Unless you chose another folder when installing, it is in C:\\Program Files (x86)\\Steam\\steamapps\\common ' +
@@ -73,59 +80,6 @@ export function compareBuilds(a, b) {
   return 0;
 }
 
-// "1.0.3586.0" -> "3586.0"; the game's exe names its version this way in its version resource.
-function exeBuild(program) {
-  const v = program?.version;
-  if (!v) return null;
-  const text = v.fileVersion && v.fileVersion !== '0.0.0.0' ? v.fileVersion : v.strings.FileVersion || '';
-  const m = /^1\.0\.(\d+)\.(\d+)/.exec(text);
-  return m ? `${Number(m[1])}.${Number(m[2])}` : null;
-}
-
-export function isUltimateLoader(program) {
-  const s = program?.version?.strings || {};
-  return [s.FileDescription, s.ProductName, s.OriginalFilename, s.InternalName]
-    .some((value) => /ultimate[ _-]?asi[ _-]?loader/i.test(value || ''));
-}
-
-// The edition and the game's version: the exe in the folder first, then what the logs say.
-export function gameOf(facts) {
-  const { hook, loader } = facts.logs;
-  const fromLogs = hook?.version?.enhanced ?? loader?.enhanced
-    ?? (loader?.lib ? /xinput1_4/i.test(loader.lib.path) : undefined);
-  const legacy = facts.programs['gta5.exe'];
-  const enhanced = facts.programs['gta5_enhanced.exe'];
-  let edition = null;
-  if (legacy && enhanced) edition = fromLogs === false ? 'legacy' : 'enhanced';
-  else if (enhanced) edition = 'enhanced';
-  else if (legacy) edition = 'legacy';
-  else if (fromLogs !== undefined) edition = fromLogs ? 'enhanced' : 'legacy';
-  const exe = edition ? facts.programs[EXE[edition].toLowerCase()] : null;
-  const build = exeBuild(exe);
-  const logBuild = hook?.version?.build && hook.version.enhanced === (edition === 'enhanced') ? hook.version.build : null;
-  return { edition, exe, build, logBuild, both: Boolean(legacy && enhanced) };
-}
-
-// Every DLL of the game folder under a name an ASI loader takes, and what it is: the Ultimate ASI
-// Loader (by its version resource, whatever its name), the hook's loader (by its name for this
-// edition; its log's header confirms it), the hook's loader of the other edition, a file Windows
-// cannot load, one whose details the page could not read, or another DLL (a graphics mod's
-// d3d11.dll or dxgi.dll), which is listed but no loader.
-export function loadersOf(facts, edition) {
-  const hookNames = edition ? [LOADER[edition]] : Object.values(LOADER);
-  return LOADER_NAMES.filter((name) => facts.programs[name]).map((name) => {
-    const program = facts.programs[name];
-    let role;
-    if (program.error && !program.loads) role = 'broken';
-    else if (isUltimateLoader(program)) role = 'ultimate';
-    else if (hookNames.includes(name)) role = 'hook';
-    else if (Object.values(LOADER).includes(name)) role = 'other-edition';
-    else if (program.error) role = 'unknown';
-    else role = 'other';
-    return { name: program.name, lower: name, role, program, works: role === 'ultimate' || role === 'hook' };
-  });
-}
-
 const ROLE = {
   ultimate: 'the Ultimate ASI Loader',
   hook: 'the ASI loader from the hook\'s zip',
@@ -140,8 +94,10 @@ function loaderName(loader) {
   return `${loader.name}, ${ROLE[loader.role]}${release && release !== '0.0.0.0' ? ` ${release}` : ''}`;
 }
 
+// `guess`: nothing the page read proves it. `ride`: it would change what the player sees in the
+// game, so it comes before all-good; by default every problem would.
 function finding(code, kind, saw, todo, extra = {}) {
-  return { code, kind, saw, todo, ...extra };
+  return { code, kind, saw, todo, ride: kind === 'problem', ...extra };
 }
 
 // A folder without the game's exe, the hook or its logs: which folder it is, and where the game is.
@@ -220,12 +176,13 @@ function iniFindings(facts, iniReport, add, unchecked) {
       `${near.path} is in the game folder, but the plug-in reads only the file named exactly VornLoconaut.ini${how}.`,
       gameIni
         ? `If ${near.path} holds the settings you want, delete ${gameIni.path} and rename ${near.path} to VornLoconaut.ini; if not, delete ${near.path}.`
-        : `Rename it to VornLoconaut.ini${txt ? ' (to see and change the whole name, turn on "File name extensions" in File Explorer\'s View menu)' : ''}.`);
+        : `Rename it to VornLoconaut.ini${txt ? ' (to see and change the whole name, turn on "File name extensions" in File Explorer\'s View menu)' : ''}.`,
+      { ride: true });
   }
   if (strayIni.length > 0) {
     add('ini-ignored', 'note',
       `${listed(strayIni.map((i) => i.path))} ${strayIni.length === 1 ? 'is' : 'are'} never read: the plug-in reads the VornLoconaut.ini in the game folder only${gameIni ? '' : ', and there is none there yet'}.`,
-      gameIni ? 'Put your settings into the game folder\'s VornLoconaut.ini.' : 'Move it into the game folder itself.');
+      gameIni ? 'Put your settings into the game folder\'s VornLoconaut.ini.' : 'Move it into the game folder itself.', { ride: true });
   }
   if (gameIni && iniReport) {
     const { encoding } = iniReport;
@@ -239,20 +196,48 @@ function iniFindings(facts, iniReport, add, unchecked) {
       add('ini-mistakes', 'note',
         `${gameIni.path} in the game folder has ${grouped(total)} mistake${total === 1 ? '' : 's'}${total > 5 ? ', the first five' : ''}:`,
         'See each one and what the plug-in makes of it under Your settings, with this file opened there.',
-        { list: mistakes.slice(0, 5).map((m) => cut(m, 200)), more: Math.max(0, total - 5), ini: gameIni });
+        { list: mistakes.slice(0, 5).map((m) => cut(m, 200)), more: Math.max(0, total - 5), ini: gameIni, ride: true });
     }
   } else if (gameIni && !gameIni.bytes) {
     unchecked.push(`${gameIni.path} in the game folder is ${(gameIni.size / 1048576).toFixed(0)} MB, more than the page reads.`);
   }
 }
 
-// facts: from gamefiles.js; release: { version, sha256 }; iniReport: the settings report on the
-// game folder's VornLoconaut.ini, when there is one.
+// How a found file's place reads in a finding: "ScriptHookV.dll is in bin\".
+const lies = (file) => `${file.name} is in ${file.in}`;
+const places = (files) => listed(files.map((f) => (f.where === 'game' ? `${f.path} in the game folder` : f.path)));
+
+// The hook's files as the page found them: the one Windows loads (ScriptHookV.dll in the game
+// folder), a whole hook elsewhere or under another name, and how the one in place is damaged.
+function hookFacts(facts) {
+  const inPlace = facts.hooks.find((h) => h.where === 'game' && h.exact);
+  const whole = facts.hooks.filter((h) => h.role === 'hook' && h !== inPlace);
+  return {
+    inPlace,
+    ok: Boolean(inPlace && (inPlace.role === 'hook' || inPlace.role === 'unknown')),
+    renamed: whole.find((h) => h.where === 'game'),
+    elsewhere: whole.find((h) => h.where !== 'game'),
+    archive: facts.archives.find((a) => a.holds.some((n) => /(^|\/)scripthookv\.dll$/i.test(n))),
+  };
+}
+
+// Why inPlace cannot be the hook, in plain words.
+function hookDamage(hook) {
+  if (hook.program.error) return hook.program.error;
+  if (hook.program.version.machine !== 0x8664) return 'it is made for 32-bit Windows, and the game is 64-bit';
+  return 'it lacks the functions the hook gives plug-ins, so it is not the hook';
+}
+
+// facts: from folder.js; release: { version, sha256 }; iniReport: the settings report on the game
+// folder's VornLoconaut.ini, when there is one.
 export function diagnose(facts, release, iniReport = null) {
   const folder = facts.mode === 'folder';
   const { hook, loader } = facts.logs;
   const game = gameOf(facts);
-  const unchecked = [...facts.unreadable];
+  const unchecked = [...facts.unreadable, ...facts.skipped];
+  const below = folder && facts.below ? [finding('game-folder-below', 'info',
+    `The game folder is ${facts.below}, inside the folder you chose (${facts.picked}): it holds ${game.exe?.name || 'the game\'s exe'}. The page judged that folder${facts.otherGames.length ? `, not ${listed(facts.otherGames)}, which holds the game too` : ''}, and looked at the rest of ${facts.picked} for files that belong in it.`,
+    `Next time you may choose ${facts.below} itself.${facts.otherGames.length ? ` To check ${facts.otherGames[0]}, choose that folder.` : ''}`)] : [];
 
   // Not the game folder: nothing else it holds says anything about the game.
   if (folder && !game.edition && !facts.programs['scripthookv.dll'] && !hook && !loader) {
@@ -262,7 +247,8 @@ export function diagnose(facts, release, iniReport = null) {
   // What the logs prove of the last start, what the files prove, and guesses from what is missing.
   const tiers = { log: [], file: [], guess: [] };
   const adder = (tier) => (...args) => tiers[tier].push(finding(...args));
-  const [fromLog, fromFiles, guess] = [adder('log'), adder('file'), adder('guess')];
+  const [fromLog, fromFiles] = [adder('log'), adder('file')];
+  const guess = (code, kind, saw, todo) => tiers.guess.push(finding(code, kind, `A guess: ${saw}`, todo, { guess: true }));
   const loaders = folder ? loadersOf(facts, game.edition) : [];
   const working = loaders.filter((l) => l.works);
   const ultimate = working.find((l) => l.role === 'ultimate');
@@ -273,9 +259,10 @@ export function diagnose(facts, release, iniReport = null) {
   // Plug-ins got into the game in its last start, so some loader works.
   const loadedAny = Boolean(hook && (hook.scripts > 0 || hook.launches > 0));
 
+  let allGood = null;
   if (launched.length > 0 && !ourCrash) {
     const last = launched[launched.length - 1];
-    fromLog('all-good', 'good',
+    allGood = finding('all-good', 'good',
       `${at(hook, last)}: the plug-in's script started in the game's last start${hook.starts > 1 ? `, the last of ${grouped(hook.starts)} in this log` : ''}.`,
       'The plug-in is running: in story mode, hold F next to a freight train or a tram. (A tram is the game\'s metro train.)');
   }
@@ -285,20 +272,39 @@ export function diagnose(facts, release, iniReport = null) {
       'This is a fault of Vorn Loconaut, for its author to mend: press "Copy this report" below and send it to the author (the address is on the first line of VornLoconaut.ini), with what you were doing when the message came. The report holds this line.');
   }
 
-  // The hook.
-  const hookDll = facts.programs['scripthookv.dll'];
-  const hookMissing = folder && (!hookDll || (hookDll.error && !hookDll.loads));
-  if (folder && !hookDll) {
-    const elsewhere = facts.misplaced.filter((p) => /scripthookv\.dll$/i.test(p));
-    fromFiles('hook-missing', 'problem',
-      `There is no ScriptHookV.dll in the game folder (${facts.folder})${elsewhere.length ? `; ${listed(elsewhere)} lies in a subfolder, where nothing loads it` : ''}.`,
-      `Download Script Hook V from its official page, ${HOOK_PAGE}, and copy ScriptHookV.dll${working.length > 0 ? '' : ` and ${game.edition ? LOADER[game.edition] : 'its loader'}`} from its bin folder into the game folder itself.`);
-  } else if (hookMissing) {
-    fromFiles('hook-missing', 'problem',
-      `ScriptHookV.dll in the game folder is damaged (${hookDll.error}), so Windows cannot load it.`,
-      `Download Script Hook V again from ${HOOK_PAGE} and replace ScriptHookV.dll with the one from its bin folder.`);
+  // The hook: in the game folder and whole, or where it is instead.
+  const hooks = folder ? hookFacts(facts) : {};
+  const hookMissing = folder && !hooks.ok;
+  if (hookMissing) {
+    const loaderToo = working.length > 0 ? '' : ` and ${game.edition ? LOADER[game.edition] : 'its loader'}`;
+    if (hooks.renamed) {
+      fromFiles('hook-missing', 'problem',
+        `${hooks.renamed.name} in the game folder is the hook (it gives plug-ins the hook's functions), but Windows looks for it only as ScriptHookV.dll${hooks.inPlace ? `, and the ScriptHookV.dll there is damaged (${hookDamage(hooks.inPlace)})` : ''}.`,
+        `${hooks.inPlace ? 'Delete ScriptHookV.dll, then rename' : 'Rename'} ${hooks.renamed.name} to ScriptHookV.dll.`);
+    } else if (hooks.elsewhere) {
+      fromFiles('hook-missing', 'problem',
+        `${lies(hooks.elsewhere)}, where nothing loads it${hooks.inPlace ? `; the ScriptHookV.dll in the game folder is damaged (${hookDamage(hooks.inPlace)})` : `, not in the game folder (${facts.folder}) itself`}.`,
+        `Move ${hooks.elsewhere.path} into the game folder itself${hooks.inPlace ? ', in place of the damaged one' : ''}, beside ${game.exe?.name || 'the game\'s exe'}.`);
+    } else if (hooks.inPlace) {
+      fromFiles('hook-missing', 'problem',
+        `ScriptHookV.dll in the game folder is damaged (${hookDamage(hooks.inPlace)}), so Windows cannot load it.`,
+        `Download Script Hook V again from ${HOOK_PAGE} and replace ScriptHookV.dll with the one from its bin folder.`);
+    } else if (hooks.archive) {
+      fromFiles('in-archive', 'problem',
+        `ScriptHookV.dll is only inside ${hooks.archive.path}, which has not been unpacked: nothing loads it from there.`,
+        `Open ${hooks.archive.name} and copy ScriptHookV.dll${loaderToo} from its bin folder into the game folder itself (the files, not the bin folder).`);
+    } else {
+      fromFiles('hook-missing', 'problem',
+        `There is no ScriptHookV.dll in the game folder (${facts.folder}).`,
+        `Download Script Hook V from its official page, ${HOOK_PAGE}, and copy ScriptHookV.dll${loaderToo} from its bin folder into the game folder itself.`);
+    }
   }
   const want = game.build ? `1.0.${game.build}` : null;
+  const hookBuild = hooks.inPlace?.role === 'hook' ? /^1\.0\.(\d+)\.(\d+)$/.exec(hooks.inPlace.program.version.fileVersion || '') : null;
+  // The hook's version resource names the classic game's version it was made for; a figure below
+  // the first PC release's is no game version at all.
+  const hookMadeFor = hookBuild && Number(hookBuild[1]) >= 300 ? `${Number(hookBuild[1])}.${Number(hookBuild[2])}` : null;
+  const hookFits = Boolean(hookMadeFor && game.edition === 'legacy' && game.build && compareBuilds(hookMadeFor, game.build) >= 0);
   if (hook?.fatal) {
     fromLog('hook-outdated', 'problem',
       `${at(hook, hook.fatal)}: ${quoted(hook.fatal)}: the hook did not know ${want ? `this game's version, ${want}` : 'the game\'s version'} and loaded no plug-in.`,
@@ -315,22 +321,45 @@ export function diagnose(facts, release, iniReport = null) {
         `${at(hook, hook.header)} says the hook was built for game version 1.0.${newest}, older than ${EXE[game.edition]}, ${want}.`,
         `Download the hook made for ${want} from ${HOOK_PAGE} and replace ScriptHookV.dll.`);
     }
+  } else if (hookMadeFor && game.edition === 'legacy' && game.build && !hookFits) {
+    fromFiles('hook-outdated', 'problem',
+      `ScriptHookV.dll's Properties name version 1.0.${hookMadeFor}, older than ${EXE[game.edition]}, ${want}.`,
+      `Download the hook made for ${want} from ${HOOK_PAGE} and replace ScriptHookV.dll.`);
   }
 
   // The loaders: none that works, or two.
-  if (folder && game.edition && working.length === 0 && !loadedAny) {
-    const own = loaders.find((l) => l.lower === LOADER[game.edition]);
+  const own = loaders.find((l) => l.lower === LOADER[game.edition]);
+  // A loader the page could not read may well work: that is for "not checked".
+  if (folder && game.edition && working.length === 0 && !loadedAny && own?.role !== 'unknown') {
     const other = loaders.find((l) => l.role === 'other-edition');
     const unknown = loaders.filter((l) => l.role === 'unknown');
     const otherText = other ? ` ${other.name} is here, but it is the hook's loader for ${EDITION[game.edition === 'legacy' ? 'enhanced' : 'legacy']}.` : '';
     const unknownText = unknown.length ? ` If ${listed(unknown.map((l) => l.name))} is an ASI loader (the page could not read what it is), keep it and add none.` : '';
-    fromFiles('loader-missing', 'problem',
-      own
-        ? `${own.name}, the ASI loader for ${EDITION[game.edition]}, is damaged (${own.program.error}), so Windows cannot load it.${otherText}`
-        : `The game folder holds no ASI loader, which loads the plug-ins: the hook's for ${EDITION[game.edition]} is ${LOADER[game.edition]}.${otherText}`,
-      `Copy ${LOADER[game.edition]} from the hook's zip (${HOOK_PAGE}, its bin folder) into the game folder${other ? ` and remove ${other.name}` : ''}.${unknownText}`);
+    // A loader the player has, in the wrong place or under a name Windows does not load.
+    const stray = facts.strayLoaders.find((l) => !l.broken && (l.ultimate || l.named === LOADER[game.edition]));
+    if (stray) {
+      const renamed = stray.where === 'game';
+      fromFiles('loader-missing', 'problem',
+        `${renamed ? `${stray.name} in the game folder` : lies(stray)}: it is ${stray.ultimate ? 'the Ultimate ASI Loader' : `the ASI loader for ${EDITION[game.edition]}`}, but ${renamed ? `Windows loads it only under the name ${stray.ultimate ? 'of a DLL the game uses, such as dinput8.dll' : stray.named}` : 'Windows loads it only from the game folder itself'}.${otherText}`,
+        `${renamed ? `Rename it to ${stray.ultimate ? 'dinput8.dll' : stray.named}` : `Move ${stray.path} into the game folder itself`}${other ? ` and remove ${other.name}` : ''}.${unknownText}`);
+    } else {
+      fromFiles('loader-missing', 'problem',
+        own
+          ? `${own.name}, the ASI loader for ${EDITION[game.edition]}, is damaged (${own.program.error}), so Windows cannot load it.${otherText}`
+          : `The game folder holds no ASI loader, which loads the plug-ins: the hook's for ${EDITION[game.edition]} is ${LOADER[game.edition]}.${otherText}`,
+        `Copy ${LOADER[game.edition]} from the hook's zip (${HOOK_PAGE}, its bin folder) into the game folder${other ? ` and remove ${other.name}` : ''}.${unknownText}`);
+    }
   } else if (folder && working.length === 0 && loadedAny) {
     unchecked.push(`The page found no ASI loader it knows in the game folder, yet ${hook.name} shows plug-ins loaded in the last start: one of the DLLs there is a loader it does not know.`);
+  }
+  // The Ultimate ASI Loader as xinput1_4.dll stopped the Enhanced edition from starting until its
+  // fix of 2 June 2026 (ThirteenAG/Ultimate-ASI-Loader#209); its PE header says when it was linked.
+  const linked = ultimate?.program.version.linked;
+  if (ultimate && game.edition === 'enhanced' && ultimate.lower === LOADER.enhanced && !loadedAny
+    && linked > ULTIMATE_FIRST && linked < ULTIMATE_ENHANCED_FIX) {
+    fromFiles('loader-outdated', 'problem',
+      `${loaderName(ultimate)} was built on ${new Date(linked * 1000).toISOString().slice(0, 10)}, before its fix of June 2026 for the Enhanced edition: under this name it keeps GTA5_Enhanced.exe from starting.`,
+      `Replace it with the newest release of the Ultimate ASI Loader, or with xinput1_4.dll from the hook's zip (${HOOK_PAGE}, its bin folder).`);
   }
   if (working.length > 1) {
     fromFiles('loaders-twice', 'problem',
@@ -365,9 +394,18 @@ export function diagnose(facts, release, iniReport = null) {
   }
 
   // Our plug-in: there at all, where a loader reads it, loaded, registered, started; once, and ours.
-  const inReach = facts.asis.filter((a) => a.where === 'game' || (ultimate && a.where !== 'game'));
+  // A copy runs where a loader present reads it: the hook's loader the game folder alone, the
+  // Ultimate ASI Loader scripts\ and plugins\ too (with no loader known, the game folder counts).
+  const reached = (a) => a.reach.hook && (hookLoader || !ultimate) || a.reach.ultimate && Boolean(ultimate);
+  const copies = facts.asis.filter((a) => a.where !== 'outside');
+  const inReach = copies.filter(reached);
   const loaderOurs = loader?.ours || [];
-  if (folder && facts.asis.length === 0) {
+  const ourArchive = facts.archives.find((a) => a.holds.some((n) => /(^|\/)vornloconaut[^/]*\.asi$/i.test(n)));
+  if (folder && facts.asis.length === 0 && ourArchive) {
+    fromFiles('in-archive', 'problem',
+      `VornLoconaut.asi is only inside ${ourArchive.path}, which has not been unpacked: no loader loads it from there.`,
+      `Open ${ourArchive.name} and copy VornLoconaut.asi from it into the game folder itself, beside ScriptHookV.dll.`);
+  } else if (folder && facts.asis.length === 0) {
     fromFiles('asi-missing', 'problem',
       'There is no VornLoconaut.asi in the game folder, nor in scripts\\ or plugins\\.',
       'Copy VornLoconaut.asi from the release\'s zip into the game folder, beside ScriptHookV.dll.');
@@ -377,18 +415,31 @@ export function diagnose(facts, release, iniReport = null) {
       'Copy VornLoconaut.asi from the release\'s zip into the game folder, beside ScriptHookV.dll.');
   }
   if (folder && inReach.length === 0 && facts.asis.length > 0) {
+    const onlySub = facts.asis.every((a) => a.where === 'scripts' || a.where === 'plugins');
+    const rule = ultimate ? 'the Ultimate ASI Loader loads plug-ins from the game folder, scripts\\ (and the folders in it) and plugins\\ only'
+      : 'the hook\'s loader loads plug-ins from the game folder only';
     fromFiles('asi-in-subfolder', 'problem',
-      `VornLoconaut.asi is only in a subfolder (${listed(facts.asis.map((a) => a.path))}), and the hook's loader loads plug-ins from the game folder only.`,
+      `VornLoconaut.asi is only ${onlySub ? 'in a subfolder' : 'where no loader looks'} (${places(facts.asis)}), and ${rule}.`,
       'Move it into the game folder itself, beside ScriptHookV.dll.');
   }
   const failed = loaderOurs.filter((l) => !l.loaded);
   if (failed.length > 0) {
     const line = failed[0];
-    const why = hookMissing ? 'because ScriptHookV.dll is missing or damaged here, as the page found'
-      : 'almost always because ScriptHookV.dll is missing or made for another version of the game';
-    fromLog('asi-failed-to-load', 'problem',
-      `${at(loader, line)}: ${quoted(line)}: Windows could not load the plug-in.`,
-      `That is ${why}: install or update the hook from ${HOOK_PAGE}. The game and the other plug-ins run on meanwhile.`);
+    // What the files prove of the copy that failed, by the name the log gives it.
+    const copy = copies.find((a) => a.where === 'game' && a.name.toLowerCase() === line.name.toLowerCase());
+    const fits = hookFits ? ` (ScriptHookV.dll here is the hook, made for ${want}, which fits the game)` : hooks.ok && hooks.inPlace.role === 'hook' ? ' (ScriptHookV.dll here is the hook)' : '';
+    let todo;
+    if (hookMissing) {
+      todo = `That is because ScriptHookV.dll is missing or damaged here, as the page found: install or update the hook from ${HOOK_PAGE}. The game and the other plug-ins run on meanwhile.`;
+    } else if (copy && copy.ours === 'damaged') {
+      todo = `That is because ${copy.path} is damaged (${copy.damage}), as the page found${fits}: copy VornLoconaut.asi from this release's zip into the game folder again. The game and the other plug-ins run on meanwhile.`;
+    } else if (copy && copy.ours === 'build') {
+      todo = `That is because ${copy.path} is not this release's plug-in, as the page found${fits}: another version, or a download cut short, fails to load like this. Copy VornLoconaut.asi from this release's zip into the game folder again. The game and the other plug-ins run on meanwhile.`;
+    } else {
+      todo = `Nothing the page read explains it. A guess: ScriptHookV.dll missing, or made for another version of the game, is the most common cause, and an outdated or damaged plug-in fails the same way: install or update the hook from ${HOOK_PAGE}, and copy VornLoconaut.asi from this release's zip again. The game and the other plug-ins run on meanwhile.`;
+    }
+    fromLog('asi-failed-to-load', 'problem', `${at(loader, line)}: ${quoted(line)}: Windows could not load the plug-in.`, todo,
+      { guess: todo.startsWith('Nothing') });
   }
   const loaded = loaderOurs.filter((l) => l.loaded);
   if (loaded.length > 0 && registered.length === 0 && !hook?.fatal && (hook || folder)) {
@@ -408,23 +459,27 @@ export function diagnose(facts, release, iniReport = null) {
       `Its fault is for the author of ${crash.name}. A crash in one plug-in can upset the others: if Vorn Loconaut misbehaves too, try it without ${crash.name}.`);
   }
 
-  // Copies and builds.
-  const copies = folder ? facts.asis.map((a) => a.path) : [];
+  // Copies and builds. This release registers its script only in the first copy a game loads;
+  // a copy of another build may not, and then both run.
   const names = new Set([...registered.map((r) => r.name.toLowerCase()), ...loaded.map((l) => l.name.toLowerCase())]);
-  if (copies.length > 1) {
-    fromFiles('asi-twice', 'problem',
-      `There are ${copies.length} copies of the plug-in: ${listed(copies)}.`,
-      'Keep one, VornLoconaut.asi in the game folder, and delete the others: each copy a loader finds runs as a plug-in of its own, an older one with its old faults.');
+  const running = folder ? inReach : [];
+  if (running.length > 1) {
+    const bothRun = running.some((a) => a.ours !== 'release');
+    fromFiles('asi-twice', bothRun ? 'problem' : 'note',
+      `There are ${running.length} copies of the plug-in: ${listed(running.map((a) => a.path))}.`,
+      `Keep one, VornLoconaut.asi in the game folder, and delete the others: ${bothRun ? 'each copy a loader finds runs as a plug-in of its own, an older one with its old faults.'
+        : 'this release runs only the first copy the game loads, but a copy of another version left beside it would run as a plug-in of its own.'}`);
   } else if (!folder && names.size > 1) {
     fromLog('asi-twice', 'problem',
       `The logs name ${names.size} copies of the plug-in: ${listed([...names])}.`,
       'Keep one, VornLoconaut.asi in the game folder, and delete the others: each copy runs as a plug-in of its own.');
   }
-  const foreign = facts.asis.find((asi) => asi.sha256 && asi.sha256 !== release.sha256);
+  const foreign = copies.find((asi) => asi.sha256 && asi.sha256 !== release.sha256);
   if (foreign) {
     fromFiles('asi-unknown-build', 'note',
       `${foreign.path} is not the plug-in of Vorn Loconaut ${release.version}: its SHA-256 begins ${foreign.sha256.slice(0, 12)}, this release's ${release.sha256.slice(0, 12)}.`,
-      'It is another version or a damaged download: copy VornLoconaut.asi from this release\'s zip into the game folder again.');
+      'It is another version or a damaged download: copy VornLoconaut.asi from this release\'s zip into the game folder again.',
+      { ride: reached(foreign) });
   }
   for (const asi of facts.asis) {
     if (!asi.sha256) unchecked.push(`The page could not take the SHA-256 of ${asi.path}: ${asi.error}.`);
@@ -439,8 +494,13 @@ export function diagnose(facts, release, iniReport = null) {
   } else if (!hook && !tiers.log.some((f) => f.code === 'asi-not-registered') && !tiers.guess.length && !hookMissing) {
     unchecked.push('There is no ScriptHookV.log in the game folder, so the page could not check that the hook knew the game\'s version, registered the plug-in and started it.');
   }
-  // No guess outranks what the logs prove, and none is made once they prove the script started.
-  const findings = [...tiers.log, ...tiers.file, ...(launched.length > 0 ? [] : tiers.guess), editionFinding(facts, game, loaders)];
+  // Evidence before guesses; none is made once the logs prove the script started. all-good leads
+  // unless something found would change the ride.
+  const proven = [...tiers.log, ...tiers.file];
+  const ordered = allGood
+    ? [...proven.filter((f) => f.ride), allGood, ...proven.filter((f) => !f.ride)]
+    : [...proven, ...tiers.guess];
+  const findings = [...below, ...ordered, editionFinding(facts, game, loaders)];
   return { findings, unchecked, game, loaders };
 }
 
@@ -454,7 +514,8 @@ export function reportText(facts, result, release) {
   const { hook, loader } = facts.logs;
   if (hook?.header) out.push(`Hook: ${hook.header.text.replace(/^\/\/\s*/, '')}`);
   if (facts.mode === 'folder') {
-    out.push('', `Game folder: ${facts.folder} (${grouped(facts.files)} files in it and in its scripts\\ and plugins\\)`);
+    const chosen = facts.below ? `${facts.below} in the folder chosen, ${facts.picked}` : facts.folder;
+    out.push('', `Game folder: ${chosen} (${grouped(facts.files)} files in the folder chosen, at any depth)`);
     const roles = new Map(result.loaders.map((l) => [l.lower, l]));
     for (const [lower, p] of Object.entries(facts.programs)) {
       const v = p.version;
@@ -464,10 +525,14 @@ export function reportText(facts, result, release) {
       out.push(`  ${p.name}  ${grouped(p.size)} bytes  ${what}${role ? `  [${ROLE[role.role]}]` : ''}`);
     }
     for (const a of facts.asis) {
-      out.push(`  ${a.path}  ${grouped(a.size)} bytes  SHA-256 ${a.sha256 || `unknown (${a.error})`}${a.sha256 === release.sha256 ? ' (this release\'s)' : ''}`);
+      const build = a.sha256 === release.sha256 ? ' (this release\'s)' : a.ours === 'damaged' ? ` (damaged: ${a.damage})` : '';
+      const reach = a.reach.hook ? '' : a.reach.ultimate ? '  [only the Ultimate ASI Loader reads it there]' : '  [no loader reads it there]';
+      out.push(`  ${a.path}  ${grouped(a.size)} bytes  SHA-256 ${a.sha256 || `unknown (${a.error})`}${build}${reach}`);
     }
     for (const i of [...facts.inis, ...facts.nearInis]) out.push(`  ${i.path}  ${grouped(i.size)} bytes`);
-    for (const p of facts.misplaced) out.push(`  ${p}`);
+    for (const h of facts.hooks.filter((x) => x.where === 'game' && !x.exact)) out.push(`  ${h.path}  [the hook, under another name]`);
+    for (const p of [...facts.misplaced, ...facts.strayInis, ...facts.otherLogs]) out.push(`  ${p}  [not in the game folder itself]`);
+    for (const a of facts.archives) out.push(`  ${a.path}  ${a.error ? `could not look inside: ${a.error}` : `holds ${listed(a.holds)}`}`);
   }
   for (const log of [hook, loader]) {
     if (!log) continue;
@@ -476,7 +541,7 @@ export function reportText(facts, result, release) {
   }
   out.push('', 'Findings:');
   result.findings.forEach((f, i) => {
-    out.push(`${i + 1}. [${f.code}] ${f.saw}`, `   ${f.todo}`);
+    out.push(`${i + 1}. [${f.code}]${f.guess ? ' (a guess)' : ''} ${f.saw}`, `   ${f.todo}`);
     for (const item of f.list || []) out.push(`   - ${item}`);
     if (f.more) out.push(`   - and ${grouped(f.more)} more`);
   });

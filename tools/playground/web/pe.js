@@ -9,6 +9,7 @@ const RT_VERSION = 16;
 const LARGEST_HEADERS = 64 * 1024;
 const LARGEST_VERSION = 64 * 1024;
 const LARGEST_ENTRIES = 4096;
+const EXPORT_WINDOW = 8192;
 
 // `loads`: the damage lies in the resources of a complete file, which Windows does not read to load
 // a program; a file cut short, or with damaged headers, Windows refuses.
@@ -134,8 +135,10 @@ async function directoryEntry(read, base, offset, id) {
   return null;
 }
 
-// { machine, fileVersion, productVersion, strings } or a PeError saying in plain words why not.
-export async function readVersion(read, size) {
+// The headers Windows checks before it loads a program: { machine, dll, sections, optional,
+// directories (offset of the data directories in the optional header), directoryCount }, or a
+// PeError saying in plain words why not.
+async function readHeaders(read, size) {
   if (size < 64) fail(`it is only ${size} bytes long`);
   const dos = await exactly(read, 0, 64, 'DOS header');
   if (dos[0] !== 0x4d || dos[1] !== 0x5a) fail('it does not start as a Windows program does ("MZ")');
@@ -152,17 +155,60 @@ export async function readVersion(read, size) {
   const magic = optionalSize >= 2 ? u16(optional, 0) : 0;
   const directories = magic === 0x20b ? 112 : magic === 0x10b ? 96 : fail('its optional header is neither PE32 nor PE32+');
   const directoryCount = optionalSize >= directories ? u32(optional, directories - 4) : 0;
-  const result = { machine, fileVersion: null, productVersion: null, strings: {} };
-  if (directoryCount < 3 || directories + 24 > optionalSize) return { ...result, none: true };
-  const resources = u32(optional, directories + 16);
-  if (resources === 0) return { ...result, none: true };
-
   const table = await exactly(read, pe + 24 + optionalSize, sectionCount * 40, 'section table');
   const sections = [];
   for (let i = 0; i < sectionCount; i += 1) {
     const o = i * 40;
     sections.push({ virtualSize: u32(table, o + 8), address: u32(table, o + 12), rawSize: u32(table, o + 16), rawOffset: u32(table, o + 20) });
   }
+  // IMAGE_FILE_DLL
+  const dll = Boolean(u16(coff, 22) & 0x2000);
+  // When the linker made it, in seconds since 1970 (or a hash, for a reproducible build).
+  const linked = u32(coff, 8);
+  return { machine, dll, linked, sections, optional, directories, directoryCount };
+}
+
+// The data directory `index` (0 exports, 2 resources): its RVA, or 0 when the program has none.
+function directory(headers, index) {
+  const { optional, directories, directoryCount } = headers;
+  if (directoryCount <= index || directories + index * 8 + 8 > optional.length) return 0;
+  return u32(optional, directories + index * 8);
+}
+
+// The names a DLL exports, at most `most` of them: the hook is the DLL that exports its functions.
+// The names usually lie one after another, so one window of bytes holds them all.
+async function exportNames(read, headers, most) {
+  const rva = directory(headers, 0);
+  if (rva === 0) return [];
+  const table = await exactly(read, fileOffset(headers.sections, rva, 40), 40, 'export directory');
+  const count = Math.min(u32(table, 24), most);
+  if (count === 0) return [];
+  const pointers = await exactly(read, fileOffset(headers.sections, u32(table, 32), count * 4), count * 4, 'export directory');
+  const offsets = Array.from({ length: count }, (_, i) => fileOffset(headers.sections, u32(pointers, i * 4), 1));
+  const start = Math.min(...offsets);
+  const window = await read(start, EXPORT_WINDOW);
+  const names = [];
+  for (const at of offsets) {
+    let bytes = window.subarray(at - start);
+    let end = bytes.indexOf(0);
+    if (at - start >= window.length || end < 0) {
+      bytes = await read(at, 256);
+      end = bytes.indexOf(0);
+    }
+    names.push(String.fromCharCode(...bytes.subarray(0, end < 0 ? bytes.length : end)));
+  }
+  return names;
+}
+
+// { machine, dll, linked, fileVersion, productVersion, strings, none?, exports? } or a PeError saying in
+// plain words why not. `exports`: also the names it exports, up to that many.
+export async function readVersion(read, size, { exports = 0 } = {}) {
+  const headers = await readHeaders(read, size);
+  const result = { machine: headers.machine, dll: headers.dll, linked: headers.linked, fileVersion: null, productVersion: null, strings: {} };
+  if (exports > 0) result.exports = await exportNames(read, headers, exports);
+  const resources = directory(headers, 2);
+  if (resources === 0) return { ...result, none: true };
+  const { sections } = headers;
   const base = fileOffset(sections, resources, 16);
   // Type, then name, then language; a high bit marks a subdirectory, and the last level must not.
   const type = await directoryEntry(read, base, 0, RT_VERSION);
