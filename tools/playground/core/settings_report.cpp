@@ -129,10 +129,12 @@ json keyEntry(const SettingRow& key, const Settings& loaded, const BindingNotes&
         entry["models"] = std::move(models);
     } else if (key.type == SettingType::Control) {
         const double chosen = settingNumber(loaded, key);
-        if (found) noteControlLine(key, text, line, why, notes);
         const CabBinding& binding = loaded.cabBindings[key.device][actionIndex(key.action)];
+        if (found) noteControlLine(key, text, line, binding.control, why, notes);
+        // A value the load refused leaves the default chosen, by no line.
+        const bool taken = found && parseControlValue(text, key.device).verdict == ControlVerdict::Taken;
         const BindingNote& note = bindings[key.device][actionIndex(key.action)];
-        noteBinding(key, chosen, binding.control, note, found ? line : 0, lineOfAction(lines, key.device, note.clash),
+        noteBinding(key, chosen, binding.control, note, taken ? line : 0, lineOfAction(lines, key.device, note.clash),
                     why, notes);
         entry["value"] = valueText(key.type, binding.control);
         entry["number"] = binding.control;

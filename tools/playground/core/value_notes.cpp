@@ -198,29 +198,28 @@ std::string controlText(int32_t control, InputDevice device) {
     return gameControl(control) == nullptr ? "none" : std::to_string(control) + " " + controlName(control, device);
 }
 
-void noteControlLine(const SettingRow& key, const std::string& text, size_t line, std::string& why,
+void noteControlLine(const SettingRow& key, const std::string& text, size_t line, int32_t bound, std::string& why,
                      std::vector<std::string>& notes) {
     const std::string name = key.key;
-    const int32_t fallback = cabAction(key.action).control[key.device];
     const ControlValue value = parseControlValue(text, key.device);
     const std::string at = "line " + std::to_string(line);
     switch (value.verdict) {
         case ControlVerdict::NotAControl:
             why = "default: the value on " + at + " names no control of the game";
             notes.push_back(name + ": " + inQuotes(text) + " is neither a control's number nor its INPUT_ name, so " +
-                            staysOn(key.action, fallback, key.device));
+                            staysOn(key.action, bound, key.device));
             return;
         case ControlVerdict::OutOfRange:
             why = "default: the number on " + at + " is no control of the game";
             notes.push_back(name + ": " + inQuotes(text) + " is no control: the game's controls are numbered 0 to " +
                             std::to_string(gameControlCount - 1) +
-                            ", so " + staysOn(key.action, fallback, key.device));
+                            ", so " + staysOn(key.action, bound, key.device));
             return;
         case ControlVerdict::NoButton:
             why = "default: the control on " + at + " has no gamepad button";
             notes.push_back(name + ": " + inQuotes(text) +
                             " has no gamepad button, and the game's pad layouts cannot be changed, so " +
-                            staysOn(key.action, fallback, key.device));
+                            staysOn(key.action, bound, key.device));
             return;
         case ControlVerdict::Taken: break;
     }

@@ -45,9 +45,9 @@ const MISTAKES = Buffer.concat([
   Buffer.from('Tram.Derailment = -3\nTram.Explosion = 1.5\nDisplays.Position = inf\nTrain.Acceleration = nan\n'),
   Buffer.from('Train.Explosion = 1e-50\nKeyAction.Radio = +1\nKeyAction.ChangeSeat = +-1\n'),
   // Keys and buttons: a key another action keeps, a number no control has, a control no key fires,
-  // none, a misspelt key.
+  // none, a misspelt key, a name no control has for an action whose default another action keeps.
   Buffer.from('Controls.Doors = 74\nPad.Derail = 999\nControls.Brake = INPUT_LOOK_UP_ONLY\nPad.Doors = none\n' +
-    'Pad.HighBeam = INPUT_VEH_HORN\nControls.Door = 80\n'),
+    'Pad.HighBeam = INPUT_VEH_HORN\nControls.Door = 80\nPad.Horn = INPUT_HORN\n'),
   Buffer.from('Tram.Models = metrotrain , , other,\nTrain.SpeedBackward\0 = 9\nTrains.EntranceType = 2\0x'),
 ]);
 
@@ -139,7 +139,8 @@ test('the report names each mistake, as the plug-in built for this machine reads
     'only the number "0" at the start of "0x10"', 'Trains.EntranceType: 2 is the realistic entrance',
     'Controls.Doors: H is taken by Controls.HighBeam (its default); one key does one thing in the cab, so the doors stay on G',
     'Controls.Brake: 3 INPUT_LOOK_UP_ONLY (no key by default) has no key until you give it one in the game\'s settings',
-    'Pad.Horn: its default, L3, is taken by Pad.HighBeam (line 30); one button does one thing in the cab, so the horn']) {
+    'Pad.Horn: its default, L3, is taken by Pad.HighBeam (line 30); one button does one thing in the cab, so the horn',
+    'Pad.Horn: "INPUT_HORN" is neither a control\'s number nor its INPUT_ name, so the horn and the engineer command have no button']) {
     assert.ok(surprises.includes(expected), `the surprises name ${expected}: ${surprises}`);
   }
   assert.deepEqual(errors, []);
