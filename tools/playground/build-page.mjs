@@ -47,7 +47,12 @@ async function defaults(module) {
   const drives = emptyDrives();
   const settings = new TextEncoder().encode(report.settingsIni);
   for (const step of drivePlan()) storeDrive(drives, step, runDrive(module, settings, step));
-  return { ini, settings: report.settingsIni, report, drives };
+  // The cab's keys and buttons as the default file binds them: the try-out names them before its
+  // own engine runs.
+  withBytes(module, bytes, (pointer, length) => module._vorn_ride_start(pointer, length));
+  const { bindings } = withBytes(module, new TextEncoder().encode('{}'),
+    (pointer, length) => answer(module, module._vorn_ride_step(pointer, length, 1, 1 / 60, 0, 0)));
+  return { ini, settings: report.settingsIni, report, drives, bindings };
 }
 
 // uPlot makes a number formatter and reads the time zone as its module loads. The first use of the

@@ -4,37 +4,41 @@
 // script finds in it all it takes from it.
 
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <string_view>
 
 #include <nlohmann/json.hpp>
 
+#include "host/cab_actions.h"
 #include "host/controls.h"
 
 namespace playground {
 
-struct PageControl {
-    const char* name;
-    int32_t id;
+// The page's names for the cab's actions, in the order of CabAction: its touch buttons name their
+// action so, and the ride tells it each action's keys and buttons under them.
+inline constexpr const char* kPageActions[] = {
+    "enter", "exit", "accelerate", "brake", "handbrake", "seatLeft", "seatRight", "highBeam", "horn", "doors", "derail", "radio",
 };
+static_assert(std::size(kPageActions) == cabActionCount, "a page name for each cab action");
+// The page's names for the devices, in the order of InputDevice.
+inline constexpr const char* kPageDevices[] = {"keyboard", "pad"};
+static_assert(std::size(kPageDevices) == inputDeviceCount, "a page name for each device");
 
-// The controls the page holds down, in the order of the bits of vorn_ride_step's controls.
-inline constexpr PageControl kPageControls[] = {
-    {"enter", control::enter},         {"exit", control::exit},         {"accelerate", control::accelerate},
-    {"brake", control::brake},         {"handbrake", control::handbrake}, {"seatLeft", control::seatLeft},
-    {"seatRight", control::seatRight}, {"highBeam", control::highBeam}, {"horn", control::horn},
-    {"doors", control::doors},         {"derail", control::derail},     {"radio", control::radio},
-};
-
-// The ride's word when the train derails; the page's view says it too, with kGetOutText after it.
+// The ride's word when the train derails; the page's view says it too, with kGetOutText after it,
+// where "{exit}" stands for the exit's key or button on the device in use.
 inline constexpr std::string_view kDerailedText = "Derailed at {speed}: the wagons roll on";
-inline constexpr std::string_view kGetOutText = "F gets you out";
+inline constexpr std::string_view kGetOutText = "{exit} gets you out";
 
 // kDerailedText with the speed in km/h in its place.
 std::string derailedText(float metresPerSecond);
+// kGetOutText with the exit's key or button in its place.
+std::string getOutText(std::string_view exitKey);
 
-// "controls" (their names, bit by bit), "modes" (the plug-in's PlayerMode numbers by name) and
-// "texts" ("derailed", where "{speed}" stands for a speed such as "54 km/h", and "getOut").
+// "actions" (the page's names in the order of CabAction), "devices" (likewise), "inputs" (per device
+// every key or button the game's control list names: the only names the ride takes), "modes" (the
+// plug-in's PlayerMode numbers by name) and "texts" ("derailed", where "{speed}" stands for a speed
+// such as "54 km/h", and "getOut").
 nlohmann::json pageContract();
 
 }  // namespace playground

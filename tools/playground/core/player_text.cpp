@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "config/reader.h"
+#include "host/game_controls.h"
 
 namespace playground {
 
@@ -59,6 +60,13 @@ std::string inputShown(std::string_view name, InputDevice device) {
         return word;
     }
     return lowered(std::string(name));
+}
+
+std::string inputsShown(int32_t control, InputDevice device) {
+    const ControlInputs inputs = inputsOf(control, device);
+    std::string text;
+    for (int i = 0; i < inputs.count; ++i) text += (i > 0 ? " or " : "") + inputShown(inputs.names[i], device);
+    return text;
 }
 
 }  // namespace playground

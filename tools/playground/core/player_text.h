@@ -2,6 +2,7 @@
 // Texts and numbers as the page shows them to a player.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -28,5 +29,7 @@ std::string rounded(double value);
 // A key or button of the game's control list as a player reads it on the keyboard or the pad:
 // "Space", "D-pad up", "left stick", "L3", "W".
 std::string inputShown(std::string_view name, InputDevice device);
+// The keys or buttons that fire a control by default, so read: "Enter or Space"; "" for none.
+std::string inputsShown(int32_t control, InputDevice device);
 
 }  // namespace playground

@@ -7,6 +7,7 @@
 
 #include "config/settings.h"
 #include "host/controls.h"
+#include "host/game_controls.h"
 #include "tools/playground/core/page_contract.h"
 #include "tools/playground/core/player_text.h"
 
@@ -140,15 +141,71 @@ const char* commandName(EngineerCommand command) {
     return "";
 }
 
-bool has(const std::vector<int32_t>& controls, int32_t control) {
-    return std::find(controls.begin(), controls.end(), control) != controls.end();
+template <typename T>
+bool has(const std::vector<T>& list, const T& value) {
+    return std::find(list.begin(), list.end(), value) != list.end();
+}
+
+// The cab's actions these inputs fire: an input fires every control its binding gives it, and an
+// action reads its control on the device of the input, as bound in the settings the plug-in loaded.
+std::array<bool, cabActionCount> actionsOn(const std::vector<sim::PhysicalInput>& inputs) {
+    std::array<bool, cabActionCount> on{};
+    for (const sim::PhysicalInput& input : inputs) {
+        const std::vector<int32_t>& controls = sim::controlsOn(input);
+        for (int32_t a = 0; a < cabActionCount; ++a) {
+            const int32_t bound = gSettings.cabBindings[input.device][a].control;
+            on[a] = on[a] || (bound != noControl && has(controls, bound));
+        }
+    }
+    return on;
+}
+
+const char* useName(ActionUse use) {
+    switch (use) {
+        case ActionUse::Hold: return "hold";
+        case ActionUse::Tap: return "tap";
+        case ActionUse::HoldOrTap: return "hold or tap";
+        case ActionUse::Game: return "game";
+    }
+    return "";
 }
 
 }  // namespace
 
-// The seat rules, as the cab controls apply them: a key that does nothing says why, briefly.
-void Ride::narrate(const Seen& before, const Seen& after, const std::vector<int32_t>& pressed,
-                   const std::vector<int32_t>& released, float frameSeconds) {
+std::string Ride::keysOf(CabAction action) const {
+    const InputDevice device = session_.world().input.lastDevice;
+    const int32_t control = gSettings.cabBindings[device][actionIndex(action)].control;
+    const std::string keys = control == noControl ? "" : inputsShown(control, device);
+    return keys.empty() ? (device == Keyboard ? "(no key)" : "(no button)") : keys;
+}
+
+json Ride::bindings() const {
+    json actions = json::array();
+    for (const CabActionRow& row : kCabActions) {
+        const int32_t a = actionIndex(row.action);
+        json entry = {{"action", kPageActions[a]}, {"use", useName(row.use)}, {"does", row.does}};
+        for (const InputDevice device : {Keyboard, Pad}) {
+            const int32_t control = gSettings.cabBindings[device][a].control;
+            json inputs = json::array();
+            json shownInputs = json::array();
+            const ControlInputs on = control == noControl ? ControlInputs{} : inputsOf(control, device);
+            for (int i = 0; i < on.count; ++i) {
+                inputs.push_back(std::string(on.names[i]));
+                shownInputs.push_back(inputShown(on.names[i], device));
+            }
+            entry[kPageDevices[device]] = {{"inputs", std::move(inputs)}, {"shown", std::move(shownInputs)}};
+        }
+        actions.push_back(std::move(entry));
+    }
+    return actions;
+}
+
+// The seat rules, as the cab controls apply them: a key that does nothing says why, briefly, by the
+// keys and buttons of the device in use.
+void Ride::narrate(const Seen& before, const Seen& after, const Actions& pressed, const Actions& released,
+                   const Actions& held, float frameSeconds) {
+    using A = CabAction;
+    const auto on = [](const Actions& actions, CabAction action) { return actions[actionIndex(action)]; };
     const ScriptState& s = session_.state();
     const bool freight = s.kind == Freight;
     const char* train = freight ? "freight train" : "tram";
@@ -157,8 +214,9 @@ void Ride::narrate(const Seen& before, const Seen& after, const std::vector<int3
     };
 
     if (before.mode == OnFoot && after.mode == Entering)
-        say("Hold F until the bar is full (" + shortFloat(gSettings.enterDelay) + " s)");
-    if (before.mode == Entering && after.mode == OnFoot) say("You let go of F too soon: hold it until the bar is full", true);
+        say("Hold " + keysOf(A::Enter) + " until the bar is full (" + shortFloat(gSettings.enterDelay) + " s)");
+    if (before.mode == Entering && after.mode == OnFoot)
+        say("You let go of " + keysOf(A::Enter) + " too soon: hold it until the bar is full", true);
     if (before.mode != InCab && after.mode == InCab) {
         say("You took " + seatName(after.seat) + " of the " + train +
             (!freight             ? ""
@@ -185,7 +243,8 @@ void Ride::narrate(const Seen& before, const Seen& after, const std::vector<int3
         after.trains > 0)
         say("The engineer gave up following: the train keeps its last speed");
     if (after.menuTime > before.menuTime && after.command != before.command)
-        say(std::string("Engineer's command: ") + commandName(after.command) + " (the next tap on E picks the next)");
+        say(std::string("Engineer's command: ") + commandName(after.command) + " (the next tap on " + keysOf(A::Horn) +
+            " picks the next)");
     if (after.lightsOn != before.lightsOn) say(after.lightsOn ? "High beam on" : "High beam off");
     if (after.horns > before.horns) say("Horn");
     if (after.doorDirection != before.doorDirection && after.doorDirection != 0)
@@ -195,71 +254,70 @@ void Ride::narrate(const Seen& before, const Seen& after, const std::vector<int3
 
     const bool inCab = after.mode == InCab && before.mode == InCab;
     const bool wrecked = inCab && after.derailed;
-    const std::string getOut = "Nothing in the cab works once the train has derailed: " + std::string(kGetOutText);
-    if (has(pressed, control::enter) && before.mode == OnFoot && after.mode == OnFoot) {
-        say(gSettings.entranceType == 0 ? "Enter: walk to within 12 m of a train, then hold F"
+    const std::string getOut = "Nothing in the cab works once the train has derailed: " + getOutText(keysOf(A::Exit));
+    if (on(pressed, A::Enter) && before.mode == OnFoot && after.mode == OnFoot) {
+        say(gSettings.entranceType == 0 ? "Enter: walk to within 12 m of a train, then hold " + keysOf(A::Enter)
                                         : "Enter: stand at the cab door (freight train: the right door; tram: the door "
-                                          "inside), then hold F",
+                                          "inside), then hold " + keysOf(A::Enter),
             true);
     }
-    for (const int32_t drive : {control::accelerate, control::brake, control::handbrake}) {
-        if (has(pressed, drive) && after.mode == OnFoot) {
-            say("W, S and Space drive the train: get in first (hold F beside it)", true);
-            break;
-        }
+    if ((on(pressed, A::Accelerate) || on(pressed, A::Brake) || on(pressed, A::Handbrake)) && after.mode == OnFoot) {
+        say(keysOf(A::Accelerate) + ", " + keysOf(A::Brake) + " and " + keysOf(A::Handbrake) +
+                " drive the train: get in first (hold " + keysOf(A::Enter) + " beside it)",
+            true);
     }
-    if (has(pressed, control::highBeam) && !(inCab && !after.derailed && freight && after.seat == 0))
+    if (on(pressed, A::HighBeam) && !(inCab && !after.derailed && freight && after.seat == 0))
         say(wrecked ? getOut : "High beam: from the right-hand seat of the freight cab", true);
-    if ((has(pressed, control::seatLeft) || has(pressed, control::seatRight)) && before.seat == after.seat) {
+    if ((on(pressed, A::SeatLeft) || on(pressed, A::SeatRight)) && before.seat == after.seat) {
         say(!inCab || !freight              ? "Change seat: in the freight cab"
             : wrecked                       ? getOut
             : !gSettings.keyActionChangeSeat ? "Change seat is off: KeyAction.ChangeSeat is not 1"
                                              : "Change seat: at most once every 3 s",
             true);
     }
-    if (has(pressed, control::doors) && (!inCab || wrecked || !gSettings.keyActionOpenCloseDoors))
+    if (on(pressed, A::Doors) && (!inCab || wrecked || !gSettings.keyActionOpenCloseDoors))
         say(!inCab ? "Doors: from the cab" : wrecked ? getOut : "Doors are off: KeyAction.OpenCloseDoors is not 1", true);
-    if (has(pressed, control::radio)) {
+    if (on(pressed, A::Radio)) {
         say(!gSettings.keyActionRadio ? "Radio: KeyAction.Radio is not 1, so the plug-in leaves the radio to the game"
             : after.radio             ? "Radio: the game's radio is yours while you ride (no sound on this page)"
                                       : "Radio: in the cab",
             true);
     }
-    if (has(pressed, control::derail) && !wrecked) {
-        if (!inCab) say("Derail: hold X while you drive", true);
+    if (on(pressed, A::Derail) && !wrecked) {
+        if (!inCab) say("Derail: hold " + keysOf(A::Derail) + " while you drive", true);
         else if (!gSettings.keyActionManualDerailment)
-            say("X holds the derailment risk where it is: KeyAction.ManualDerailment is 0", true);
-        else if (std::fabs(after.speed) <= 2.0f) say("Derail: hold X above 7.2 km/h (2 m/s)", true);
+            say(keysOf(A::Derail) + " holds the derailment risk where it is: KeyAction.ManualDerailment is 0", true);
+        else if (std::fabs(after.speed) <= 2.0f) say("Derail: hold " + keysOf(A::Derail) + " above 7.2 km/h (2 m/s)", true);
     }
 
     // The horn key: a tap picks the engineer's command, a press of 0.2 s sounds the horn.
-    if (has(pressed, control::horn)) {
+    if (on(pressed, A::Horn)) {
         hornHeld_ = 0.0f;
         hornsAtPress_ = before.horns;
         menuDuringPress_ = false;
     }
-    if (session_.held(control::horn)) hornHeld_ += frameSeconds;
+    if (on(held, A::Horn)) hornHeld_ += frameSeconds;
     menuDuringPress_ = menuDuringPress_ || after.menuTime > before.menuTime;
-    if (has(released, control::horn) && after.horns == hornsAtPress_ && !menuDuringPress_) {
+    if (on(released, A::Horn) && after.horns == hornsAtPress_ && !menuDuringPress_) {
         const bool tap = hornHeld_ < 0.2f;
-        say(!inCab || !freight                         ? "E: the horn and the engineer's commands, in the freight cab"
-            : wrecked                                  ? getOut
-            : !tap                                     ? "Horn: from the right-hand seat of the freight cab"
-            : !gSettings.keyActionEngineerCommand      ? "Engineer's commands are off: KeyAction.EngineerCommand is not 1"
-                                                       : "Engineer's commands: only with the engineer in the driver's seat",
+        say(!inCab || !freight                    ? keysOf(A::Horn) + ": the horn and the engineer's commands, in the freight cab"
+            : wrecked                             ? getOut
+            : !tap                                ? "Horn: from the right-hand seat of the freight cab"
+            : !gSettings.keyActionEngineerCommand ? "Engineer's commands are off: KeyAction.EngineerCommand is not 1"
+                                                  : "Engineer's commands: only with the engineer in the driver's seat",
             true);
     }
 }
 
-void Ride::step(const std::vector<int32_t>& controls, float frameSeconds, float walkX, float walkY) {
+void Ride::step(const std::vector<sim::PhysicalInput>& held, float frameSeconds, float walkX, float walkY) {
     sim::World& world = session_.world();
     const Seen before = seen();
-    std::vector<int32_t> pressed;
-    std::vector<int32_t> released;
-    for (const int32_t c : controls)
-        if (!has(previousControls_, c)) pressed.push_back(c);
-    for (const int32_t c : previousControls_)
-        if (!has(controls, c)) released.push_back(c);
+    std::vector<sim::PhysicalInput> pressed;
+    std::vector<sim::PhysicalInput> released;
+    for (const sim::PhysicalInput& input : held)
+        if (!has(previousHeld_, input)) pressed.push_back(input);
+    for (const sim::PhysicalInput& input : previousHeld_)
+        if (!has(held, input)) released.push_back(input);
     sim::Character* player = world.character(world.player);
     const float length = std::hypot(walkX, walkY);
     if (player != nullptr && player->vehicle == 0 && length > 0.0f && std::isfinite(length) &&
@@ -269,9 +327,7 @@ void Ride::step(const std::vector<int32_t>& controls, float frameSeconds, float 
                                                player->position.z});
         player->heading = sim::headingFromForward(walkX, walkY);
     }
-    std::vector<sim::PhysicalInput> keys;
-    for (const int32_t c : controls) keys.push_back(sim::keyOf(c));
-    session_.setHeld(keys);
+    session_.setHeld(held);
     session_.step(frameSeconds);
 
     trainlessFrames_ = world.trains.empty() && session_.state().mode == OnFoot ? trainlessFrames_ + 1 : 0;
@@ -279,8 +335,40 @@ void Ride::step(const std::vector<int32_t>& controls, float frameSeconds, float 
         trainlessFrames_ = 0;
         placeTrains();
     }
-    narrate(before, seen(), pressed, released, frameSeconds);
-    previousControls_ = controls;
+    narrate(before, seen(), actionsOn(pressed), actionsOn(released), actionsOn(held), frameSeconds);
+    previousHeld_ = held;
+}
+
+void Ride::play(const Hands& hands, int frames, float frameSeconds, float walkX, float walkY) {
+    for (int n = 0; n < frames; ++n) {
+        if (n == 0 && !hands.tapped.empty()) {
+            std::vector<sim::PhysicalInput> first = hands.tapped;
+            first.insert(first.end(), hands.held.begin(), hands.held.end());
+            step(first, frameSeconds, walkX, walkY);
+        } else {
+            step(hands.held, frameSeconds, walkX, walkY);
+        }
+    }
+}
+
+Hands handsFrom(std::string_view text) {
+    Hands hands;
+    const json message = json::parse(text, nullptr, false);
+    if (!message.is_object()) return hands;
+    for (const auto& [field, list] : {std::pair{"held", &hands.held}, std::pair{"tapped", &hands.tapped}}) {
+        const auto entries = message.find(field);
+        if (entries == message.end() || !entries->is_array()) continue;
+        for (const json& entry : *entries) {
+            if (!entry.is_array() || entry.size() != 2 || !entry[0].is_string() || !entry[1].is_string()) continue;
+            const std::string& device = entry[0].get_ref<const std::string&>();
+            for (const InputDevice d : {Keyboard, Pad}) {
+                if (device != kPageDevices[d]) continue;
+                sim::PhysicalInput input = sim::inputNamed(d, entry[1].get_ref<const std::string&>());
+                if (!input.name.empty() && !has(*list, input)) list->push_back(std::move(input));
+            }
+        }
+    }
+    return hands;
 }
 
 namespace {
@@ -316,7 +404,7 @@ json Ride::frame() {
     json hud = json::array();
     const std::string edge = gSettings.displaysPosition == 0 ? "top" : "bottom";
     if (s.mode == Entering)
-        hud.push_back("Bar in the middle: how long you have held F, " +
+        hud.push_back("Bar in the middle: how long you have held " + keysOf(CabAction::Enter) + ", " +
                       percent(gSettings.enterDelay > 0.0f ? s.enterHoldTime / gSettings.enterDelay : 1.0f));
     // Once derailed the plug-in draws nothing more in the cab.
     if (s.mode == InCab && !s.derailed) {
@@ -362,7 +450,7 @@ json Ride::frame() {
                          {"shadow", st.dropShadow ? st.shadowAlpha : 0},
                          {"wrap", {st.wrapStart, st.wrapEnd}}});
     }
-    return json{{"frame", session_.frame()},
+    json answer{{"frame", session_.frame()},
                 {"time", session_.seconds()},
                 {"mode", static_cast<int>(s.mode)},
                 {"kind", s.kind == Freight ? "freight" : "tram"},
@@ -381,7 +469,14 @@ json Ride::frame() {
                 {"radio", world.radioEnabled},
                 {"rects", std::move(rectangles)},
                 {"texts", std::move(texts)},
-                {"events", std::move(events)}};
+                {"events", std::move(events)},
+                {"device", kPageDevices[world.input.lastDevice]}};
+    json now = bindings();
+    if (now != bindingsSent_) {
+        bindingsSent_ = now;
+        answer["bindings"] = std::move(now);
+    }
+    return answer;
 }
 
 }  // namespace playground

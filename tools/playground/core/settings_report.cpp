@@ -96,8 +96,18 @@ std::string settingsIniOf(const Settings& s) {
     return text;
 }
 
+// The line that supplies the control key of an action on a device; 0 for none.
+size_t lineOfAction(const LineReading& lines, InputDevice device, CabAction action) {
+    for (size_t i = 0; i < std::size(kSettingRows); ++i) {
+        const SettingRow& row = kSettingRows[i];
+        if (row.type == SettingType::Control && row.device == device && row.action == action)
+            return lines.supplier[i].value_or(0);
+    }
+    return 0;
+}
+
 // One key of the report: its value in force, where it came from and what may surprise in it.
-json keyEntry(const SettingRow& key, const Settings& loaded, const BindingNotes& bindings,
+json keyEntry(const SettingRow& key, const Settings& loaded, const BindingNotes& bindings, const LineReading& lines,
               const std::string& defaultText, const std::vector<std::string>& hints, std::vector<std::string>& notes,
               bool& found) {
     std::string text;
@@ -110,7 +120,7 @@ json keyEntry(const SettingRow& key, const Settings& loaded, const BindingNotes&
                   {"line", found ? json(line) : json(nullptr)},
                   {"text", found ? json(shown(text)) : json(nullptr)},
                   {"meaning", key.meaning},
-                  {"written", key.written}};
+                  {"optional", !key.written}};
     std::string why = found ? "line " + std::to_string(line) : "default: no line supplies it";
     if (key.type == SettingType::Models) {
         entry["value"] = shown(loaded.models[key.kind]);
@@ -119,12 +129,16 @@ json keyEntry(const SettingRow& key, const Settings& loaded, const BindingNotes&
         entry["models"] = std::move(models);
     } else if (key.type == SettingType::Control) {
         const double chosen = settingNumber(loaded, key);
-        if (found) noteControlLine(key, text, line, why, notes);
         const CabBinding& binding = loaded.cabBindings[key.device][actionIndex(key.action)];
-        noteBinding(key, chosen, binding.control, bindings[key.device][actionIndex(key.action)], notes);
+        if (found) noteControlLine(key, text, line, binding.control, why, notes);
+        // A value the load refused leaves the default chosen, by no line.
+        const bool taken = found && parseControlValue(text, key.device).verdict == ControlVerdict::Taken;
+        const BindingNote& note = bindings[key.device][actionIndex(key.action)];
+        noteBinding(key, chosen, binding.control, note, taken ? line : 0, lineOfAction(lines, key.device, note.clash),
+                    why, notes);
         entry["value"] = valueText(key.type, binding.control);
         entry["number"] = binding.control;
-        entry["unitText"] = controlText(binding.control, key.device);
+        entry["unitText"] = controlName(binding.control, key.device);
     } else {
         const double inForce = settingNumber(loaded, key);
         std::string value = valueText(key.type, inForce);
@@ -177,7 +191,7 @@ json settingsReport(const std::string& ini) {
     for (size_t i = 0; i < std::size(kSettingRows); ++i) {
         std::vector<std::string> notes;
         bool found = false;
-        keys.push_back(keyEntry(kSettingRows[i], loaded, bindings, defaults[i], lines.hints[i], notes, found));
+        keys.push_back(keyEntry(kSettingRows[i], loaded, bindings, lines, defaults[i], lines.hints[i], notes, found));
         keysFound += found ? 1 : 0;
         surprises.insert(surprises.end(), notes.begin(), notes.end());
     }

@@ -15,9 +15,9 @@ namespace playground {
 
 // Runs the plug-in's load on `ini` (as VornLoconaut.ini in the working directory). Fields: "keys"
 // (one object a key, in the order of the load: key, type, unit, value, default, line or null, why,
-// notes, written: whether the default file has it), "ignored" (line, text, length, reason, why, suggestion), "ignoredByReason",
-// "ignoredTotal", "lineCount", "settingsIni" (the settings in force as one key a line at full
-// precision: loading it gives the same record).
+// notes, and "optional" for a key the default file leaves out), "ignored" (line, text, length,
+// reason, why, suggestion), "ignoredByReason", "ignoredTotal", "lineCount", "settingsIni" (the
+// settings in force as one key a line at full precision: loading it gives the same record).
 nlohmann::json settingsReport(const std::string& ini);
 
 // The report's own reading of the lines of `ini`: each key, in the order of the load, with the line

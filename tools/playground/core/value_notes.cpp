@@ -150,13 +150,6 @@ bool textNotes(const SettingRow& key, const std::string& text, size_t prefix, do
     return isOwnUnit(key, rest);
 }
 
-std::string inputsShown(int32_t control, InputDevice device) {
-    const ControlInputs inputs = inputsOf(control, device);
-    std::string text;
-    for (int i = 0; i < inputs.count; ++i) text += (i > 0 ? " or " : "") + inputShown(inputs.names[i], device);
-    return text;
-}
-
 // The action of a control key, as the notes name it: "the doors", "the seat change (left)".
 std::string actionShown(CabAction action) {
     switch (action) {
@@ -178,46 +171,55 @@ std::string actionShown(CabAction action) {
 
 std::string keyOrButton(InputDevice device) { return device == Keyboard ? "key" : "button"; }
 
-// Where an action stays: "stays on G", "has no button on the pad".
-std::string staysOn(int32_t control, InputDevice device) {
-    if (control == noControl) return std::string("has no ") + keyOrButton(device) + (device == Pad ? " on the pad" : "");
+// The verb for an action as actionShown names it: "the doors stay", "the high beam stays".
+std::string verb(CabAction action, const char* one, const char* many) {
+    return action == CabAction::Doors || action == CabAction::Horn ? many : one;
+}
+
+// Where an action stays: "the doors stay on G", "the doors have no button on the pad".
+std::string staysOn(CabAction action, int32_t control, InputDevice device) {
+    const std::string what = actionShown(action) + " ";
+    if (control == noControl)
+        return what + verb(action, "has", "have") + " no " + keyOrButton(device) + (device == Pad ? " on the pad" : "");
     const std::string inputs = inputsShown(control, device);
-    return "stays on " + (inputs.empty() ? controlText(control, device) : inputs);
+    return what + verb(action, "stays", "stay") + " on " + (inputs.empty() ? controlText(control, device) : inputs);
 }
 
 }  // namespace
 
-std::string controlText(int32_t control, InputDevice device) {
+std::string controlName(int32_t control, InputDevice device) {
     const GameControl* row = gameControl(control);
-    if (row == nullptr) return "none";
+    if (row == nullptr) return "";
     const std::string inputs = inputsShown(control, device);
-    return std::to_string(control) + " " + row->name + " (" +
-           (inputs.empty() ? std::string("no ") + keyOrButton(device) + " by default" : inputs) + ")";
+    return std::string(row->name) + " (" + (inputs.empty() ? "no " + keyOrButton(device) + " by default" : inputs) + ")";
 }
 
-void noteControlLine(const SettingRow& key, const std::string& text, size_t line, std::string& why,
+std::string controlText(int32_t control, InputDevice device) {
+    return gameControl(control) == nullptr ? "none" : std::to_string(control) + " " + controlName(control, device);
+}
+
+void noteControlLine(const SettingRow& key, const std::string& text, size_t line, int32_t bound, std::string& why,
                      std::vector<std::string>& notes) {
     const std::string name = key.key;
-    const int32_t fallback = cabAction(key.action).control[key.device];
-    const std::string action = actionShown(key.action);
     const ControlValue value = parseControlValue(text, key.device);
     const std::string at = "line " + std::to_string(line);
     switch (value.verdict) {
         case ControlVerdict::NotAControl:
             why = "default: the value on " + at + " names no control of the game";
             notes.push_back(name + ": " + inQuotes(text) + " is neither a control's number nor its INPUT_ name, so " +
-                            action + " " + staysOn(fallback, key.device));
+                            staysOn(key.action, bound, key.device));
             return;
         case ControlVerdict::OutOfRange:
             why = "default: the number on " + at + " is no control of the game";
-            notes.push_back(name + ": the game's controls are numbered 0 to " + std::to_string(gameControlCount - 1) +
-                            ", so " + action + " " + staysOn(fallback, key.device));
+            notes.push_back(name + ": " + inQuotes(text) + " is no control: the game's controls are numbered 0 to " +
+                            std::to_string(gameControlCount - 1) +
+                            ", so " + staysOn(key.action, bound, key.device));
             return;
         case ControlVerdict::NoButton:
             why = "default: the control on " + at + " has no gamepad button";
             notes.push_back(name + ": " + inQuotes(text) +
-                            " has no gamepad button, and the game's pad layouts cannot be changed, so " + action + " " +
-                            staysOn(fallback, key.device));
+                            " has no gamepad button, and the game's pad layouts cannot be changed, so " +
+                            staysOn(key.action, bound, key.device));
             return;
         case ControlVerdict::Taken: break;
     }
@@ -230,22 +232,34 @@ void noteControlLine(const SettingRow& key, const std::string& text, size_t line
                         " has no key until you give it one in the game's settings (Settings, Keyboard / Mouse)");
 }
 
-void noteBinding(const SettingRow& key, double chosen, int32_t bound, const BindingNote& note,
-                 std::vector<std::string>& notes) {
+void noteBinding(const SettingRow& key, double chosen, int32_t bound, const BindingNote& note, size_t line,
+                 size_t clashLine, std::string& why, std::vector<std::string>& notes) {
     if (note.outcome == BindingOutcome::Chosen) return;
     const std::string name = key.key;
+    const std::string input = keyOrButton(key.device);
     const auto wanted = static_cast<int32_t>(chosen);
-    const std::string what = inputsShown(wanted, key.device);
+    const std::string shownWanted = inputsShown(wanted, key.device);
+    const std::string what = shownWanted.empty() ? controlText(wanted, key.device) : shownWanted;
     const CabActionRow& earlier = cabAction(note.clash);
-    const std::string owner = earlier.tag == nullptr
-                                  ? "the game's own " + keyOrButton(key.device) + " for " + actionShown(note.clash)
-                                  : "already " + actionShown(note.clash) + "'s (" +
-                                        (key.device == Keyboard ? "Controls." : "Pad.") + earlier.tag + ", earlier in the list)";
-    notes.push_back(name + ": " + (what.empty() ? controlText(wanted, key.device) : what) + " is " + owner +
-                    "; one " + keyOrButton(key.device) + " does one thing in the cab, so " + actionShown(key.action) +
-                    " " + (note.outcome == BindingOutcome::FellBack ? staysOn(bound, key.device)
-                                                                     : "has no " + keyOrButton(key.device) +
-                                                                           " now: its own default is taken too"));
+    std::string owner;
+    if (earlier.tag == nullptr) {
+        owner = "is the game's own " + input + " for " + actionShown(note.clash);
+    } else {
+        owner = std::string("is taken by ") + (key.device == Keyboard ? "Controls." : "Pad.") + earlier.tag +
+                (clashLine == 0 ? " (its default)"
+                                : " (line " + std::to_string(clashLine) + (line != 0 ? "), higher in the table" : ")"));
+    }
+    const bool fellBack = note.outcome == BindingOutcome::FellBack;
+    if (line != 0)
+        why = std::string(fellBack ? "default" : "none") + ": the " + input + " on line " + std::to_string(line) + " " +
+              owner + (fellBack ? "" : ", and so is its default");
+    else
+        why = "none: its default, " + what + ", " + owner;
+    notes.push_back(name + ": " + (line != 0 ? what : "its default, " + what + ",") + " " + owner + "; one " + input +
+                    " does one thing in the cab, so " +
+                    (fellBack ? staysOn(key.action, bound, key.device)
+                              : actionShown(key.action) + " " + verb(key.action, "has", "have") + " no " + input + " now" +
+                                    (line != 0 ? ": " + verb(key.action, "its", "their") + " own default is taken too" : "")));
 }
 
 std::string unitText(const SettingRow& key, double value) {

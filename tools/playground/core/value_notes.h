@@ -25,14 +25,19 @@ void noteNumberLine(const SettingRow& key, const std::string& text, size_t line,
 
 // A control as a player knows it: "172 INPUT_CELLPHONE_UP (D-pad up)"; "none" for noControl.
 std::string controlText(int32_t control, InputDevice device);
+// The same without its number: "INPUT_CELLPHONE_UP (D-pad up)"; "" for noControl.
+std::string controlName(int32_t control, InputDevice device);
 
-// Notes on a control key's value text: what it names, or why it names nothing the plug-in takes.
-void noteControlLine(const SettingRow& key, const std::string& text, size_t line, std::string& why,
+// Notes on a control key's value text: what it names, or why it names nothing the plug-in takes and
+// where the action stays instead (`bound`, the control the cab reads).
+void noteControlLine(const SettingRow& key, const std::string& text, size_t line, int32_t bound, std::string& why,
                      std::vector<std::string>& notes);
 // Notes on where the action ended up once the actions were checked against each other: `chosen` is
-// the control the key asked for, `bound` the one the cab reads.
-void noteBinding(const SettingRow& key, double chosen, int32_t bound, const BindingNote& note,
-                 std::vector<std::string>& notes);
+// the control the key asked for, `bound` the one the cab reads, `line` the line that chose it (0: its
+// default) and `clashLine` the line of the key that kept the input (0: none). `why` says so where the cab reads
+// another control than the key asked for.
+void noteBinding(const SettingRow& key, double chosen, int32_t bound, const BindingNote& note, size_t line,
+                 size_t clashLine, std::string& why, std::vector<std::string>& notes);
 
 // The model list of `key` as loaded: "models" (name and hash of each piece), and notes.
 void modelNotes(const SettingRow& key, const Settings& s, std::vector<std::string>& notes, nlohmann::json& models);

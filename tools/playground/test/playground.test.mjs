@@ -46,6 +46,10 @@ const MISTAKES = Buffer.concat([
   Buffer.from('Trains.EnterDelay = 1e999\nTrains.DerailedWagonsMaxCount = -7.9\nTram.Acceleration = 0x10\n'),
   Buffer.from('Tram.Derailment = -3\nTram.Explosion = 1.5\nDisplays.Position = inf\nTrain.Acceleration = nan\n'),
   Buffer.from('Train.Explosion = 1e-50\nKeyAction.Radio = +1\nKeyAction.ChangeSeat = +-1\n'),
+  // Keys and buttons: a key another action keeps, a number no control has, a control no key fires,
+  // none, a misspelt key, a name no control has for an action whose default another action keeps.
+  Buffer.from('Controls.Doors = 74\nPad.Derail = 999\nControls.Brake = INPUT_LOOK_UP_ONLY\nPad.Doors = none\n' +
+    'Pad.HighBeam = INPUT_VEH_HORN\nControls.Door = 80\nPad.Horn = INPUT_HORN\n'),
   Buffer.from('Tram.Models = metrotrain , , other,\nTrain.SpeedBackward\0 = 9\nTrains.EntranceType = 2\0x'),
 ]);
 
@@ -75,14 +79,15 @@ test('opened from disk it reports on the default file and no request leaves the 
   const { page, requests, errors } = await openPage(browser.context);
   await page.waitForFunction(() => window.vornPlayground.timings.engineReady !== undefined);
   const { report, timings } = await page.evaluate(() => ({ report: window.vornPlayground.report, timings: window.vornPlayground.timings }));
-  // Every key the plug-in writes into its default file, in its order, and no other; the file supplies
-  // each, and the keys it leaves out (Debug.Recording) keep their defaults.
+  // Every key the plug-in writes into its default file, in its order, then the optional keys it
+  // leaves out, which no line supplies; and no other.
   const written = native('vornloconaut-playground', 'default-ini').split('\r\n')
     .map((line) => /^([A-Za-z]+\.[A-Za-z]+) = /.exec(line)?.[1]).filter(Boolean);
-  const inFile = report.keys.filter((key) => key.written);
-  assert.deepEqual(inFile.map((key) => key.key), written);
-  assert.ok(inFile.every((key) => /^line \d+$/.test(key.why)), 'the default file supplies every key');
-  assert.ok(report.keys.filter((key) => !key.written).every((key) => key.value === key.default && key.line === null));
+  assert.deepEqual(report.keys.filter((key) => !key.optional).map((key) => key.key), written);
+  assert.ok(report.keys.every((key) => (key.optional ? key.why === 'default: no line supplies it' : /^line \d+$/.test(key.why))),
+    'the default file supplies every key it writes');
+  assert.ok(report.keys.findIndex((key) => key.optional) === written.length && report.keys.length > written.length);
+  assert.match(await page.textContent('#summary'), /Every setting is at its default/);
   assert.deepEqual(report.surprises, []);
   assert.deepEqual(requests, []);
   assert.deepEqual(errors, []);
@@ -122,11 +127,22 @@ test('the report names each mistake, as the plug-in built for this machine reads
   assert.match(await ignored(11), /"= 40" from the second "=" on is dropped/);
   assert.match(await ignored(3), /too short/);
   assert.match(await ignored(1), /a comment/);
+  assert.match(await from('Controls.Doors'), /^default: the key on line 26 is taken by Controls\.HighBeam \(its default\)$/);
+  assert.equal(await inForce('Controls.Doors'), '113');
+  assert.match(await from('Pad.Derail'), /default: the number on line 27 is no control of the game/);
+  assert.equal(await inForce('Pad.Doors'), 'none');
+  assert.match(await from('Pad.Horn'), /none: its default, L3, is taken by Pad\.HighBeam \(line 30\)/);
+  assert.match(await page.textContent('#keys tr[data-key="Pad.HighBeam"] td.value'), /86\s*INPUT_VEH_HORN \(L3\)/);
+  assert.match(await ignored(31), /Controls\.Door\b.*did you mean Controls\.Doors/);
 
   const surprises = await page.textContent('#surprises');
   for (const expected of ['"Freight Train" has a space', 'Display.Speed: 2 turns it off', 'Tram.Explosion: 1.5 is outside 0 to 1',
     'Trains.DerailedWagonsMaxCount: -7.9 is cut', 'Tram.Models: the empty name between two commas is dropped',
-    'only the number "0" at the start of "0x10"', 'Trains.EntranceType: 2 is the realistic entrance']) {
+    'only the number "0" at the start of "0x10"', 'Trains.EntranceType: 2 is the realistic entrance',
+    'Controls.Doors: H is taken by Controls.HighBeam (its default); one key does one thing in the cab, so the doors stay on G',
+    'Controls.Brake: 3 INPUT_LOOK_UP_ONLY (no key by default) has no key until you give it one in the game\'s settings',
+    'Pad.Horn: its default, L3, is taken by Pad.HighBeam (line 30); one button does one thing in the cab, so the horn',
+    'Pad.Horn: "INPUT_HORN" is neither a control\'s number nor its INPUT_ name, so the horn and the engineer command have no button']) {
     assert.ok(surprises.includes(expected), `the surprises name ${expected}: ${surprises}`);
   }
   assert.deepEqual(errors, []);
@@ -165,10 +181,15 @@ test('the charts have data and a chart point is the simulator\'s own run of the 
   await page.close();
 });
 
-test('a short ride by key presses: enter, accelerate, the speed text rises, exit', async () => {
+test('a short ride by key presses, the doors moved to R: enter, accelerate, the speed text rises, exit', async () => {
   const { page, errors } = await openPage(browser.context);
   const ride = () => page.evaluate(() => window.vornPlayground.ride);
   await page.waitForFunction(() => window.vornPlayground.ride !== null);
+  // The legend names the keys before the ride's engine runs, and the moved key once the plug-in has
+  // read the file, at the entry.
+  const legend = (action) => page.textContent(`#ride-keys tr[data-action="${action}"]`);
+  assert.match(await legend('doors'), /^G/);
+  await loadIni(page, `${await page.evaluate(() => window.vornPlayground.defaultIni)}Controls.Doors = INPUT_VEH_CIN_CAM\r\n`);
   await page.click('#world');
   // The player starts 14 m beside the locomotive; within 12 m of it the enter key works.
   await page.keyboard.down('ArrowRight');
@@ -183,7 +204,9 @@ test('a short ride by key presses: enter, accelerate, the speed text rises, exit
   await page.waitForFunction(() => /You took the right-hand seat of the freight train, beside the engineer/
     .test(document.getElementById('timeline').textContent));
   assert.match(await page.textContent('#hud'), /Red bar at the top: derailment risk, 0 %/);
-  await page.keyboard.press('g');
+  assert.match(await legend('doors'), /^R/);
+  assert.match(await legend('exit'), /^F/);
+  await page.keyboard.press('r');
   await page.keyboard.press('x');
   await page.waitForFunction(() => /Derail: hold X above 7\.2 km\/h/.test(document.getElementById('hint').textContent));
 
@@ -232,6 +255,89 @@ test('a ride recording dropped on the page: the ride charted with its marks, its
   await page.waitForFunction(() => window.vornDiagnose.done > 0);
   const report = await page.evaluate(() => window.vornDiagnose.report);
   assert.match(report, /\n\nRide recording VornLoconaut-last-ride\.vlrec: made by Vorn Loconaut /);
+  assert.deepEqual(errors, []);
+  await page.close();
+});
+
+// A standard-mapped pad, as the Gamepad API hands it to the page, with its buttons held by the test.
+function stubPad() {
+  const pad = {
+    id: 'Xbox 360 Controller (XInput STANDARD GAMEPAD)', index: 0, connected: true, mapping: 'standard', timestamp: 0,
+    axes: [0, 0, 0, 0], buttons: Array.from({ length: 17 }, () => ({ pressed: false, touched: false, value: 0 })),
+  };
+  window.testPad = pad;
+  navigator.getGamepads = () => [pad, null, null, null];
+}
+
+test('a ride on a gamepad: the pad\'s buttons named, RT drives, D-pad up opens the doors, L3 sounds the horn alone', async () => {
+  const { page, errors } = await openPage(browser.context);
+  await page.waitForFunction(() => window.vornPlayground.ride !== null);
+  await page.evaluate(stubPad);
+  const hold = (button, down) => page.evaluate(([i, pressed]) => {
+    Object.assign(window.testPad.buttons[i], { pressed, value: pressed ? 1 : 0 });
+  }, [button, down]);
+  const stick = (x, y) => page.evaluate(([ax, ay]) => {
+    window.testPad.axes = [ax, ay, 0, 0];
+  }, [x, y]);
+  const said = () => page.textContent('#timeline');
+  const until = (pattern) => page.waitForFunction((source) => new RegExp(source).test(document.getElementById('timeline').textContent),
+    pattern.source);
+  const [Y, RT, L3, DPAD_UP] = [3, 7, 10, 12];
+
+  // On foot the hint names the pad's buttons, and so do the legend and the touch buttons.
+  await hold(RT, true);
+  await until(/RT, LT and RB drive the train: get in first \(hold Y beside it\)/);
+  await hold(RT, false);
+  assert.equal(await page.textContent('#ride-keys-title'), 'Gamepad buttons');
+  assert.match(await page.textContent('#ride-keys tr[data-action="doors"]'), /^D-pad up/);
+  assert.match(await page.textContent('#ride-keys tr[data-action="horn"]'), /^L3/);
+  assert.equal(await page.textContent('#try .touch [data-action="enter"] .input'), 'Y');
+
+  // The left stick beyond its dead zone walks; a push inside it does not.
+  const x = await page.evaluate(() => window.vornPlayground.ride.player.x);
+  await stick(0.2, 0);
+  await page.waitForFunction((f) => window.vornPlayground.ride.frame > f + 30, await page.evaluate(() => window.vornPlayground.ride.frame));
+  assert.equal(await page.evaluate(() => window.vornPlayground.ride.player.x), x);
+  await stick(1, 0);
+  await page.waitForFunction(() => window.vornPlayground.ride.player.x > -9);
+  await stick(0, 0);
+  await hold(Y, true);
+  await page.waitForFunction(() => window.vornPlayground.ride.mode === window.vornPlayground.contract.modes.inCab);
+  await hold(Y, false);
+  await until(/You took the right-hand seat of the freight train/);
+  assert.match(await said(), /Hold Y until the bar is full/);
+
+  await hold(DPAD_UP, true);
+  await until(/Doors opening/);
+  await hold(DPAD_UP, false);
+  // L3 is both the horn and the doors in the game's own pad layout; in the cab it is the horn alone.
+  await hold(L3, true);
+  await until(/s: Horn/);
+  await hold(L3, false);
+  await hold(RT, true);
+  await page.waitForFunction(() => window.vornPlayground.ride.speed > 6);
+  await hold(RT, false);
+  assert.doesNotMatch(await said(), /Doors closing/);
+
+  // A touch button presses its action's button on the pad in use: LT brakes.
+  await page.evaluate(() => {
+    document.querySelector('#try .touch').style.display = 'grid';
+  });
+  const brake = page.locator('#try .touch [data-action="brake"]');
+  assert.equal(await brake.locator('.input').textContent(), 'LT');
+  await brake.scrollIntoViewIfNeeded();
+  const box = await brake.boundingBox();
+  await page.mouse.move(box.x + box.width / 2, box.y + box.height / 2);
+  await page.mouse.down();
+  await page.waitForFunction(() => window.vornPlayground.ride.speed < 3);
+  await page.mouse.up();
+  assert.equal(await page.textContent('#ride-keys-title'), 'Gamepad buttons');
+
+  // A key pressed: the game reports the keyboard, and the legend follows.
+  await page.click('#world');
+  await page.keyboard.press('h');
+  await page.waitForFunction(() => document.getElementById('ride-keys-title').textContent === 'Keys');
+  assert.match(await page.textContent('#ride-keys tr[data-action="doors"]'), /^G/);
   assert.deepEqual(errors, []);
   await page.close();
 });

@@ -8,12 +8,9 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <iterator>
 #include <memory>
 #include <string>
-#include <vector>
 
-#include "host/controls.h"
 #include "tools/playground/core/drive_runs.h"
 #include "tools/playground/core/page_contract.h"
 #include "tools/playground/core/recording_view.h"
@@ -87,18 +84,12 @@ EMSCRIPTEN_KEEPALIVE const char* vorn_ride_start(const char* ini, int length) {
     return reply(ride->layout());
 }
 
-// `frames` frames of the ride (at most a second's worth): bit i of `controls` holds kPageControls[i]
-// down; `tapped` (same bits) are down in the first frame only. Answers the last frame.
-EMSCRIPTEN_KEEPALIVE const char* vorn_ride_step(int controls, int tapped, int frames, float seconds, float walkX,
+// `frames` frames of the ride (at most a second's worth) with the player's hands, as JSON (see
+// playground::handsFrom). Answers the last frame.
+EMSCRIPTEN_KEEPALIVE const char* vorn_ride_step(const char* hands, int length, int frames, float seconds, float walkX,
                                                 float walkY) {
     if (!ride) return reply(nullptr);
-    for (int n = 0; n < std::min(frames, 60); ++n) {
-        std::vector<int32_t> down;
-        const unsigned bits = static_cast<unsigned>(controls) | (n == 0 ? static_cast<unsigned>(tapped) : 0u);
-        for (size_t i = 0; i < std::size(playground::kPageControls); ++i)
-            if ((bits >> i) & 1u) down.push_back(playground::kPageControls[i].id);
-        ride->step(down, seconds, walkX, walkY);
-    }
+    ride->play(playground::handsFrom(bytes(hands, length)), std::clamp(frames, 0, 60), seconds, walkX, walkY);
     return reply(ride->frame());
 }
 

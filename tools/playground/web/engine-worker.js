@@ -54,8 +54,9 @@ onmessage = async (event) => {
         withBytes(module, message.ini, (p, n) => module._vorn_ride_write_ini(p, n));
         break;
       case 'ride-step': {
-        const { controls, tapped, frames, seconds, walkX, walkY } = message;
-        const frame = json(module, module._vorn_ride_step(controls, tapped, frames, seconds, walkX, walkY));
+        const { held, tapped, frames, seconds, walkX, walkY } = message;
+        const hands = new TextEncoder().encode(JSON.stringify({ held, tapped }));
+        const frame = withBytes(module, hands, (p, n) => json(module, module._vorn_ride_step(p, n, frames, seconds, walkX, walkY)));
         postMessage({ type: 'ride-frame', frame });
         break;
       }

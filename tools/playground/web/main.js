@@ -83,9 +83,10 @@ const state = {
 window.vornPlayground = state;
 
 state.timings.firstChart = charts.firstChartAt;
-const ride = new Ride($('world'), $('timeline'), $('restart'), { derailed: $('derailed'), hint: $('hint'), hud: $('hud'), touch: document.querySelector('#try .touch') }, (frame) => {
+const ride = new Ride($('world'), $('timeline'), $('restart'), { derailed: $('derailed'), hint: $('hint'), hud: $('hud'), touch: document.querySelector('#try .touch'), legend: $('ride-keys'), legendTitle: $('ride-keys-title') }, (frame) => {
   state.ride = frame;
 }, (error) => state.errors.push(error));
+ride.showKeys(defaults.bindings);
 
 let requestId = 0;
 let shownRequest = 0;

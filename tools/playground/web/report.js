@@ -37,13 +37,14 @@ const UNKNOWN = ['unknown', 'case', 'mark'];
 const plural = (count, one, many) => `${grouped(count)} ${count === 1 ? one : many}`;
 
 export function sameValue(key) {
-  if (key.type === 'models') return key.value === key.default;
+  if (key.type === 'models' || key.type === 'control') return key.value === key.default;
   return Number(key.value) === Number(key.default);
 }
 
-// A line supplied the key, but the plug-in could not read its value, so the default holds. (A
-// key no line supplies, even one written in the wrong case, keeps its default as meant.)
-export const unreadable = (key) => key.line !== null && key.why.startsWith('default:');
+// A line supplied the key, but the plug-in could not read or take its value, so the default holds
+// (or, for a key or button another action keeps, none). A key no line supplies, even one written
+// in the wrong case, keeps its default as meant.
+export const unreadable = (key) => key.line !== null && /^(default|none):/.test(key.why);
 
 // A row, a list item: a click or Enter selects its line in the editor.
 function linkLine(node, line, onLine) {
@@ -69,7 +70,16 @@ export function renderReport(report, { keys, surprises, ignored, ignoredSummary 
   // A file that is not text has no lines to list, only garbage.
   const notText = report.encoding.name === 'not-text';
   keys.replaceChildren();
+  let optional = false;
   for (const key of report.keys) {
+    if (key.optional && !optional) {
+      optional = true;
+      const head = element('tr', 'group');
+      const cell = element('td', null, 'Not in the default file: add a line to move an action to another key or button');
+      cell.colSpan = 4;
+      head.append(cell);
+      keys.append(head);
+    }
     const row = element('tr');
     row.dataset.key = key.key;
     if (!sameValue(key)) row.classList.add('changed');
@@ -172,7 +182,7 @@ export function renderSummary(report, root, { source, name, onConvert, onLine })
 
   if (unread.length > 0) {
     const item = element('li', 'attention',
-      `${plural(unread.length, 'value', 'values')} the plug-in cannot read, so the default holds: `);
+      `${plural(unread.length, 'value', 'values')} the plug-in cannot read or take, so the default holds: `);
     unread.slice(0, 6).forEach((k, i) => item.append(i > 0 ? ', ' : '', element('code', null, k.key)));
     list.append(item);
   }

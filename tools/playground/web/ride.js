@@ -1,24 +1,20 @@
-// "Try it": the world from above, the player's keys as the game's controls, and what the plug-in
-// draws on the game's screen laid over it. The world runs at 60 frames a second of game time in
-// its own worker; this side only keeps the keys and draws the latest frame.
+// "Try it": the world from above, the player's keys and gamepad buttons as the game's controls, and
+// what the plug-in draws on the game's screen laid over it. The world runs at 60 frames a second of
+// game time in its own worker; this side only keeps the hands and draws the latest frame.
 /* global VORN_CONTRACT */
-import { derailedNote, keysByBit } from './contract.js';
+import { derailedNote } from './contract.js';
+import { KEY_NAMES, readPads } from './hands.js';
 
 const CONTRACT = VORN_CONTRACT;
-const CONTROL_KEYS = keysByBit(CONTRACT);
-const WALK_KEYS = { ArrowLeft: [-1, 0], ArrowRight: [1, 0], ArrowUp: [0, 1], ArrowDown: [0, -1] };
+// The arrow keys walk the player on foot (and are the game's keys all the same).
+const WALK = { 'ARROW LEFT': [-1, 0], 'ARROW RIGHT': [1, 0], 'ARROW UP': [0, 1], 'ARROW DOWN': [0, -1] };
+const ZOOM_KEYS = { Equal: 1.25, NumpadAdd: 1.25, Minus: 0.8, NumpadSubtract: 0.8 };
 const FRAME = 1 / 60;
 // Line height on screen of a text at scale 1, as a share of the screen's height (as the simulator draws).
 const LINE_HEIGHT = 0.066;
 const TRACK_GAUGE = 1.5;
-
-function controlBits(keys) {
-  let bits = 0;
-  CONTROL_KEYS.forEach((codes, bit) => {
-    if (codes.some((code) => keys.has(code))) bits |= 1 << bit;
-  });
-  return bits;
-}
+// How the legend says an action is used, where what it does does not say so.
+const USES = { hold: ' (hold)' };
 
 // Colours of the map, each at least 3:1 against the ground; the page's legend names them.
 const GROUND = '#2f3b2f';
@@ -30,8 +26,9 @@ const COLOURS = {
 const HINT_MS = 4000;
 
 export class Ride {
-  // `views`: the view's notes (derailed, hint), the list of what the displays show (hud) and the
-  // touch screen's buttons (touch).
+  // `views`: the view's notes (derailed, hint), the list of what the displays show (hud), the touch
+  // screen's buttons (touch) and the legend of keys or buttons (legend, a table body, and its
+  // legendTitle).
   constructor(canvas, timeline, restart, views, onFrame, onError) {
     this.canvas = canvas;
     this.context = canvas.getContext('2d');
@@ -45,8 +42,18 @@ export class Ride {
     this.layout = null;
     this.frame = null;
     this.ini = null;
-    this.down = new Set();
-    this.tapped = new Set();
+    // Keys and buttons down, in the order they went down: each with the sources holding it (a key
+    // of the keyboard, the pad, a finger on a touch button), so that one letting go leaves the others.
+    this.held = new Map();
+    // Those that went down since the last batch, which the batch plays even if already up again.
+    this.pressed = new Map();
+    this.padNames = [];
+    this.padWalk = [0, 0];
+    this.padUnnamed = false;
+    // The cab's actions with their keys and buttons as the plug-in in the ride has them bound, and
+    // the device the game says the player uses.
+    this.bindings = null;
+    this.device = CONTRACT.devices[0];
     this.zoom = 4;
     this.pending = false;
     this.owed = 0;
@@ -55,28 +62,129 @@ export class Ride {
     this.onError = onError;
     canvas.addEventListener('keydown', (event) => this.key(event, true));
     canvas.addEventListener('keyup', (event) => this.key(event, false));
-    canvas.addEventListener('blur', () => this.down.clear());
+    canvas.addEventListener('blur', () => {
+      for (const code of Object.keys(KEY_NAMES)) this.release(`key:${code}`);
+    });
     canvas.addEventListener('click', () => canvas.focus());
     restart.addEventListener('click', () => {
       if (this.ini) this.start(this.ini);
       canvas.focus();
     });
-    // A finger on a button holds its key down, as long as it stays there.
+    // A finger on a button holds its walk key or its action's key or button on the device in use,
+    // as long as it stays there.
     for (const button of views.touch.querySelectorAll('button')) {
-      const code = button.dataset.code;
+      const source = `touch:${button.dataset.code || button.dataset.action}`;
       const up = () => {
-        this.down.delete(code);
+        this.release(source);
         button.classList.remove('held');
       };
       button.addEventListener('pointerdown', (event) => {
         event.preventDefault();
         button.setPointerCapture?.(event.pointerId);
-        if (!this.down.has(code)) this.tapped.add(code);
-        this.down.add(code);
+        const { code, action } = button.dataset;
+        if (code) {
+          this.press(CONTRACT.devices[0], KEY_NAMES[code], source);
+        } else {
+          const input = this.bindingOf(action)?.inputs[0];
+          if (input) this.press(this.device, input, source);
+        }
         button.classList.add('held');
       });
       for (const name of ['pointerup', 'pointercancel', 'lostpointercapture']) button.addEventListener(name, up);
       button.addEventListener('contextmenu', (event) => event.preventDefault());
+    }
+  }
+
+  press(device, name, source) {
+    const id = `${device}:${name}`;
+    let entry = this.held.get(id);
+    if (!entry) {
+      entry = { input: [device, name], by: new Set() };
+      this.held.set(id, entry);
+      this.pressed.set(id, entry.input);
+    }
+    entry.by.add(source);
+  }
+
+  // Everything `source` holds, or only the input `only` ("pad:L3").
+  release(source, only = null) {
+    for (const [id, entry] of this.held) {
+      if (only !== null && id !== only) continue;
+      entry.by.delete(source);
+      if (entry.by.size === 0) this.held.delete(id);
+    }
+  }
+
+  // An action's keys or buttons on the device in use: { inputs, shown }.
+  bindingOf(action, device = this.device) {
+    return this.bindings?.find((b) => b.action === action)?.[device];
+  }
+
+  keysOf(action) {
+    const shown = this.bindingOf(action)?.shown ?? [];
+    return shown.length > 0 ? shown.join(' or ') : 'nothing';
+  }
+
+  // The pads, polled once a frame: the Gamepad API reports no events for buttons. A page the
+  // browser denies the pads (a frame without the permission) throws.
+  pollPads() {
+    let pads = [];
+    try {
+      pads = navigator.getGamepads?.() ?? [];
+    } catch {
+      pads = [];
+    }
+    const { names, walk, other } = readPads(pads);
+    const pad = CONTRACT.devices[1];
+    for (const name of names) if (!this.padNames.includes(name)) this.press(pad, name, 'pad');
+    for (const name of this.padNames) if (!names.includes(name)) this.release('pad', `${pad}:${name}`);
+    this.padNames = names;
+    this.padWalk = walk;
+    if (other > 0 && names.length === 0 && !this.padUnnamed) {
+      this.padUnnamed = true;
+      this.hint('This gamepad\'s buttons are not in the browser\'s standard layout, so the page cannot tell them apart: ' +
+        'use the keyboard here (the game itself knows the pad)');
+    }
+  }
+
+  // The legend and the touch buttons name the keys, or the pad's buttons once the pad is in use.
+  showKeys(bindings, device = this.device) {
+    this.bindings = bindings;
+    this.device = device;
+    const { legend, legendTitle, touch } = this.views;
+    const keyboard = this.device === CONTRACT.devices[0];
+    legendTitle.textContent = keyboard ? 'Keys' : 'Gamepad buttons';
+    const row = (keys, between, use, what, action = null) => {
+      const tr = document.createElement('tr');
+      const cell = document.createElement('td');
+      keys.forEach((key, i) => {
+        const kbd = document.createElement('kbd');
+        kbd.textContent = key;
+        cell.append(...(i > 0 ? [between] : []), kbd);
+      });
+      cell.append(keys.length === 0 ? 'none' : '', USES[use] ?? '');
+      const does = document.createElement('td');
+      does.textContent = what;
+      tr.append(cell, does);
+      if (action) tr.dataset.action = action;
+      return tr;
+    };
+    // Actions that do the same (the seat change to either side) share a row.
+    const rows = [];
+    for (const b of this.bindings) {
+      const same = rows.find((r) => r.does === b.does && r.use === b.use);
+      if (same) same.keys.push(...b[this.device].shown);
+      else rows.push({ action: b.action, does: b.does, use: b.use, keys: [...b[this.device].shown] });
+    }
+    legend.replaceChildren(
+      row(keyboard ? ['\u2190', '\u2191', '\u2192', '\u2193'] : ['left stick'], ' ', null, 'walk (run)'),
+      ...rows.map((r) => row(r.keys, ' or ', r.use, r.does, r.action)),
+      row(['+', '-'], ' / ', null, keyboard ? 'zoom' : 'zoom (on the keyboard)'));
+    for (const button of touch.querySelectorAll('button[data-action]')) {
+      const { action } = button.dataset;
+      const shown = this.bindingOf(action)?.shown ?? [];
+      button.disabled = shown.length === 0;
+      button.querySelector('.input').textContent = shown.length > 0 ? shown.join(' / ') : 'none';
     }
   }
 
@@ -119,7 +227,7 @@ export class Ride {
     const { derailed, hud } = this.views;
     const wasHidden = derailed.hidden;
     derailed.hidden = !(f.derailed && f.mode === CONTRACT.modes.inCab);
-    if (!derailed.hidden && wasHidden) derailed.textContent = derailedNote(CONTRACT, f.derailedAtKmh);
+    if (!derailed.hidden && wasHidden) derailed.textContent = derailedNote(CONTRACT, f.derailedAtKmh, this.keysOf('exit'));
     const text = f.hud.join('\n');
     if (text !== this.hudText) {
       this.hudText = text;
@@ -133,20 +241,16 @@ export class Ride {
   }
 
   key(event, down) {
-    if (event.code === 'Equal' || event.code === 'NumpadAdd' || event.code === 'Minus' || event.code === 'NumpadSubtract') {
-      if (down) this.zoom = Math.min(16, Math.max(0.5, this.zoom * (event.code.includes('Minus') || event.code.includes('Subtract') ? 0.8 : 1.25)));
-      event.preventDefault();
-      return;
-    }
-    const known = event.code in WALK_KEYS || CONTROL_KEYS.some((codes) => codes.includes(event.code));
-    if (!known) return;
+    const zoom = ZOOM_KEYS[event.code];
+    const name = KEY_NAMES[event.code];
+    if (!zoom && !name) return;
+    // Ctrl+R, Ctrl+L and the like stay the browser's; a key let go is let go all the same.
+    if (down && (event.ctrlKey || event.metaKey) && !/^(Control|Meta)/.test(event.code)) return;
     event.preventDefault();
-    if (down) {
-      if (!this.down.has(event.code)) this.tapped.add(event.code);
-      this.down.add(event.code);
-    } else {
-      this.down.delete(event.code);
-    }
+    if (zoom && down) this.zoom = Math.min(16, Math.max(0.5, this.zoom * zoom));
+    if (!name) return;
+    if (down) this.press(CONTRACT.devices[0], name, `key:${event.code}`);
+    else this.release(`key:${event.code}`);
   }
 
   receive(message) {
@@ -161,6 +265,8 @@ export class Ride {
     } else if (message.type === 'ride-frame') {
       this.pending = false;
       this.frame = message.frame;
+      const { bindings, device } = this.frame;
+      if (bindings || device !== this.device) this.showKeys(bindings ?? this.bindings, device);
       this.onFrame(this.frame);
       this.showFrame(this.frame);
       for (const { text, hint } of this.frame.events) {
@@ -178,23 +284,23 @@ export class Ride {
   // Game time follows the clock in whole frames of 1/60 s; one batch in flight at a time.
   tick(time) {
     requestAnimationFrame((next) => this.tick(next));
+    this.pollPads();
     if (this.last !== null) this.owed = Math.min(this.owed + (time - this.last) / 1000, 0.25);
     this.last = time;
     if (this.layout && !this.pending && this.owed >= FRAME) {
       const frames = Math.floor(this.owed / FRAME);
       this.owed -= frames * FRAME;
-      let walkX = 0;
-      let walkY = 0;
-      for (const code of this.down) {
-        if (code in WALK_KEYS) {
-          walkX += WALK_KEYS[code][0];
-          walkY += WALK_KEYS[code][1];
-        }
+      const held = [...this.held.values()].map((entry) => entry.input);
+      const tapped = [...this.pressed].filter(([id]) => !this.held.has(id)).map(([, input]) => input);
+      this.pressed.clear();
+      let [walkX, walkY] = this.padWalk;
+      for (const [device, name] of held) {
+        if (device !== CONTRACT.devices[0] || !(name in WALK)) continue;
+        walkX += WALK[name][0];
+        walkY += WALK[name][1];
       }
-      const tapped = new Set([...this.tapped].filter((code) => !this.down.has(code)));
-      this.tapped.clear();
       this.pending = true;
-      this.worker.postMessage({ type: 'ride-step', controls: controlBits(this.down), tapped: controlBits(tapped), frames, seconds: FRAME, walkX, walkY });
+      this.worker.postMessage({ type: 'ride-step', held, tapped, frames, seconds: FRAME, walkX, walkY });
     }
     this.draw();
   }
