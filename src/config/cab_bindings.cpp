@@ -140,7 +140,8 @@ ControlValue parseControlValue(const std::string& text, InputDevice device) {
         std::string name = text;
         trimWhitespace(name);
         // "none" frees the key or button: the action then has none on that device.
-        if (name == "none" || name == "NONE" || name == "None") {
+        if (name.size() == 4 && (name[0] | 0x20) == 'n' && (name[1] | 0x20) == 'o' && (name[2] | 0x20) == 'n' &&
+            (name[3] | 0x20) == 'e') {
             value.verdict = ControlVerdict::Taken;
             return value;
         }

@@ -140,9 +140,7 @@ consteval SettingRow cabControl(const char* key, InputDevice device, CabAction a
     row.action = action;
     row.defaultNumber = static_cast<float>(cabAction(action).control[device]);
     row.written = false;
-    row.meaning = device == Keyboard ? "the key for this action, as the game's control that has it: its id or INPUT_ name"
-                                     : "the gamepad button for this action, as the game's control that has it: its id "
-                                       "or INPUT_ name";
+    row.meaning = cabAction(action).does;
     return row;
 }
 

@@ -135,7 +135,7 @@ TEST(CabBindings, AControlKeyTakesAnIdOrAnInputName) {
     EXPECT_EQ(taken("INPUT_VEH_NEXT_RADIO", Pad).verdict, ControlVerdict::NoButton);
     EXPECT_EQ(taken("INPUT_VEH_NEXT_RADIO", Keyboard).control, 81);
     EXPECT_EQ(taken("INPUT_VEH_SPECIAL", Keyboard).control, 65);
-    EXPECT_EQ(taken("none", Pad).verdict, ControlVerdict::Taken);
+    EXPECT_EQ(taken("None", Pad).verdict, ControlVerdict::Taken);
     EXPECT_EQ(taken("none", Pad).control, noControl);
 }
 

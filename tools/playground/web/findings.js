@@ -42,6 +42,7 @@
 //   C:\Program Files\Epic Games.
 import { EXE, LOADER, gameOf, loadersOf } from './folder.js';
 import { grouped } from './numbers.js';
+import { unreadable } from './report.js';
 
 const HOOK_PAGE = 'dev-c.com/gtav/scripthookv';
 // Link times, in seconds since 1970: the Ultimate ASI Loader's fix for the Enhanced edition was
@@ -152,9 +153,11 @@ export function iniMistakes(report) {
     mistakes.push(`line ${line.line}: ${line.why}${line.suggestion ? ` (did you mean ${line.suggestion}?)` : ''}`);
   }
   for (const key of report.keys) {
-    if (key.line !== null && key.why.startsWith('default:')) {
-      mistakes.push(`${key.key}: ${key.why.slice('default: '.length)}, so the default holds`);
-    }
+    if (!unreadable(key)) continue;
+    // "none:" is a moved key or button left with none: its default is taken too.
+    mistakes.push(key.why.startsWith('none:')
+      ? `${key.key}: ${key.why.slice('none: '.length)}, so it has no key or button`
+      : `${key.key}: ${key.why.slice('default: '.length)}, so the default holds`);
   }
   mistakes.push(...report.surprises);
   const shown = report.ignored.filter((l) => l.reason !== 'comment' && l.reason !== 'section').length;
