@@ -32,7 +32,7 @@ enum Tag : uint8_t {
     kScriptStart = 0xF5,     // the script main started again (the game reloaded)
     kEnd = 0xFF,             // u32 passes, u64 bytes of records before it
 };
-static_assert(std::size(kNatives) <= kFirstSpecial - kRepeatedCall, "a native's tags must stay below the special tags");
+static_assert(std::size(kNatives) <= kFirstSpecial - kRepeatedCall, "a native's tags must stay below kFirstSpecial");
 
 // Why the file was written.
 enum class Reason : uint8_t { RideEnded = 1, Derailment = 2, ScriptRestart = 3, Asked = 4 };
