@@ -88,6 +88,13 @@ struct Restore {
                 field.push_back(w);
             }
         } else {
+            if constexpr (std::is_enum_v<T>) {
+                if (v.word >= enumValueCount<T>()) {
+                    notes.push_back(std::string("the recording's ") + record + " holds " + name + " = " +
+                                    std::to_string(static_cast<int32_t>(v.word)) + ", which no build writes: it starts at its default");
+                    return;
+                }
+            }
             field = static_cast<T>(v.word);
         }
     }
