@@ -1,5 +1,5 @@
 # cmake -DSCENARIO=... -DSIM=... -DCOMPARE=... -DWINDOWS_BUILD_DIR=... -DWINE=... -DPREFIX=... -DWORK=...
-#       [-DFOLDER=plugin|two-plugins|two-copies|without-hook] -P run_e2e.cmake
+#       [-DFOLDER=plugin|two-plugins|two-copies|without-hook] [-DRECORD=1] -P run_e2e.cmake
 #
 # Plays one scenario twice, each in a fresh folder as the game's folder: with the Linux simulator,
 # and under Wine as a player's game loads the plug-in: the game's exe (the Windows host, with the
@@ -59,6 +59,18 @@ set(linux_dir ${WORK}/linux)
 set(game_dir ${WORK}/game)
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${linux_dir} ${game_dir})
+# RECORD: the scenario's own VornLoconaut.ini with the ride recorder turned on (the reader finds a key
+# in any section, so the first line will do).
+if(RECORD)
+  file(READ ${SCENARIO} scenario_text)
+  string(REGEX MATCH "\"ini\"[ \t]*:[ \t]*\"" ini_start "${scenario_text}")
+  if(NOT ini_start)
+    message(FATAL_ERROR "RECORD needs a scenario with an \"ini\" text: ${SCENARIO}")
+  endif()
+  string(REPLACE "${ini_start}" "${ini_start}Debug.Recording = 1\\n" scenario_text "${scenario_text}")
+  set(SCENARIO ${WORK}/scenario.json)
+  file(WRITE ${SCENARIO} "${scenario_text}")
+endif()
 foreach(file ${files})
   file(COPY ${WINDOWS_BUILD_DIR}/${file} DESTINATION ${game_dir})
 endforeach()
