@@ -308,6 +308,21 @@ struct Decoder {
 
 }  // namespace
 
+uint64_t listedCatalogueHash(const std::vector<RecordedNative>& natives) {
+    uint64_t h = kFnv64Basis;
+    const char nul = '\0';
+    for (const RecordedNative& n : natives) {
+        h = fnv64(fnv64(h, n.op.data(), n.op.size()), &nul, 1);
+        char bytes[8] = {};
+        for (int b = 0; b < 8; ++b) bytes[b] = static_cast<char>((n.hash >> (8 * b)) & 0xFF);
+        h = fnv64(h, bytes, 8);
+        h = fnv64(fnv64(h, n.shape.data(), n.shape.size()), &nul, 1);
+        const char kind = static_cast<char>(n.answer);
+        h = fnv64(h, &kind, 1);
+    }
+    return h;
+}
+
 ReadResult readRecording(const uint8_t* data, size_t size) {
     ReadResult result;
     Cursor in(data, size);
@@ -329,6 +344,7 @@ ReadResult readRecording(const uint8_t* data, size_t size) {
     if (in.ok() && (reason < 1 || reason > 4)) in.fail(reasonAt, "reason " + std::to_string(reason) + " is unknown");
     r.reason = static_cast<Reason>(reason);
     r.pluginVersion = in.text("the header");
+    const size_t hashAt = in.at();
     r.catalogueHash = in.u64("the header");
     const size_t countAt = in.at();
     const uint16_t natives = in.u16("the header");
@@ -348,6 +364,10 @@ ReadResult readRecording(const uint8_t* data, size_t size) {
         n.answer = static_cast<AnswerKind>(answer);
         r.natives.push_back(std::move(n));
     }
+    // The replay trusts the listed shapes and answers once the hash is this build's: they must be what
+    // the hash was made of, or a damaged list would have it write through an argument that is no pointer.
+    if (in.ok() && listedCatalogueHash(r.natives) != r.catalogueHash)
+        in.fail(hashAt, "the natives listed do not make the catalogue hash the header gives");
     readFields(in, r.stateFields, "state", true);
     readFields(in, r.wagonFields, "wagon", false);
     readFields(in, r.settingsFields, "settings", true);

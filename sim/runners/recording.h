@@ -79,6 +79,10 @@ struct ReadResult {
     std::string error;  // why it was refused, naming the byte offset
 };
 
+// recording::catalogueHash() over the natives a file lists; a file whose list does not make the hash
+// its header gives is refused as damaged.
+uint64_t listedCatalogueHash(const std::vector<RecordedNative>& natives);
+
 ReadResult readRecording(const uint8_t* data, size_t size);
 ReadResult readRecordingFile(const std::string& path);
 

@@ -307,8 +307,18 @@ TEST(Recording, ACutDamagedOrForeignFileIsRefusedSayingWhere) {
     damaged[call->offset] = '\xEE';
     EXPECT_EQ(read(damaged, damaged.size()).error, "byte " + std::to_string(call->offset) + ": tag 238 is no record");
 
+    // A hash that its list of natives does not make is damage; a build with another first native is
+    // another catalogue, refused by the replay.
+    const size_t hashAt = 8 + 2 + 1 + 1 + std::string(pluginVersion).size();
+    std::string lying = bytes;
+    lying[hashAt] ^= 1;
+    EXPECT_EQ(read(lying, lying.size()).error.rfind("byte " + std::to_string(hashAt) + ": ", 0), 0u);
     std::string foreign = bytes;
-    foreign[8 + 2 + 1 + 1 + std::string(pluginVersion).size()] ^= 1;  // the catalogue's hash
+    std::vector<sim::RecordedNative> natives = whole.recording->natives;
+    natives[0].op[0] ^= 0x20;
+    foreign[hashAt + 8 + 2 + 1] ^= 0x20;
+    const uint64_t foreignHash = sim::listedCatalogueHash(natives);
+    for (int b = 0; b < 8; ++b) foreign[hashAt + static_cast<size_t>(b)] = static_cast<char>(foreignHash >> (8 * b));
     const sim::ReadResult other = read(foreign, foreign.size());
     ASSERT_TRUE(other.recording) << other.error;
     const std::string refusal = sim::replayRecording(*other.recording).refusal;
