@@ -10,6 +10,12 @@
 //
 // Last it prints one line per mode, "<mode>: pass/bare-calls ratio R, allocations per pass A", and
 // exits non-zero when a pass allocates or a replay strays from its recording.
+//
+// Then the ride recorder (host/recorder.h): per mode the cost of a pass with it on against the same
+// passes with it off, in interleaved blocks of a key interval each, its bytes per pass and its
+// allocations; how many minutes of the busiest mode its ring holds; and how long writing a full ring
+// takes, with the share of it one pass carries ("recording: ..." lines). Allocations with it on fail
+// the run too.
 
 #include <benchmark/benchmark.h>
 
@@ -20,6 +26,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <new>
@@ -33,6 +40,7 @@
 #include "host/controls.h"
 #include "host/native_catalogue.h"
 #include "host/native_invoker.h"
+#include "host/recorder.h"
 #include "host/script.h"
 #include "host/script_state.h"
 #include "sim/runners/game.h"
@@ -573,6 +581,108 @@ double pairedRatio(Mode& mode) {
     return ratios[ratios.size() / 2];
 }
 
+// --- The ride recorder ---
+
+// Passes of the mode's cycle, `passes` of them, with the recorder on or off throughout.
+double recorderBlock(Mode& mode, ScriptState& state, size_t& pass, size_t passes, bool on) {
+    using Clock = std::chrono::steady_clock;
+    forceRecording(on);
+    const auto start = Clock::now();
+    for (size_t i = 0; i < passes; ++i) {
+        pluginPass(mode, state, pass);
+    }
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+struct RecorderFigures {
+    double ratio = 0.0;            // a pass with the recorder on against one with it off
+    double on = 0.0;               // seconds a pass, medians
+    double off = 0.0;
+    double bytesPerPass = 0.0;
+    double allocationsPerPass = 0.0;
+};
+
+// Blocks of one key interval (the recorder's own rhythm: each on-block starts with a key point, as
+// every 300th pass does), alternately on and off and alternating which goes first; the median of the
+// pairs' ratios.
+RecorderFigures measureRecorder(Mode& mode) {
+    constexpr size_t kBlock = 300;
+    RecorderFigures figures;
+    resetRecorder();
+    gSettings = mode.settings;
+    bindStub();
+    ScriptState state = mode.before;
+    size_t pass = 0;
+    recorderBlock(mode, state, pass, kBlock, true);
+    const uint64_t bytes = recordedBytes();
+    const uint64_t allocations = gAllocations.load();
+    recorderBlock(mode, state, pass, 10 * kBlock, true);
+    figures.allocationsPerPass = static_cast<double>(gAllocations.load() - allocations) / (10.0 * kBlock);
+    figures.bytesPerPass = static_cast<double>(recordedBytes() - bytes) / (10.0 * kBlock);
+    std::vector<double> ratios;
+    std::vector<double> ons;
+    std::vector<double> offs;
+    for (int i = 0; i < 61; ++i) {
+        double on = 0.0;
+        double off = 0.0;
+        if (i % 2 == 0) {
+            on = recorderBlock(mode, state, pass, kBlock, true);
+            off = recorderBlock(mode, state, pass, kBlock, false);
+        } else {
+            off = recorderBlock(mode, state, pass, kBlock, false);
+            on = recorderBlock(mode, state, pass, kBlock, true);
+        }
+        if (off > 0.0) {
+            ratios.push_back(on / off);
+            ons.push_back(on / kBlock);
+            offs.push_back(off / kBlock);
+        }
+    }
+    const auto median = [](std::vector<double>& v) {
+        std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2), v.end());
+        return v.empty() ? 0.0 : v[v.size() / 2];
+    };
+    figures.ratio = median(ratios);
+    figures.on = median(ons);
+    figures.off = median(offs);
+    resetRecorder();
+    gHook = HookFunctions{};
+    return figures;
+}
+
+// A full ring of the mode's passes written at once, as writeRecordingNow does, into the system's
+// temporary folder; and a ring of one key point, for what a write costs besides its bytes.
+void measureWrite(Mode& mode) {
+    using Clock = std::chrono::steady_clock;
+    const std::string path = (std::filesystem::temp_directory_path() / "vorn-bench.vlrec").string();
+    auto timeWrite = [&] {
+        const auto start = Clock::now();
+        const bool written = writeRecordingNow(path.c_str());
+        const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        const auto size = written ? std::filesystem::file_size(path) : 0;
+        std::filesystem::remove(path);
+        return std::pair<double, double>{seconds, static_cast<double>(size)};
+    };
+    resetRecorder();
+    gSettings = mode.settings;
+    bindStub();
+    ScriptState state = mode.before;
+    size_t pass = 0;
+    recorderBlock(mode, state, pass, 1, true);
+    const auto [small, smallBytes] = timeWrite();
+    while (recordedBytes() < kRecordingRingBytes + kRecordingRingBytes / 8) {
+        recorderBlock(mode, state, pass, 300, true);
+    }
+    const auto [full, fullBytes] = timeWrite();
+    const double perByte = fullBytes > smallBytes ? (full - small) / (fullBytes - smallBytes) : 0.0;
+    std::printf("recording: writing a full ring of %s passes (%.0f KiB) took %.1f ms, one of a single key point "
+                "(%.0f KiB) %.2f ms; at that rate a pass's slice of 32 KiB takes %.0f us\n",
+                mode.name.c_str(), fullBytes / 1024.0, full * 1e3, smallBytes / 1024.0, small * 1e3,
+                perByte * 32768.0 * 1e6);
+    resetRecorder();
+    gHook = HookFunctions{};
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -622,5 +732,18 @@ int main(int argc, char** argv) {
         std::cout << m->name << ": pass/bare-calls ratio " << ratio << ", allocations per pass " << allocations << '\n';
         ok = ok && m->allocationsPerPass == 0.0;
     }
+    std::cout << '\n';
+    double busiest = 0.0;
+    for (const auto& m : modes) {
+        const RecorderFigures r = measureRecorder(*m);
+        std::printf("recording: %s: a pass on/off %.2f (%.0f ns against %.0f ns), %.0f bytes per pass, allocations "
+                    "per pass %g\n",
+                    m->name.c_str(), r.ratio, r.on * 1e9, r.off * 1e9, r.bytesPerPass, r.allocationsPerPass);
+        busiest = std::max(busiest, r.bytesPerPass);
+        ok = ok && r.allocationsPerPass == 0.0;
+    }
+    std::printf("recording: the ring of %zu MiB holds %.1f minutes of the busiest passes (%.0f bytes) at 60 a second\n",
+                kRecordingRingBytes >> 20, busiest > 0.0 ? kRecordingRingBytes / busiest / 3600.0 : 0.0, busiest);
+    measureWrite(*modes[2]);
     return ok ? 0 : 1;
 }

@@ -22,6 +22,7 @@ target=95
 fuzzers=(
   "config_reader tests/fuzz/corpus/config_reader"
   "game_answers tests/fuzz/corpus/game_answers"
+  "recording_reader tests/fuzz/corpus/recording_reader"
 )
 
 cmake --preset coverage >/dev/null && cmake --build --preset coverage -j "$jobs" ||

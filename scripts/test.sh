@@ -2,8 +2,9 @@
 # Builds every preset and runs all tests: the Linux tests (with the Wine end-to-end check against
 # the real VornLoconaut.asi), the playground page in headless Chromium, the release archive, its
 # check and a second build of it in another folder that must give the same bytes, the same tests
-# under AddressSanitizer and UndefinedBehaviorSanitizer, the Clang build and the two fuzzers (the INI
-# reader's and the one that plays the game) for a minute each. Exits non-zero on any failure.
+# under AddressSanitizer and UndefinedBehaviorSanitizer, the Clang build and the three fuzzers (the INI
+# reader's, the one that plays the game and the ride recording's reader) for a minute each. Exits
+# non-zero on any failure.
 set -uo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -75,6 +76,7 @@ if step "build linux-clang" build linux-clang; then
   }
   fuzz config_reader "fuzz the INI reader" -dict=tests/fuzz/config_reader.dict
   fuzz game_answers "fuzz the game's answers to the plug-in"
+  fuzz recording_reader "fuzz the ride recording's reader and replay"
 fi
 
 echo

@@ -1,6 +1,7 @@
 // vornloconaut-sim SCENARIO.json [--trace FILE] [--workdir DIR] [--zero] [--hud DIR --frames LIST] [--map FILE]
-//                  [--record-answers FILE]
+//                  [--record-answers FILE] [--record FILE]
 // Plays a scenario with the plug-in bound in-process and prints the timeline on stdout.
+// vornloconaut-sim --replay FILE [--timeline] [--trace FILE]: plays a ride recording back (sim/runners/replay.h).
 // vornloconaut-sim --soak SECONDS ... and --hostile zero|garbage ...: see sim/runners/soak.h.
 
 #include <cstdio>
@@ -11,10 +12,13 @@
 #include <memory>
 #include <string>
 
+#include "host/recorder.h"
 #include "sim/runners/answer_tape.h"
 #include "sim/pictures/hud_picture.h"
 #include "sim/runners/in_process_plugin.h"
 #include "sim/pictures/map_picture.h"
+#include "sim/runners/recording.h"
+#include "sim/runners/replay.h"
 #include "sim/runners/scenario.h"
 #include "sim/runners/soak.h"
 
@@ -31,8 +35,32 @@ int usage() {
                  "  --frames LIST   the frames for --hud, e.g. 120,300,450\n"
                  "  --map FILE      a top-down PNG of the world at the end, with the paths over the run\n"
                  "  --record-answers FILE  the game's side of the ride as a tape: the INI, each frame's\n"
-                 "                  controls and time, every answer (a seed of the game fuzzer)\n");
+                 "                  controls and time, every answer (a seed of the game fuzzer)\n"
+                 "  --record FILE   the plug-in records the ride whatever its settings say, and FILE gets\n"
+                 "                  its recording at the end, as VornLoconaut-last-ride.vlrec would\n"
+                 "       vornloconaut-sim --replay FILE [--timeline] [--trace FILE]\n"
+                 "  --replay FILE   plays a ride recording back and prints where the plug-in first makes\n"
+                 "                  another call than recorded, or \"replayed N passes, no divergence\"\n"
+                 "  --timeline      with --replay: the ride's account, as a scenario prints it\n");
     return 2;
+}
+
+// Exit status 0 when the plug-in made every recorded call, 1 when it diverged, 2 when the file was
+// refused.
+int replay(const std::string& path, std::ostream* trace, bool timeline) {
+    const sim::ReadResult read = sim::readRecordingFile(path);
+    if (!read.recording) {
+        std::printf("refused: %s\n", read.error.c_str());
+        return 2;
+    }
+    sim::ReplayOptions options;
+    options.timeline = timeline ? &std::cout : nullptr;
+    options.trace = trace;
+    const sim::ReplayResult result = sim::replayRecording(*read.recording, options);
+    for (const std::string& note : result.notes) std::cout << "note: " << note << '\n';
+    std::cout << result.summary() << std::endl;
+    if (!result.refusal.empty()) return 2;
+    return result.faithful() ? 0 : 1;
 }
 
 }  // namespace
@@ -47,9 +75,18 @@ int main(int argc, char** argv) {
     std::string frameList;
     std::string mapPath;
     std::string tapePath;
+    std::string recordPath;
+    std::string replayPath;
+    bool timeline = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--trace" && i + 1 < argc) {
+        if (arg == "--replay" && i + 1 < argc) {
+            replayPath = argv[++i];
+        } else if (arg == "--timeline") {
+            timeline = true;
+        } else if (arg == "--record" && i + 1 < argc) {
+            recordPath = argv[++i];
+        } else if (arg == "--trace" && i + 1 < argc) {
             tracePath = argv[++i];
         } else if (arg == "--workdir" && i + 1 < argc) {
             workdir = argv[++i];
@@ -69,7 +106,20 @@ int main(int argc, char** argv) {
             return usage();
         }
     }
-    if (scenarioPath.empty()) return usage();
+    const bool replaying = !replayPath.empty();
+    if (replaying && (!scenarioPath.empty() || !recordPath.empty() || !tapePath.empty() || !hudDir.empty() ||
+                      !mapPath.empty() || !workdir.empty() || zero || !frameList.empty()))
+        return usage();
+    if (!replaying && (scenarioPath.empty() || timeline)) return usage();
+    std::ofstream trace;
+    if (!tracePath.empty()) {
+        trace.open(tracePath, std::ios::binary | std::ios::trunc);
+        if (!trace) {
+            std::fprintf(stderr, "vornloconaut-sim: cannot write %s\n", tracePath.c_str());
+            return 2;
+        }
+    }
+    if (replaying) return replay(replayPath, tracePath.empty() ? nullptr : &trace, timeline);
     const auto hudFrames = sim::parseFrameList(frameList);
     if (hudDir.empty() != frameList.empty() || (!hudDir.empty() && !hudFrames)) {
         std::fprintf(stderr, "vornloconaut-sim: --hud DIR needs --frames LIST of frame numbers like 120,300,450\n");
@@ -81,14 +131,6 @@ int main(int argc, char** argv) {
     } catch (const std::exception& e) {
         std::fprintf(stderr, "vornloconaut-sim: %s\n", e.what());
         return 2;
-    }
-    std::ofstream trace;
-    if (!tracePath.empty()) {
-        trace.open(tracePath, std::ios::binary | std::ios::trunc);
-        if (!trace) {
-            std::fprintf(stderr, "vornloconaut-sim: cannot write %s\n", tracePath.c_str());
-            return 2;
-        }
     }
     sim::GameOptions options;
     options.workdir = workdir;
@@ -102,6 +144,7 @@ int main(int argc, char** argv) {
         mapPath = std::filesystem::absolute(mapPath).string();
         map = std::make_unique<sim::MapRecorder>();
     }
+    if (!recordPath.empty()) recordPath = std::filesystem::absolute(recordPath).string();
     std::unique_ptr<sim::AnswerRecorder> tape;
     if (!tapePath.empty()) {
         tapePath = std::filesystem::absolute(tapePath).string();
@@ -115,6 +158,7 @@ int main(int argc, char** argv) {
     };
     sim::ScenarioResult result;
     bool outputsWritten = true;
+    forceRecording(!recordPath.empty());
     {
         sim::PluginGame game(options);
         if (tape) {
@@ -123,6 +167,10 @@ int main(int argc, char** argv) {
             hook.answered = [&tape](const sim::NativeCall& call, const uint64_t* r) { tape->answered(call, r); };
         }
         result = sim::playScenario(game, scenario, &std::cout, observe);
+        if (!recordPath.empty() && !writeRecordingNow(recordPath.c_str())) {
+            std::fprintf(stderr, "vornloconaut-sim: cannot write %s\n", recordPath.c_str());
+            outputsWritten = false;
+        }
         if (map && !map->draw(game.world(), scenario.name).writePng(mapPath)) {
             std::fprintf(stderr, "vornloconaut-sim: cannot write %s\n", mapPath.c_str());
             outputsWritten = false;

@@ -10,6 +10,7 @@
 #include "config/setting_table.h"
 #include "config/settings.h"
 #include "host/natives.h"
+#include "host/recorder.h"
 
 namespace {
 
@@ -242,6 +243,7 @@ void buildModelHashes(const std::string& names, std::vector<uint32_t>& hashes) {
 }
 
 void loadSettings() {
+    recordConfigurationLoad();
     resetSettingsToDefaults();
     for (const SettingRow& row : kSettingRows) {
         readSetting(gSettings, row);

@@ -244,6 +244,10 @@ inline constexpr SettingRow kSettingRows[] = {
     cabControl("Pad.Horn", Pad, A::Horn),
     cabControl("Pad.Doors", Pad, A::Doors),
     cabControl("Pad.Derail", Pad, A::Derail),
+
+    flag("Debug.Recording", &S::debugRecording, false).unwritten()
+        .means("1: keeps the last minutes of play in memory and writes them to VornLoconaut-last-ride.vlrec in the "
+               "game folder when a ride ends, a train derails or the game reloads, for a bug report"),
 };
 // clang-format on
 

@@ -27,10 +27,10 @@ struct CabBinding {
 };
 
 // The fields of the INI's keys start at zero here: their defaults, like everything else about a key,
-// stand in its row of config/setting_table.h, and the constructor applies them.
-struct Settings {
-    Settings();
-
+// stand in its row of config/setting_table.h, and the constructor of Settings applies them. The
+// fields stand apart from that constructor so that a test can count them (the recording's snapshot
+// must hold every one).
+struct SettingsFields {
     int32_t displaysPosition{};
     bool displaySpeed{};
     bool displayDerailment{};
@@ -55,6 +55,7 @@ struct Settings {
     float derailmentSensitivity[2]{};
     float explosionSensitivity[2]{};
     int32_t seat{};  // freight only: 1 right seat, anything else the driver's seat
+    bool debugRecording{};  // the ride recorder (host/recorder.h)
 
     // The control the player chose for each action and device (the optional keys Controls.* and
     // Pad.*), and what the cab reads once they are checked against each other.
@@ -67,6 +68,10 @@ struct Settings {
     float followTopSpeed = 60.0f;
     float followAcceleration = 3.0f;
     float followBraking = 4.0f;
+};
+
+struct Settings : SettingsFields {
+    Settings();
 };
 
 extern Settings gSettings;

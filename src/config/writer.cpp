@@ -6,6 +6,7 @@
 
 #include "config/setting_table.h"
 #include "config/settings.h"
+#include "util/whole_file.h"
 
 namespace {
 
@@ -14,17 +15,17 @@ struct FileCloser {
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
-// The file is opened in binary mode and every line feed goes out as CR LF here, so the bytes are the
-// same whichever platform or C library writes them.
+// Every line feed goes out as CR LF here, so the bytes are the same whichever platform or C library
+// writes them.
 class CrLfWriter {
 public:
-    explicit CrLfWriter(std::FILE* file) : file_(file) {}
+    explicit CrLfWriter(WholeFile& file) : file_(file) {}
     void write(const std::string& text) {
         for (char c : text) {
             if (c == '\n') {
-                std::fputc('\r', file_);
+                file_.put('\r');
             }
-            std::fputc(c, file_);
+            file_.put(c);
         }
     }
     void commented(const std::string& key, const std::string& value, const char* comment, bool groupStart = false) {
@@ -36,7 +37,7 @@ public:
     void bare(const std::string& key, const std::string& value) { write("\n" + key + " = " + value); }
 
 private:
-    std::FILE* file_;
+    WholeFile& file_;
 };
 
 std::string printG6(float value) {
@@ -93,16 +94,20 @@ std::string padTo45(std::string text) {
     return text;
 }
 
+// Written whole or not at all (util/whole_file.h): a file cut short by a full disk would be read
+// for good, its missing keys at their defaults and nothing saying why. Any failure leaves no file, so
+// the next entry attempt tries again; the settings stay at their defaults meanwhile. A file that
+// exists but cannot be read is the player's and is left alone.
 void ensureConfigurationFile() {
     if (File existing{std::fopen(configurationFileName, "rb")}) {
         return;  // never rewritten, completed or corrected
     }
     resetSettingsToDefaults();
-    File file(std::fopen(configurationFileName, "ab"));
-    if (!file) {
+    WholeFile file;
+    if (!file.open(configurationFileName)) {
         return;
     }
-    CrLfWriter out(file.get());
+    CrLfWriter out(file);
 
     out.write(std::string("; Vorn Loconaut ") + pluginVersion +
               " Configuration for Grand Theft Auto V (vornloconaut@proton.me)\n");
@@ -128,4 +133,5 @@ void ensureConfigurationFile() {
     out.write("\n; Numbers use \".\" as the decimal point; text after a \";\" on a line is a comment.");
     out.write("\n; Keys not found here take their defaults; delete this file to get a fresh copy.");
     out.write("\n\n\n");
+    file.commit(false);
 }

@@ -4,6 +4,7 @@
 
 #include "config/reader.h"
 #include "config/writer.h"
+#include "host/recorder.h"
 #include "train/cab_controls.h"
 #include "train/cab_input.h"
 #include "train/derailment.h"
@@ -46,6 +47,7 @@ void runCabPass(ScriptState& state) {
 }  // namespace
 
 void runPass(ScriptState& state) {
+    recordPassStart(state);
     // Each mode's steps end the mode-dependent part of the pass: a mode entered here runs from the
     // next pass on, never in this one.
     switch (state.mode) {
@@ -62,9 +64,11 @@ void runPass(ScriptState& state) {
     if (!state.derailedWagons.empty()) {
         runWagonMonitor(state);
     }
+    recordPassEnd(state);
 }
 
 void startScript() {
+    recordScriptStart();
     std::srand(gHook.tickCount != nullptr ? gHook.tickCount() : 0u);
     ensureConfigurationFile();
     loadSettings();

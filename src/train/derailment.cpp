@@ -1,10 +1,10 @@
 #include "train/derailment.h"
 
 #include <cmath>
-#include <cstdlib>
 
 #include "config/settings.h"
 #include "host/natives.h"
+#include "host/recorder.h"
 #include "train/cab_input.h"
 #include "util/frame_time.h"
 #include "util/geometry.h"
@@ -213,7 +213,7 @@ void checkWagonExplosion(DerailedWagon& wagon, float elapsed) {
         const float threshold = (1.0f - sensitivity) * 150.0f;
         if (acceleration > threshold) {
             const Vector3 g = GetEntityForwardVector(wagon.handle);
-            const int r = std::rand();
+            const int r = randomNumber();
             const float offset = static_cast<float>(((r % 1200) - 600) * 0.01);
             // The full-strength band of the formula starts at a zero threshold, where it would
             // divide by zero: any violent change then gives the strongest explosion.

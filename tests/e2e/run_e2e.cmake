@@ -1,5 +1,5 @@
 # cmake -DSCENARIO=... -DSIM=... -DCOMPARE=... -DWINDOWS_BUILD_DIR=... -DWINE=... -DPREFIX=... -DWORK=...
-#       [-DFOLDER=plugin|two-plugins|two-copies|without-hook] -P run_e2e.cmake
+#       [-DFOLDER=plugin|two-plugins|two-copies|without-hook] [-DRECORD=1] -P run_e2e.cmake
 #
 # Plays one scenario twice, each in a fresh folder as the game's folder: with the Linux simulator,
 # and under Wine as a player's game loads the plug-in: the game's exe (the Windows host, with the
@@ -13,7 +13,8 @@
 #   without-hook  no ScriptHookV.dll: VornLoconaut.asi must fail to load, harmlessly, and the loader go
 #                 on to WithoutHook.asi, which imports nothing; nothing is played
 # The two traces of native calls must agree, and the plug-in must leave the same VornLoconaut.ini
-# behind in both folders.
+# behind in both folders. A scenario that turns the ride recorder on leaves a recording in both; the
+# one the Windows plug-in wrote must replay on Linux without divergence, as the Linux one does.
 
 function(skip_or_fail reason)
   if("$ENV{VORN_E2E_REQUIRED}")
@@ -58,6 +59,18 @@ set(linux_dir ${WORK}/linux)
 set(game_dir ${WORK}/game)
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${linux_dir} ${game_dir})
+# RECORD: the scenario's own VornLoconaut.ini with the ride recorder turned on (the reader finds a key
+# in any section, so the first line will do).
+if(RECORD)
+  file(READ ${SCENARIO} scenario_text)
+  string(REGEX MATCH "\"ini\"[ \t]*:[ \t]*\"" ini_start "${scenario_text}")
+  if(NOT ini_start)
+    message(FATAL_ERROR "RECORD needs a scenario with an \"ini\" text: ${SCENARIO}")
+  endif()
+  string(REPLACE "${ini_start}" "${ini_start}Debug.Recording = 1\\n" scenario_text "${scenario_text}")
+  set(SCENARIO ${WORK}/scenario.json)
+  file(WRITE ${SCENARIO} "${scenario_text}")
+endif()
 foreach(file ${files})
   file(COPY ${WINDOWS_BUILD_DIR}/${file} DESTINATION ${game_dir})
 endforeach()
@@ -150,4 +163,21 @@ if(EXISTS ${linux_dir}/${ini})
   message(STATUS "${ini} identical in both game folders")
 elseif(EXISTS ${game_dir}/${ini})
   message(FATAL_ERROR "the plug-in under Wine wrote ${ini}, the Linux run did not")
+endif()
+
+set(recording VornLoconaut-last-ride.vlrec)
+if(EXISTS ${linux_dir}/${recording})
+  foreach(dir ${linux_dir} ${game_dir})
+    if(NOT EXISTS ${dir}/${recording})
+      message(FATAL_ERROR "the plug-in left no ${recording} in ${dir}")
+    endif()
+    execute_process(COMMAND ${SIM} --replay ${dir}/${recording}
+      RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE errors)
+    if(NOT result EQUAL 0)
+      message(FATAL_ERROR "the recording in ${dir} does not replay on Linux:\n${output}${errors}")
+    endif()
+    message(STATUS "${dir}/${recording}: ${output}")
+  endforeach()
+elseif(EXISTS ${game_dir}/${recording})
+  message(FATAL_ERROR "the plug-in under Wine wrote ${recording}, the Linux run did not")
 endif()

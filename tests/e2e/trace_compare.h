@@ -15,11 +15,13 @@
 
 #include <nlohmann/json.hpp>
 
+#include "sim/runners/tolerance.h"
+
 namespace trace_compare {
 
 struct Options {
-    double relativeTolerance = 1e-5;
-    double absoluteTolerance = 1e-6;  // for values that should be zero but come out as a rounding residue
+    double relativeTolerance = sim::kRelativeTolerance;
+    double absoluteTolerance = sim::kAbsoluteTolerance;
 };
 
 // Arguments drawn from rand(): the x, y and z of the explosion.
@@ -30,17 +32,7 @@ inline bool isRandomArgument(const nlohmann::json& line, std::size_t argument) {
 
 inline bool numbersAgree(const nlohmann::json& a, const nlohmann::json& b, const Options& options) {
     if (a.is_number_float() || b.is_number_float()) {
-        const double x = a.get<double>();
-        const double y = b.get<double>();
-        if (std::isnan(x) || std::isnan(y)) {
-            return std::isnan(x) && std::isnan(y);
-        }
-        if (std::isinf(x) || std::isinf(y)) {
-            return x == y;
-        }
-        const double difference = std::fabs(x - y);
-        return difference <= options.absoluteTolerance ||
-               difference <= options.relativeTolerance * std::max(std::fabs(x), std::fabs(y));
+        return sim::floatsAgree(a.get<double>(), b.get<double>(), options.relativeTolerance, options.absoluteTolerance);
     }
     // Integers of either signedness compare by value; an unsigned above INT64_MAX only equals itself.
     if (a.is_number_unsigned() && b.is_number_unsigned()) {

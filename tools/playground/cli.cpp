@@ -6,6 +6,7 @@
 //   vornloconaut-playground bend FILE freight|tram RADIUS
 //   vornloconaut-playground default-ini
 //   vornloconaut-playground contract           (what the page's script and the engine agree on)
+//   vornloconaut-playground recording FILE     (what the page shows of a ride recording)
 
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +19,7 @@
 
 #include "tools/playground/core/drive_runs.h"
 #include "tools/playground/core/page_contract.h"
+#include "tools/playground/core/recording_view.h"
 #include "tools/playground/core/settings_report.h"
 
 namespace {
@@ -28,7 +30,8 @@ int usage() {
                  "       vornloconaut-playground acceleration|braking FILE freight|tram\n"
                  "       vornloconaut-playground bend FILE freight|tram RADIUS\n"
                  "       vornloconaut-playground default-ini\n"
-                 "       vornloconaut-playground contract\n");
+                 "       vornloconaut-playground contract\n"
+                 "       vornloconaut-playground recording FILE\n");
     return 2;
 }
 
@@ -91,6 +94,8 @@ int main(int argc, char** argv) {
     const std::string settings = command == "report" ? std::string() : playground::settingsIni(ini);
     if (command == "report" && argc == 3) {
         print(playground::settingsReport(ini));
+    } else if (command == "recording" && argc == 3) {
+        print(playground::recordingView(ini));
     } else if (command == "acceleration" && argc == 4 && kindGiven) {
         print(playground::accelerationRun(settings, kind));
     } else if (command == "braking" && argc == 4 && kindGiven) {

@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <csignal>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -244,6 +249,39 @@ TEST(ConfigWriter, AFolderThatCannotBeWrittenYieldsDefaults) {
     EXPECT_FALSE(std::filesystem::exists(configurationFileName));
     EXPECT_EQ(gSettings.seat, 1);
     EXPECT_EQ(gSettings.modelHashes[Tram], std::vector<uint32_t>{0x33C9E158u});
+}
+
+// A disk that fills up as the default file is written: cut at any byte (the file size limit stands
+// in for the full disk), the writer leaves no file at all, the settings are the defaults, and the
+// next attempt writes the file whole. A cut file would be read for good, its missing keys at their
+// defaults (a top speed of 4 m/s after "Train.SpeedForward = 4") and nothing saying why.
+TEST(ConfigWriter, ADefaultFileCutAtAnyByteLeavesNoFileAndTheNextAttemptWritesItWhole) {
+    ScratchDirectory dir;
+    hash_only_hook::Binding hook;
+    const std::string whole = expectedDefaultFile();
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        for (size_t cut = 0; cut < whole.size(); ++cut) {
+            const rlimit limited{cut, RLIM_INFINITY};
+            const rlimit unlimited{RLIM_INFINITY, RLIM_INFINITY};
+            setrlimit(RLIMIT_FSIZE, &limited);
+            ensureConfigurationFile();
+            setrlimit(RLIMIT_FSIZE, &unlimited);
+            loadSettings();
+            if (std::filesystem::exists(configurationFileName) || std::filesystem::exists("VornLoconaut.ini.tmp") ||
+                gSettings.speedForward[Freight] != 40.0f) {
+                std::fprintf(stderr, "cut at byte %zu: a file was left, or the settings are not the defaults\n", cut);
+                _exit(1);
+            }
+        }
+        ensureConfigurationFile();
+        _exit(readFileBytes(configurationFileName) == whole ? 0 : 2);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "exit status " << status;
 }
 
 TEST(ConfigWriter, FormatsValuesAsTheFileExpects) {

@@ -10,6 +10,8 @@ import { pathToFileURL } from 'node:url';
 import { createRequire } from 'node:module';
 import { after, before, test } from 'node:test';
 import { firstInk, launch, linuxBuild, loadIni, openPage, pagePath } from './browser.mjs';
+import { hookLog, loaderLog } from './game-folder.mjs';
+import { WINE_RECORDING, recordingView } from './recordings.mjs';
 
 const axeSource = readFileSync(createRequire(import.meta.url).resolve('axe-core/axe.min.js'), 'utf8');
 
@@ -228,6 +230,31 @@ test('a short ride by key presses, the doors moved to R: enter, accelerate, the 
   await page.waitForFunction(() => /You got off the freight train/.test(document.getElementById('timeline').textContent));
   assert.match(await said(), /Doors opening/);
   assert.doesNotMatch(await said(), /character \d+|vehicle \d+|0x[0-9A-F]{8}/);
+  assert.deepEqual(errors, []);
+  await page.close();
+});
+
+test('a ride recording dropped on the page: the ride charted with its marks, its settings, its summary in the copied report', async () => {
+  const { page, errors } = await openPage(browser.context);
+  const bytes = [...readFileSync(WINE_RECORDING)];
+  const dropped = await page.evaluateHandle((data) => {
+    const transfer = new DataTransfer();
+    transfer.items.add(new File([new Uint8Array(data)], 'VornLoconaut-last-ride.vlrec'));
+    return transfer;
+  }, bytes);
+  await page.dispatchEvent('#recording-drop', 'drop', { dataTransfer: dropped });
+  await page.waitForFunction(() => window.vornRecording.view !== null);
+  const view = await page.evaluate(() => window.vornRecording.view);
+  assert.deepEqual(view, recordingView(WINE_RECORDING), 'the page\'s engine reads it as the plug-in built for this machine');
+  assert.equal(await page.getAttribute('#recording-chart', 'data-points'), String(view.summary.passes));
+  const marks = await page.textContent('#recording-marks');
+  for (const said of ['took the cab', 'the train derailed', 'got off by the exit key', '1 explosion']) assert.ok(marks.includes(said), marks);
+  assert.match(await page.textContent('#recording-settings'), /Debug\.Recording = 1/);
+
+  await page.fill('#log-paste', `${hookLog({ fatal: true })}${loaderLog([['VornLoconaut.asi', true]])}`);
+  await page.waitForFunction(() => window.vornDiagnose.done > 0);
+  const report = await page.evaluate(() => window.vornDiagnose.report);
+  assert.match(report, /\n\nRide recording VornLoconaut-last-ride\.vlrec: made by Vorn Loconaut /);
   assert.deepEqual(errors, []);
   await page.close();
 });

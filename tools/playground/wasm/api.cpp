@@ -13,6 +13,7 @@
 
 #include "tools/playground/core/drive_runs.h"
 #include "tools/playground/core/page_contract.h"
+#include "tools/playground/core/recording_view.h"
 #include "tools/playground/core/ride.h"
 #include "tools/playground/core/settings_report.h"
 
@@ -94,6 +95,12 @@ EMSCRIPTEN_KEEPALIVE const char* vorn_ride_step(const char* hands, int length, i
 
 EMSCRIPTEN_KEEPALIVE void vorn_ride_write_ini(const char* ini, int length) {
     if (ride) ride->writeIni(bytes(ini, length));
+}
+
+// A ride recording a player dropped on the page: its summary, the ride replayed, its settings.
+EMSCRIPTEN_KEEPALIVE const char* vorn_recording(const char* recording, int length) {
+    enterGameFolder();
+    return reply(playground::recordingView(bytes(recording, length)));
 }
 
 }  // extern "C"

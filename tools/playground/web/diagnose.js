@@ -35,6 +35,8 @@ export class Diagnose {
       status: $('#diagnose-status'), findings: $('#findings'), unchecked: $('#unchecked'), uncheckedList: $('#unchecked ul'),
       copy: $('#copy-report'), copied: $('#copy-status'), report: $('#report-text'), reportBox: $('#report'),
     };
+    // What other parts of the page add to the report a player copies (the ride recording's summary).
+    this.appendices = [];
     // What the tests and a curious player can look at from the console.
     this.state = { run: 0, done: 0, codes: [], result: null, report: '', timings: {}, bytesRead: 0, errors: [] };
     window.vornDiagnose = this.state;
@@ -154,7 +156,7 @@ export class Diagnose {
     }
     if (run !== this.run) return;
     const result = diagnose(facts, RELEASE, report);
-    const text = reportText(facts, result, RELEASE);
+    const text = this.fullReport(facts, result);
     this.render(result, text);
     const ms = performance.now() - this.started;
     Object.assign(this.state, { done: run, codes: result.findings.map((f) => f.code), result, report: text, bytesRead: facts.counter.bytes });
@@ -164,6 +166,17 @@ export class Diagnose {
     this.ui.status.textContent = facts.mode === 'folder'
       ? `The page read the folder ${facts.picked} in ${(ms / 1000).toFixed(1)} s (the names of ${grouped(facts.files)} files${read}).${order}`
       : `The page read ${[facts.logs.hook, facts.logs.loader].filter(Boolean).map((l) => l.name).join(' and ') || 'nothing'} in ${(ms / 1000).toFixed(1)} s.${order}`;
+  }
+
+  fullReport(facts, result) {
+    return [reportText(facts, result, RELEASE), ...this.appendices.map((add) => add())].filter(Boolean).join('\n\n');
+  }
+
+  // The report again, once what the other parts add to it has changed.
+  refreshReport() {
+    if (!this.state.result) return;
+    this.state.report = this.fullReport(this.facts, this.state.result);
+    this.ui.report.textContent = this.state.report;
   }
 
   render(result, text) {

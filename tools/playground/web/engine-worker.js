@@ -45,6 +45,11 @@ onmessage = async (event) => {
         postMessage({ type: 'ride-layout', layout });
         break;
       }
+      case 'recording': {
+        const view = withBytes(module, message.bytes, (p, n) => json(module, module._vorn_recording(p, n)));
+        postMessage({ type: 'recording', id: message.id, view });
+        break;
+      }
       case 'ride-ini':
         withBytes(module, message.ini, (p, n) => module._vorn_ride_write_ini(p, n));
         break;

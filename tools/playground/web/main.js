@@ -8,6 +8,7 @@ import { Ride } from './ride.js';
 import { Editor } from './editor.js';
 import { emptyDrives, storeDrive } from './drives.js';
 import { Diagnose } from './diagnose.js';
+import { RecordingView } from './recording.js';
 import { dropZone } from './drop.js';
 import { grouped } from './numbers.js';
 
@@ -20,7 +21,7 @@ const KEPT = 'vornloconaut-playground.ini';
 
 // The default file's data and the charts, from the first chart's script, which the browser read
 // before this one and which drew the first chart already.
-const { defaults, charts } = window.vornFirstChart;
+const { defaults, charts, uPlot } = window.vornFirstChart;
 
 // The engine's text, once the document is read and its first frame drawn: a Blob for its workers.
 const engine = new Promise((resolve) => {
@@ -369,8 +370,12 @@ requestAnimationFrame(() => setTimeout(() => {
   }
 }));
 
-// A folder's VornLoconaut.ini with mistakes opens here, where the report names each.
-new Diagnose($('diagnose'), engine, (file) => {
+// A folder's VornLoconaut.ini with mistakes opens here, where the report names each; so do the
+// settings a ride recording was made with. The report a player copies carries the recording's summary.
+const underYourSettings = (file) => {
   openFile(file);
   $('settings').scrollIntoView();
-});
+};
+const diagnose = new Diagnose($('diagnose'), engine, underYourSettings);
+const recording = new RecordingView($('recording'), engine, uPlot, underYourSettings, () => diagnose.refreshReport());
+diagnose.appendices.push(() => recording.state.summary);

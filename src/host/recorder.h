@@ -1,0 +1,63 @@
+#pragma once
+// The ride recorder. With Debug.Recording = 1 the plug-in keeps its last minutes in a ring in memory:
+// where each pass begins, every native call (which one, a digest of its integer and text arguments,
+// its float arguments, its answer), every value std::rand gives, every configuration load's text,
+// and at regular key points a snapshot of ScriptState and Settings, from which a replay starts. The
+// ring goes to VornLoconaut-last-ride.vlrec in the game folder when a ride ends, when a train
+// derails and when the script main starts again after a reload, a slice at the end of each pass, on
+// the script's fiber. docs/recording.md describes the file; `vornloconaut-sim --replay` plays it.
+//
+// Off, the recorder costs one test of gRecorderOn per native call and a few per pass.
+
+#include <cstddef>
+#include <cstdint>
+
+#include "host/native_catalogue.h"
+
+struct ScriptState;
+
+// In the game's working directory, beside VornLoconaut.ini; written under a temporary name first.
+inline constexpr const char* recordingFileName = "VornLoconaut-last-ride.vlrec";
+
+// The ring's size: three minutes of the busiest passes fit with room to spare (docs/recording.md).
+inline constexpr size_t kRecordingRingBytes = 4u << 20;
+
+// Set while the recorder records; the typed operations then call through recordedNativeCall.
+extern bool gRecorderOn;
+
+// Makes the call as invoke does (init, a push per argument, the call) and records it; returns the
+// result slots. `arguments` holds the slots to push, as many as the native's shape has letters.
+template <Native N>
+const uint64_t* recordedNativeCall(const uint64_t* arguments);
+
+// The script main starts: after a reload, the ring of the run before is written.
+void recordScriptStart();
+// Around each pass: the pass boundary and, now and then, a key point; after the pass the triggers
+// (a ride ended, a derailment) and a slice of a file being written.
+void recordPassStart(const ScriptState& state);
+void recordPassEnd(const ScriptState& state);
+// At the start of every configuration load: the file's text as the load will read it.
+void recordConfigurationLoad();
+// std::rand, recorded.
+int randomNumber();
+
+// --- For the simulator, its replay and the tests ---
+
+// A replay stands in for what the plug-in reads besides the natives. While it does, the recorder
+// neither records nor turns on or off, and the replay keeps gRecorderOn false.
+struct ReplaySources {
+    int (*random)() = nullptr;              // the next value std::rand gave
+    void (*configurationLoad)() = nullptr;  // puts the text the load read in place, or removes the file
+};
+extern ReplaySources gReplaySources;
+
+// Records whatever Debug.Recording says (the simulator's --record).
+void forceRecording(bool on);
+// Writes the ring at once to `path`, as the plug-in writes its file; false when the ring holds no key
+// point yet or the write failed.
+bool writeRecordingNow(const char* path);
+// Drops the ring, any file being written and the forcing: a fresh recorder, as in a new process,
+// with a ring of `ringBytes` (a small one lets a test wrap it).
+void resetRecorder(size_t ringBytes = kRecordingRingBytes);
+// Bytes recorded since the process started (the benchmark's bytes per pass).
+uint64_t recordedBytes();

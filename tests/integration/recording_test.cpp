@@ -1,0 +1,334 @@
+// The ride recorder end to end: every scenario recorded, written and replayed; the moments the
+// plug-in writes its file by itself; the file whole or absent whatever the disk does.
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <csignal>
+#include <filesystem>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "config/settings.h"
+#include "host/controls.h"
+#include "host/recorder.h"
+#include "integration/train_test_world.h"
+#include "sim/runners/in_process_plugin.h"
+#include "sim/runners/recording.h"
+#include "sim/runners/replay.h"
+#include "sim/runners/scenario.h"
+#include "sim/runners/session.h"
+#include "unit/support/scratch_directory.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Every test starts from a recorder as a fresh process has it, and leaves one.
+struct FreshRecorder {
+    explicit FreshRecorder(size_t ringBytes = kRecordingRingBytes) { resetRecorder(ringBytes); }
+    ~FreshRecorder() { resetRecorder(); }
+};
+
+sim::ReplayResult replayFile(const fs::path& path, std::ostream* trace = nullptr) {
+    const sim::ReadResult read = sim::readRecordingFile(path.string());
+    if (!read.recording) {
+        sim::ReplayResult refused;
+        refused.refusal = read.error;
+        return refused;
+    }
+    sim::ReplayOptions options;
+    options.trace = trace;
+    return sim::replayRecording(*read.recording, options);
+}
+
+std::string traceOf(const sim::Scenario& scenario, bool recording, const fs::path& writeTo = {},
+                    size_t ringBytes = kRecordingRingBytes) {
+    resetRecorder(ringBytes);
+    forceRecording(recording);
+    std::ostringstream trace;
+    sim::GameOptions options;
+    options.trace = &trace;
+    sim::PluginGame game(options);
+    const sim::ScenarioResult result = sim::playScenario(game, scenario);
+    for (const std::string& f : result.failures) ADD_FAILURE() << scenario.name << ": " << f;
+    if (!writeTo.empty()) {
+        EXPECT_TRUE(writeRecordingNow(writeTo.c_str()));
+    }
+    return trace.str();
+}
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) out.push_back(line);
+    return out;
+}
+
+std::vector<std::string> scenarioFiles() {
+    std::vector<std::string> files;
+    for (const auto& entry : fs::directory_iterator(fs::path(VORN_SOURCE_DIR) / "scenarios"))
+        if (entry.path().extension() == ".json") files.push_back(entry.path().string());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+class RecordingRoundTrip : public ::testing::TestWithParam<std::string> {};
+
+// The recorder changes no call the plug-in makes, and its recording of the whole ride plays back to
+// the very same calls, the replay's trace line for line the scenario's from the first key point on.
+TEST_P(RecordingRoundTrip, ReplaysTheScenarioCallForCall) {
+    FreshRecorder fresh;
+    ScratchDirectory dir;
+    const sim::Scenario scenario = sim::loadScenario(GetParam());
+    const std::string off = traceOf(scenario, false);
+    const fs::path file = dir.path() / "ride.vlrec";
+    const std::string on = traceOf(scenario, true, file);
+    ASSERT_EQ(on, off) << "recording changed the native calls";
+
+    std::ostringstream replayed;
+    const sim::ReplayResult result = replayFile(file, &replayed);
+    ASSERT_TRUE(result.faithful()) << result.summary();
+    EXPECT_EQ(result.passes, static_cast<size_t>(scenario.frames));
+    const std::vector<std::string> original = lines(off);
+    const std::vector<std::string> replay = lines(replayed.str());
+    ASSERT_LE(replay.size(), original.size());
+    EXPECT_TRUE(std::equal(replay.begin(), replay.end(), original.end() - static_cast<std::ptrdiff_t>(replay.size())));
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryScenario, RecordingRoundTrip, ::testing::ValuesIn(scenarioFiles()),
+                         [](const ::testing::TestParamInfo<std::string>& file) {
+                             std::string name = fs::path(file.param).stem().string();
+                             for (char& c : name) c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+                             return name;
+                         });
+
+// A ring that wrapped many times over starts its file at the oldest key point it still holds.
+TEST(Recording, AWrappedRingReplaysFromItsOldestKeyPoint) {
+    FreshRecorder fresh;
+    ScratchDirectory dir;
+    const sim::Scenario scenario = sim::loadScenario(std::string(VORN_SOURCE_DIR) + "/scenarios/derailment.json");
+    traceOf(scenario, true, dir.path() / "ride.vlrec", 24u << 10);
+    const sim::ReadResult read = sim::readRecordingFile((dir.path() / "ride.vlrec").string());
+    ASSERT_TRUE(read.recording) << read.error;
+    EXPECT_GT(read.recording->events.front().pass, 1u);
+    EXPECT_LT(read.recording->fileBytes, (24u << 10) + 8192u);
+    const sim::ReplayResult result = sim::replayRecording(*read.recording);
+    EXPECT_TRUE(result.faithful()) << result.summary();
+    EXPECT_EQ(result.passes, read.recording->passes);
+}
+
+using train_world::Ride;
+
+class RecordedRide : public Ride {
+protected:
+    FreshRecorder fresh;
+    fs::path file() const { return game.workdir() / recordingFileName; }
+    // The file the plug-in wrote, read once it is complete (a slice of it per pass).
+    std::optional<sim::Recording> written() {
+        game.step(30);
+        EXPECT_FALSE(fs::exists(file().string() + ".tmp"));
+        if (!fs::exists(file())) return std::nullopt;
+        sim::ReadResult read = sim::readRecordingFile(file().string());
+        EXPECT_TRUE(read.recording) << read.error;
+        return std::move(read.recording);
+    }
+    void expectReplays(const sim::Recording& recording) {
+        const sim::ReplayResult result = sim::replayRecording(recording);
+        EXPECT_TRUE(result.faithful()) << result.summary();
+    }
+};
+
+// Off by default: nothing is written. Debug.Recording = 1 turns it on at the next load; the plug-in
+// writes the file when the ride ends, when the train derails and when the game reloads.
+TEST_F(RecordedRide, WritesItsFileWhenARideEndsATrainDerailsAndTheGameReloads) {
+    addTram();
+    auto enterBeside = [&] {
+        game.step(300);  // the tram rolls to a stop
+        enterFrom({trainPosition().x + 3.0f, trainPosition().y, 0.0f});
+    };
+    enterBeside();
+    leave();
+    EXPECT_FALSE(written()) << "the recorder is off by default";
+
+    game.writeIni(*game.readIni() + "\r\nDebug.Recording = 1\r\n");
+    enterBeside();
+    holdFor(control::accelerate, 2.0f);
+    leave();
+    std::optional<sim::Recording> ride = written();
+    ASSERT_TRUE(ride);
+    EXPECT_EQ(ride->reason, recording::Reason::RideEnded);
+    expectReplays(*ride);
+
+    enterBeside();
+    holdFor(control::accelerate, 2.0f);
+    holdFor(control::derail, 3.0f);
+    std::optional<sim::Recording> derailed = written();
+    ASSERT_TRUE(derailed);
+    EXPECT_EQ(derailed->reason, recording::Reason::Derailment);
+    expectReplays(*derailed);
+
+    game.restartScripts();
+    std::optional<sim::Recording> reloaded = written();
+    ASSERT_TRUE(reloaded);
+    EXPECT_EQ(reloaded->reason, recording::Reason::ScriptRestart);
+    expectReplays(*reloaded);
+}
+
+// The game reloads while the file is still being written, a slice a pass: the new run finishes it,
+// then writes its own, and the file under the final name is always whole.
+TEST_F(RecordedRide, AReloadInTheMiddleOfAWriteLeavesAWholeFile) {
+    forceRecording(true);
+    addFreight();
+    enterFrom({3.0f, train_world::kLeadY, 0.0f});
+    holdFor(control::accelerate, 40.0f);
+    game.tap(control::exit);
+    game.step();
+    ASSERT_TRUE(fs::exists(file().string() + ".tmp")) << "the ride's file should take more than one pass";
+    game.restartScripts();
+    std::optional<sim::Recording> reloaded = written();
+    ASSERT_TRUE(reloaded);
+    EXPECT_EQ(reloaded->reason, recording::Reason::ScriptRestart);
+    expectReplays(*reloaded);
+}
+
+// A configuration file too large to record: the recording starts afresh after its load, and what it
+// then holds replays.
+TEST_F(RecordedRide, AConfigurationTooLargeToRecordStartsTheRecordingAfresh) {
+    forceRecording(true);
+    addTram();
+    game.step();
+    game.writeIni("Tram.Acceleration = 5\n" + std::string(recording::kLargestConfiguration, ';') + "\n");
+    enterFrom({3.0f, train_world::kLeadY, 0.0f});
+    holdFor(control::accelerate, 1.0f);
+    leave();
+    std::optional<sim::Recording> ride = written();
+    ASSERT_TRUE(ride);
+    EXPECT_GT(ride->events.front().pass, 2u) << "the recording should begin after the load";
+    EXPECT_TRUE(ride->texts.empty());
+    expectReplays(*ride);
+}
+
+// A short ride in one thread, so that it can run in a child process with a limit on file sizes.
+void rideInSession(int driving = 1200, int after = 60) {
+    sim::Session session(std::nullopt);
+    sim::World& w = session.world();
+    const int track = w.addTrack({{0, 0, 0}, {0, 2000, 0}});
+    w.addTrain("freight", 3, track, 300.0f, 0.0f, true, "freight");
+    w.moveEntity(w.player, {3.0f, 300.0f, 0.0f});
+    auto frames = [&](int n) {
+        for (int i = 0; i < n; ++i) session.step(1.0f / 60.0f);
+    };
+    frames(2);
+    session.hold(control::enter);
+    frames(60);
+    session.release(control::enter);
+    session.hold(control::accelerate);
+    frames(driving);
+    session.release(control::accelerate);
+    session.hold(control::exit);
+    frames(1);
+    session.release(control::exit);
+    frames(after);
+}
+
+// A full disk, a folder that cannot be written and a file another program holds: the ride goes on,
+// and no half file is left under either name.
+TEST(Recording, AFailedWriteLeavesNoFileAndTheRideGoesOn) {
+    FreshRecorder fresh;
+    {
+        ScratchDirectory dir;
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{40000, RLIM_INFINITY};
+            setrlimit(RLIMIT_FSIZE, &limit);
+            forceRecording(true);
+            rideInSession();
+            _exit(fs::exists(recordingFileName) || fs::exists(std::string(recordingFileName) + ".tmp") ? 1 : 0);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a cut recording was left behind";
+    }
+    {
+        ScratchDirectory dir;
+        fs::create_directory(recordingFileName);  // what a rename cannot replace, as a file another program holds
+        forceRecording(true);
+        rideInSession();
+        EXPECT_TRUE(fs::is_directory(recordingFileName));
+        EXPECT_FALSE(fs::exists(std::string(recordingFileName) + ".tmp"));
+    }
+    {
+        ScratchDirectory dir;
+        fs::create_directory("removed");
+        fs::current_path("removed");
+        fs::remove(dir.path() / "removed");  // a folder nobody can write in, whoever runs the test
+        forceRecording(true);
+        rideInSession();
+        EXPECT_FALSE(fs::exists(recordingFileName));
+    }
+}
+
+// Cut anywhere, a recording is refused with the offset where it stops making sense, and never read
+// past its end; a damaged record is refused where it begins; one made with another catalogue reads
+// but is not replayed, and says why.
+TEST(Recording, ACutDamagedOrForeignFileIsRefusedSayingWhere) {
+    FreshRecorder fresh;
+    ScratchDirectory dir;
+    forceRecording(true);
+    rideInSession(5, 5);
+    ASSERT_TRUE(writeRecordingNow("ride.vlrec"));
+    std::string bytes = readFileBytes("ride.vlrec");
+    const auto read = [](const std::string& b, size_t n) {
+        return sim::readRecording(reinterpret_cast<const uint8_t*>(b.data()), n);
+    };
+    for (size_t n = 0; n < bytes.size(); ++n) {
+        const sim::ReadResult cut = read(bytes, n);
+        ASSERT_FALSE(cut.recording) << "cut at " << n;
+        ASSERT_EQ(cut.error.rfind("byte ", 0), 0u) << cut.error;
+        ASSERT_LE(std::stoul(cut.error.substr(5)), n) << cut.error;
+    }
+    const sim::ReadResult whole = read(bytes, bytes.size());
+    ASSERT_TRUE(whole.recording) << whole.error;
+
+    const auto call = std::find_if(whole.recording->events.begin(), whole.recording->events.end(),
+                                   [](const sim::RecordedEvent& e) { return e.kind == sim::RecordedEvent::Kind::Call; });
+    ASSERT_NE(call, whole.recording->events.end());
+    std::string damaged = bytes;
+    damaged[call->offset] = '\xEE';
+    EXPECT_EQ(read(damaged, damaged.size()).error, "byte " + std::to_string(call->offset) + ": tag 238 is no record");
+
+    // A hash that its list of natives does not make is damage; a build with another first native is
+    // another catalogue, refused by the replay.
+    const size_t hashAt = 8 + 2 + 1 + 1 + std::string(pluginVersion).size();
+    std::string lying = bytes;
+    lying[hashAt] ^= 1;
+    EXPECT_EQ(read(lying, lying.size()).error.rfind("byte " + std::to_string(hashAt) + ": ", 0), 0u);
+    std::string foreign = bytes;
+    std::vector<sim::RecordedNative> natives = whole.recording->natives;
+    natives[0].op[0] ^= 0x20;
+    foreign[hashAt + 8 + 2 + 1] ^= 0x20;
+    const uint64_t foreignHash = sim::listedCatalogueHash(natives);
+    for (int b = 0; b < 8; ++b) foreign[hashAt + static_cast<size_t>(b)] = static_cast<char>(foreignHash >> (8 * b));
+    const sim::ReadResult other = read(foreign, foreign.size());
+    ASSERT_TRUE(other.recording) << other.error;
+    const std::string refusal = sim::replayRecording(*other.recording).refusal;
+    EXPECT_NE(refusal.find("format version 1"), std::string::npos) << refusal;
+    char ours[24];
+    std::snprintf(ours, sizeof ours, "0x%016llX", static_cast<unsigned long long>(recording::catalogueHash()));
+    char theirs[24];
+    std::snprintf(theirs, sizeof theirs, "0x%016llX", static_cast<unsigned long long>(other.recording->catalogueHash));
+    EXPECT_NE(refusal.find(ours), std::string::npos) << refusal;
+    EXPECT_NE(refusal.find(theirs), std::string::npos) << refusal;
+}
+
+}  // namespace

@@ -1,0 +1,80 @@
+#include "tools/playground/core/recording_view.h"
+
+#include <cstdio>
+
+#include "sim/runners/recording.h"
+#include "sim/runners/replay.h"
+#include "tools/playground/core/settings_report.h"
+
+namespace playground {
+
+namespace {
+
+using nlohmann::json;
+
+const char* reasonName(recording::Reason reason) {
+    switch (reason) {
+        case recording::Reason::RideEnded: return "the ride ended";
+        case recording::Reason::Derailment: return "the train derailed";
+        case recording::Reason::ScriptRestart: return "the game reloaded";
+        case recording::Reason::Asked: return "the simulator was asked to";
+    }
+    return "";
+}
+
+std::string hex(uint64_t value) {
+    char buffer[24];
+    std::snprintf(buffer, sizeof buffer, "0x%016llX", static_cast<unsigned long long>(value));
+    return buffer;
+}
+
+// The player's file as the plug-in last read it, when the ring still holds that load; otherwise the
+// settings of the first key point, one key a line.
+json settingsOf(const sim::Recording& r) {
+    for (auto e = r.events.rbegin(); e != r.events.rend(); ++e) {
+        if (e->kind == sim::RecordedEvent::Kind::Configuration) {
+            const std::string& ini = r.texts[e->first];
+            return json{{"from", "VornLoconaut.ini as the plug-in read it at its last load in the recording"},
+                        {"ini", ini},
+                        {"report", settingsReport(ini)}};
+        }
+    }
+    const std::string ini = sim::settingsIni(r, r.snapshots.front());
+    return json{{"from", "the settings in force when the recording begins"}, {"ini", ini}, {"report", settingsReport(ini)}};
+}
+
+}  // namespace
+
+json recordingView(const std::string& bytes) {
+    const sim::ReadResult read = sim::readRecording(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    if (!read.recording) return json{{"error", read.error}};
+    const sim::Recording& r = *read.recording;
+    const sim::ReplayResult replay = sim::replayRecording(r);
+
+    json time = json::array(), mode = json::array(), shown = json::array(), speed = json::array(), risk = json::array();
+    for (const sim::ReplaySample& s : replay.samples) {
+        time.push_back(s.seconds);
+        mode.push_back(s.mode);
+        shown.push_back(s.shownSpeed);
+        speed.push_back(s.speed);
+        risk.push_back(s.risk);
+    }
+    json marks = json::array();
+    for (const sim::ReplayMark& m : replay.marks) marks.push_back({{"kind", m.kind}, {"seconds", m.seconds}, {"pass", m.pass}});
+    const json summary = {{"formatVersion", r.version},
+                          {"pluginVersion", r.pluginVersion},
+                          {"reason", reasonName(r.reason)},
+                          {"passes", r.passes},
+                          {"seconds", replay.samples.empty() ? json(nullptr) : json(replay.samples.back().seconds)},
+                          {"catalogue", {{"recording", hex(r.catalogueHash)},
+                                         {"page", hex(recording::catalogueHash())},
+                                         {"same", r.catalogueHash == recording::catalogueHash()}}},
+                          {"replay", replay.summary()}};
+    return json{{"error", nullptr},
+                {"summary", summary},
+                {"series", {{"time", time}, {"mode", mode}, {"shownSpeed", shown}, {"speed", speed}, {"risk", risk}}},
+                {"marks", marks},
+                {"settings", settingsOf(r)}};
+}
+
+}  // namespace playground
