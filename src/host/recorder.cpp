@@ -17,6 +17,7 @@
 #include "util/whole_file.h"
 
 bool gRecorderOn = false;
+bool gRecorderBusy = false;
 ReplaySources gReplaySources;
 
 namespace {
@@ -102,6 +103,7 @@ bool playingBack() { return gReplaySources.random != nullptr; }
 // --- Bytes into the ring ---
 
 void writeSlice(uint64_t limit);
+void refreshBusy();
 
 // Appending overwrites the oldest bytes; a file being written gets them first.
 inline void guardWriter(size_t count) {
@@ -439,14 +441,22 @@ void start() {
     }
     gRecorderOn = true;
     r.keyDue = true;
+    refreshBusy();
 }
 
 void stop() {
     gRecorderOn = false;
     gRecorder.keyCount = 0;
+    refreshBusy();
 }
 
 void newPassOccurrences() { std::memset(gRecorder.occurrences, 0, sizeof gRecorder.occurrences); }
+
+// After each entry point that may start or stop recording or a write.
+void refreshBusy() {
+    const Recorder& r = gRecorder;
+    gRecorderBusy = gRecorderOn || r.forced || r.writer.active || r.writer.pending;
+}
 
 }  // namespace
 
@@ -535,6 +545,7 @@ void recordScriptStart() {
     putRecord(kScriptStart);
     newPassOccurrences();
     gRecorder.keyDue = true;
+    refreshBusy();
 }
 
 void recordPassStart(const ScriptState& state) {
@@ -576,6 +587,7 @@ void recordPassEnd(const ScriptState& state) {
         }
     }
     continueWrite();
+    refreshBusy();
 }
 
 void recordConfigurationLoad() {
@@ -626,7 +638,10 @@ int randomNumber() {
     return value;
 }
 
-void forceRecording(bool on) { gRecorder.forced = on; }
+void forceRecording(bool on) {
+    gRecorder.forced = on;
+    refreshBusy();
+}
 
 bool writeRecordingNow(const char* path) {
     Recorder::Writer& w = gRecorder.writer;
@@ -635,7 +650,9 @@ bool writeRecordingNow(const char* path) {
         finishWrite();
     }
     w.pending = false;
-    return beginWrite(path, Reason::Asked) && finishWrite();
+    const bool written = beginWrite(path, Reason::Asked) && finishWrite();
+    refreshBusy();
+    return written;
 }
 
 void resetRecorder(size_t ringBytes) {
@@ -654,6 +671,7 @@ void resetRecorder(size_t ringBytes) {
     r.pass = 0;
     r.sinceKey = 0;
     r.keyDue = false;
+    refreshBusy();
 }
 
 uint64_t recordedBytes() { return gRecorder.head; }

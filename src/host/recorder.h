@@ -7,7 +7,7 @@
 // derails and when the script main starts again after a reload, a slice at the end of each pass, on
 // the script's fiber. docs/recording.md describes the file; `vornloconaut-sim --replay` plays it.
 //
-// Off, the recorder costs one test of gRecorderOn per native call and a few per pass.
+// Off, the recorder costs one test of gRecorderOn per native call and two loads per pass.
 
 #include <cstddef>
 #include <cstdint>
@@ -24,6 +24,9 @@ inline constexpr size_t kRecordingRingBytes = 4u << 20;
 
 // Set while the recorder records; the typed operations then call through recordedNativeCall.
 extern bool gRecorderOn;
+// Set while a pass must call the recorder whatever Debug.Recording says: it records, is forced to, or
+// still writes a file. With it clear and the setting off, the pass leaves the recorder alone.
+extern bool gRecorderBusy;
 
 // Makes the call as invoke does (init, a push per argument, the call) and records it; returns the
 // result slots. `arguments` holds the slots to push, as many as the native's shape has letters.
@@ -33,7 +36,8 @@ const uint64_t* recordedNativeCall(const uint64_t* arguments);
 // The script main starts: after a reload, the ring of the run before is written.
 void recordScriptStart();
 // Around each pass: the pass boundary and, now and then, a key point; after the pass the triggers
-// (a ride ended, a derailment) and a slice of a file being written.
+// (a ride ended, a derailment) and a slice of a file being written. The pass calls the first when
+// gRecorderBusy or Debug.Recording is set, the second when gRecorderBusy is.
 void recordPassStart(const ScriptState& state);
 void recordPassEnd(const ScriptState& state);
 // At the start of every configuration load: the file's text as the load will read it.

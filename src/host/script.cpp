@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "config/reader.h"
+#include "config/settings.h"
 #include "config/writer.h"
 #include "host/recorder.h"
 #include "train/cab_controls.h"
@@ -47,7 +48,9 @@ void runCabPass(ScriptState& state) {
 }  // namespace
 
 void runPass(ScriptState& state) {
-    recordPassStart(state);
+    if (gRecorderBusy || gSettings.debugRecording) [[unlikely]] {
+        recordPassStart(state);
+    }
     // Each mode's steps end the mode-dependent part of the pass: a mode entered here runs from the
     // next pass on, never in this one.
     switch (state.mode) {
@@ -64,7 +67,9 @@ void runPass(ScriptState& state) {
     if (!state.derailedWagons.empty()) {
         runWagonMonitor(state);
     }
-    recordPassEnd(state);
+    if (gRecorderBusy) [[unlikely]] {
+        recordPassEnd(state);
+    }
 }
 
 void startScript() {
