@@ -3,6 +3,7 @@
 // them and the readers that replay and show them. docs/recording.md describes the layout for readers
 // elsewhere; everything is little-endian.
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -141,8 +142,19 @@ inline constexpr bool isDigested(char kind) { return kind == 'i' || kind == 'b' 
 // its end. A multiply per word, a cheap step per byte: the texts are the longest part of a pass.
 inline uint32_t digestWord(uint32_t h, uint32_t word) { return (h ^ word) * 0x01000193u; }
 inline uint32_t digestText(uint32_t h, const char* text) {
-    for (size_t n = 0; text != nullptr && n < kLongestText && text[n] != '\0'; ++n) {
-        h = h * 31u + static_cast<uint8_t>(text[n]);
+    if (text != nullptr) {
+        // Every text a native takes ends in a NUL: the game reads it as a C string too.
+        const size_t length = std::min(std::strlen(text), kLongestText);
+        const auto* bytes = reinterpret_cast<const uint8_t*>(text);
+        size_t n = 0;
+        // Four bytes a step give what four steps of h * 31 + byte give, modulo 2^32, with a quarter of
+        // the multiplies that wait for the one before: the texts were two thirds of the recorder's cost.
+        for (; n + 4 <= length; n += 4) {
+            h = h * 923521u + bytes[n] * 29791u + bytes[n + 1] * 961u + bytes[n + 2] * 31u + bytes[n + 3];
+        }
+        for (; n < length; ++n) {
+            h = h * 31u + bytes[n];
+        }
     }
     return digestWord(h, 0xFFu);
 }

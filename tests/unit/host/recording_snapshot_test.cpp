@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <set>
 #include <string>
 
@@ -59,6 +60,21 @@ TEST(RecordingSnapshot, ListsEveryFieldOfTheRecordsOnce) {
     expectEveryFieldOnce(settings, fieldSlots<SettingsFields>(),
                          [](auto& s, auto v) { recording::forEachSettingsField(s, v); },
                          [](auto& s, auto v) { recording::forEachDerivedSettingsField(s, v); }, "Settings");
+}
+
+// The text digest takes four bytes a step; it must give what the file's layout says, a byte a step up
+// to 4096 bytes, at every length and whatever the bytes (those above 0x7F too).
+TEST(RecordingFormat, TheTextDigestIsTheBytewiseOneAtEveryLength) {
+    std::string text;
+    for (size_t length = 0; length <= recording::kLongestText + 5; ++length) {
+        uint32_t expected = 0x811C9DC5u;
+        for (size_t n = 0; n < length && n < recording::kLongestText; ++n) {
+            expected = expected * 31u + static_cast<uint8_t>(text[n]);
+        }
+        expected = recording::digestWord(expected, 0xFFu);
+        ASSERT_EQ(recording::digestText(0x811C9DC5u, text.c_str()), expected) << "length " << length;
+        text.push_back(static_cast<char>(1 + (length * 97) % 255));
+    }
 }
 
 }  // namespace
