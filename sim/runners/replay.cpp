@@ -23,12 +23,6 @@ using namespace recording;
 
 namespace {
 
-std::string hex(uint64_t value) {
-    char buffer[24];
-    std::snprintf(buffer, sizeof buffer, "0x%016llX", static_cast<unsigned long long>(value));
-    return buffer;
-}
-
 float asFloat(uint32_t bits) {
     float f = 0.0f;
     std::memcpy(&f, &bits, sizeof f);
@@ -117,7 +111,9 @@ public:
     void configurationLoad();
 
 private:
-    const RecordedEvent* next(const char* what);
+    // The next record of this pass; `what` says what the plug-in did, for a divergence only.
+    template <class What>
+    const RecordedEvent* next(What&& what);
     std::string describeRecorded(const RecordedEvent* e) const;
     std::string describeMade(const NativeCall& call) const;
     void diverge(const std::string& text);
@@ -148,15 +144,16 @@ void replayConfigurationLoad() {
     if (gActive != nullptr) gActive->configurationLoad();
 }
 
-const RecordedEvent* Replay::next(const char* what) {
+template <class What>
+const RecordedEvent* Replay::next(What&& what) {
     if (result_.diverged) return nullptr;
     if (cursor_ >= rec_.events.size()) {
-        diverge(std::string("the plug-in ") + what + " where the recording ends");
+        diverge(std::string("the plug-in ") + what() + " where the recording ends");
         return nullptr;
     }
     const RecordedEvent& e = rec_.events[cursor_];
     if (e.kind == RecordedEvent::Kind::Pass || e.kind == RecordedEvent::Kind::ScriptStart) {
-        diverge(std::string("the plug-in ") + what + " where the recording's pass is over");
+        diverge(std::string("the plug-in ") + what() + " where the recording's pass is over");
         return nullptr;
     }
     ++cursor_;
@@ -221,7 +218,7 @@ void Replay::diverge(const std::string& text) {
 void Replay::answer(const NativeCall& call, uint64_t* result) {
     if (result_.diverged) return;
     const size_t at = cursor_;
-    const RecordedEvent* e = next(("called " + describeMade(call)).c_str());
+    const RecordedEvent* e = next([&] { return "called " + describeMade(call); });
     if (e == nullptr) return;
     if (e->kind != RecordedEvent::Kind::Call || rec_.natives[e->native].hash != call.hash) {
         cursor_ = at;
@@ -287,7 +284,7 @@ void Replay::answer(const NativeCall& call, uint64_t* result) {
 
 int Replay::random() {
     const size_t at = cursor_;
-    const RecordedEvent* e = next("asked for a random number");
+    const RecordedEvent* e = next([] { return "asked for a random number"; });
     if (e == nullptr) return 0;
     if (e->kind != RecordedEvent::Kind::Random) {
         cursor_ = at;
@@ -299,7 +296,7 @@ int Replay::random() {
 
 void Replay::configurationLoad() {
     const size_t at = cursor_;
-    const RecordedEvent* e = next("loaded its configuration");
+    const RecordedEvent* e = next([] { return "loaded its configuration"; });
     std::remove(configurationFileName);
     if (e == nullptr) return;
     if (e->kind == RecordedEvent::Kind::Configuration) {

@@ -17,12 +17,6 @@ constexpr size_t kResultSlots = Hook::resultSlots;
 // What a stale result block reads as: a NaN as float, an absurd handle as integer.
 constexpr uint64_t kPoison = 0xFFBADBADFFBADBADull;
 
-std::string hex(uint64_t value) {
-    char buffer[24];
-    std::snprintf(buffer, sizeof buffer, "0x%016llX", static_cast<unsigned long long>(value));
-    return buffer;
-}
-
 void jsonEscape(std::string& out, const std::string& text) {
     out += '"';
     for (unsigned char ch : text) {
@@ -41,6 +35,12 @@ void jsonEscape(std::string& out, const std::string& text) {
 }
 
 }  // namespace
+
+std::string hex(uint64_t value) {
+    char buffer[24];
+    std::snprintf(buffer, sizeof buffer, "0x%016llX", static_cast<unsigned long long>(value));
+    return buffer;
+}
 
 std::string traceFloat(float value) {
     if (!std::isfinite(value)) return std::isnan(value) ? "\"nan\"" : (value > 0 ? "\"inf\"" : "\"-inf\"");

@@ -109,6 +109,8 @@ private:
 
 // Formats a float as the trace does: shortest text that reads back to the same float.
 std::string traceFloat(float value);
+// A hash or a handle as 0x and 16 hex digits.
+std::string hex(uint64_t value);
 
 // Free functions with the hook's signatures, forwarding to Hook::current.
 void hookNativeInit(uint64_t hash);

@@ -4,6 +4,7 @@
 
 #include "sim/runners/recording.h"
 #include "sim/runners/replay.h"
+#include "sim/world/hook.h"
 #include "tools/playground/core/settings_report.h"
 
 namespace playground {
@@ -20,12 +21,6 @@ const char* reasonName(recording::Reason reason) {
         case recording::Reason::Asked: return "the simulator was asked to";
     }
     return "";
-}
-
-std::string hex(uint64_t value) {
-    char buffer[24];
-    std::snprintf(buffer, sizeof buffer, "0x%016llX", static_cast<unsigned long long>(value));
-    return buffer;
 }
 
 // The player's file as the plug-in last read it, when the ring still holds that load; otherwise the
@@ -66,8 +61,8 @@ json recordingView(const std::string& bytes) {
                           {"reason", reasonName(r.reason)},
                           {"passes", r.passes},
                           {"seconds", replay.samples.empty() ? json(nullptr) : json(replay.samples.back().seconds)},
-                          {"catalogue", {{"recording", hex(r.catalogueHash)},
-                                         {"page", hex(recording::catalogueHash())},
+                          {"catalogue", {{"recording", sim::hex(r.catalogueHash)},
+                                         {"page", sim::hex(recording::catalogueHash())},
                                          {"same", r.catalogueHash == recording::catalogueHash()}}},
                           {"replay", replay.summary()}};
     return json{{"error", nullptr},
