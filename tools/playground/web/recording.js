@@ -10,6 +10,8 @@ const KMH = 3.6;
 // A recording holds at most a few minutes; anything far larger is some other file.
 const LARGEST = 64 * 1024 * 1024;
 const MODES = ['on foot', 'entering', 'in the cab'];
+// On a phone's width the plot keeps room of its own.
+const SHORT_MODES = ['foot', 'enter', 'cab'];
 const MARKS = {
   entry: 'took the cab',
   exit: 'got off by the exit key',
@@ -190,14 +192,16 @@ export class RecordingView {
     const marks = view.marks;
     // An axis labelled in the page's own numbers, as the other charts' are.
     const numbers = (u, splits) => splits.map((v) => (v === null ? '' : grouped(v)));
+    const width = Math.max(300, Math.min(1000, this.ui.chart.clientWidth || 900));
+    const modes = width < 600 ? SHORT_MODES : MODES;
     const options = {
-      width: Math.max(300, Math.min(1000, this.ui.chart.clientWidth || 900)),
+      width,
       height: 280,
       legend: { live: false },
       scales: { x: { time: false }, kmh: {}, risk: { range: [0, 100] }, mode: { range: [-0.2, 2.2] } },
       axes: [{ label: 's', values: numbers }, { label: 'km/h', scale: 'kmh', values: numbers },
         { label: 'risk %', scale: 'risk', side: 1, grid: { show: false }, values: numbers },
-        { scale: 'mode', side: 1, size: 90, grid: { show: false }, splits: () => [0, 1, 2], values: (u, splits) => splits.map((v) => MODES[v] || '') }],
+        { scale: 'mode', side: 1, size: width < 600 ? 56 : 90, grid: { show: false }, splits: () => [0, 1, 2], values: (u, splits) => splits.map((v) => modes[v] || '') }],
       series: [{ label: 'time' },
         { label: 'speed shown', stroke: '#d9480f', width: 2, scale: 'kmh', points: { show: false } },
         { label: 'speed commanded', stroke: '#1c7ed6', width: 1, dash: [6, 4], scale: 'kmh', points: { show: false } },
