@@ -429,6 +429,19 @@ bool sharesInput(int32_t a, int32_t b, InputDevice device) {
     return false;
 }
 
+bool isPhoneControl(int32_t control) {
+    return control >= control::cellphoneUp && control <= control::cellphoneExtraOption;
+}
+
+bool onPhoneButton(int32_t control, InputDevice device) {
+    for (int32_t phone = control::cellphoneUp; phone <= control::cellphoneExtraOption; ++phone) {
+        if (sharesInput(control, phone, device)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool isSeatedGameAction(int32_t control) {
     const GameControl* row = gameControl(control);
     if (row == nullptr || control == control::exit) {
