@@ -22,7 +22,7 @@ test('the Windows plug-in\'s recording of a derailed ride reads as that ride, an
   assert.ok(Math.max(...columns[1]) > 60, 'the speed shown climbs past 60 km/h');
 
   const summary = recordingSummary(view, 'VornLoconaut-last-ride.vlrec');
-  assert.match(summary, /^Ride recording VornLoconaut-last-ride\.vlrec: made by Vorn Loconaut [\d.]+, written when the ride ended;/);
+  assert.match(summary, /^Ride recording VornLoconaut-last-ride\.vlrec: made by Vorn Loconaut [\d.]+, written when the ride ended, after about 0:\d\d\.\d of play\.$/m);
   assert.match(summary, /Played back on this page: the plug-in here did everything it did in your game\./);
   assert.match(summary, /What happened: 0:0\d\.\d took the cab; 0:0\d\.\d the train derailed; 0:\d\d\.\d a derailed wagon exploded; 0:1\d\.\d got off by the exit key\./);
   assert.doesNotMatch(summary, /\bpasses\b|diverg/, 'the page speaks a player\'s words; the replay\'s are a developer\'s');
