@@ -18,6 +18,8 @@ struct GameControl {
 };
 
 inline constexpr int32_t gameControlCount = 361;
+// Every control by its id (host/game_control_table.cpp).
+extern const GameControl kGameControlTable[gameControlCount];
 
 // Null for an id the game does not have.
 const GameControl* gameControl(int32_t control);
