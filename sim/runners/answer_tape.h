@@ -51,7 +51,7 @@ struct TapeInput {
 inline constexpr TapeInput kTapeInputs[] = {
     {Keyboard, "F"}, {Pad, "Y"},     {Keyboard, "W"}, {Keyboard, "S"}, {Keyboard, "SPACEBAR"}, {Keyboard, "A"},
     {Keyboard, "D"}, {Keyboard, "H"}, {Keyboard, "E"}, {Keyboard, "G"}, {Keyboard, "X"},        {Keyboard, "Q"},
-    {Pad, "DPAD UP"}, {Pad, "B"},    {Pad, "X"},      {Pad, "L3"},
+    {Pad, "DPAD UP"}, {Pad, "DPAD DOWN"}, {Pad, "X"}, {Pad, "L3"},
 };
 static_assert(std::size(kTapeInputs) == 16, "a frame's two bytes hold a bit per input");
 

@@ -7,6 +7,7 @@
 
 #include "config/settings.h"
 #include "host/controls.h"
+#include "host/game_controls.h"
 #include "util/count.h"
 
 namespace sim {
@@ -43,7 +44,13 @@ void BehaviourCheck::afterPass(int frame, const std::vector<NativeCall>& calls, 
     std::vector<int32_t> players;
     std::optional<int32_t> player;
     std::optional<bool> exists, dead, rides;
+    // The player's hands as the game reported them in the pass.
+    bool controlOff = false, phoneUp = false;
+    InputDevice device = Keyboard;
     for (const NativeCall& call : calls) {
+        if (call.op == "IsPlayerControlOn") controlOff = controlOff || call.answerInt() == 0;
+        if (call.op == "IsCharacterUsingPhone") phoneUp = phoneUp || call.answerInt() != 0;
+        if (call.op == "IsUsingKeyboardAndMouse") device = call.answerInt() != 0 ? Keyboard : Pad;
         if (call.op == "GetPlayerCharacter") {
             if (!player) player = call.answerInt();
             if (call.answerInt() != 0) players.push_back(call.answerInt());
@@ -78,6 +85,9 @@ void BehaviourCheck::afterPass(int frame, const std::vector<NativeCall>& calls, 
             if (!inCab || lost || derailed_ || control == control::enter || control == control::exit)
                 fail(frame, "the game's control " + std::to_string(control) + " held off " +
                                 (!inCab ? "outside the cab" : lost ? "as the ride was lost" : derailed_ ? "in a derailed cab" : "though the game needs it"));
+            if (controlOff) fail(frame, "the game's control " + std::to_string(control) + " held off while the game has the player's control");
+            if (phoneUp && onPhoneButton(control, device))
+                fail(frame, "the game's control " + std::to_string(control) + " held off on a button of the phone while it is up");
         }
         if (lost && isOneOf(call.op, {"SetTrainCurrentSpeed", "StartCameraShake", "SetCameraShakeAmplitude",
                                       "DrawRectangle", "EndTextCommandDraw"}))

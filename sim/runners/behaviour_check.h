@@ -14,7 +14,9 @@
 //   pass leaves the player on foot.
 // - The game's own actions are held off (DISABLE_CONTROL_ACTION) only in a cab pass of an intact train
 //   that has not lost its ride, never on foot, and never the game's enter or exit: the game needs those
-//   to get the player into and out of any vehicle.
+//   to get the player into and out of any vehicle. Nothing is held off in a pass in which the game
+//   said it has taken the player's control, nor a control on a button of the phone's (on the device
+//   the game said was used last) in a pass in which it said the player's phone is in use.
 // - Mode, command, kind and follow state are in range, the plug-in's own quantities are numbers, and
 //   the derailed-wagon list stays within its configured count.
 

@@ -243,6 +243,15 @@ std::string applyEvent(Game& game, const json& e, Names& names) {
         game.restartScripts();
         say("the game reloads: the script starts again");
     }
+    // The phone and the player's control, as missions and the player work them.
+    if (e.contains("phone")) {
+        if (!screenNamed(e["phone"].get<std::string>(), w.phone.screen)) throw std::runtime_error("unknown phone state " + e["phone"].dump());
+        say(std::string("the phone: ") + screenName(w.phone.screen));
+    }
+    if (e.contains("playerControl")) {
+        w.playerControl = e["playerControl"].get<bool>();
+        say(w.playerControl ? "the game gives the player control back" : "the game takes the player's control (a cutscene)");
+    }
     if (e.contains("frameTime")) {
         game.setFrameTime(e["frameTime"].get<float>());
         say(fmt("frame time %.4f s", game.frameTime()));
@@ -368,6 +377,12 @@ std::string check(const Game& game, const json& e, const Names& names) {
         if (found != e.value("shown", true))
             return at + (found ? "unexpected rectangle " : "no rectangle ") + r.dump() + " with its width in range";
     }
+    if (e.contains("phone") && e["phone"].get<std::string>() != screenName(w.phone.screen))
+        return at + "the phone is " + screenName(w.phone.screen);
+    if (e.contains("phonePresses") && !inRange(static_cast<float>(w.phone.pressesTaken), e["phonePresses"]))
+        return at + fmt("%d presses reached the phone, out of range", w.phone.pressesTaken);
+    if (e.contains("cinematicCamera") && w.cinematicCamera != e["cinematicCamera"].get<bool>())
+        return at + "cinematic camera expected " + (e["cinematicCamera"].get<bool>() ? "on" : "off");
     if (e.contains("radio") && w.radioEnabled != e["radio"].get<bool>())
         return at + "radio expected " + (e["radio"].get<bool>() ? "on" : "off");
     if (e.contains("highBeam")) {
@@ -443,7 +458,7 @@ ScenarioResult playScenario(Game& game, const Scenario& scenario, std::ostream* 
                     {"frame", "hold", "release", "tap", "press", "device", "teleport", "who", "walkTo", "speed", "kill", "killEngineer",
                      "delete", "removeAllTrains", "setTrainSpeed", "cruise", "writeIni", "deleteIni", "addTrain",
                      "restartScript", "frameTime", "respawn", "arrest", "switchTo", "blankFrames", "warp", "seatIn",
-                     "seat", "deleteTrain", "loadSave"},
+                     "seat", "deleteTrain", "loadSave", "phone", "playerControl"},
                     "event");
         events.emplace(e.value("frame", 1), e);
     }
@@ -452,7 +467,8 @@ ScenarioResult playScenario(Game& game, const Scenario& scenario, std::ostream* 
         unknownKeys(e,
                     {"frame", "playerIn", "seat", "playerOnFoot", "playerEntering", "trainSpeed", "min", "max",
                      "occupant", "is", "exists", "value", "door", "index", "explosions", "horns", "trains", "iniExists", "text",
-                     "shown", "alpha", "trainCruise", "distance", "rectangle", "radio", "highBeam", "near", "who"},
+                     "shown", "alpha", "trainCruise", "distance", "rectangle", "radio", "highBeam", "near", "who",
+                     "phone", "phonePresses", "cinematicCamera"},
                     "expectation");
         expectations.emplace(e.value("frame", scenario.frames), e);
     }

@@ -177,11 +177,25 @@ void onControlUp(Hook& h, const Args& a, uint64_t* r) { setBool(r, !I(h).isDisab
 void onIsUsingKeyboardAndMouse(Hook& h, const Args&, uint64_t* r) { setBool(r, I(h).lastDevice == Keyboard); }
 void onDisableControl(Hook& h, const Args& a, uint64_t*) {
     if (a[1].i < 0 || a[1].i >= gameControlCount) h.violation("DisableControl: no control " + std::to_string(a[1].i));
-    if (!I(h).isDisabled(a[1].i)) h.world.input.disabled.push_back(a[1].i);
+    // A script that holds off the game's actions while the game has taken the player's control, or the
+    // phone's buttons while the phone is up, takes them from the game's cutscene or from the phone.
+    if (!W(h).playerControl) h.violation("DisableControl " + std::to_string(a[1].i) + " while the game has the player's control");
+    if (W(h).phone.up() && onPhoneButton(a[1].i, I(h).lastDevice))
+        h.violation("DisableControl " + std::to_string(a[1].i) + " on a button of the phone while it is up");
+    if (!contains(I(h).disabled, a[1].i)) h.world.input.disabled.push_back(a[1].i);
 }
 void onDisabledControlJustPressed(Hook& h, const Args& a, uint64_t* r) { setBool(r, contains(I(h).justPressed, a[1].i)); }
 void onDisabledControlJustReleased(Hook& h, const Args& a, uint64_t* r) { setBool(r, contains(I(h).justReleased, a[1].i)); }
 void onDisabledControlHeld(Hook& h, const Args& a, uint64_t* r) { setBool(r, I(h).isDown(a[1].i)); }
+// PLAYER_ID answers 0 in story mode (the public native databases); the stand-in has no other player.
+void onGetPlayerIndex(Hook&, const Args&, uint64_t* r) { setInt(r, 0); }
+void onIsPlayerControlOn(Hook& h, const Args& a, uint64_t* r) {
+    if (a[0].i != 0) h.violation("IsPlayerControlOn: no player " + std::to_string(a[0].i));
+    setBool(r, a[0].i == 0 && W(h).playerControl);
+}
+void onIsCharacterUsingPhone(Hook& h, const Args& a, uint64_t* r) {
+    setBool(r, a[0].i != 0 && a[0].i == W(h).player && W(h).phone.up());
+}
 void onStartCameraShake(Hook& h, const Args& a, uint64_t*) { W(h).startCameraShake(a[0].text, a[1].f); }
 void onSetCameraShakeAmplitude(Hook& h, const Args& a, uint64_t*) { W(h).setCameraShakeAmplitude(a[0].f); }
 void onStopCameraShake(Hook& h, const Args&, uint64_t*) { W(h).stopCameraShake(); }

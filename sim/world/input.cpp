@@ -70,14 +70,20 @@ void FrameInput::advance(std::vector<PhysicalInput> inputs, float seconds) {
     for (int32_t c : down)
         if (!contains(now, c)) justReleased.push_back(c);
     down = std::move(now);
+    released.clear();
+    for (const PhysicalInput& input : held)
+        if (std::find(inputs.begin(), inputs.end(), input) == inputs.end()) released.push_back(input);
     held = std::move(inputs);
     disabled.clear();
+    takenByPhone.clear();
     frameSeconds = seconds;
 }
 
 bool FrameInput::isDown(int32_t control) const { return contains(down, control); }
 
-bool FrameInput::isDisabled(int32_t control) const { return contains(disabled, control); }
+bool FrameInput::isDisabled(int32_t control) const {
+    return contains(disabled, control) || contains(takenByPhone, control);
+}
 
 bool FrameInput::enabledAndIn(const std::vector<int32_t>& list, int32_t control) const {
     return !isDisabled(control) && contains(list, control);

@@ -30,6 +30,7 @@ const std::vector<int32_t>& controlsOn(const PhysicalInput& input);
 
 struct FrameInput {
     std::vector<PhysicalInput> held;    // keys and buttons down this frame
+    std::vector<PhysicalInput> released;  // down last frame, up now
     // The device of the input that went down last (IS_USING_KEYBOARD_AND_MOUSE). Public sources do not
     // say whether letting go of an input counts as using its device; here only a press does.
     InputDevice lastDevice = Keyboard;
@@ -38,6 +39,9 @@ struct FrameInput {
     std::vector<int32_t> justReleased;  // up now, down last frame
     // Controls a script held off this frame (DISABLE_CONTROL_ACTION): a disable lasts one frame.
     std::vector<int32_t> disabled;
+    // Controls the game itself takes this frame: the phone, while up, takes the game's other actions
+    // on its buttons (sim/world/phone.h). They read as disabled too.
+    std::vector<int32_t> takenByPhone;
     float frameSeconds = 1.0f / 60.0f;
 
     // The next frame with `inputs` down: the controls and their edges against the frame before.

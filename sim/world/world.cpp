@@ -403,8 +403,10 @@ void World::beginFrame(int frame, std::vector<PhysicalInput> held, float seconds
     currentFrame = frame;
     screen.clear();
     input.advance(std::move(held), seconds);
+    phone.takeButtons(input);
     const Character* p = character(player);
-    if (p == nullptr || p->vehicle != 0 || p->entering != 0 || !input.enabledAndIn(input.justPressed, control::enter))
+    if (p == nullptr || p->vehicle != 0 || p->entering != 0 || !playerControl ||
+        !input.enabledAndIn(input.justPressed, control::enter))
         return;
     for (EntityHandle v : nearbyVehicles(player, kGameEntryReach)) {
         const Vehicle* near = vehicle(v);
@@ -792,7 +794,13 @@ void World::advance(float dt, int frame) {
     // The game's own seat shuffle (VEH_SHUFFLE): a seated player moves to the free front seat. Where
     // the public sources are silent (how long the move takes, which seats count), the move is at once
     // and between the two front seats only.
-    if (input.enabledAndIn(input.justPressed, control::shuffle)) {
+    if (const std::string told = phone.answer(input); !told.empty()) note(told);
+    const Character* seated = character(player);
+    if (seated != nullptr && seated->vehicle != 0 && playerControl && input.enabledAndIn(input.justPressed, control::cinematicCamera)) {
+        cinematicCamera = !cinematicCamera;
+        note(std::string("the game's cinematic camera ") + (cinematicCamera ? "on" : "off"));
+    }
+    if (playerControl && input.enabledAndIn(input.justPressed, control::shuffle)) {
         if (const Character* p = character(player); p != nullptr && p->vehicle != 0 && (p->seat == -1 || p->seat == 0)) {
             const Vehicle* v = vehicle(p->vehicle);
             const int32_t other = p->seat == -1 ? 0 : -1;

@@ -13,6 +13,7 @@
 
 #include "host/native_invoker.h"
 #include "sim/world/input.h"
+#include "sim/world/phone.h"
 #include "sim/world/screen.h"
 
 namespace sim {
@@ -263,6 +264,13 @@ public:
     CameraShake cameraShake;
     bool radioEnabled = false;
     FrameInput input;
+    Phone phone;
+    // False in a cutscene or a mission's scripted moment (IS_PLAYER_CONTROL_ON): the keys still read as
+    // they are, but the game's own actions on the player wait.
+    bool playerControl = true;
+    // The game's cinematic camera in vehicles (INPUT_VEH_CIN_CAM, B on a pad), switched on the player's
+    // press where no script holds it off.
+    bool cinematicCamera = false;
     Screen screen;
     std::vector<WorldEvent> events;
     int currentFrame = 0;

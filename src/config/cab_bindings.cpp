@@ -49,6 +49,7 @@ bool share(const ControlInputs& a, const ControlInputs& b) {
 void listHeldOff(CabBinding& binding, const CabActionRow& row, InputDevice device) {
     binding.heldOffCount = 0;
     binding.readDisabled = false;
+    binding.onPhone = binding.control != noControl && onPhoneButton(binding.control, device);
     if (binding.control == noControl || row.tag == nullptr) {
         return;
     }

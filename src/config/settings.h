@@ -21,6 +21,9 @@ struct CabBinding {
     // The control is one of the game's own actions held off below, so it is read through
     // IS_DISABLED_CONTROL_*: a disabled control reads as not pressed through IS_CONTROL_*.
     bool readDisabled = false;
+    // The control fires on a key or button of the phone's: while the phone is up or ringing, the cab
+    // neither reads it nor holds anything off on it.
+    bool onPhone = false;
     // The game's own actions on the same key or button, held off in each pass that uses the action.
     int32_t heldOffCount = 0;
     int16_t heldOff[heldOffCapacity]{};

@@ -6,12 +6,14 @@
 // The keyboard column is the game's own control for each action, with the game's default keys. The
 // pad column moves what the game's default pad layout puts on one button twice (the horn and the
 // doors on L3), on the left stick (the seat change) or under a habit (the derailment on A, which
-// other driving games use to accelerate), onto buttons a seated player in a train has no other use
-// for: D-pad up (the phone, held off in the cab), B (the cinematic camera, held off in the cab) and
-// X (weapon select in armed vehicles only). The derailment needs its button held for two seconds
-// above 2 m/s, so it is never one press; X is not a button players hold by habit in a vehicle. The
-// radio wheel (D-pad left), the camera (right stick) and the character wheel (D-pad down) stay the
-// game's.
+// other driving games use to accelerate), onto buttons a seated player in a train has little other
+// use for (the public control list): D-pad up (opening the phone, held off in the cab), D-pad down
+// (the character wheel, held off in the freight cab, where the seat change is; a switch of character
+// ends the ride anyway) and X (weapon select in armed vehicles only). The derailment needs its button
+// held for two seconds above 2 m/s, so it is never one press; X is not a button players hold by habit
+// in a vehicle. B stays the game's cinematic camera, which players use on trains; the radio wheel
+// (D-pad left) and the camera (right stick) stay the game's too. D-pad up, D-pad down and X are the
+// phone's buttons as well: while the phone is up or ringing, the cab leaves them to it.
 
 #include <cstdint>
 
@@ -63,7 +65,7 @@ inline constexpr CabActionRow kCabActions[cabActionCount] = {
     {CabAction::Handbrake, "Handbrake", "brake to a standstill and hold it there", ActionUse::Hold,
      {control::handbrake, control::handbrake}, control::handbrake},
     {CabAction::SeatLeft, "SeatLeft", "change seat in the freight cab (at most once every 3 s)", ActionUse::Tap,
-     {control::seatLeft, control::cellphoneCancel}, noControl},
+     {control::seatLeft, control::cellphoneDown}, noControl},
     {CabAction::SeatRight, "SeatRight", "change seat in the freight cab (at most once every 3 s)", ActionUse::Tap,
      {control::seatRight, noControl}, noControl},
     {CabAction::HighBeam, "HighBeam", "high beam on or off (freight cab, right seat)", ActionUse::Tap,

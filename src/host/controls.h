@@ -32,9 +32,12 @@ inline constexpr int32_t derail = 73;      // INPUT_VEH_DUCK (X / A): manual der
 // INPUT_VEH_RADIO_WHEEL (Q / D-pad left): the plug-in leaves it to the game; a player presses it all the same.
 inline constexpr int32_t radio = 85;
 
-// The pad's own buttons for the cab, free while a player sits in a train and does not use the phone.
+// The pad's own buttons for the cab, free while a player sits in a train and does not use the phone:
+// the phone's controls, whose buttons the cab leaves to the phone while it is up.
 inline constexpr int32_t cellphoneUp = 172;           // INPUT_CELLPHONE_UP (D-pad up): the pad's doors
-inline constexpr int32_t cellphoneCancel = 177;       // INPUT_CELLPHONE_CANCEL (B): the pad's seat change
+inline constexpr int32_t cellphoneDown = 173;         // INPUT_CELLPHONE_DOWN (D-pad down): the pad's seat change
+inline constexpr int32_t cellphoneSelect = 176;       // INPUT_CELLPHONE_SELECT (A): answers a call
+inline constexpr int32_t cellphoneCancel = 177;       // INPUT_CELLPHONE_CANCEL (B): back, rejects a call
 inline constexpr int32_t cellphoneExtraOption = 179;  // INPUT_CELLPHONE_EXTRA_OPTION (X): the pad's derailment
 
 // The game's own actions on the cab's inputs.

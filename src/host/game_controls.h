@@ -18,6 +18,8 @@ struct GameControl {
 };
 
 inline constexpr int32_t gameControlCount = 361;
+// Every control by its id (host/game_control_table.cpp).
+extern const GameControl kGameControlTable[gameControlCount];
 
 // Null for an id the game does not have.
 const GameControl* gameControl(int32_t control);
@@ -32,6 +34,13 @@ struct ControlInputs {
 };
 ControlInputs inputsOf(int32_t control, InputDevice device);
 bool sharesInput(int32_t a, int32_t b, InputDevice device);
+
+// The phone's own controls, INPUT_CELLPHONE_UP to INPUT_CELLPHONE_EXTRA_OPTION: up, down, left, right,
+// select, cancel, option, extra option. While the phone is up or ringing, the keys and buttons that
+// fire them work the phone.
+bool isPhoneControl(int32_t control);
+// Whether the control fires on a key or button of the phone's on that device.
+bool onPhoneButton(int32_t control, InputDevice device);
 
 // Whether the game itself acts on the control for a player seated in a train's cab: the cab holds
 // such controls off where they share an input with one of its own actions.

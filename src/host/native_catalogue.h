@@ -131,6 +131,14 @@
       bool, (int32_t control), (controlGroup, control)) \
     X(DisabledControlHeld, 0xE2587F8CBBD87B1D, "PAD::IS_DISABLED_CONTROL_PRESSED", "ii", \
       bool, (int32_t control), (controlGroup, control)) \
+    /* The player's hands taken from the cab: by a cutscene or a mission's scripted moment (control off), */ \
+    /* and by the phone, up or ringing (the phone task). PLAYER_ID answers 0 in story mode. */ \
+    X(GetPlayerIndex, 0x4F8644AF03D0E0D6, "PLAYER::PLAYER_ID", "", \
+      int32_t, (), ()) \
+    X(IsPlayerControlOn, 0x49C32D60007AFA47, "PLAYER::IS_PLAYER_CONTROL_ON", "i", \
+      bool, (int32_t player), (player)) \
+    X(IsCharacterUsingPhone, 0x2AFE52F782F25775, "PED::IS_PED_RUNNING_MOBILE_PHONE_TASK", "i", \
+      bool, (EntityHandle character), (character)) \
     X(StartCameraShake, 0xFD55E49555E017CF, "CAM::SHAKE_GAMEPLAY_CAM", "tf", \
       void, (), (static_cast<const void*>("SKY_DIVING_SHAKE"), 0.0f)) \
     X(SetCameraShakeAmplitude, 0xA87E00932DB4D85D, "CAM::SET_GAMEPLAY_CAM_SHAKE_AMPLITUDE", "f", \

@@ -55,6 +55,9 @@ void forEachStateField(State& s, Visit&& visit) {
     visit("speed", s.speed);
     visit("direction", s.direction);
     visit("device", s.device);
+    visit("playerIndex", s.playerIndex);
+    visit("handsTaken", s.handsTaken);
+    visit("phoneInUse", s.phoneInUse);
     visit("seatChangeCooldown", s.seatChangeCooldown);
     visit("lightsOn", s.lightsOn);
     visit("hornKeyTimer", s.hornKeyTimer);

@@ -25,12 +25,13 @@ void runOnFootPass(ScriptState& state) {
 }
 
 void runCabPass(ScriptState& state) {
-    if (!followRide(state)) {
+    EntityHandle player = 0;
+    if (!followRide(state, player)) {
         return;
     }
+    takeCabInput(state, player);
     // After a derailment the cab is only a place to leave.
     if (!state.derailed) {
-        takeCabInput(state);
         updateDriving(state);
         updateSeatChange(state);
         updateHighBeam(state);

@@ -24,6 +24,14 @@ struct ScriptState {
     int32_t direction = 0;
     // The device the cab reads its actions on, as the game last said in a cab pass.
     InputDevice device = Keyboard;
+    // The player's index (PLAYER_ID), asked once a ride: a switch of character changes the player's
+    // character, not the player.
+    int32_t playerIndex = 0;
+    // This cab pass: the game has taken the player's control (a cutscene, a mission's scripted
+    // moment), so the cab reads no key; the player's phone is up or ringing, or was and one of its
+    // buttons is still down, so its buttons are its own.
+    bool handsTaken = false;
+    bool phoneInUse = false;
     float seatChangeCooldown = 0.0f;
     bool lightsOn = false;
     float hornKeyTimer = 0.0f;

@@ -32,9 +32,33 @@ bool inUse(const ScriptState& state, CabAction action) {
     }
 }
 
+// Whether a key or button of the phone's that this ride uses is down, or let go just now, held off or
+// not.
+bool phoneButtonDown(const ScriptState& state) {
+    for (const CabActionRow& row : kCabActions) {
+        const CabBinding& binding = bindingOf(state, row.action);
+        if (binding.onPhone && inUse(state, row.action) &&
+            (DisabledControlHeld(binding.control) || DisabledControlJustReleased(binding.control))) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
-void takeCabInput(ScriptState& state) {
+void takeCabInput(ScriptState& state, EntityHandle player) {
+    state.handsTaken = !IsPlayerControlOn(state.playerIndex);
+    if (state.handsTaken) {
+        state.phoneInUse = false;
+        // A horn press the game cut off is not finished after it.
+        state.hornKeyTimer = 0.0f;
+        return;
+    }
+    if (state.derailed) {
+        state.phoneInUse = false;
+        return;
+    }
     const InputDevice device = IsUsingKeyboardAndMouse() ? Keyboard : Pad;
     // A horn press that began on another control is not finished on this one: its release here
     // would be a tap the player never made.
@@ -43,20 +67,34 @@ void takeCabInput(ScriptState& state) {
         state.hornKeyTimer = 0.0f;
     }
     state.device = device;
+    // A button pressed for the phone stays the phone's until it is let go, even once the phone is
+    // away: the press that ends a call would otherwise end in the cab's action on its release.
+    if (IsCharacterUsingPhone(player)) {
+        state.phoneInUse = true;
+    } else if (state.phoneInUse) {
+        state.phoneInUse = phoneButtonDown(state);
+    }
     for (const CabActionRow& row : kCabActions) {
         if (!inUse(state, row.action)) {
             continue;
         }
         const CabBinding& binding = bindingOf(state, row.action);
+        if (binding.onPhone && state.phoneInUse) {
+            continue;
+        }
         for (int32_t i = 0; i < binding.heldOffCount; ++i) {
             DisableControl(binding.heldOff[i]);
         }
     }
 }
 
+bool handsOn(const ScriptState& state, CabAction action) {
+    return !state.handsTaken && !(state.phoneInUse && bindingOf(state, action).onPhone);
+}
+
 bool actionJustPressed(const ScriptState& state, CabAction action) {
     const CabBinding& binding = bindingOf(state, action);
-    if (binding.control == noControl) {
+    if (binding.control == noControl || !handsOn(state, action)) {
         return false;
     }
     return binding.readDisabled ? DisabledControlJustPressed(binding.control) : ControlJustPressed(binding.control);
@@ -64,7 +102,7 @@ bool actionJustPressed(const ScriptState& state, CabAction action) {
 
 bool actionJustReleased(const ScriptState& state, CabAction action) {
     const CabBinding& binding = bindingOf(state, action);
-    if (binding.control == noControl) {
+    if (binding.control == noControl || !handsOn(state, action)) {
         return false;
     }
     return binding.readDisabled ? DisabledControlJustReleased(binding.control) : ControlJustReleased(binding.control);
@@ -72,7 +110,7 @@ bool actionJustReleased(const ScriptState& state, CabAction action) {
 
 bool actionHeld(const ScriptState& state, CabAction action) {
     const CabBinding& binding = bindingOf(state, action);
-    if (binding.control == noControl) {
+    if (binding.control == noControl || !handsOn(state, action)) {
         return false;
     }
     return binding.readDisabled ? DisabledControlHeld(binding.control) : ControlHeld(binding.control);

@@ -11,6 +11,7 @@
 #include "host/controls.h"
 #include "host/natives.h"
 #include "train/cab_controls.h"
+#include "train/cab_input.h"
 #include "train/derailment.h"
 #include "util/count.h"
 #include "util/frame_time.h"
@@ -114,6 +115,9 @@ void enterCab(ScriptState& state) {
     state.derailed = false;
     state.doorDirection = 0;
     state.passesOffTrain = 0;
+    state.playerIndex = GetPlayerIndex();
+    state.handsTaken = false;
+    state.phoneInUse = false;
 
     const int32_t seat = (state.kind == Freight && gSettings.seat == 1) ? rightSeat : driverSeat;
     const EntityHandle occupant = GetSeatOccupant(state.train, seat);
@@ -311,8 +315,8 @@ void updateEntering(ScriptState& state) {
     }
 }
 
-bool followRide(ScriptState& state) {
-    const EntityHandle player = GetPlayerCharacter();
+bool followRide(ScriptState& state, EntityHandle& player) {
+    player = GetPlayerCharacter();
     const bool trainExists = EntityExists(state.train);
     if (trainExists && !(player != 0 && IsEntityDead(player))) {
         const bool rides = player != 0 && GetVehicleCharacterIsUsing(player) == state.train;
@@ -326,7 +330,7 @@ bool followRide(ScriptState& state) {
 }
 
 void updateExit(ScriptState& state) {
-    if (ControlJustPressed(control::exit)) {
+    if (handsOn(state, CabAction::Exit) && ControlJustPressed(control::exit)) {
         endRide(state, state.passesOffTrain == 0 ? RideEnd::ExitAboard : RideEnd::ExitAway, true);
     }
 }

@@ -22,6 +22,8 @@ void updateEntering(ScriptState& state);
 // In the cab, first step: whether the player still rides the train. A ride the game has ended (the
 // train gone, the player dead, or off the train for a few passes in a row) is handed over as an exit
 // hands it over, with nobody moved, and the player is on foot: then false, and the pass ends.
-bool followRide(ScriptState& state);
-// In the cab, last step: leave when the exit control has just been pressed.
+// `player` gets the game's player character, asked once for the pass.
+bool followRide(ScriptState& state, EntityHandle& player);
+// In the cab, last step: leave when the exit control has just been pressed, unless the game has the
+// player's hands (a cutscene, or the phone on the exit's button).
 void updateExit(ScriptState& state);

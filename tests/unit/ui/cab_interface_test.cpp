@@ -269,6 +269,7 @@ TEST_F(CabInterface, AHornPressCutByAChangeOfDeviceIsNoTap) {
     bool keyboard = true;
     int32_t pressed = 0, held = 0, released = 0;  // the horn key's state, for control 86 only
     h[nativeIdentity(Native::IsUsingKeyboardAndMouse).hash] = [&](const auto&) { return std::vector<uint64_t>{keyboard ? 1u : 0u}; };
+    h[nativeIdentity(Native::IsPlayerControlOn).hash] = [](const auto&) { return std::vector<uint64_t>{1u}; };
     const auto answer = [](const int32_t& value) {
         return [&value](const auto& a) { return std::vector<uint64_t>{asInt(a[1]) == control::horn ? slot(value) : 0u}; };
     };
@@ -282,7 +283,7 @@ TEST_F(CabInterface, AHornPressCutByAChangeOfDeviceIsNoTap) {
         pressed = down;
         released = up;
         held = holding;
-        takeCabInput(state);
+        takeCabInput(state, 0);
         updateHornKey(state);
     };
     for (const bool switching : {true, false}) {

@@ -38,6 +38,15 @@ json settingsOf(const sim::Recording& r) {
     return json{{"from", "the settings in force when the recording begins"}, {"ini", ini}, {"report", settingsReport(ini)}};
 }
 
+// The replay as a player reads it: whether this build did all it did in the player's game, and if
+// not, from when on it does something else (or made a call the game refuses).
+json playbackOf(const sim::ReplayResult& replay) {
+    const bool parted = replay.diverged || !replay.violations.empty();
+    return json{{"same", replay.refusal.empty() && !parted},
+                {"seconds", parted && !replay.samples.empty() ? json(replay.samples.back().seconds) : json(nullptr)},
+                {"refusedCall", !replay.violations.empty()}};
+}
+
 }  // namespace
 
 json recordingView(const std::string& bytes) {
@@ -64,7 +73,8 @@ json recordingView(const std::string& bytes) {
                           {"catalogue", {{"recording", sim::hex(r.catalogueHash)},
                                          {"page", sim::hex(recording::catalogueHash())},
                                          {"same", r.catalogueHash == recording::catalogueHash()}}},
-                          {"replay", replay.summary()}};
+                          {"replay", replay.summary()},
+                          {"playback", playbackOf(replay)}};
     return json{{"error", nullptr},
                 {"summary", summary},
                 {"series", {{"time", time}, {"mode", mode}, {"shownSpeed", shown}, {"speed", speed}, {"risk", risk}}},

@@ -36,34 +36,38 @@ function element(tag, className, text) {
   return node;
 }
 
-// What happened in the ride, in words, one line a mark with its kind; explosions counted, not listed
-// one by one.
+// What happened in the ride, in words, one line a mark with its time and kind, in the order of time;
+// explosions in one line at the first one's time, counted, not listed one by one.
 export function markLines(view) {
   const lines = [];
-  let explosions = 0;
+  const explosions = view.marks.filter((mark) => mark.kind === 'explosion');
   for (const mark of view.marks) {
-    if (mark.kind === 'explosion') {
-      explosions += 1;
-      continue;
-    }
-    lines.push({ kind: mark.kind, text: `${clock(mark.seconds)} ${MARKS[mark.kind] || mark.kind}` });
+    if (mark.kind === 'explosion' && mark !== explosions[0]) continue;
+    const said = mark.kind !== 'explosion' ? MARKS[mark.kind] || mark.kind
+      : explosions.length === 1 ? MARKS.explosion : `the first of ${grouped(explosions.length)} explosions of derailed wagons`;
+    lines.push({ kind: mark.kind, seconds: mark.seconds, text: `${clock(mark.seconds)} ${said}` });
   }
-  if (explosions > 0) {
-    lines.push({ kind: 'explosion', text: `${grouped(explosions)} ${explosions === 1 ? 'explosion' : 'explosions'} of derailed wagons` });
-  }
-  return lines;
+  return lines.sort((a, b) => a.seconds - b.seconds);
+}
+
+// How the plug-in on this page played the ride back, in a player's words.
+function playbackWords({ same, seconds, refusedCall }) {
+  if (same) return 'the plug-in here did everything it did in your game';
+  const from = seconds === null ? 'from the start' : `from ${clock(seconds)} on`;
+  return refusedCall ? `${from}, the plug-in here makes a call the game would refuse`
+    : `${from}, the plug-in here acts differently than it did in your game: this page's version differs from yours, or that is where the fault lies`;
 }
 
 // The recording in a few lines, for the report a player copies into a bug report.
 export function recordingSummary(view, name) {
   const { summary } = view;
-  const out = [`Ride recording ${name}: made by Vorn Loconaut ${summary.pluginVersion}, written when ${summary.reason}; ` +
-    `${grouped(summary.passes)} passes${summary.seconds === null ? '' : `, about ${clock(summary.seconds)} of play`}.`];
+  const out = [`Ride recording ${name}: made by Vorn Loconaut ${summary.pluginVersion}, written when ${summary.reason}` +
+    `${summary.seconds === null ? '' : `, after about ${clock(summary.seconds)} of play`}.`];
   if (!summary.catalogue.same) {
     out.push(`Made with another build's natives (catalogue ${summary.catalogue.recording}, this page's ` +
       `${summary.catalogue.page}): this page does not play it back.`);
   } else {
-    out.push(`Played back on this page: ${summary.replay}.`);
+    out.push(`Played back on this page: ${playbackWords(summary.playback)}.`);
   }
   const lines = markLines(view).map((line) => line.text);
   if (lines.length > 0) out.push(`What happened: ${lines.join('; ')}.`);
