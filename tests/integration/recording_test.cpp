@@ -331,4 +331,54 @@ TEST(Recording, ACutDamagedOrForeignFileIsRefusedSayingWhere) {
     EXPECT_NE(refusal.find(theirs), std::string::npos) << refusal;
 }
 
+// Made-up files that claim far more than they hold: the reader refuses them before it builds it.
+std::string le(uint64_t value, int bytes) {
+    std::string s;
+    for (int b = 0; b < bytes; ++b) s += static_cast<char>(value >> (8 * b));
+    return s;
+}
+std::string text(const std::string& t) { return static_cast<char>(t.size()) + t; }
+std::string headerFor(const std::vector<sim::RecordedNative>& natives, const std::string& fields) {
+    std::string h(recording::kMagic, sizeof recording::kMagic);
+    h += le(1, 2) + le(4, 1) + text("3.2.0") + le(sim::listedCatalogueHash(natives), 8) + le(natives.size(), 2);
+    for (const sim::RecordedNative& n : natives) h += text(n.op) + le(n.hash, 8) + text(n.shape) + le(4, 1);
+    return h + fields;
+}
+std::string ended(const std::string& header, const std::string& records, uint32_t passes) {
+    return header + records + '\xFF' + le(passes, 4) + le(records.size(), 8);
+}
+sim::ReadResult readBytes(const std::string& b) {
+    return sim::readRecording(reinterpret_cast<const uint8_t*>(b.data()), b.size());
+}
+
+TEST(Recording, AFileIsRefusedWhenItClaimsMoreThanItHolds) {
+    // Every key point a list of 65,536 wagons of no fields, which would take no byte each.
+    const std::string noWagonFields = headerFor({}, le(1, 2) + text("wagons") + '\x08' + le(0, 2) + le(0, 2));
+    std::string keyPoints;
+    for (uint32_t pass = 1; pass <= 2; ++pass) keyPoints += '\xF1' + le(pass, 4) + le(65536, 4);
+    const sim::ReadResult wagons = readBytes(ended(noWagonFields, keyPoints, 2));
+    EXPECT_NE(wagons.error.find("a list of 65536 wagons, where the header gives a wagon no fields"), std::string::npos)
+        << wagons.error;
+
+    // A nearby list of 256 entries, each 7, at the place all later calls of a pass share; then calls
+    // that repeat it, a byte each.
+    const sim::RecordedNative nearby{"ListNearbyVehicles", 0xCFF869CBFA210D82ull, "ip", recording::AnswerKind::NearbyList};
+    const std::string header = headerFor({nearby}, le(0, 6));
+    const std::string list = std::string(15, '\x80') + '\x00' + '\x01' + '\x02' + le(256, 4) + '\x02' + le(256, 4) +
+                             std::string(256, static_cast<char>(recording::kIntegerZeroTag + 7));
+    const std::string start = '\xF1' + le(1, 4) + list;
+    const sim::ReadResult few = readBytes(ended(header, start + std::string(1000, '\x80'), 1));
+    ASSERT_TRUE(few.recording) << few.error;
+    const sim::Recording& r = *few.recording;
+    const sim::RecordedEvent& last = r.events.back();
+    EXPECT_EQ(last.count, 259u);  // the digest, the count, the entries written and each entry
+    EXPECT_EQ(r.word(last, 2), 256u);
+    EXPECT_EQ(r.word(last, 258), 7u);
+    EXPECT_LE(r.words.size() * 4 + r.events.size() * sizeof last, 200u * 1024);
+    // 200 KB of them once decoded to 276 MB.
+    const std::string many = ended(header, start + std::string(200 * 1024, '\x80'), 1);
+    const sim::ReadResult refused = readBytes(many);
+    EXPECT_NE(refused.error.find("would decode to more than 16 MiB"), std::string::npos) << refused.error;
+}
+
 }  // namespace
