@@ -466,6 +466,12 @@ const uint64_t* recordedNativeCall(const uint64_t* arguments) {
     constexpr CallShape shape = kCallShape<N>;
     constexpr AnswerKind answer = kAnswerKinds[static_cast<size_t>(N)];
     const uint64_t* slots = native_detail::kNoResult;
+    // The buffer's capacity as the plug-in gave it: the game may write into its first slot.
+    uint64_t capacity = 0;
+    if constexpr (answer == AnswerKind::NearbyList) {
+        const auto* buffer = reinterpret_cast<const uint64_t*>(static_cast<uintptr_t>(arguments[1]));
+        capacity = buffer != nullptr ? buffer[0] : 0;
+    }
     if (gHook.nativeCall != nullptr) {
         gHook.nativeInit(kNatives[index].hash);
         for (size_t i = 0; i < shape.arguments; ++i) {
@@ -514,7 +520,7 @@ const uint64_t* recordedNativeCall(const uint64_t* arguments) {
         putWord<WordKind::Integer>(out, static_cast<uint32_t>(found), next(), fresh);
         const auto* buffer = reinterpret_cast<const uint64_t*>(static_cast<uintptr_t>(arguments[1]));
         uint64_t entries = buffer != nullptr ? countOrZero(found) : 0;
-        entries = buffer != nullptr && entries > buffer[0] ? buffer[0] : entries;
+        entries = entries > capacity ? capacity : entries;
         entries = entries < kNearbyEntries ? entries : kNearbyEntries;
         putWord<WordKind::Integer>(out, static_cast<uint32_t>(entries), next(), fresh);
         for (uint64_t i = 1; i <= entries; ++i) {

@@ -19,6 +19,7 @@
 #include "config/settings.h"
 #include "host/controls.h"
 #include "host/recorder.h"
+#include "host/script_state.h"
 #include "integration/train_test_world.h"
 #include "sim/runners/in_process_plugin.h"
 #include "sim/runners/recording.h"
@@ -379,6 +380,42 @@ TEST(Recording, AFileIsRefusedWhenItClaimsMoreThanItHolds) {
     const std::string many = ended(header, start + std::string(200 * 1024, '\x80'), 1);
     const sim::ReadResult refused = readBytes(many);
     EXPECT_NE(refused.error.find("would decode to more than 16 MiB"), std::string::npos) << refused.error;
+}
+
+// The game may write into the first slot of the nearby list's buffer, where the plug-in put its
+// capacity: the entries recorded are never more than the buffer held.
+uint64_t gPushed = 0;
+TEST(Recording, ANearbyListIsRecordedUpToTheBuffersCapacity) {
+    FreshRecorder fresh;
+    ScratchDirectory dir;
+    const HookFunctions saved = gHook;
+    gHook.nativeInit = [](uint64_t) {};
+    gHook.nativePush64 = [](uint64_t value) { gPushed = value; };
+    gHook.nativeCall = []() -> uint64_t* {
+        static uint64_t result[4] = {};
+        auto* buffer = reinterpret_cast<uint64_t*>(static_cast<uintptr_t>(gPushed));
+        for (uint64_t i = 1; i <= buffer[0]; ++i) buffer[i] = 100 + i;
+        buffer[0] = result[0] = 1000;
+        return result;
+    };
+    forceRecording(true);
+    const ScriptState state;
+    recordPassStart(state);
+    uint64_t buffer[11] = {10};
+    const uint64_t arguments[2] = {7, reinterpret_cast<uintptr_t>(buffer)};
+    recordedNativeCall<Native::ListNearbyVehicles>(arguments);
+    recordPassEnd(state);
+    const bool written = writeRecordingNow("nearby.vlrec");
+    gHook = saved;
+    ASSERT_TRUE(written);
+    const sim::ReadResult read = sim::readRecordingFile("nearby.vlrec");
+    ASSERT_TRUE(read.recording) << read.error;
+    const sim::Recording& r = *read.recording;
+    const sim::RecordedEvent& call = r.events.back();
+    ASSERT_EQ(r.natives[call.native].op, "ListNearbyVehicles");
+    EXPECT_EQ(r.word(call, 1), 1000u);  // the count the game gave
+    EXPECT_EQ(r.word(call, 2), 10u);    // the entries recorded
+    EXPECT_EQ(r.word(call, 12), 110u);
 }
 
 }  // namespace
