@@ -3,13 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
-#include <csignal>
 #include <filesystem>
 #include <optional>
 #include <sstream>
@@ -26,6 +21,7 @@
 #include "sim/runners/replay.h"
 #include "sim/runners/scenario.h"
 #include "sim/runners/session.h"
+#include "unit/support/faulty_files.h"
 #include "unit/support/scratch_directory.h"
 
 namespace {
@@ -217,66 +213,89 @@ TEST_F(RecordedRide, AConfigurationTooLargeToRecordStartsTheRecordingAfresh) {
     expectReplays(*ride);
 }
 
-// A short ride in one thread, so that it can run in a child process with a limit on file sizes.
-void rideInSession(int driving = 1200, int after = 60) {
-    sim::Session session(std::nullopt);
-    sim::World& w = session.world();
-    const int track = w.addTrack({{0, 0, 0}, {0, 2000, 0}});
-    w.addTrain("freight", 3, track, 300.0f, 0.0f, true, "freight");
-    w.moveEntity(w.player, {3.0f, 300.0f, 0.0f});
-    auto frames = [&](int n) {
+// A short ride in one thread: entered, driven, left.
+struct ShortRide {
+    sim::Session session{std::nullopt};
+    explicit ShortRide(int driving = 1200) {
+        sim::World& w = session.world();
+        const int track = w.addTrack({{0, 0, 0}, {0, 2000, 0}});
+        w.addTrain("freight", 3, track, 300.0f, 0.0f, true, "freight");
+        w.moveEntity(w.player, {3.0f, 300.0f, 0.0f});
+        frames(2);
+        session.hold(control::enter);
+        frames(60);
+        session.release(control::enter);
+        session.hold(control::accelerate);
+        frames(driving);
+        session.release(control::accelerate);
+        session.hold(control::exit);
+        frames(1);
+        session.release(control::exit);
+    }
+    void frames(int n) {
         for (int i = 0; i < n; ++i) session.step(1.0f / 60.0f);
-    };
-    frames(2);
-    session.hold(control::enter);
-    frames(60);
-    session.release(control::enter);
-    session.hold(control::accelerate);
-    frames(driving);
-    session.release(control::accelerate);
-    session.hold(control::exit);
-    frames(1);
-    session.release(control::exit);
-    frames(after);
-}
+    }
+};
 
-// A full disk, a folder that cannot be written and a file another program holds: the ride goes on,
-// and no half file is left under either name.
+void rideInSession(int driving = 1200, int after = 60) { ShortRide(driving).frames(after); }
+
+// A full disk, a failed flush or close, a folder that cannot be written: the ride goes on, and no
+// half file is left under either name.
 TEST(Recording, AFailedWriteLeavesNoFileAndTheRideGoesOn) {
     FreshRecorder fresh;
-    {
+    for (int fault = 0; fault < 3; ++fault) {
         ScratchDirectory dir;
-        const pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            std::signal(SIGXFSZ, SIG_IGN);
-            const rlimit limit{40000, RLIM_INFINITY};
-            setrlimit(RLIMIT_FSIZE, &limit);
-            forceRecording(true);
-            rideInSession();
-            _exit(fs::exists(recordingFileName) || fs::exists(std::string(recordingFileName) + ".tmp") ? 1 : 0);
-        }
-        int status = 0;
-        waitpid(child, &status, 0);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a cut recording was left behind";
-    }
-    {
-        ScratchDirectory dir;
-        fs::create_directory(recordingFileName);  // what a rename cannot replace, as a file another program holds
+        FaultyFiles files;
+        FaultyFiles::diskLeft = fault == 0 ? 40000 : FaultyFiles::kNoLimit;
+        FaultyFiles::failFlush = fault == 1;
+        FaultyFiles::failClose = fault == 2;
         forceRecording(true);
         rideInSession();
-        EXPECT_TRUE(fs::is_directory(recordingFileName));
-        EXPECT_FALSE(fs::exists(std::string(recordingFileName) + ".tmp"));
+        EXPECT_FALSE(fs::exists(recordingFileName)) << "fault " << fault;
+        EXPECT_FALSE(fs::exists(std::string(recordingFileName) + ".tmp")) << "fault " << fault;
     }
-    {
-        ScratchDirectory dir;
-        fs::create_directory("removed");
-        fs::current_path("removed");
-        fs::remove(dir.path() / "removed");  // a folder nobody can write in, whoever runs the test
-        forceRecording(true);
-        rideInSession();
-        EXPECT_FALSE(fs::exists(recordingFileName));
-    }
+    ScratchDirectory dir;
+    fs::create_directory("removed");
+    fs::current_path("removed");
+    fs::remove(dir.path() / "removed");  // a folder nobody can write in, whoever runs the test
+    forceRecording(true);
+    rideInSession();
+    EXPECT_FALSE(fs::exists(recordingFileName));
+}
+
+// Another program holds the last recording open as a ride ends (on Windows, no rename may replace
+// it): the finished file waits under its temporary name, is tried again pass after pass without
+// holding one up, and takes its name once the file is let go. At unload a write in progress is
+// finished from the ring in memory, and the ring freed.
+TEST(Recording, ARecordingHeldOffItsNameLandsLaterAndOneInProgressAtUnload) {
+    FreshRecorder fresh;
+    ScratchDirectory dir;
+    FaultyFiles files;
+    const std::string waiting = std::string(recordingFileName) + ".tmp";
+    writeFileBytes(recordingFileName, "the last ride");
+    FaultyFiles::held = {recordingFileName};
+    forceRecording(true);
+    ShortRide ride;
+    ride.frames(600);
+    EXPECT_EQ(readFileBytes(recordingFileName), "the last ride");
+    ASSERT_TRUE(fs::exists(waiting));
+    const size_t triesBefore = FaultyFiles::renames.size();
+    EXPECT_GE(triesBefore, 10u);
+    FaultyFiles::held.clear();
+    ride.frames(30);
+    EXPECT_FALSE(fs::exists(waiting));
+    EXPECT_FALSE(replayFile(recordingFileName).diverged);
+
+    fs::remove(recordingFileName);
+    ShortRide second(3000);
+    ASSERT_TRUE(fs::exists(waiting));  // a slice is out, the rest is in memory only
+    const std::string before = readFileBytes(recordingFileName);
+    finishRecordingAtUnload();
+    EXPECT_FALSE(fs::exists(waiting));
+    EXPECT_GT(readFileBytes(recordingFileName).size(), before.size());
+    EXPECT_EQ(recorderRingBytes(), 0u);
+    const sim::ReplayResult result = replayFile(recordingFileName);
+    EXPECT_TRUE(result.refusal.empty() && !result.diverged) << result.summary();
 }
 
 // Cut anywhere, a recording is refused with the offset where it stops making sense, and never read

@@ -1,0 +1,62 @@
+// The file written whole or not at all, as other programs and long paths meet it.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "unit/support/faulty_files.h"
+#include "unit/support/scratch_directory.h"
+#include "util/whole_file.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+WholeFile::Outcome writeWhole(WholeFile& file, const std::string& name, const std::string& bytes) {
+    if (!file.open(name.c_str())) return WholeFile::Outcome::Failed;
+    file.write(bytes.data(), bytes.size());
+    return file.commit(true);
+}
+
+// A path far longer than a fixed buffer of old held: the simulator's --record takes any path.
+TEST(WholeFile, TakesANameOfAnyLength) {
+    ScratchDirectory dir;
+    const fs::path folder = dir.path() / std::string(120, 'f') / std::string(120, 'g');
+    fs::create_directories(folder);
+    const std::string name = (folder / (std::string(200, 'n') + ".vlrec")).string();
+    WholeFile file;
+    EXPECT_EQ(writeWhole(file, name, "ride"), WholeFile::Outcome::Landed);
+    EXPECT_EQ(readFileBytes(name), "ride");
+}
+
+// Another program holds the old file as Windows lets it (no replacing, no renaming): the finished
+// bytes wait under the temporary name, and take the name once it is let go. A later file that
+// must wait too takes the place of the one before; a temporary name held open is passed over.
+TEST(WholeFile, ARefusedRenameWaitsAndLandsOnceTheFileIsLetGo) {
+    ScratchDirectory dir;
+    FaultyFiles files;
+    writeFileBytes("ride.vlrec", "old");
+    FaultyFiles::held = {"ride.vlrec"};
+    WholeFile file;
+    EXPECT_EQ(writeWhole(file, "ride.vlrec", "first"), WholeFile::Outcome::Waiting);
+    EXPECT_EQ(readFileBytes("ride.vlrec.tmp"), "first");
+    EXPECT_EQ(file.land(), WholeFile::Outcome::Waiting);
+    EXPECT_EQ(writeWhole(file, "ride.vlrec", "second"), WholeFile::Outcome::Waiting);
+    EXPECT_FALSE(fs::exists("ride.vlrec.tmp"));
+    EXPECT_EQ(readFileBytes("ride.vlrec.1.tmp"), "second");
+    FaultyFiles::held = {"ride.vlrec.tmp"};
+    writeFileBytes("ride.vlrec.tmp", "a scanner's");
+    EXPECT_EQ(file.land(), WholeFile::Outcome::Landed);
+    EXPECT_EQ(readFileBytes("ride.vlrec"), "second");
+    EXPECT_EQ(writeWhole(file, "ride.vlrec", "third"), WholeFile::Outcome::Landed);
+    EXPECT_EQ(readFileBytes("ride.vlrec"), "third");
+    EXPECT_EQ(FaultyFiles::renames.back(), "ride.vlrec.1.tmp>ride.vlrec!");
+
+    // Every temporary name held: nothing can be written, and nothing is said to be.
+    for (int n = 0; n < WholeFile::kTemporaryNames; ++n) FaultyFiles::held.insert(WholeFile::temporaryName("x", n));
+    EXPECT_EQ(writeWhole(file, "x", "lost"), WholeFile::Outcome::Failed);
+    EXPECT_EQ(file.land(), WholeFile::Outcome::Landed);  // nothing waits
+}
+
+}  // namespace
