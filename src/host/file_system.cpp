@@ -83,20 +83,16 @@ bool renameFile(const char* from, const char* to, bool replace) {
     if (replace) {
         return std::rename(from, to) == 0;
     }
-#if defined(__linux__) && defined(RENAME_NOREPLACE)
-    if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) {
+    // A second name, which never replaces, then the first one dropped.
+    if (::link(from, to) == 0) {
+        ::unlink(from);
         return true;
     }
-    if (errno != EINVAL && errno != ENOSYS) {
+    if (errno == EEXIST) {
         return false;
     }
-#endif
-    // A second name that cannot replace, then the first one dropped.
-    if (::link(from, to) != 0) {
-        return false;
-    }
-    ::unlink(from);
-    return true;
+    // A file system without hard links (FAT, the browser's for the playground): a check, then the rename.
+    return ::access(to, F_OK) != 0 && errno == ENOENT && std::rename(from, to) == 0;
 }
 
 bool removeFile(const char* path) { return ::unlink(path) == 0; }

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <filesystem>
 #include <string>
 
@@ -57,6 +60,36 @@ TEST(WholeFile, ARefusedRenameWaitsAndLandsOnceTheFileIsLetGo) {
     for (int n = 0; n < WholeFile::kTemporaryNames; ++n) FaultyFiles::held.insert(WholeFile::temporaryName("x", n));
     EXPECT_EQ(writeWhole(file, "x", "lost"), WholeFile::Outcome::Failed);
     EXPECT_EQ(file.land(), WholeFile::Outcome::Landed);  // nothing waits
+}
+
+// The system's own calls: a create that finds a file, a rename that may not replace, and a write past
+// the file size limit (a full disk, for this process alone) are refused.
+TEST(WholeFile, TheSystemsCallsRefuseWhatTheyMust) {
+    ScratchDirectory dir;
+    const FileOperations& os = gFileOperations;
+    writeFileBytes("there", "the player's");
+    EXPECT_EQ(os.create("there"), nullptr);
+    void* file = os.create("new");
+    ASSERT_NE(file, nullptr);
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    const rlimit small{10, limit.rlim_max};
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &small);
+    const bool written = os.write(file, "twenty bytes or more", 20);
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_FALSE(written);
+    EXPECT_TRUE(os.flush(file));
+    EXPECT_TRUE(os.close(file));
+    EXPECT_FALSE(os.rename("new", "there", false));
+    EXPECT_EQ(readFileBytes("there"), "the player's");
+    EXPECT_TRUE(os.rename("new", "fresh", false));
+    EXPECT_FALSE(fs::exists("new"));
+    EXPECT_EQ(readFileBytes("fresh"), "twenty byt");
+    EXPECT_TRUE(os.rename("fresh", "there", true));
+    EXPECT_TRUE(os.remove("there"));
+    EXPECT_FALSE(os.remove("there"));
 }
 
 }  // namespace
