@@ -40,7 +40,6 @@ public:
     // temporary file that another program holds, or a finished one still waiting, is passed over for
     // the next of a few names.
     bool open(const char* name);
-    bool isOpen() const { return file_ != nullptr; }
     // False once any write failed; the file is then abandoned at commit.
     bool write(const void* bytes, size_t count);
     bool put(char c) { return write(&c, 1); }

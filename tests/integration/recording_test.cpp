@@ -296,6 +296,15 @@ TEST(Recording, ARecordingHeldOffItsNameLandsLaterAndOneInProgressAtUnload) {
     EXPECT_EQ(recorderRingBytes(), 0u);
     const sim::ReplayResult result = replayFile(recordingFileName);
     EXPECT_TRUE(result.refusal.empty() && !result.diverged) << result.summary();
+
+    // Held for good: after its tries the finished file stays under its temporary name, for the player.
+    FaultyFiles::held = {recordingFileName};
+    ShortRide third(600);
+    third.frames(700);
+    const size_t tries = FaultyFiles::renames.size();
+    third.frames(60);
+    EXPECT_EQ(FaultyFiles::renames.size(), tries);
+    EXPECT_TRUE(fs::exists(waiting));
 }
 
 // Cut anywhere, a recording is refused with the offset where it stops making sense, and never read

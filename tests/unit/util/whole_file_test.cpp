@@ -52,14 +52,27 @@ TEST(WholeFile, ARefusedRenameWaitsAndLandsOnceTheFileIsLetGo) {
     writeFileBytes("ride.vlrec.tmp", "a scanner's");
     EXPECT_EQ(file.land(), WholeFile::Outcome::Landed);
     EXPECT_EQ(readFileBytes("ride.vlrec"), "second");
-    EXPECT_EQ(writeWhole(file, "ride.vlrec", "third"), WholeFile::Outcome::Landed);
-    EXPECT_EQ(readFileBytes("ride.vlrec"), "third");
-    EXPECT_EQ(FaultyFiles::renames.back(), "ride.vlrec.1.tmp>ride.vlrec!");
+    // A file that lands while an older one waits: the older one goes.
+    FaultyFiles::held.insert("ride.vlrec");
+    EXPECT_EQ(writeWhole(file, "ride.vlrec", "third"), WholeFile::Outcome::Waiting);
+    FaultyFiles::held.erase("ride.vlrec");
+    EXPECT_EQ(writeWhole(file, "ride.vlrec", "fourth"), WholeFile::Outcome::Landed);
+    EXPECT_EQ(readFileBytes("ride.vlrec"), "fourth");
+    EXPECT_EQ(FaultyFiles::renames.back(), "ride.vlrec.2.tmp>ride.vlrec!");
+    EXPECT_FALSE(fs::exists("ride.vlrec.1.tmp"));
 
     // Every temporary name held: nothing can be written, and nothing is said to be.
     for (int n = 0; n < WholeFile::kTemporaryNames; ++n) FaultyFiles::held.insert(WholeFile::temporaryName("x", n));
     EXPECT_EQ(writeWhole(file, "x", "lost"), WholeFile::Outcome::Failed);
+    EXPECT_FALSE(file.write("x", 1));
     EXPECT_EQ(file.land(), WholeFile::Outcome::Landed);  // nothing waits
+    // A disk that fills while small writes wait in the buffer.
+    FaultyFiles::diskLeft = 10;
+    ASSERT_TRUE(file.open("full"));
+    EXPECT_TRUE(file.write("more than ten bytes", 19));
+    EXPECT_FALSE(file.write(std::string(5000, 'x').data(), 5000));
+    EXPECT_EQ(file.commit(true), WholeFile::Outcome::Failed);
+    EXPECT_FALSE(fs::exists("full") || fs::exists("full.tmp"));
 }
 
 // The system's own calls: a create that finds a file, a rename that may not replace, and a write past
