@@ -45,6 +45,7 @@ Game::Game(GameOptions options) : hook_(world_), frameSeconds_(options.frameSeco
 }
 
 Game::~Game() {
+    for (const auto& held : heldFiles_) std::fclose(held.second);
     unregisterScript();
     std::error_code ignored;
     std::filesystem::current_path(previousDir_, ignored);
@@ -121,6 +122,18 @@ void Game::writeIni(const std::string& text) {
 void Game::deleteIni() {
     std::error_code ignored;
     std::filesystem::remove(iniPath(), ignored);
+}
+
+void Game::holdFile(const std::string& name) {
+    if (heldFiles_.count(name) > 0) return;
+    if (std::FILE* file = std::fopen((workdir_ / name).string().c_str(), "ab")) heldFiles_[name] = file;
+}
+
+void Game::releaseFile(const std::string& name) {
+    const auto held = heldFiles_.find(name);
+    if (held == heldFiles_.end()) return;
+    std::fclose(held->second);
+    heldFiles_.erase(held);
 }
 
 std::optional<std::string> Game::readIni() const {

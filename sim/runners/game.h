@@ -56,6 +56,7 @@
 //   draws nothing either.
 
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -124,6 +125,12 @@ public:
     void writeIni(const std::string& text);
     void deleteIni();
     std::optional<std::string> readIni() const;
+    // Another program (a text editor, a backup, a scanner) holds a file of the game folder open, made
+    // empty if there is none, until it lets it go. The C runtime of Windows opens a file sharing its
+    // reading and writing, not its deletion, so no rename may replace it or take it elsewhere
+    // meanwhile; POSIX lets both happen.
+    void holdFile(const std::string& name);
+    void releaseFile(const std::string& name);
 
     // --- Input and time ---
     // Keys and buttons; a control id stands for its keyboard key (sim/world/input.h: keyOf), so that
@@ -191,6 +198,7 @@ private:
     double clockMs_ = 0.0;
     std::vector<PhysicalInput> held_;
     std::vector<PhysicalInput> tapped_;
+    std::map<std::string, std::FILE*> heldFiles_;
 };
 
 // The hook functions with the signatures the plug-in's HookFunctions take, forwarding to

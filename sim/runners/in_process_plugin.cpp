@@ -1,6 +1,7 @@
 #include "sim/runners/in_process_plugin.h"
 
 #include "host/native_invoker.h"
+#include "host/recorder.h"
 #include "host/script.h"
 
 namespace sim {
@@ -39,6 +40,8 @@ PluginGame::PluginGame(GameOptions options, void (*script)()) : Game(std::move(o
 PluginGame::~PluginGame() {
     // The script must be unwound while the hook is still bound to this game.
     unregisterScript();
+    // The game quits: the plug-in unloads, as in host/dllmain.cpp, still in the game's folder.
+    finishRecordingAtUnload();
     gHook = HookFunctions{};
 }
 

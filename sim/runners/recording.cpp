@@ -1,5 +1,6 @@
 #include "sim/runners/recording.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -12,13 +13,11 @@ using namespace recording;
 
 namespace {
 
-// Far beyond any ring the plug-in keeps, and what a browser tab reads without trouble.
-constexpr uint64_t kLargestFile = 64u << 20;
-
 // The bytes, read front to back; the first thing that does not fit stops it with its offset.
 class Cursor {
 public:
-    Cursor(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+    Cursor(const uint8_t* data, size_t size)
+        : data_(data), size_(size), budget_(std::min(kDecodedPerByte * size, kLargestDecoded) + kDecodedSlack) {}
 
     bool ok() const { return error_.empty(); }
     size_t at() const { return at_; }
@@ -62,21 +61,49 @@ public:
     }
     std::string text(const char* what) { return bytes(u8(what), what); }
 
+    // Counts what the reader is about to build; past the budget the file is refused there.
+    bool spend(uint64_t bytes) {
+        spent_ += bytes;
+        if (ok() && spent_ > budget_) {
+            fail(at_, "the recording would decode to more than " + std::to_string(budget_ >> 20) +
+                          " MiB, far more than its size: no recording the plug-in writes does");
+        }
+        return ok();
+    }
+
 private:
     const uint8_t* data_;
     size_t size_;
     size_t at_ = 0;
+    uint64_t budget_;
+    uint64_t spent_ = 0;
     std::string error_;
 };
+
+// The fewest bytes a value of the type takes in the file.
+size_t leastBytes(FieldType type) {
+    switch (type) {
+        case FieldType::Bool: return 1;
+        case FieldType::Vector: return 12;
+        default: return 4;
+    }
+}
 
 bool validType(uint8_t t) { return t >= static_cast<uint8_t>(FieldType::I32) && t <= static_cast<uint8_t>(FieldType::WagonList); }
 
 void readFields(Cursor& in, std::vector<RecordedField>& fields, const char* record, bool wagonsAllowed) {
+    const size_t countAt = in.at();
     const uint16_t count = in.u16("a field count");
+    // A field's name and type take two bytes at least.
+    if (in.ok() && size_t{count} * 2 > in.left()) {
+        in.fail(countAt, std::to_string(count) + " fields of the " + record + " where the file has room for " +
+                             std::to_string(in.left() / 2));
+    }
     for (uint16_t i = 0; i < count && in.ok(); ++i) {
         const size_t offset = in.at();
         RecordedField f;
         f.name = in.text("a field name");
+        if (!in.spend(sizeof f + f.name.size())) break;
         const uint8_t type = in.u8("a field type");
         if (in.ok() && (!validType(type) || (!wagonsAllowed && type == static_cast<uint8_t>(FieldType::WagonList)))) {
             in.fail(offset, std::string("field ") + f.name + " of the " + record + " has type " + std::to_string(type) +
@@ -92,6 +119,9 @@ FieldValue readValue(Cursor& in, FieldType type, const std::vector<RecordedField
 std::vector<FieldValue> readValues(Cursor& in, const std::vector<RecordedField>& fields,
                                    const std::vector<RecordedField>& wagonFields) {
     std::vector<FieldValue> values;
+    size_t least = 0;
+    for (const RecordedField& f : fields) least += leastBytes(f.type);
+    if (!in.need(least, "a snapshot") || !in.spend(fields.size() * sizeof(FieldValue))) return values;
     values.reserve(fields.size());
     for (const RecordedField& f : fields) {
         if (!in.ok()) break;
@@ -114,13 +144,14 @@ FieldValue readValue(Cursor& in, FieldType type, const std::vector<RecordedField
         case FieldType::Text: {
             const uint32_t n = in.u32("a snapshot");
             if (n > kLargestConfiguration) in.fail(offset, "a text of " + std::to_string(n) + " bytes");
+            if (!in.need(n, "a snapshot's text") || !in.spend(n)) break;
             v.text = in.bytes(n, "a snapshot's text");
             break;
         }
         case FieldType::U32List: {
             const uint32_t n = in.u32("a snapshot");
             if (n > kLargestList) in.fail(offset, "a list of " + std::to_string(n) + " entries");
-            if (!in.need(static_cast<size_t>(n) * 4, "a snapshot's list")) break;
+            if (!in.need(static_cast<size_t>(n) * 4, "a snapshot's list") || !in.spend(static_cast<uint64_t>(n) * 4)) break;
             v.list.reserve(n);
             for (uint32_t i = 0; i < n; ++i) v.list.push_back(in.u32("a snapshot's list"));
             break;
@@ -136,9 +167,19 @@ FieldValue readValue(Cursor& in, FieldType type, const std::vector<RecordedField
         }
         case FieldType::WagonList: {
             const uint32_t n = in.u32("a snapshot");
-            // Every wagon takes a byte at least, so a count beyond the bytes left is a lie.
-            if (n > kLargestList || (n > in.left() && !wagonFields.empty()))
-                in.fail(offset, "a list of " + std::to_string(n) + " wagons");
+            // A wagon takes at least the bytes of its fields; one with none would take no byte at all,
+            // so a handful of bytes could claim any number of them.
+            size_t least = 0;
+            for (const RecordedField& f : wagonFields) least += leastBytes(f.type);
+            if (!in.ok()) break;
+            if (n > 0 && least == 0) {
+                in.fail(offset, "a list of " + std::to_string(n) + " wagons, where the header gives a wagon no fields");
+            } else if (n > kLargestList || static_cast<uint64_t>(n) * least > in.left()) {
+                in.fail(offset, "a list of " + std::to_string(n) + " wagons where the file has room for " +
+                                    std::to_string(in.left() / (least == 0 ? 1 : least)));
+            }
+            if (!in.ok() || !in.spend(static_cast<uint64_t>(n) * sizeof(std::vector<FieldValue>))) break;
+            v.wagons.reserve(n);
             for (uint32_t i = 0; i < n && in.ok(); ++i) v.wagons.push_back(readValues(in, wagonFields, {}));
             break;
         }
@@ -159,6 +200,8 @@ struct Decoder {
     void newPass() { std::fill(occurrences.begin(), occurrences.end(), uint8_t{0}); }
 
     bool repeated = false;  // the call being read repeats its prediction: its words take no byte
+    uint32_t taken = 0;     // the words of the call being read
+    uint32_t stored = 0;    // those of them kept: past kPredictedWords a repeated call keeps none
 
     uint32_t word(WordKind kind, uint32_t* predicted, size_t& index) {
         uint32_t& prediction = predicted[index < kPredictedWords - 1 ? index++ : kPredictedWords - 1];
@@ -169,7 +212,11 @@ struct Decoder {
         else if (tag == kRaw) value = in.u32("a call");
         else value = smallValue(kind, tag);
         prediction = value;
-        r.words.push_back(value);
+        if ((!repeated || taken < kPredictedWords) && in.spend(sizeof value)) {
+            r.words.push_back(value);
+            ++stored;
+        }
+        ++taken;
         return value;
     }
 
@@ -181,8 +228,10 @@ struct Decoder {
         RecordedEvent e;
         e.kind = RecordedEvent::Kind::Call;
         e.native = native;
-        e.offset = offset;
+        e.offset = static_cast<uint32_t>(offset);
         e.first = static_cast<uint32_t>(r.words.size());
+        taken = 0;
+        stored = 0;
         size_t index = 0;
         for (char k : n.shape) e.digested = e.digested || isDigested(k);
         if (e.digested) word(WordKind::Integer, predicted, index);
@@ -212,8 +261,13 @@ struct Decoder {
                 break;
             }
         }
-        e.count = static_cast<uint32_t>(r.words.size() - e.first);
-        r.events.push_back(e);
+        e.count = taken;
+        e.stored = stored;
+        keep(e);
+    }
+
+    void keep(const RecordedEvent& e) {
+        if (in.spend(sizeof e)) r.events.push_back(e);
     }
 
     void body() {
@@ -233,7 +287,7 @@ struct Decoder {
                 return;
             }
             RecordedEvent e;
-            e.offset = offset;
+            e.offset = static_cast<uint32_t>(offset);
             if (tag < r.natives.size()) {
                 call(tag, false, offset);
             } else if (tag >= kRepeatedCall && tag - kRepeatedCall < static_cast<int>(r.natives.size())) {
@@ -249,6 +303,7 @@ struct Decoder {
                         return;
                     }
                     newKeyPoint();
+                    if (!in.spend(sizeof(Snapshot))) return;
                     Snapshot s;
                     s.state = readValues(in, r.stateFields, r.wagonFields);
                     s.settings = readValues(in, r.settingsFields, r.wagonFields);
@@ -260,15 +315,15 @@ struct Decoder {
                 }
                 lastPass_ = e.pass;
                 ++passes;
-                r.events.push_back(e);
+                keep(e);
             } else if (tag == kScriptStart) {
                 e.kind = RecordedEvent::Kind::ScriptStart;
                 newPass();
-                r.events.push_back(e);
+                keep(e);
             } else if (tag == kRandom) {
                 e.kind = RecordedEvent::Kind::Random;
                 e.value = static_cast<int32_t>(in.u32("a random number"));
-                r.events.push_back(e);
+                keep(e);
             } else if (tag == kConfiguration) {
                 e.kind = RecordedEvent::Kind::Configuration;
                 const uint32_t n = in.u32("a configuration text");
@@ -277,11 +332,12 @@ struct Decoder {
                     return;
                 }
                 e.first = static_cast<uint32_t>(r.texts.size());
+                if (!in.need(n, "a configuration text") || !in.spend(sizeof(std::string) + n)) return;
                 r.texts.push_back(in.bytes(n, "a configuration text"));
-                r.events.push_back(e);
+                keep(e);
             } else if (tag == kNoConfiguration) {
                 e.kind = RecordedEvent::Kind::NoConfiguration;
-                r.events.push_back(e);
+                keep(e);
             } else if (tag == kEnd) {
                 const uint32_t counted = in.u32("the end record");
                 const uint64_t bytes = in.u64("the end record");
@@ -328,6 +384,10 @@ ReadResult readRecording(const uint8_t* data, size_t size) {
     Cursor in(data, size);
     Recording r;
     r.fileBytes = size;
+    if (size > kLargestFile) {
+        result.error = "the file is larger than any recording (over 64 MB)";
+        return result;
+    }
     if (size < sizeof kMagic || std::memcmp(data, kMagic, sizeof kMagic) != 0) {
         result.error = "byte 0: not a ride recording (it does not begin with VLREC)";
         return result;

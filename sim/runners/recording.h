@@ -2,6 +2,7 @@
 // Reads a ride recording (VornLoconaut-last-ride.vlrec, host/recording_format.h) into its events,
 // checking every count, length, tag and index against the bytes that are there: a file cut short,
 // damaged or made up is refused with the byte offset where it stopped making sense, never read past.
+// What it builds is bounded by the file's size (kDecodedPerByte), so no file can exhaust memory.
 // The header's own catalogue and field lists decode it, so a recording from another build reads too;
 // only its replay needs this build's catalogue.
 
@@ -51,10 +52,11 @@ struct RecordedEvent {
     uint8_t floats = 0;       // Call: the float arguments after the digest
     uint32_t first = 0;       // Call: its first word in Recording::words; Configuration: its text
     uint32_t count = 0;       // Call: its words
+    uint32_t stored = 0;      // Call: its words kept in Recording::words; the later ones repeat the last
     uint32_t pass = 0;        // Pass: its number since recording started
     int32_t snapshot = -1;    // Pass: its key point in Recording::snapshots, or -1
     int32_t value = 0;        // Random
-    uint64_t offset = 0;      // where its record begins in the file
+    uint32_t offset = 0;      // where its record begins in the file (no file read is over 4 GB)
 };
 
 struct Recording {
@@ -67,11 +69,18 @@ struct Recording {
     std::vector<RecordedField> wagonFields;
     std::vector<RecordedField> settingsFields;
     std::vector<RecordedEvent> events;  // from the first key point on
-    std::vector<uint32_t> words;
+    std::vector<uint32_t> words;  // read through word()
     std::vector<std::string> texts;
     std::vector<Snapshot> snapshots;
     uint32_t passes = 0;
     uint64_t fileBytes = 0;
+
+    // Word i of a call. A call that repeats its prediction keeps no more words than have predictions
+    // of their own, the rest repeating the last: a byte of the file never stands for more.
+    uint32_t word(const RecordedEvent& call, size_t i) const {
+        if (call.stored == 0) return 0;
+        return words[call.first + (i < call.stored ? i : call.stored - 1)];
+    }
 };
 
 struct ReadResult {
@@ -82,6 +91,15 @@ struct ReadResult {
 // recording::catalogueHash() over the natives a file lists; a file whose list does not make the hash
 // its header gives is refused as damaged.
 uint64_t listedCatalogueHash(const std::vector<RecordedNative>& natives);
+
+// The most a recording decodes to: this many bytes per byte of the file, up to kLargestDecoded, and
+// kDecodedSlack besides for a small file's header and first key point. The plug-in's recordings take
+// under 40 bytes a byte; a byte of a repeated call decodes to 96 at most.
+inline constexpr uint64_t kDecodedPerByte = 64;
+inline constexpr uint64_t kLargestDecoded = 512u << 20;
+inline constexpr uint64_t kDecodedSlack = 4u << 20;
+// Far beyond any ring the plug-in keeps, and what a browser tab reads without trouble.
+inline constexpr uint64_t kLargestFile = 64u << 20;
 
 ReadResult readRecording(const uint8_t* data, size_t size);
 ReadResult readRecordingFile(const std::string& path);

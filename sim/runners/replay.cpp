@@ -166,14 +166,13 @@ std::string Replay::describeRecorded(const RecordedEvent* e) const {
         case RecordedEvent::Kind::Call: {
             const RecordedNative& n = rec_.natives[e->native];
             std::string text = n.op + "(";
-            const uint32_t* w = &rec_.words[e->first];
             bool first = true;
             if (e->digested) {
-                text += "digest " + hex(w[0]).substr(10);
+                text += "digest " + hex(rec_.word(*e, 0)).substr(10);
                 first = false;
             }
             for (uint8_t f = 0; f < e->floats; ++f) {
-                text += (first ? "" : ", ") + traceFloat(asFloat(w[(e->digested ? 1 : 0) + f]));
+                text += (first ? "" : ", ") + traceFloat(asFloat(rec_.word(*e, (e->digested ? 1u : 0u) + f)));
                 first = false;
             }
             return text + ")";
@@ -226,18 +225,18 @@ void Replay::answer(const NativeCall& call, uint64_t* result) {
         return;
     }
     const RecordedNative& n = rec_.natives[e->native];
-    const uint32_t* w = &rec_.words[e->first];
+    const auto w = [&](size_t i) { return rec_.word(*e, i); };
     size_t word = 0;
     uint64_t raw[Hook::argumentSlots] = {};
     for (size_t i = 0; i < call.args.size() && i < Hook::argumentSlots; ++i) raw[i] = call.args[i].raw;
-    if (e->digested && argumentDigest(n.shape.c_str(), raw, call.args.size()) != w[word++]) {
+    if (e->digested && argumentDigest(n.shape.c_str(), raw, call.args.size()) != w(word++)) {
         diverge("the recording has " + describeRecorded(e) + ", the plug-in called " + describeMade(call) +
                 ": its integer or text arguments differ");
         return;
     }
     for (size_t i = 0; i < n.shape.size() && i < call.args.size(); ++i) {
         if (n.shape[i] != 'f') continue;
-        const float recorded = asFloat(w[word++]);
+        const float recorded = asFloat(w(word++));
         if (!floatsAgree(recorded, call.args[i].f)) {
             diverge("the recording has " + describeRecorded(e) + ", the plug-in called " + describeMade(call) +
                     ": argument " + std::to_string(i + 1) + " is " + traceFloat(call.args[i].f) + ", recorded " +
@@ -245,37 +244,38 @@ void Replay::answer(const NativeCall& call, uint64_t* result) {
             return;
         }
     }
-    const uint32_t* answer = w + word;
+    const size_t first = word;
+    const auto answer = [&](size_t i) { return w(first + i); };
     const uint32_t words = e->count - static_cast<uint32_t>(word);
     switch (n.answer) {
         case AnswerKind::None: break;
         case AnswerKind::Integer:
         case AnswerKind::Float:
         case AnswerKind::Vector:
-            for (uint32_t i = 0; i < words && i < Hook::resultSlots; ++i) result[i] = answer[i];
+            for (uint32_t i = 0; i < words && i < Hook::resultSlots; ++i) result[i] = answer(i);
             break;
         case AnswerKind::NearbyList: {
-            result[0] = answer[0];
+            result[0] = answer(0);
             auto* buffer = call.args.size() > 1 ? reinterpret_cast<uint64_t*>(static_cast<uintptr_t>(call.args[1].raw)) : nullptr;
             if (buffer == nullptr) break;
             // Never more entries than the plug-in's buffer says it holds, whatever the file claims.
-            const uint64_t entries = std::min<uint64_t>(answer[1], buffer[0]);
+            const uint64_t entries = std::min<uint64_t>(answer(1), buffer[0]);
             for (uint64_t i = 1; i <= entries && i + 1 < words; ++i)
-                buffer[i] = (buffer[i] & 0xFFFFFFFF00000000ull) | answer[1 + i];
+                buffer[i] = (buffer[i] & 0xFFFFFFFF00000000ull) | answer(1 + i);
             break;
         }
         case AnswerKind::Deletion: {
             auto* handle = call.args.empty() ? nullptr : reinterpret_cast<EntityHandle*>(static_cast<uintptr_t>(call.args[0].raw));
-            if (handle != nullptr && words > 0 && answer[0] == 0) *handle = 0;
+            if (handle != nullptr && words > 0 && answer(0) == 0) *handle = 0;
             break;
         }
     }
     // What the ride's account and the page take from the calls.
     if (n.op == "GetFrameSeconds" && !frameTimeRead_ && words > 0) {
-        frameSeconds_ = asFloat(answer[0]);
+        frameSeconds_ = asFloat(answer(0));
         frameTimeRead_ = true;
     } else if (n.op == "ControlJustPressed" && call.args.size() > 1 && call.args[1].i == control::exit && words > 0 &&
-               answer[0] != 0) {
+               answer(0) != 0) {
         exitPressed_ = true;
     } else if (n.op == "CreateExplosion") {
         ++explosions_;

@@ -236,6 +236,14 @@ std::string applyEvent(Game& game, const json& e, Names& names) {
         game.deleteIni();
         say("INI file deleted");
     }
+    if (e.contains("holdFile")) {
+        game.holdFile(e["holdFile"].get<std::string>());
+        say("another program holds " + e["holdFile"].get<std::string>() + " open");
+    }
+    if (e.contains("releaseFile")) {
+        game.releaseFile(e["releaseFile"].get<std::string>());
+        say("another program lets " + e["releaseFile"].get<std::string>() + " go");
+    }
     if (e.contains("addTrain")) {
         say("the game adds the train " + w.describe(addTrain(w, e["addTrain"], names)));
     }
@@ -458,7 +466,7 @@ ScenarioResult playScenario(Game& game, const Scenario& scenario, std::ostream* 
                     {"frame", "hold", "release", "tap", "press", "device", "teleport", "who", "walkTo", "speed", "kill", "killEngineer",
                      "delete", "removeAllTrains", "setTrainSpeed", "cruise", "writeIni", "deleteIni", "addTrain",
                      "restartScript", "frameTime", "respawn", "arrest", "switchTo", "blankFrames", "warp", "seatIn",
-                     "seat", "deleteTrain", "loadSave", "phone", "playerControl"},
+                     "seat", "deleteTrain", "loadSave", "phone", "playerControl", "holdFile", "releaseFile"},
                     "event");
         events.emplace(e.value("frame", 1), e);
     }

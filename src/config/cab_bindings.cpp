@@ -1,6 +1,6 @@
 #include "config/cab_bindings.h"
 
-#include <cmath>
+#include <algorithm>
 
 #include "config/reader.h"
 #include "host/game_controls.h"
@@ -127,19 +127,39 @@ void resolveCabBindings(Settings& settings, BindingNotes* notes) {
     }
 }
 
+namespace {
+
+// A control's number: digits with an optional sign, then nothing or a blank and a remark ("86 horn").
+// Read as other numbers are, 0x56 and -0.9 would be control 0, the camera key.
+bool readWholeNumber(const std::string& text, int64_t& number) {
+    size_t at = text[0] == '-' || text[0] == '+' ? 1 : 0;
+    const size_t digits = at;
+    number = 0;
+    for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at) {
+        number = std::min<int64_t>(number * 10 + (text[at] - '0'), gameControlCount);
+    }
+    if (text[0] == '-') number = -number;
+    return at > digits && (at == text.size() || text[at] == ' ' || text[at] == '\t');
+}
+
+}  // namespace
+
 ControlValue parseControlValue(const std::string& text, InputDevice device) {
     ControlValue value;
+    std::string name = text;
+    trimWhitespace(name);
+    int64_t whole = 0;
     float number = 0.0f;
-    if (parseNumberText(text, number)) {
-        const float whole = std::trunc(number);
-        if (!(whole >= 0.0f && whole < static_cast<float>(gameControlCount))) {
+    if (!name.empty() && readWholeNumber(name, whole)) {
+        if (whole < 0 || whole >= gameControlCount) {
             value.verdict = ControlVerdict::OutOfRange;
             return value;
         }
         value.control = static_cast<int32_t>(whole);
+    } else if (parseNumberText(name, number)) {
+        value.verdict = ControlVerdict::NotWhole;
+        return value;
     } else {
-        std::string name = text;
-        trimWhitespace(name);
         // "none" frees the key or button: the action then has none on that device.
         if (name.size() == 4 && (name[0] | 0x20) == 'n' && (name[1] | 0x20) == 'o' && (name[2] | 0x20) == 'n' &&
             (name[3] | 0x20) == 'e') {

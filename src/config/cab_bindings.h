@@ -25,12 +25,13 @@ using BindingNotes = BindingNote[inputDeviceCount][cabActionCount];
 // button with one before it falls back to its default, or is left without one if that is taken too.
 void resolveCabBindings(Settings& settings, BindingNotes* notes = nullptr);
 
-// What the value of a control key names: a control id, read as whole numbers are (text after the
-// number ignored, truncated toward zero), an INPUT_ name, in any case, or "none" (noControl).
+// What the value of a control key names: a control id in digits (a remark after a blank ignored), an
+// INPUT_ name, in any case, or "none" (noControl).
 enum class ControlVerdict : uint8_t {
     Taken,
     NotAControl,  // neither a number nor a name of the game's controls
     OutOfRange,   // a number, but no control of the game has it
+    NotWhole,     // a number, but not a whole one in digits (86.5, 0x56, 1e2)
     NoButton,     // a control that no gamepad button fires, for a Pad key: pads cannot be rebound
 };
 struct ControlValue {

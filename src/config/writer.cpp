@@ -97,7 +97,8 @@ std::string padTo45(std::string text) {
 // Written whole or not at all (util/whole_file.h): a file cut short by a full disk would be read
 // for good, its missing keys at their defaults and nothing saying why. Any failure leaves no file, so
 // the next entry attempt tries again; the settings stay at their defaults meanwhile. A file that
-// exists but cannot be read is the player's and is left alone.
+// exists but cannot be read is the player's and is left alone, and so is one the player saves while
+// the defaults are written: they take the name only where there is none.
 void ensureConfigurationFile() {
     if (File existing{std::fopen(configurationFileName, "rb")}) {
         return;  // never rewritten, completed or corrected

@@ -8,6 +8,7 @@
 // and never a file name, which the copies do not share.
 
 #include "host/native_invoker.h"
+#include "host/recorder.h"
 #include "host/script.h"
 #include "host/script_hook.h"
 
@@ -54,6 +55,8 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
         gRegistered = true;
     } else if (reason == DLL_PROCESS_DETACH && gRegistered) {
         vornScriptUnregister(module);
+        // A ride that ended a moment ago is still being written: its bytes are in memory.
+        finishRecordingAtUnload();
         if (gOnePerGame != nullptr) {
             CloseHandle(gOnePerGame);
         }

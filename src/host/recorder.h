@@ -44,6 +44,10 @@ void recordPassEnd(const ScriptState& state);
 void recordConfigurationLoad();
 // std::rand, recorded.
 int randomNumber();
+// The plug-in unloads (the game quits, or the hook unloads its scripts): a file being written, and one
+// a trigger waits to write, are finished from the ring in memory, a refused rename tried once more,
+// and the ring freed.
+void finishRecordingAtUnload();
 
 // --- For the simulator, its replay and the tests ---
 
@@ -65,3 +69,5 @@ bool writeRecordingNow(const char* path);
 void resetRecorder(size_t ringBytes = kRecordingRingBytes);
 // Bytes recorded since the process started (the benchmark's bytes per pass).
 uint64_t recordedBytes();
+// The ring's bytes while it is allocated, else 0.
+size_t recorderRingBytes();

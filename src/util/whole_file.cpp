@@ -1,57 +1,102 @@
 #include "util/whole_file.h"
 
 #include <cstring>
-#include <filesystem>
-#include <system_error>
+
+std::string WholeFile::temporaryName(const std::string& name, int attempt) {
+    return attempt == 0 ? name + ".tmp" : name + "." + std::to_string(attempt) + ".tmp";
+}
 
 bool WholeFile::open(const char* name) {
     abandon();
-    const size_t length = std::strlen(name);
-    if (length + sizeof ".tmp" > sizeof temporary_) {
-        return false;
-    }
-    std::memcpy(temporary_, name, length);
-    std::memcpy(temporary_ + length, ".tmp", sizeof ".tmp");
     name_ = name;
     failed_ = false;
-    file_ = std::fopen(temporary_, "wb");
+    buffered_ = 0;
+    // A temporary file left by a run that ended mid-write is removed and its name taken again; one that
+    // another program holds open (a scanner, a backup) cannot be, and is passed over.
+    for (int attempt = 0; attempt < kTemporaryNames && file_ == nullptr; ++attempt) {
+        temporary_ = temporaryName(name_, attempt);
+        if (temporary_ == waiting_) {
+            continue;
+        }
+        file_ = gFileOperations.create(temporary_.c_str());
+        if (file_ == nullptr && gFileOperations.remove(temporary_.c_str())) {
+            file_ = gFileOperations.create(temporary_.c_str());
+        }
+    }
     return file_ != nullptr;
+}
+
+bool WholeFile::drain() {
+    if (buffered_ > 0 && !failed_) {
+        failed_ = !gFileOperations.write(file_, buffer_, buffered_);
+    }
+    buffered_ = 0;
+    return !failed_;
 }
 
 bool WholeFile::write(const void* bytes, size_t count) {
     if (file_ == nullptr || failed_) {
         return false;
     }
-    failed_ = count > 0 && std::fwrite(bytes, 1, count, file_) != count;
+    if (buffered_ + count > sizeof buffer_ && !drain()) {
+        return false;
+    }
+    if (count <= sizeof buffer_) {
+        std::memcpy(buffer_ + buffered_, bytes, count);
+        buffered_ += count;
+        return true;
+    }
+    failed_ = !gFileOperations.write(file_, bytes, count);
     return !failed_;
 }
 
-bool WholeFile::commit(bool replace) {
+WholeFile::Outcome WholeFile::commit(bool replace) {
     if (file_ == nullptr) {
-        return false;
+        return Outcome::Failed;
     }
-    // The close writes what stdio still buffers: a full disk often shows only here.
-    const bool closed = std::fclose(file_) == 0;
+    // Flushed before the rename: after a power cut the name must not stand for a file of zeros.
+    const bool written = drain() && gFileOperations.flush(file_);
+    const bool closed = gFileOperations.close(file_);
     file_ = nullptr;
-    std::error_code error;
-    if (failed_ || !closed || (!replace && std::filesystem::exists(name_, error)) || error) {
-        std::remove(temporary_);
-        return false;
+    if (!written || !closed) {
+        gFileOperations.remove(temporary_.c_str());
+        return Outcome::Failed;
     }
-    // Renaming replaces the file under that name in one step on every platform; a file another
-    // program keeps open on Windows refuses it.
-    std::filesystem::rename(temporary_, name_, error);
-    if (error) {
-        std::remove(temporary_);
-        return false;
+    if (gFileOperations.rename(temporary_.c_str(), name_.c_str(), replace)) {
+        if (waiting() && waitingAs_ == name_) {
+            gFileOperations.remove(waiting_.c_str());  // older than the file that just took the name
+        }
+        forgetWaiting();
+        return Outcome::Landed;
     }
-    return true;
+    if (!replace) {
+        // The file appeared meanwhile, or its name cannot be taken: it is not ours to replace.
+        gFileOperations.remove(temporary_.c_str());
+        return Outcome::Failed;
+    }
+    if (waiting() && waitingAs_ == name_) {
+        gFileOperations.remove(waiting_.c_str());
+    }
+    waiting_ = temporary_;
+    waitingAs_ = name_;
+    return Outcome::Waiting;
+}
+
+WholeFile::Outcome WholeFile::land() {
+    if (!waiting()) {
+        return Outcome::Landed;
+    }
+    if (!gFileOperations.rename(waiting_.c_str(), waitingAs_.c_str(), true)) {
+        return Outcome::Waiting;
+    }
+    forgetWaiting();
+    return Outcome::Landed;
 }
 
 void WholeFile::abandon() {
     if (file_ != nullptr) {
-        std::fclose(file_);
+        gFileOperations.close(file_);
         file_ = nullptr;
-        std::remove(temporary_);
+        gFileOperations.remove(temporary_.c_str());
     }
 }

@@ -3,13 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
-#include <csignal>
 #include <filesystem>
 #include <optional>
 #include <sstream>
@@ -19,12 +14,14 @@
 #include "config/settings.h"
 #include "host/controls.h"
 #include "host/recorder.h"
+#include "host/script_state.h"
 #include "integration/train_test_world.h"
 #include "sim/runners/in_process_plugin.h"
 #include "sim/runners/recording.h"
 #include "sim/runners/replay.h"
 #include "sim/runners/scenario.h"
 #include "sim/runners/session.h"
+#include "unit/support/faulty_files.h"
 #include "unit/support/scratch_directory.h"
 
 namespace {
@@ -216,66 +213,98 @@ TEST_F(RecordedRide, AConfigurationTooLargeToRecordStartsTheRecordingAfresh) {
     expectReplays(*ride);
 }
 
-// A short ride in one thread, so that it can run in a child process with a limit on file sizes.
-void rideInSession(int driving = 1200, int after = 60) {
-    sim::Session session(std::nullopt);
-    sim::World& w = session.world();
-    const int track = w.addTrack({{0, 0, 0}, {0, 2000, 0}});
-    w.addTrain("freight", 3, track, 300.0f, 0.0f, true, "freight");
-    w.moveEntity(w.player, {3.0f, 300.0f, 0.0f});
-    auto frames = [&](int n) {
+// A short ride in one thread: entered, driven, left.
+struct ShortRide {
+    sim::Session session{std::nullopt};
+    explicit ShortRide(int driving = 1200) {
+        sim::World& w = session.world();
+        const int track = w.addTrack({{0, 0, 0}, {0, 2000, 0}});
+        w.addTrain("freight", 3, track, 300.0f, 0.0f, true, "freight");
+        w.moveEntity(w.player, {3.0f, 300.0f, 0.0f});
+        frames(2);
+        session.hold(control::enter);
+        frames(60);
+        session.release(control::enter);
+        session.hold(control::accelerate);
+        frames(driving);
+        session.release(control::accelerate);
+        session.hold(control::exit);
+        frames(1);
+        session.release(control::exit);
+    }
+    void frames(int n) {
         for (int i = 0; i < n; ++i) session.step(1.0f / 60.0f);
-    };
-    frames(2);
-    session.hold(control::enter);
-    frames(60);
-    session.release(control::enter);
-    session.hold(control::accelerate);
-    frames(driving);
-    session.release(control::accelerate);
-    session.hold(control::exit);
-    frames(1);
-    session.release(control::exit);
-    frames(after);
-}
+    }
+};
 
-// A full disk, a folder that cannot be written and a file another program holds: the ride goes on,
-// and no half file is left under either name.
+void rideInSession(int driving = 1200, int after = 60) { ShortRide(driving).frames(after); }
+
+// A full disk, a failed flush or close, a folder that cannot be written: the ride goes on, and no
+// half file is left under either name.
 TEST(Recording, AFailedWriteLeavesNoFileAndTheRideGoesOn) {
     FreshRecorder fresh;
-    {
+    for (int fault = 0; fault < 3; ++fault) {
         ScratchDirectory dir;
-        const pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            std::signal(SIGXFSZ, SIG_IGN);
-            const rlimit limit{40000, RLIM_INFINITY};
-            setrlimit(RLIMIT_FSIZE, &limit);
-            forceRecording(true);
-            rideInSession();
-            _exit(fs::exists(recordingFileName) || fs::exists(std::string(recordingFileName) + ".tmp") ? 1 : 0);
-        }
-        int status = 0;
-        waitpid(child, &status, 0);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a cut recording was left behind";
-    }
-    {
-        ScratchDirectory dir;
-        fs::create_directory(recordingFileName);  // what a rename cannot replace, as a file another program holds
+        FaultyFiles files;
+        FaultyFiles::diskLeft = fault == 0 ? 40000 : FaultyFiles::kNoLimit;
+        FaultyFiles::failFlush = fault == 1;
+        FaultyFiles::failClose = fault == 2;
         forceRecording(true);
         rideInSession();
-        EXPECT_TRUE(fs::is_directory(recordingFileName));
-        EXPECT_FALSE(fs::exists(std::string(recordingFileName) + ".tmp"));
+        EXPECT_FALSE(fs::exists(recordingFileName)) << "fault " << fault;
+        EXPECT_FALSE(fs::exists(std::string(recordingFileName) + ".tmp")) << "fault " << fault;
     }
-    {
-        ScratchDirectory dir;
-        fs::create_directory("removed");
-        fs::current_path("removed");
-        fs::remove(dir.path() / "removed");  // a folder nobody can write in, whoever runs the test
-        forceRecording(true);
-        rideInSession();
-        EXPECT_FALSE(fs::exists(recordingFileName));
-    }
+    ScratchDirectory dir;
+    fs::create_directory("removed");
+    fs::current_path("removed");
+    fs::remove(dir.path() / "removed");  // a folder nobody can write in, whoever runs the test
+    forceRecording(true);
+    rideInSession();
+    EXPECT_FALSE(fs::exists(recordingFileName));
+}
+
+// Another program holds the last recording open as a ride ends (on Windows, no rename may replace
+// it): the finished file waits under its temporary name, is tried again pass after pass without
+// holding one up, and takes its name once the file is let go. At unload a write in progress is
+// finished from the ring in memory, and the ring freed.
+TEST(Recording, ARecordingHeldOffItsNameLandsLaterAndOneInProgressAtUnload) {
+    FreshRecorder fresh;
+    ScratchDirectory dir;
+    FaultyFiles files;
+    const std::string waiting = std::string(recordingFileName) + ".tmp";
+    writeFileBytes(recordingFileName, "the last ride");
+    FaultyFiles::held = {recordingFileName};
+    forceRecording(true);
+    ShortRide ride;
+    ride.frames(600);
+    EXPECT_EQ(readFileBytes(recordingFileName), "the last ride");
+    ASSERT_TRUE(fs::exists(waiting));
+    const size_t triesBefore = FaultyFiles::renames.size();
+    EXPECT_GE(triesBefore, 10u);
+    FaultyFiles::held.clear();
+    ride.frames(30);
+    EXPECT_FALSE(fs::exists(waiting));
+    EXPECT_FALSE(replayFile(recordingFileName).diverged);
+
+    fs::remove(recordingFileName);
+    ShortRide second(3000);
+    ASSERT_TRUE(fs::exists(waiting));  // a slice is out, the rest is in memory only
+    const std::string before = readFileBytes(recordingFileName);
+    finishRecordingAtUnload();
+    EXPECT_FALSE(fs::exists(waiting));
+    EXPECT_GT(readFileBytes(recordingFileName).size(), before.size());
+    EXPECT_EQ(recorderRingBytes(), 0u);
+    const sim::ReplayResult result = replayFile(recordingFileName);
+    EXPECT_TRUE(result.refusal.empty() && !result.diverged) << result.summary();
+
+    // Held for good: after its tries the finished file stays under its temporary name, for the player.
+    FaultyFiles::held = {recordingFileName};
+    ShortRide third(600);
+    third.frames(700);
+    const size_t tries = FaultyFiles::renames.size();
+    third.frames(60);
+    EXPECT_EQ(FaultyFiles::renames.size(), tries);
+    EXPECT_TRUE(fs::exists(waiting));
 }
 
 // Cut anywhere, a recording is refused with the offset where it stops making sense, and never read
@@ -329,6 +358,92 @@ TEST(Recording, ACutDamagedOrForeignFileIsRefusedSayingWhere) {
     std::snprintf(theirs, sizeof theirs, "0x%016llX", static_cast<unsigned long long>(other.recording->catalogueHash));
     EXPECT_NE(refusal.find(ours), std::string::npos) << refusal;
     EXPECT_NE(refusal.find(theirs), std::string::npos) << refusal;
+}
+
+// Made-up files that claim far more than they hold: the reader refuses them before it builds it.
+std::string le(uint64_t value, int bytes) {
+    std::string s;
+    for (int b = 0; b < bytes; ++b) s += static_cast<char>(value >> (8 * b));
+    return s;
+}
+std::string text(const std::string& t) { return static_cast<char>(t.size()) + t; }
+std::string headerFor(const std::vector<sim::RecordedNative>& natives, const std::string& fields) {
+    std::string h(recording::kMagic, sizeof recording::kMagic);
+    h += le(1, 2) + le(4, 1) + text("3.2.0") + le(sim::listedCatalogueHash(natives), 8) + le(natives.size(), 2);
+    for (const sim::RecordedNative& n : natives) h += text(n.op) + le(n.hash, 8) + text(n.shape) + le(4, 1);
+    return h + fields;
+}
+std::string ended(const std::string& header, const std::string& records, uint32_t passes) {
+    return header + records + '\xFF' + le(passes, 4) + le(records.size(), 8);
+}
+sim::ReadResult readBytes(const std::string& b) {
+    return sim::readRecording(reinterpret_cast<const uint8_t*>(b.data()), b.size());
+}
+
+TEST(Recording, AFileIsRefusedWhenItClaimsMoreThanItHolds) {
+    // Every key point a list of 65,536 wagons of no fields, which would take no byte each.
+    const std::string noWagonFields = headerFor({}, le(1, 2) + text("wagons") + '\x08' + le(0, 2) + le(0, 2));
+    std::string keyPoints;
+    for (uint32_t pass = 1; pass <= 2; ++pass) keyPoints += '\xF1' + le(pass, 4) + le(65536, 4);
+    const sim::ReadResult wagons = readBytes(ended(noWagonFields, keyPoints, 2));
+    EXPECT_NE(wagons.error.find("a list of 65536 wagons, where the header gives a wagon no fields"), std::string::npos)
+        << wagons.error;
+
+    // A nearby list of 256 entries, each 7, at the place all later calls of a pass share; then calls
+    // that repeat it, a byte each.
+    const sim::RecordedNative nearby{"ListNearbyVehicles", 0xCFF869CBFA210D82ull, "ip", recording::AnswerKind::NearbyList};
+    const std::string header = headerFor({nearby}, le(0, 6));
+    const std::string list = std::string(15, '\x80') + '\x00' + '\x01' + '\x02' + le(256, 4) + '\x02' + le(256, 4) +
+                             std::string(256, static_cast<char>(recording::kIntegerZeroTag + 7));
+    const std::string start = '\xF1' + le(1, 4) + list;
+    const sim::ReadResult few = readBytes(ended(header, start + std::string(1000, '\x80'), 1));
+    ASSERT_TRUE(few.recording) << few.error;
+    const sim::Recording& r = *few.recording;
+    const sim::RecordedEvent& last = r.events.back();
+    EXPECT_EQ(last.count, 259u);  // the digest, the count, the entries written and each entry
+    EXPECT_EQ(r.word(last, 2), 256u);
+    EXPECT_EQ(r.word(last, 258), 7u);
+    EXPECT_LE(r.words.size() * 4 + r.events.size() * sizeof last, 200u * 1024);
+    // 200 KB of them once decoded to 276 MB.
+    const std::string many = ended(header, start + std::string(200 * 1024, '\x80'), 1);
+    const sim::ReadResult refused = readBytes(many);
+    EXPECT_NE(refused.error.find("would decode to more than 16 MiB"), std::string::npos) << refused.error;
+}
+
+// The game may write into the first slot of the nearby list's buffer, where the plug-in put its
+// capacity: the entries recorded are never more than the buffer held.
+uint64_t gPushed = 0;
+TEST(Recording, ANearbyListIsRecordedUpToTheBuffersCapacity) {
+    FreshRecorder fresh;
+    ScratchDirectory dir;
+    const HookFunctions saved = gHook;
+    gHook.nativeInit = [](uint64_t) {};
+    gHook.nativePush64 = [](uint64_t value) { gPushed = value; };
+    gHook.nativeCall = []() -> uint64_t* {
+        static uint64_t result[4] = {};
+        auto* buffer = reinterpret_cast<uint64_t*>(static_cast<uintptr_t>(gPushed));
+        for (uint64_t i = 1; i <= buffer[0]; ++i) buffer[i] = 100 + i;
+        buffer[0] = result[0] = 1000;
+        return result;
+    };
+    forceRecording(true);
+    const ScriptState state;
+    recordPassStart(state);
+    uint64_t buffer[11] = {10};
+    const uint64_t arguments[2] = {7, reinterpret_cast<uintptr_t>(buffer)};
+    recordedNativeCall<Native::ListNearbyVehicles>(arguments);
+    recordPassEnd(state);
+    const bool written = writeRecordingNow("nearby.vlrec");
+    gHook = saved;
+    ASSERT_TRUE(written);
+    const sim::ReadResult read = sim::readRecordingFile("nearby.vlrec");
+    ASSERT_TRUE(read.recording) << read.error;
+    const sim::Recording& r = *read.recording;
+    const sim::RecordedEvent& call = r.events.back();
+    ASSERT_EQ(r.natives[call.native].op, "ListNearbyVehicles");
+    EXPECT_EQ(r.word(call, 1), 1000u);  // the count the game gave
+    EXPECT_EQ(r.word(call, 2), 10u);    // the entries recorded
+    EXPECT_EQ(r.word(call, 12), 110u);
 }
 
 }  // namespace

@@ -123,11 +123,15 @@ TEST(CabBindings, AControlKeyTakesAnIdOrAnInputName) {
     EXPECT_EQ(taken("INPUT_VEH_HORN", Keyboard).control, control::horn);
     EXPECT_EQ(taken("  input_veh_horn ", Pad).control, control::horn);
     EXPECT_EQ(taken("113 G", Keyboard).control, control::doors);  // text after the number, as for every number
-    EXPECT_EQ(taken("172.9", Pad).control, control::cellphoneUp);
+    // Only digits: read as other numbers are, these would be control 0, the camera key.
+    for (const char* notWhole : {"172.9", "0x56", "-0.9", "1e2", "86G"}) {
+        EXPECT_EQ(taken(notWhole, Keyboard).verdict, ControlVerdict::NotWhole) << notWhole;
+        EXPECT_EQ(taken(notWhole, Keyboard).control, noControl) << notWhole;
+    }
     EXPECT_EQ(taken("360", Keyboard).control, 360);
     EXPECT_EQ(taken("361", Keyboard).verdict, ControlVerdict::OutOfRange);
     EXPECT_EQ(taken("-1", Keyboard).verdict, ControlVerdict::OutOfRange);
-    EXPECT_EQ(taken("1e9", Keyboard).verdict, ControlVerdict::OutOfRange);
+    EXPECT_EQ(taken("99999999999999999999", Keyboard).verdict, ControlVerdict::OutOfRange);
     EXPECT_EQ(taken("INPUT_VEH_HORNS", Keyboard).verdict, ControlVerdict::NotAControl);
     EXPECT_EQ(taken("E", Keyboard).verdict, ControlVerdict::NotAControl);
     // A pad cannot be rebound, so a control without a button is refused there; a key can be given

@@ -1,11 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <csignal>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -18,6 +13,7 @@
 #include "config/setting_table.h"
 #include "config/settings.h"
 #include "config/writer.h"
+#include "unit/support/faulty_files.h"
 #include "unit/support/hash_only_hook.h"
 #include "unit/support/scratch_directory.h"
 
@@ -251,37 +247,50 @@ TEST(ConfigWriter, AFolderThatCannotBeWrittenYieldsDefaults) {
     EXPECT_EQ(gSettings.modelHashes[Tram], std::vector<uint32_t>{0x33C9E158u});
 }
 
-// A disk that fills up as the default file is written: cut at any byte (the file size limit stands
-// in for the full disk), the writer leaves no file at all, the settings are the defaults, and the
-// next attempt writes the file whole. A cut file would be read for good, its missing keys at their
-// defaults (a top speed of 4 m/s after "Train.SpeedForward = 4") and nothing saying why.
-TEST(ConfigWriter, ADefaultFileCutAtAnyByteLeavesNoFileAndTheNextAttemptWritesItWhole) {
+// A disk that fills up as the default file is written, cut at any byte, and a flush or a close that
+// fails: the writer leaves no file at all, the settings are the defaults, and the next attempt writes
+// the file whole. A cut file would be read for good, its missing keys at their defaults (a top speed
+// of 4 m/s after "Train.SpeedForward = 4") and nothing saying why.
+TEST(ConfigWriter, AFailedWriteLeavesNoFileAndTheNextAttemptWritesItWhole) {
     ScratchDirectory dir;
     hash_only_hook::Binding hook;
+    FaultyFiles files;
     const std::string whole = expectedDefaultFile();
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        for (size_t cut = 0; cut < whole.size(); ++cut) {
-            const rlimit limited{cut, RLIM_INFINITY};
-            const rlimit unlimited{RLIM_INFINITY, RLIM_INFINITY};
-            setrlimit(RLIMIT_FSIZE, &limited);
-            ensureConfigurationFile();
-            setrlimit(RLIMIT_FSIZE, &unlimited);
-            loadSettings();
-            if (std::filesystem::exists(configurationFileName) || std::filesystem::exists("VornLoconaut.ini.tmp") ||
-                gSettings.speedForward[Freight] != 40.0f) {
-                std::fprintf(stderr, "cut at byte %zu: a file was left, or the settings are not the defaults\n", cut);
-                _exit(1);
-            }
-        }
+    const auto leftNothing = [](const std::string& fault) {
+        loadSettings();
+        EXPECT_FALSE(std::filesystem::exists(configurationFileName)) << fault;
+        EXPECT_TRUE(std::filesystem::is_empty(".")) << fault;
+        EXPECT_EQ(gSettings.speedForward[Freight], 40.0f) << fault;
+    };
+    for (size_t cut = 0; cut < whole.size(); cut += 97) {
+        FaultyFiles::diskLeft = cut;
         ensureConfigurationFile();
-        _exit(readFileBytes(configurationFileName) == whole ? 0 : 2);
+        leftNothing("a disk full after " + std::to_string(cut) + " bytes");
     }
-    int status = 0;
-    waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "exit status " << status;
+    FaultyFiles::diskLeft = FaultyFiles::kNoLimit;
+    FaultyFiles::failFlush = true;
+    ensureConfigurationFile();
+    leftNothing("a failed flush");
+    FaultyFiles::failFlush = false;
+    FaultyFiles::failClose = true;
+    ensureConfigurationFile();
+    leftNothing("a failed close");
+    FaultyFiles::failClose = false;
+    ensureConfigurationFile();
+    EXPECT_EQ(readFileBytes(configurationFileName), whole);
+}
+
+// A file the player saves while the defaults are being written is the player's: the defaults take the
+// name only where there is none, never by replacing it.
+TEST(ConfigWriter, AFileSavedWhileTheDefaultsAreWrittenIsKept) {
+    ScratchDirectory dir;
+    hash_only_hook::Binding hook;
+    FaultyFiles files;
+    FaultyFiles::beforeRename = [] { writeFileBytes(configurationFileName, "Train.Seat = 0\n"); };
+    ensureConfigurationFile();
+    EXPECT_EQ(readFileBytes(configurationFileName), "Train.Seat = 0\n");
+    EXPECT_TRUE(FaultyFiles::renames.size() == 1 && FaultyFiles::renames[0].back() != '!');
+    EXPECT_FALSE(std::filesystem::exists("VornLoconaut.ini.tmp"));
 }
 
 TEST(ConfigWriter, FormatsValuesAsTheFileExpects) {

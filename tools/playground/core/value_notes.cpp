@@ -215,6 +215,11 @@ void noteControlLine(const SettingRow& key, const std::string& text, size_t line
                             std::to_string(gameControlCount - 1) +
                             ", so " + staysOn(key.action, bound, key.device));
             return;
+        case ControlVerdict::NotWhole:
+            why = "default: the number on " + at + " is not a whole number";
+            notes.push_back(name + ": " + inQuotes(text) + " is not a control's number, which is whole and in digits, so " +
+                            staysOn(key.action, bound, key.device));
+            return;
         case ControlVerdict::NoButton:
             why = "default: the control on " + at + " has no gamepad button";
             notes.push_back(name + ": " + inQuotes(text) +
