@@ -7,6 +7,8 @@
 #include <cstring>
 #include <iterator>
 
+#include "host/native_catalogue.h"
+
 namespace sim {
 
 Hook* Hook::current = nullptr;
@@ -132,6 +134,12 @@ bool decodeArgument(Hook& hook, ArgValue& a, const char* op, size_t index, bool 
     return sound;
 }
 
+bool takesHandleAddress(uint64_t hash) {
+    for (Native n : {Native::DeleteVehicle, Native::ReleaseMissionTrain, Native::DeleteMissionTrain, Native::RemoveBlip})
+        if (nativeIdentity(n).hash == hash) return true;
+    return false;
+}
+
 // Result slots that a handler leaves alone keep this mark until the call ends; no handler writes a
 // value with both halves like it.
 constexpr uint64_t kUnwritten = 0x5EA1ED0F5EA1ED0Full;
@@ -192,6 +200,10 @@ uint64_t* Hook::nativeCall() {
             read.push_back(std::move(a));
         }
     }
+    if (sound && !call.args.empty() && takesHandleAddress(call.hash)) {
+        const auto* handle = reinterpret_cast<const void*>(static_cast<uintptr_t>(call.args[0].raw));
+        std::memcpy(&call.handleArgument, handle, sizeof call.handleArgument);
+    }
     if (trace != nullptr) writeTrace(call);
     if (answer) {
         answer(call, result_);
@@ -237,5 +249,23 @@ void hookNativePush64(uint64_t value) {
     if (Hook::current != nullptr) Hook::current->nativePush64(value);
 }
 uint64_t* hookNativeCall() { return Hook::current != nullptr ? Hook::current->nativeCall() : nullptr; }
+
+// The SDK writes no more than the capacity it is given (its users' reports: the handles of the
+// game's vehicle pool up to the array's size). A call outside a native call is the script's own.
+int hookWorldGetAllVehicles(int* buffer, int capacity) {
+    Hook* h = Hook::current;
+    if (h == nullptr) return 0;
+    ++h->vehicleListings;
+    if (buffer == nullptr || capacity <= 0) {
+        if (buffer == nullptr && capacity > 0) h->violation("worldGetAllVehicles: no buffer for " + std::to_string(capacity));
+        return 0;
+    }
+    int count = 0;
+    for (EntityHandle v : h->world.allVehicles()) {
+        if (count == capacity) break;
+        buffer[count++] = v;
+    }
+    return count;
+}
 
 }  // namespace sim

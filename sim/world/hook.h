@@ -32,6 +32,9 @@ struct NativeCall {
     std::vector<ArgValue> args;
     // What the game answered: the result slots as the call returned them (three for a vector).
     uint64_t result[3] = {0, 0, 0};
+    // For a native given the address of a handle (DELETE_VEHICLE, REMOVE_BLIP, ...): the handle it
+    // pointed at when called, which the game may have cleared since.
+    int32_t handleArgument = 0;
     int32_t answerInt() const { return static_cast<int32_t>(static_cast<uint32_t>(result[0])); }
 };
 
@@ -83,6 +86,7 @@ public:
     std::vector<std::string> violations;
     std::vector<NativeCall> calls;  // of the current frame
     uint64_t totalCalls = 0;
+    uint64_t vehicleListings = 0;  // worldGetAllVehicles calls
     // Vehicles the script deleted in the current frame, with the index of the DeleteVehicle call
     // in `calls` (the handle is cleared through its pointer, so the call record cannot show it).
     struct Deletion {
@@ -116,5 +120,8 @@ std::string hex(uint64_t value);
 void hookNativeInit(uint64_t hash);
 void hookNativePush64(uint64_t value);
 uint64_t* hookNativeCall();
+// The hook SDK's worldGetAllVehicles: up to `capacity` handles of every vehicle into `buffer`, the
+// count written back.
+int hookWorldGetAllVehicles(int* buffer, int capacity);
 
 }  // namespace sim

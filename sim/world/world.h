@@ -12,7 +12,10 @@
 #include <vector>
 
 #include "host/native_invoker.h"
+#include "sim/world/blips.h"
+#include "sim/world/game_map.h"
 #include "sim/world/input.h"
+#include "sim/world/model_store.h"
 #include "sim/world/phone.h"
 #include "sim/world/screen.h"
 
@@ -35,6 +38,10 @@ struct Track {
     bool loop = false;
     // Cumulative length at each point, filled by World::addTrack.
     std::vector<float> lengths;
+    // The game's track it is (its index in the game's files), -1 for a scenario's own; the distances
+    // of its station stops.
+    int gameTrack = -1;
+    std::vector<float> stops;
 
     float length() const;
     // Point and unit tangent at a distance along the track (clamped, or wrapped on a loop).
@@ -100,6 +107,17 @@ struct Train {
     bool cruiseSet = false;
     bool speedSetThisFrame = false;
     std::vector<EntityHandle> carriages;
+    // +1: the train faces along the track's node order, -1 against it (its carriages then trail at
+    // greater distances, and a forward speed runs it towards smaller ones).
+    int direction = 1;
+    // A script's train (CREATE_MISSION_TRAIN), kept until the script lets go; the game's own trains
+    // are random ones.
+    bool mission = false;
+    bool stopsAtStations = false;  // the metro
+    float dwell = 0.0f;            // seconds left standing at a station
+    float lastStop = -1.0f;        // the station it stood at last
+    // The script set its speed or cruise: the game's own drive (the metro's stops) leaves it alone.
+    bool scriptDriven = false;
     // The script's speed orders to a train the player does not ride in (the engineer's drive), as the
     // timeline tells them.
     enum class Order { None, Forward, Backward, Braking, Waiting, Stop };
@@ -128,6 +146,17 @@ struct CameraShake {
     float amplitude = 0.0f;
 };
 
+// The game's own trains on the real map (game_trains.cpp): a freight train on the main line at most
+// every `freightEvery` seconds, and the metro.
+struct GameTrains {
+    bool on = false;
+    float freightEvery = 120.0f;
+    float sinceFreight = 0.0f;  // seconds; a scenario may start it nearer the next train
+    bool metroRunning = false;
+    int freightMade = 0;
+    int missionMade = 0;
+};
+
 // What the world reports for the readable timeline.
 struct WorldEvent {
     int frame;
@@ -150,6 +179,25 @@ public:
                             const std::string& name = "");
     EntityHandle addCharacter(Vector3 position, const std::string& name = "");
     void addBarrier(Vec2 from, Vec2 to);
+
+    // --- The map (game_map.cpp, mission_trains.cpp) ---
+    // The game's twelve tracks beside the scenario's; random trains then run on the main line and
+    // the metro as the game runs them.
+    void addGameTracks();
+    // The game's own trains for one frame: spawns, the metro's stops, the population's clean-up.
+    void runGameTrains(float seconds);
+    // World::tracks index of the game's track, -1 when the game's tracks are not loaded.
+    int gameTrackIndex(int gameTrack) const;
+    // CREATE_MISSION_TRAIN: the variation's train at the node nearest `near` on any track, facing
+    // along the node order when `direction` equals directionAlongNodes; 0 for an unknown variation
+    // or a world without tracks.
+    EntityHandle createMissionTrain(int32_t variation, Vector3 near, bool direction);
+    // SET_MISSION_TRAIN_AS_NO_LONGER_NEEDED: a random train again.
+    void releaseMissionTrain(EntityHandle train);
+    void deleteMissionTrain(EntityHandle train);
+    const TrainVariation* variation(int32_t number) const;
+    // Every vehicle, in handle order (the hook's worldGetAllVehicles).
+    std::vector<EntityHandle> allVehicles() const;
 
     // --- Lookup (null when the handle names no such entity) ---
     Character* character(EntityHandle handle);
@@ -247,6 +295,9 @@ public:
     // actions on the controls the scripts left enabled (the seat shuffle), then everything that moves.
     void advance(float seconds, int frame);
     void placeCarriages(Train& t);
+    // The trains' part of advance: the game's own trains (the real map), then every train's speed
+    // and place.
+    void advanceTrains(float seconds, int frame);
 
     // --- State ---
     EntityHandle player = 0;
@@ -274,6 +325,19 @@ public:
     Screen screen;
     std::vector<WorldEvent> events;
     int currentFrame = 0;
+    ModelStore models;
+    Blips blips;
+    std::vector<TrainVariation> variations = defaultTrainVariations(true);
+    // What CREATE_MISSION_TRAIN's direction means is not public: true is along the node order here,
+    // or against it when this is false.
+    bool directionAlongNodes = true;
+    // Whether CREATE_MISSION_TRAIN seats a driver: the game's story scripts seat one themselves right
+    // after it (docs/sources.md), so a game without may be the true one.
+    bool missionTrainDriver = true;
+    // The story mission flag (GET_MISSION_FLAG): while it is on the game runs no random trains.
+    bool missionFlag = false;
+    void setMissionFlag(bool on);
+    GameTrains gameTrains;
 
     // The script sets a train's cruise speed; orders to a train without the player go on the timeline.
     void setTrainCruise(Train& train, float cruise);
