@@ -12,6 +12,11 @@
 // above 2 m/s, so it is never one press; X is not a button players hold by habit in a vehicle. The
 // radio wheel (D-pad left), the camera (right stick) and the character wheel (D-pad down) stay the
 // game's.
+//
+// The call of a train is the one action on foot. Its control is the game's look behind (C, R3; the
+// public control list, docs.fivem.net/docs/game-references/controls): the only thing the game does with
+// either on foot in story mode is turn the camera for as long as it is held. It shares a key only with
+// the cab's actions, never used on foot, so only the enter control (F, Y) is kept from it.
 
 #include <cstdint>
 
@@ -30,8 +35,9 @@ enum class CabAction : int32_t {
     Doors,
     Derail,
     Radio,
+    CallTrain,
 };
-inline constexpr int32_t cabActionCount = 12;
+inline constexpr int32_t cabActionCount = 13;
 
 // How a player uses an action; the game's own actions are the game's to rebind in its menu.
 enum class ActionUse : uint8_t { Hold, Tap, HoldOrTap, Game };
@@ -49,6 +55,8 @@ struct CabActionRow {
     // The game's own control with the very meaning of this action (its accelerate, its horn): the cab
     // leaves it to the game instead of holding it off.
     int32_t sameAsGame;
+    // Used on foot, never in the cab: it holds nothing of the game's off.
+    bool onFoot = false;
 };
 
 // clang-format off
@@ -76,6 +84,8 @@ inline constexpr CabActionRow kCabActions[cabActionCount] = {
      ActionUse::Hold, {control::derail, control::cellphoneExtraOption}, noControl},
     {CabAction::Radio, nullptr, "the game's radio, available in the cab", ActionUse::Game,
      {control::radio, control::radio}, noControl},
+    {CabAction::CallTrain, "CallTrain", "on foot: calls a freight train to the nearest point of the main line",
+     ActionUse::Hold, {control::lookBehind, control::lookBehind}, noControl, true},
 };
 // clang-format on
 

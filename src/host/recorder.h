@@ -44,6 +44,8 @@ void recordPassEnd(const ScriptState& state);
 void recordConfigurationLoad();
 // std::rand, recorded.
 int randomNumber();
+// The game's vehicle list the plug-in was given (host/all_vehicles.h), recorded.
+void recordAllVehicles(const int32_t* handles, int32_t count);
 
 // --- For the simulator, its replay and the tests ---
 
@@ -52,6 +54,7 @@ int randomNumber();
 struct ReplaySources {
     int (*random)() = nullptr;              // the next value std::rand gave
     void (*configurationLoad)() = nullptr;  // puts the text the load read in place, or removes the file
+    int32_t (*allVehicles)(int32_t* handles, int32_t capacity) = nullptr;  // the vehicle list given
 };
 extern ReplaySources gReplaySources;
 
