@@ -182,10 +182,19 @@ void driveCalledTrain(ScriptState& state) {
     const Vector3 t = GetEntityPosition(state.calledTrain);
     const int32_t node = nearestNodeAround(line, t.x, t.y, state.calledTrainNode, 8);
     if (!(distanceFromLine(line, node, t.x, t.y) <= kStrayed)) {
-        // It took a branch after all: it can never reach the caller.
+        // It took a branch after all (the game put it on one where it leaves the main line, facing
+        // along it): it can never reach the caller. Another try, further along, while tries are left.
         DeleteMissionTrain(&state.calledTrain);
-        endCall(state);
-        sayCallWords(state, WordsNoTrain);
+        removeCallBlip(state);
+        const int32_t attempt = state.callAttempt;
+        state.calledTrain = 0;
+        if (attempt >= kAttempts) {
+            endCall(state);
+            sayCallWords(state, WordsNoTrain);
+            return;
+        }
+        requestFreightModels(state);
+        state.callAttempt = attempt;
         return;
     }
     state.calledTrainNode = node;
