@@ -62,7 +62,8 @@ int32_t deadOf(int32_t handle) {
 
 AnswerKind kindOf(std::string_view op, std::string_view result) {
     if (op == "ListNearbyVehicles") return AnswerKind::Nearby;
-    if (op == "DeleteVehicle") return AnswerKind::Deletion;
+    if (op == "DeleteVehicle" || op == "ReleaseMissionTrain" || op == "DeleteMissionTrain" || op == "RemoveBlip")
+        return AnswerKind::Deletion;
     if (op == "HashName") return AnswerKind::HashName;
     if (op == "GetFrameSeconds") return AnswerKind::FrameTime;
     if (op.substr(0, 7) == "Control" || op.substr(0, 15) == "DisabledControl") return AnswerKind::Control;
@@ -322,7 +323,7 @@ void AnswerPlayer::answer(const NativeCall& call, uint64_t* result, const FrameI
             int32_t handle = 0;
             std::memcpy(&handle, pointer, sizeof handle);
             if (given_.count(handle) == 0)
-                faults.push_back("DeleteVehicle of " + std::to_string(handle) + ", a handle the game never gave");
+                faults.push_back(std::string(call.op) + " of " + std::to_string(handle) + ", a handle the game never gave");
             if (clears) {
                 handle = 0;
                 std::memcpy(pointer, &handle, sizeof handle);

@@ -238,4 +238,22 @@ void hookNativePush64(uint64_t value) {
 }
 uint64_t* hookNativeCall() { return Hook::current != nullptr ? Hook::current->nativeCall() : nullptr; }
 
+// The SDK writes no more than the capacity it is given (its users' reports: the handles of the
+// game's vehicle pool up to the array's size). A call outside a native call is the script's own.
+int hookWorldGetAllVehicles(int* buffer, int capacity) {
+    Hook* h = Hook::current;
+    if (h == nullptr) return 0;
+    ++h->vehicleListings;
+    if (buffer == nullptr || capacity <= 0) {
+        if (buffer == nullptr && capacity > 0) h->violation("worldGetAllVehicles: no buffer for " + std::to_string(capacity));
+        return 0;
+    }
+    int count = 0;
+    for (EntityHandle v : h->world.allVehicles()) {
+        if (count == capacity) break;
+        buffer[count++] = v;
+    }
+    return count;
+}
+
 }  // namespace sim

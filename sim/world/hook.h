@@ -83,6 +83,7 @@ public:
     std::vector<std::string> violations;
     std::vector<NativeCall> calls;  // of the current frame
     uint64_t totalCalls = 0;
+    uint64_t vehicleListings = 0;  // worldGetAllVehicles calls
     // Vehicles the script deleted in the current frame, with the index of the DeleteVehicle call
     // in `calls` (the handle is cleared through its pointer, so the call record cannot show it).
     struct Deletion {
@@ -116,5 +117,8 @@ std::string hex(uint64_t value);
 void hookNativeInit(uint64_t hash);
 void hookNativePush64(uint64_t value);
 uint64_t* hookNativeCall();
+// The hook SDK's worldGetAllVehicles: up to `capacity` handles of every vehicle into `buffer`, the
+// count written back.
+int hookWorldGetAllVehicles(int* buffer, int capacity);
 
 }  // namespace sim

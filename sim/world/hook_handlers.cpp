@@ -163,6 +163,46 @@ void onSoundHorn(Hook& h, const Args& a, uint64_t*) {
     W(h).soundHorn(a[0].i, a[1].i);
 }
 
+// --- Models, mission trains, blips and missions ---
+
+ModelHash modelOf(const ArgValue& a) { return static_cast<ModelHash>(a.i); }
+// A model some entity uses is in memory and valid whatever the script asked (a scenario's vehicles).
+void onRequestModel(Hook& h, const Args& a, uint64_t*) { W(h).models.request(modelOf(a[0])); }
+void onIsModelLoaded(Hook& h, const Args& a, uint64_t* r) {
+    setBool(r, W(h).models.loaded(modelOf(a[0])) || W(h).modelInMemory(modelOf(a[0])));
+}
+void onReleaseModel(Hook& h, const Args& a, uint64_t*) { W(h).models.release(modelOf(a[0])); }
+void onIsModelValid(Hook& h, const Args& a, uint64_t* r) {
+    setBool(r, W(h).models.valid(modelOf(a[0])) || W(h).modelInMemory(modelOf(a[0])));
+}
+void onCreateMissionTrain(Hook& h, const Args& a, uint64_t* r) {
+    setInt(r, W(h).createMissionTrain(a[0].i, Vector3{a[1].f, a[2].f, a[3].f}, a[4].i != 0));
+}
+// Both take the address of the script's handle and clear it, as DELETE_VEHICLE does.
+void onReleaseMissionTrain(Hook& h, const Args& a, uint64_t*) {
+    auto* handle = reinterpret_cast<int32_t*>(static_cast<uintptr_t>(a[0].raw));
+    W(h).releaseMissionTrain(*handle);
+    *handle = 0;
+}
+void onDeleteMissionTrain(Hook& h, const Args& a, uint64_t*) {
+    auto* handle = reinterpret_cast<int32_t*>(static_cast<uintptr_t>(a[0].raw));
+    W(h).deleteMissionTrain(*handle);
+    *handle = 0;
+}
+void onAddBlipForEntity(Hook& h, const Args& a, uint64_t* r) { setInt(r, W(h).blips.add(a[0].i, W(h).exists(a[0].i))); }
+void onSetBlipSprite(Hook& h, const Args& a, uint64_t*) {
+    if (Blip* b = W(h).blips.find(a[0].i)) b->sprite = a[1].i;
+}
+void onSetBlipRoute(Hook& h, const Args& a, uint64_t*) {
+    if (Blip* b = W(h).blips.find(a[0].i)) b->route = a[1].i != 0 && !b->entityGone;
+}
+void onRemoveBlip(Hook& h, const Args& a, uint64_t*) {
+    auto* handle = reinterpret_cast<int32_t*>(static_cast<uintptr_t>(a[0].raw));
+    W(h).blips.remove(*handle);
+    *handle = 0;
+}
+void onIsMissionRunning(Hook& h, const Args&, uint64_t* r) { setBool(r, W(h).missionFlag); }
+
 // --- Input, camera, radio and effects ---
 
 // A control held off this frame reads as not pressed, and not released either, through IS_CONTROL_*

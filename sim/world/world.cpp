@@ -552,6 +552,7 @@ void World::removeVehicle(EntityHandle h) {
         }
     }
     note("vehicle " + describe(h) + " removed");
+    blips.entityRemoved(h);
     vehicles.erase(h);
     release(h);
 }
@@ -560,6 +561,7 @@ void World::removeCharacter(EntityHandle h) {
     Character* c = character(h);
     if (c == nullptr || h == player) return;
     if (c->vehicle != 0) unseat(h);
+    blips.entityRemoved(h);
     characters.erase(h);
     release(h);
 }
@@ -576,6 +578,7 @@ void World::removeAllTrains() {
             unseat(ch);
             if (ch != player) removeCharacter(ch);
         }
+        blips.entityRemoved(h);
         vehicles.erase(h);
         release(h);
     }
@@ -649,6 +652,7 @@ void World::removeTrain(EntityHandle anyCarriage) {
         }
         for (auto& [ch, c] : characters)
             if (c.entering == h) c.entering = 0;
+        blips.entityRemoved(h);
         vehicles.erase(h);
         release(h);
     }
@@ -657,7 +661,14 @@ void World::removeTrain(EntityHandle anyCarriage) {
 }
 
 std::map<EntityHandle, EntityHandle> World::reload(Vector3 playerAt) {
-    // What a script made does not come back; the rest is built again under new handles.
+    // What a script made does not come back; the rest is built again under new handles. A script's
+    // blips lose their entities: the entities' handles are all new.
+    std::vector<EntityHandle> missionTrains;
+    for (const auto& [h, t] : trains)
+        if (t.mission) missionTrains.push_back(h);
+    for (EntityHandle h : missionTrains) removeTrain(h);
+    for (const auto& [h, v] : vehicles) blips.entityRemoved(h);
+    for (const auto& [h, c] : characters) blips.entityRemoved(h);
     std::vector<EntityHandle> made;
     for (const auto& [h, v] : vehicles)
         if (v.spawned) made.push_back(h);
@@ -666,6 +677,7 @@ std::map<EntityHandle, EntityHandle> World::reload(Vector3 playerAt) {
             if (c.vehicle == h) {
                 c.vehicle = 0;
             }
+        blips.entityRemoved(h);
         vehicles.erase(h);
         release(h);
     }
@@ -774,8 +786,10 @@ void World::placeCarriages(Train& t) {
     for (size_t i = 0; i < t.carriages.size(); ++i) {
         Vehicle* v = vehicle(t.carriages[i]);
         if (v == nullptr) continue;
-        const float d = t.distance - static_cast<float>(i) * t.spacing;
+        const float d = t.distance - static_cast<float>(t.direction * static_cast<int>(i)) * t.spacing;
         Vector3 tangent = track.tangentAt(d);
+        tangent = Vector3{tangent.x * static_cast<float>(t.direction), tangent.y * static_cast<float>(t.direction),
+                          tangent.z * static_cast<float>(t.direction)};
         v->position = track.pointAt(d);
         const float sign = v->reversed ? -1.0f : 1.0f;
         const Vector3 f{tangent.x * sign, tangent.y * sign, tangent.z * sign};
@@ -818,11 +832,13 @@ void World::advance(float dt, int frame) {
             t.order = Train::Order::None;
         }
         const Track& track = tracks[static_cast<size_t>(t.track)];
-        t.distance += t.speed * dt;
+        t.distance += static_cast<float>(t.direction) * t.speed * dt;
         if (!track.loop) {
             const float rear = static_cast<float>(t.carriages.size() - 1) * t.spacing;
-            if (t.distance > track.length() || t.distance - rear < 0.0f) {
-                t.distance = std::clamp(t.distance, std::min(rear, track.length()), track.length());
+            const float low = t.direction > 0 ? rear : 0.0f;
+            const float high = t.direction > 0 ? track.length() : track.length() - rear;
+            if (t.distance > high || t.distance < low) {
+                t.distance = std::clamp(t.distance, std::min(low, track.length()), std::max(high, 0.0f));
                 if (t.speed != 0.0f) note("train " + describe(h) + " reached the end of its track and stopped");
                 t.speed = 0.0f;
                 t.cruise = 0.0f;
@@ -913,6 +929,7 @@ void World::advance(float dt, int frame) {
     for (EntityHandle h : leaving) unseat(h);
     for (EntityHandle h : leavingAny) startLeaveAny(h);
     if (playerUnknownFrames > 0) --playerUnknownFrames;
+    models.advance();
 }
 
 }  // namespace sim

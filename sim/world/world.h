@@ -12,7 +12,10 @@
 #include <vector>
 
 #include "host/native_invoker.h"
+#include "sim/world/blips.h"
+#include "sim/world/game_map.h"
 #include "sim/world/input.h"
+#include "sim/world/model_store.h"
 #include "sim/world/screen.h"
 
 namespace sim {
@@ -34,6 +37,10 @@ struct Track {
     bool loop = false;
     // Cumulative length at each point, filled by World::addTrack.
     std::vector<float> lengths;
+    // The game's track it is (its index in the game's files), -1 for a scenario's own; the distances
+    // of its station stops.
+    int gameTrack = -1;
+    std::vector<float> stops;
 
     float length() const;
     // Point and unit tangent at a distance along the track (clamped, or wrapped on a loop).
@@ -99,6 +106,15 @@ struct Train {
     bool cruiseSet = false;
     bool speedSetThisFrame = false;
     std::vector<EntityHandle> carriages;
+    // +1: the train faces along the track's node order, -1 against it (its carriages then trail at
+    // greater distances, and a forward speed runs it towards smaller ones).
+    int direction = 1;
+    // A script's train (CREATE_MISSION_TRAIN), kept until the script lets go; the game's own trains
+    // are random ones.
+    bool mission = false;
+    bool stopsAtStations = false;  // the metro
+    float dwell = 0.0f;            // seconds left standing at a station
+    float lastStop = -1.0f;        // the station it stood at last
     // The script's speed orders to a train the player does not ride in (the engineer's drive), as the
     // timeline tells them.
     enum class Order { None, Forward, Backward, Braking, Waiting, Stop };
@@ -149,6 +165,23 @@ public:
                             const std::string& name = "");
     EntityHandle addCharacter(Vector3 position, const std::string& name = "");
     void addBarrier(Vec2 from, Vec2 to);
+
+    // --- The map (game_map.cpp, mission_trains.cpp) ---
+    // The game's twelve tracks beside the scenario's; random trains then run on the main line and
+    // the metro as the game runs them.
+    void addGameTracks();
+    // World::tracks index of the game's track, -1 when the game's tracks are not loaded.
+    int gameTrackIndex(int gameTrack) const;
+    // CREATE_MISSION_TRAIN: the variation's train at the node nearest `near` on any track, facing
+    // along the node order when `direction` equals directionAlongNodes; 0 for an unknown variation
+    // or a world without tracks.
+    EntityHandle createMissionTrain(int32_t variation, Vector3 near, bool direction);
+    // SET_MISSION_TRAIN_AS_NO_LONGER_NEEDED: a random train again.
+    void releaseMissionTrain(EntityHandle train);
+    void deleteMissionTrain(EntityHandle train);
+    const TrainVariation* variation(int32_t number) const;
+    // Every vehicle, in handle order (the hook's worldGetAllVehicles).
+    std::vector<EntityHandle> allVehicles() const;
 
     // --- Lookup (null when the handle names no such entity) ---
     Character* character(EntityHandle handle);
@@ -266,6 +299,15 @@ public:
     Screen screen;
     std::vector<WorldEvent> events;
     int currentFrame = 0;
+    ModelStore models;
+    Blips blips;
+    std::vector<TrainVariation> variations = defaultTrainVariations(true);
+    // What CREATE_MISSION_TRAIN's direction means is not public: true is along the node order here,
+    // or against it when this is false.
+    bool directionAlongNodes = true;
+    // The story mission flag (GET_MISSION_FLAG): while it is on the game runs no random trains.
+    bool missionFlag = false;
+    void setMissionFlag(bool on);
 
     // The script sets a train's cruise speed; orders to a train without the player go on the timeline.
     void setTrainCruise(Train& train, float cruise);

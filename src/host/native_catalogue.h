@@ -108,6 +108,39 @@
     /* call of its own before the horn call. */ \
     X(SoundHorn, 0x9C8C6504B5B63D2C, "VEHICLE::START_VEHICLE_HORN", "iiii", \
       void, (EntityHandle vehicle), (vehicle, 0, HashName("NORMAL"), 0)) \
+    /* --- Models, mission trains, blips and missions --- */ \
+    /* A model loads over later frames after its request; one the game does not have never loads. */ \
+    X(RequestModel, 0x963D27A58DF860AC, "STREAMING::REQUEST_MODEL", "i", \
+      void, (ModelHash model), (model)) \
+    X(IsModelLoaded, 0x98A4EB5D89A0C952, "STREAMING::HAS_MODEL_LOADED", "i", \
+      bool, (ModelHash model), (model)) \
+    X(ReleaseModel, 0xE532F5D78798DAAB, "STREAMING::SET_MODEL_AS_NO_LONGER_NEEDED", "i", \
+      void, (ModelHash model), (model)) \
+    /* Whether the game has the model at all (freightcar2 only in newer builds). */ \
+    X(IsModelValid, 0xC0296A2EDF545E92, "STREAMING::IS_MODEL_VALID", "i", \
+      bool, (ModelHash model), (model)) \
+    /* At the track node nearest the point, on any track; 0 when no train was made. Every model of */ \
+    /* the variation must be loaded first. */ \
+    /* added: p5, p6 */ \
+    X(CreateMissionTrain, 0x63C6CCA8E68AE8C8, "VEHICLE::CREATE_MISSION_TRAIN", "ifffbbb", \
+      EntityHandle, (int32_t variation, float x, float y, float z, bool direction), (variation, x, y, z, direction, 0, 0)) \
+    /* The train becomes the game's own again; the game's scripts pass 0 after the address. */ \
+    X(ReleaseMissionTrain, 0xBBE7648349B49BE8, "VEHICLE::SET_MISSION_TRAIN_AS_NO_LONGER_NEEDED", "pb", \
+      void, (EntityHandle* train), (static_cast<const void*>(train), 0)) \
+    X(DeleteMissionTrain, 0x5B76B14AE875C795, "VEHICLE::DELETE_MISSION_TRAIN", "p", \
+      void, (EntityHandle* train), (static_cast<const void*>(train))) \
+    X(AddBlipForEntity, 0x5CDE92C702A8FCE7, "HUD::ADD_BLIP_FOR_ENTITY", "i", \
+      BlipHandle, (EntityHandle entity), (entity)) \
+    X(SetBlipSprite, 0xDF735600A4696DAF, "HUD::SET_BLIP_SPRITE", "ii", \
+      void, (BlipHandle blip, int32_t sprite), (blip, sprite)) \
+    /* The GPS line to the blip. */ \
+    X(SetBlipRoute, 0x4F7D8A9BFB0B43E9, "HUD::SET_BLIP_ROUTE", "ib", \
+      void, (BlipHandle blip, bool on), (blip, on)) \
+    X(RemoveBlip, 0x86A652570E5F25DD, "HUD::REMOVE_BLIP", "p", \
+      void, (BlipHandle* blip), (static_cast<const void*>(blip))) \
+    /* True while a story mission runs. */ \
+    X(IsMissionRunning, 0xA33CDCCDA663159E, "MISC::GET_MISSION_FLAG", "", \
+      bool, (), ()) \
     /* --- Input, camera, radio and effects --- */ \
     X(ControlJustPressed, 0x580417101DDB492F, "PAD::IS_CONTROL_JUST_PRESSED", "ii", \
       bool, (int32_t control), (controlGroup, control)) \

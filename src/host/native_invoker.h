@@ -7,6 +7,7 @@
 
 using EntityHandle = int32_t;  // 0 means none
 using ModelHash = uint32_t;    // 0 is never a model
+using BlipHandle = int32_t;    // 0 means none
 
 struct Vector3 {
     float x = 0.0f;

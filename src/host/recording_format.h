@@ -181,12 +181,18 @@ constexpr AnswerKind answerKindOf() {
     else return AnswerKind::Integer;
 }
 
-// Each native's answer, by catalogue index. The two natives that write into the plug-in's memory
-// answer there; a new one must be taught here, or the assertion below stops the build.
+// The natives given the address of a handle, which the game may clear.
+constexpr bool takesHandleAddress(Native native) {
+    return native == Native::DeleteVehicle || native == Native::ReleaseMissionTrain ||
+           native == Native::DeleteMissionTrain || native == Native::RemoveBlip;
+}
+
+// Each native's answer, by catalogue index. The natives that write into the plug-in's memory answer
+// there; a new one must be taught here, or the assertion below stops the build.
 inline constexpr AnswerKind kAnswerKinds[] = {
 #define VORN_ANSWER_KIND(op, hash, publicName, shape, result, ...)                          \
     Native::op == Native::ListNearbyVehicles ? AnswerKind::NearbyList                      \
-    : Native::op == Native::DeleteVehicle    ? AnswerKind::Deletion                        \
+    : takesHandleAddress(Native::op)         ? AnswerKind::Deletion                        \
                                              : answerKindOf<result>(),
     VORN_NATIVES(VORN_ANSWER_KIND)
 #undef VORN_ANSWER_KIND

@@ -1,4 +1,4 @@
-// The stand-in for the game as ScriptHookV.dll: the hook's six functions (exported under their
+// The stand-in for the game as ScriptHookV.dll: the hook's functions (exported under their
 // mangled names by ScriptHookV.def) in front of the simulator, and a plain entry through which the
 // Windows host, once its ASI loader has loaded the plug-ins, plays a scenario with every script
 // they registered.
@@ -72,6 +72,7 @@ void vornScriptWait(DWORD milliseconds) {
 void vornNativeInit(uint64_t hash) { sim::gameNativeInit(hash); }
 void vornNativePush64(uint64_t value) { sim::hookNativePush64(value); }
 uint64_t* vornNativeCall() { return sim::hookNativeCall(); }
+int vornWorldGetAllVehicles(int* buffer, int capacity) { return sim::hookWorldGetAllVehicles(buffer, capacity); }
 
 int vornRegisteredScripts() { return gRegistered; }
 int vornUnregisteredScripts() { return gUnregistered; }

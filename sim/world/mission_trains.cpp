@@ -1,0 +1,70 @@
+// A script's own trains: CREATE_MISSION_TRAIN and the two ways a script lets go of one, the mission
+// flag, and the hook's list of every vehicle.
+
+#include <algorithm>
+#include <cstdio>
+
+#include "sim/world/world.h"
+
+namespace sim {
+
+const TrainVariation* World::variation(int32_t number) const {
+    for (const TrainVariation& v : variations)
+        if (v.number == number) return &v;
+    return nullptr;
+}
+
+// The game puts the train at the node nearest the point on any track, however far (the data's
+// README, from the public native databases and the decompiled scripts), and answers 0 when it made
+// none. The game's trains carry a driver, and so does this one (docs/sources.md).
+EntityHandle World::createMissionTrain(int32_t number, Vector3 near, bool direction) {
+    const TrainVariation* v = variation(number);
+    if (v == nullptr || v->models.empty()) return 0;
+    for (const std::string& model : v->models)
+        if (!models.valid(hashName(model.c_str()))) return 0;
+    const TrackSpot spot = nearestTrackNode(*this, near);
+    if (spot.track < 0) return 0;
+    const EntityHandle h = addTrain(v->models[0], static_cast<int>(v->models.size()), spot.track, spot.distance, 0.0f,
+                                    true, "", v->models);
+    Train& t = trains[h];
+    t.mission = true;
+    t.cruise = 0.0f;
+    t.direction = direction == directionAlongNodes ? 1 : -1;
+    placeCarriages(t);
+    const Vector3 at = vehicles[h].position;
+    char text[160];
+    std::snprintf(text, sizeof text, "mission train %d (variation %d, %zu carriages) made at node %zu of track %d, (%.1f, %.1f, %.1f), facing %s",
+                  static_cast<int>(h), static_cast<int>(number), v->models.size(), spot.node, spot.track,
+                  static_cast<double>(at.x), static_cast<double>(at.y), static_cast<double>(at.z),
+                  t.direction > 0 ? "along the nodes" : "against the nodes");
+    note(text);
+    return h;
+}
+
+void World::releaseMissionTrain(EntityHandle h) {
+    Train* t = train(h);
+    if (t == nullptr || !t->mission) return;
+    t->mission = false;
+    note("mission train " + describe(h) + " is the game's own again");
+}
+
+void World::deleteMissionTrain(EntityHandle h) {
+    if (train(h) == nullptr) return;
+    removeTrain(h);
+}
+
+void World::setMissionFlag(bool on) {
+    if (on == missionFlag) return;
+    missionFlag = on;
+    note(std::string("the mission flag is ") + (on ? "on: the mission deletes every train" : "off"));
+    if (on) removeAllTrains();
+}
+
+std::vector<EntityHandle> World::allVehicles() const {
+    std::vector<EntityHandle> out;
+    out.reserve(vehicles.size());
+    for (const auto& [h, v] : vehicles) out.push_back(h);
+    return out;
+}
+
+}  // namespace sim
