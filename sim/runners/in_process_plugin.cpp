@@ -34,6 +34,7 @@ PluginGame::PluginGame(GameOptions options, void (*script)()) : Game(std::move(o
     gHook.nativeCall = hookNativeCall;
     gHook.scriptWait = gameScriptWait;
     gHook.tickCount = gameTickCount;
+    gHook.worldGetAllVehicles = hookWorldGetAllVehicles;
     // What a script of an earlier game in this process held is nothing of this one's.
     forgetHeldByLastRun();
     registerScript(script);

@@ -42,6 +42,7 @@ Session::Session(const std::optional<std::string>& ini) : hook_(world_) {
     gHook.nativeCall = hookNativeCall;
     gHook.scriptWait = nullptr;
     gHook.tickCount = tickCount;
+    gHook.worldGetAllVehicles = hookWorldGetAllVehicles;
 }
 
 Session::~Session() {
