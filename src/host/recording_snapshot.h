@@ -104,6 +104,8 @@ void forEachStateField(State& s, Visit&& visit) {
     visit("callWordsTime", s.callWordsTime);
     visit("mapBlipCounter", s.mapBlipCounter);
     visit("mapBlipCursor", s.mapBlipCursor);
+    visit("mapBlipPlayer", s.mapBlipPlayer);
+    visit("mapBlipSeen", s.mapBlipSeen);
     visit("mapBlips", s.mapBlips);
 }
 

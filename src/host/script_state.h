@@ -92,5 +92,7 @@ struct ScriptState {
     // game's vehicle list, and each train with a blip, then its blip.
     int32_t mapBlipCounter = 0;
     int32_t mapBlipCursor = 0;
+    EntityHandle mapBlipPlayer = 0;  // the player and where, at the last glance
+    Vector3 mapBlipSeen;
     std::vector<uint32_t> mapBlips;
 };

@@ -28,7 +28,7 @@ constexpr int32_t kFreightVariation = 0;
 
 constexpr float kModelWait = 5.0f;
 constexpr float kWordsSeconds = 3.0f;
-constexpr int32_t kCheckPasses = 15;
+constexpr int32_t kCheckPasses = 8;
 // Far enough along the line that the player does not see the train appear.
 constexpr float kFirstDistance = 200.0f;
 constexpr float kFurtherDistance = 100.0f;

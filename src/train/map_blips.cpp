@@ -11,10 +11,15 @@
 
 namespace {
 
-// A look every half second, at a dozen of the game's vehicles and at the trains with a blip: the
-// pass on foot stays near one native call, and a train gets its blip within seconds in any town.
-constexpr int32_t kLookPasses = 30;
-constexpr int32_t kVehiclesPerLook = 12;
+// A look every 32 passes, at eight of the game's vehicles and at the trains with a blip, and while
+// blips are held a glance at the player every 8th: the pass on foot stays near one native call, a
+// train gets its blip within seconds in any town, and blips go within a few passes of a life event.
+constexpr int32_t kCheckPasses = 8;
+constexpr int32_t kLookPasses = 32;
+constexpr int32_t kVehiclesPerLook = 8;
+// Further than anyone runs or drives in 8 passes; the game's own moves of the player are hundreds of
+// metres.
+constexpr float kWarp = 100.0f;
 constexpr int32_t kListCapacity = 1024;
 // A blip stays a little beyond the distance that gives one, so that a train at the edge does not blink.
 constexpr float kKeepBeyond = 1.1f;
@@ -55,20 +60,59 @@ void removeAt(ScriptState& state, size_t i) {
 
 bool isTrainModel(ModelHash model) { return isModelOfKind(model, Freight) || isModelOfKind(model, Tram); }
 
+// A derailment's wagons keep their models, but they are wrecks, not trains.
+bool isWreck(const ScriptState& state, EntityHandle vehicle) {
+    for (const DerailedWagon& wagon : state.derailedWagons) {
+        if (wagon.handle == vehicle) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 void updateMapBlips(ScriptState& state) {
-    if (++state.mapBlipCounter < kLookPasses) {
+    if (++state.mapBlipCounter % kCheckPasses != 0) {
         return;
     }
-    state.mapBlipCounter = 0;
+    const bool look = state.mapBlipCounter >= kLookPasses;
+    if (look) {
+        state.mapBlipCounter = 0;
+    } else if (state.mapBlips.empty()) {
+        return;
+    }
     const float reach = gSettings.mapBlipsDistance;
     if (!(reach > 0.0f)) {
         clearMapBlips(state);
         return;
     }
+    // The game took the player away (a death, a switch, an arrest or a warp): the blips of where they
+    // were go at once, and the next look finds the trains of where they are.
+    const EntityHandle player = GetPlayerCharacter();
+    const bool sameCharacter = player == state.mapBlipPlayer;
+    state.mapBlipPlayer = player;
+    if (!sameCharacter || IsEntityDead(player)) {
+        clearMapBlips(state);
+        return;
+    }
+    const Vector3 p = GetEntityPosition(player);
+    const float moved = planarDistance(p, state.mapBlipSeen);
+    state.mapBlipSeen = p;
+    if (!(moved <= kWarp)) {
+        clearMapBlips(state);
+        return;
+    }
+    if (!look) {
+        return;
+    }
+    // Seated in a train all the same (a mission put the player there, or a ride the game ended left
+    // them in the cab): the map shows no train then, as in the cab.
+    if (IsCharacterInAnyTrain(player)) {
+        clearMapBlips(state);
+        return;
+    }
     const int32_t count = ListAllVehicles(gVehicles, kListCapacity);
-    const Vector3 p = GetEntityPosition(GetPlayerCharacter());
     const size_t before = state.mapBlips.size();
     // A blip goes with its train, or as the train draws away.
     for (size_t i = 0; i + 1 < state.mapBlips.size();) {
@@ -86,7 +130,7 @@ void updateMapBlips(ScriptState& state) {
         }
         const EntityHandle vehicle = gVehicles[state.mapBlipCursor++];
         // The called train has a blip of its own.
-        if (vehicle == 0 || vehicle == state.calledTrain || hasBlip(state, vehicle) ||
+        if (vehicle == 0 || vehicle == state.calledTrain || hasBlip(state, vehicle) || isWreck(state, vehicle) ||
             !isTrainModel(GetEntityModel(vehicle))) {
             continue;
         }

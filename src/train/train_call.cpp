@@ -14,14 +14,15 @@
 
 namespace {
 
-constexpr int32_t kPollPasses = 4;
-constexpr int32_t kCheckPasses = 15;
+constexpr int32_t kPollPasses = 5;
+// A check every 8th pass lets go within a few passes of a life event.
+constexpr int32_t kCheckPasses = 8;
 constexpr float kLetGo = 300.0f;
 constexpr float kRouteOn = 300.0f;
 constexpr float kRouteOff = 250.0f;
 constexpr float kRouteAskedOff = 50.0f;
 // The game's own moves of the player (a respawn, an arrest, a mission's warp) are hundreds of metres
-// between two checks; nobody runs or drives that far in a quarter of a second.
+// between two checks; nobody runs or drives that far in an eighth of a second.
 constexpr float kWarp = 150.0f;
 
 const char* wordsOf(CallWords words) {
