@@ -30,6 +30,7 @@ void BehaviourCheck::fail(int frame, const std::string& text) {
 }
 
 void BehaviourCheck::scriptRestarted() {
+    map_.scriptRestarted();
     mode_ = OnFoot;
     derailed_ = false;
     train_ = 0;
@@ -84,6 +85,15 @@ void BehaviourCheck::afterPass(int frame, const std::vector<NativeCall>& calls, 
             fail(frame, std::string(call.op) + " in the cab after the ride was lost");
     }
     if (lost && state.mode == InCab) fail(frame, "the cab mode goes on after the ride was lost");
+
+    // What the plug-in held when the ride was lost goes in this pass or the next.
+    if (lost) map_.playerTakenAway(2);
+    const size_t mapFailures = map_.failureCount();
+    map_.afterPass(frame, calls, inCab && state.mode == InCab);
+    for (size_t i = mapFailures; i < map_.failureCount(); ++i) {
+        ++failureCount_;
+        if (i < map_.failures().size() && failures_.size() < kFailuresKept) failures_.push_back(map_.failures()[i]);
+    }
 
     checkState(frame, state);
     mode_ = state.mode;

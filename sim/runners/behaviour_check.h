@@ -17,18 +17,25 @@
 //   to get the player into and out of any vehicle.
 // - Mode, command, kind and follow state are in range, the plug-in's own quantities are numbers, and
 //   the derailed-wagon list stays within its configured count.
+// - The map's rules (sim/runners/map_rules.h): models loaded before a train is made, no train made in a
+//   mission, and nothing held left behind when the ride is lost, in the cab, or when the script starts
+//   again.
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "host/script_state.h"
+#include "sim/runners/map_rules.h"
 #include "sim/world/hook.h"
 
 namespace sim {
 
 class BehaviourCheck {
 public:
+    // The world, when there is one, tells the map's rules the mission flag and the trains that exist.
+    explicit BehaviourCheck(const World* world = nullptr) : map_(world) {}
+
     // After each pass: the calls it made, answered, and the state it left.
     void afterPass(int frame, const std::vector<NativeCall>& calls, const ScriptState& state);
     // The script started again (a game reload): its next pass starts from a fresh state.
@@ -45,6 +52,7 @@ private:
     void fail(int frame, const std::string& text);
     void checkState(int frame, const ScriptState& state);
 
+    MapRules map_;
     PlayerMode mode_ = OnFoot;
     EntityHandle train_ = 0;
     int32_t offPasses_ = 0;

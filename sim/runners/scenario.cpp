@@ -10,6 +10,9 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "sim/runners/map_rules.h"
+#include "sim/runners/scenario_map.h"
+
 namespace sim {
 
 using nlohmann::json;
@@ -103,6 +106,7 @@ void buildWorld(Game& game, const json& doc, Names& names) {
         const int index = w.addTrack(points, t.value("loop", false));
         names.tracks[t.value("id", std::to_string(index))] = index;
     }
+    setUpGameMap(w, doc, names.tracks);
     for (const json& t : doc.value("trains", json::array())) addTrain(w, t, names);
     for (const json& v : doc.value("vehicles", json::array())) {
         const std::string id = v.value("id", "");
@@ -247,6 +251,7 @@ std::string applyEvent(Game& game, const json& e, Names& names) {
         game.setFrameTime(e["frameTime"].get<float>());
         say(fmt("frame time %.4f s", game.frameTime()));
     }
+    if (const std::string map = applyMapEvent(w, e); !map.empty()) say(map);
     return said;
 }
 
@@ -374,6 +379,7 @@ std::string check(const Game& game, const json& e, const Names& names) {
         const Vehicle* v = w.vehicle(names.entity(w, e["highBeam"]));
         if (v == nullptr || v->highBeam != e.value("value", true)) return at + "high beam not as expected";
     }
+    if (const std::string map = checkMap(w, e); !map.empty()) return at + map;
     return {};
 }
 
@@ -430,10 +436,12 @@ ScenarioResult playScenario(Game& game, const Scenario& scenario, std::ostream* 
     game.setFrameTime(scenario.frameSeconds);
 
     // A key the runner does not know (a misspelt check) would otherwise hold without checking anything.
-    auto unknownKeys = [&](const json& e, std::initializer_list<const char*> known, const char* what) {
+    auto unknownKeys = [&](const json& e, std::initializer_list<const char*> known, const char* what,
+                           std::initializer_list<const char*> mapKeys) {
         for (const auto& item : e.items()) {
             const std::string key = item.key();
-            if (std::none_of(known.begin(), known.end(), [&](const char* k) { return key == k; }))
+            auto is = [&](const char* k) { return key == k; };
+            if (std::none_of(known.begin(), known.end(), is) && std::none_of(mapKeys.begin(), mapKeys.end(), is))
                 result.failures.push_back(std::string(what) + " " + e.dump() + ": unknown key '" + key + "'");
         }
     };
@@ -444,7 +452,7 @@ ScenarioResult playScenario(Game& game, const Scenario& scenario, std::ostream* 
                      "delete", "removeAllTrains", "setTrainSpeed", "cruise", "writeIni", "deleteIni", "addTrain",
                      "restartScript", "frameTime", "respawn", "arrest", "switchTo", "blankFrames", "warp", "seatIn",
                      "seat", "deleteTrain", "loadSave"},
-                    "event");
+                    "event", kMapEventKeys);
         events.emplace(e.value("frame", 1), e);
     }
     std::multimap<int, json> expectations;
@@ -453,7 +461,7 @@ ScenarioResult playScenario(Game& game, const Scenario& scenario, std::ostream* 
                     {"frame", "playerIn", "seat", "playerOnFoot", "playerEntering", "trainSpeed", "min", "max",
                      "occupant", "is", "exists", "value", "door", "index", "explosions", "horns", "trains", "iniExists", "text",
                      "shown", "alpha", "trainCruise", "distance", "rectangle", "radio", "highBeam", "near", "who"},
-                    "expectation");
+                    "expectation", kMapExpectationKeys);
         expectations.emplace(e.value("frame", scenario.frames), e);
     }
 
@@ -466,10 +474,18 @@ ScenarioResult playScenario(Game& game, const Scenario& scenario, std::ostream* 
     size_t violationsShown = 0;
     int lastSecond = 0;
     int riskTenth = 0;  // the tenth of the risk last told; a bar that goes away starts again at 0
+    MapRules rules(&w);
     for (int f = 1; f <= scenario.frames; ++f) {
         const std::string stamp = fmt("[%5.0f %7.2fs] ", f, game.seconds());
         auto range = events.equal_range(f);
         for (auto it = range.first; it != range.second; ++it) {
+            const json& event = it->second;
+            if (event.value("restartScript", false) || event.contains("loadSave")) {
+                rules.scriptRestarted();
+            } else if (event.contains("respawn") || event.contains("arrest") || event.contains("switchTo") ||
+                       event.contains("warp")) {
+                rules.playerTakenAway(MapRules::kPassesAfterLifeEvent);
+            }
             try {
                 const std::string said = applyEvent(game, it->second, names);
                 if (!said.empty()) out(stamp + "event: " + said);
@@ -479,6 +495,13 @@ ScenarioResult playScenario(Game& game, const Scenario& scenario, std::ostream* 
         }
         game.step();
         const std::string after = fmt("[%5.0f %7.2fs] ", f, game.seconds());
+        const size_t ruleFailures = rules.failureCount();
+        const Vehicle* ridden = w.vehicle(game.playerVehicle());
+        rules.afterPass(f, game.calls(), ridden != nullptr && ridden->train != 0);
+        for (size_t i = ruleFailures; i < rules.failures().size(); ++i) {
+            out(after + "BEHAVIOUR " + rules.failures()[i]);
+            result.failures.push_back("behaviour check: " + rules.failures()[i]);
+        }
         for (; eventsShown < w.events.size(); ++eventsShown) out(after + w.events[eventsShown].text);
         for (; violationsShown < game.violations().size(); ++violationsShown) {
             out(after + "VIOLATION " + game.violations()[violationsShown]);

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <iterator>
 
+#include "host/native_catalogue.h"
+
 namespace sim {
 
 Hook* Hook::current = nullptr;
@@ -132,6 +134,12 @@ bool decodeArgument(Hook& hook, ArgValue& a, const char* op, size_t index, bool 
     return sound;
 }
 
+bool takesHandleAddress(uint64_t hash) {
+    for (Native n : {Native::DeleteVehicle, Native::ReleaseMissionTrain, Native::DeleteMissionTrain, Native::RemoveBlip})
+        if (nativeIdentity(n).hash == hash) return true;
+    return false;
+}
+
 // Result slots that a handler leaves alone keep this mark until the call ends; no handler writes a
 // value with both halves like it.
 constexpr uint64_t kUnwritten = 0x5EA1ED0F5EA1ED0Full;
@@ -191,6 +199,10 @@ uint64_t* Hook::nativeCall() {
             sound = decodeArgument(*this, a, info->op, i, false) && sound;
             read.push_back(std::move(a));
         }
+    }
+    if (sound && !call.args.empty() && takesHandleAddress(call.hash)) {
+        const auto* handle = reinterpret_cast<const void*>(static_cast<uintptr_t>(call.args[0].raw));
+        std::memcpy(&call.handleArgument, handle, sizeof call.handleArgument);
     }
     if (trace != nullptr) writeTrace(call);
     if (answer) {

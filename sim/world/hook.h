@@ -32,6 +32,9 @@ struct NativeCall {
     std::vector<ArgValue> args;
     // What the game answered: the result slots as the call returned them (three for a vector).
     uint64_t result[3] = {0, 0, 0};
+    // For a native given the address of a handle (DELETE_VEHICLE, REMOVE_BLIP, ...): the handle it
+    // pointed at when called, which the game may have cleared since.
+    int32_t handleArgument = 0;
     int32_t answerInt() const { return static_cast<int32_t>(static_cast<uint32_t>(result[0])); }
 };
 

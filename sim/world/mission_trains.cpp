@@ -2,8 +2,8 @@
 // flag, and the hook's list of every vehicle.
 
 #include <algorithm>
-#include <cstdio>
 
+#include "sim/world/note_format.h"
 #include "sim/world/world.h"
 
 namespace sim {
@@ -24,20 +24,21 @@ EntityHandle World::createMissionTrain(int32_t number, Vector3 near, bool direct
         if (!models.valid(hashName(model.c_str()))) return 0;
     const TrackSpot spot = nearestTrackNode(*this, near);
     if (spot.track < 0) return 0;
+    // Named mission1, mission2, ... in the order made, for the scenarios' expectations.
     const EntityHandle h = addTrain(v->models[0], static_cast<int>(v->models.size()), spot.track, spot.distance, 0.0f,
-                                    true, "", v->models);
+                                    true, "mission" + std::to_string(++gameTrains.missionMade), v->models);
     Train& t = trains[h];
     t.mission = true;
     t.cruise = 0.0f;
     t.direction = direction == directionAlongNodes ? 1 : -1;
     placeCarriages(t);
     const Vector3 at = vehicles[h].position;
-    char text[160];
-    std::snprintf(text, sizeof text, "mission train %d (variation %d, %zu carriages) made at node %zu of track %d, (%.1f, %.1f, %.1f), facing %s",
-                  static_cast<int>(h), static_cast<int>(number), v->models.size(), spot.node, spot.track,
-                  static_cast<double>(at.x), static_cast<double>(at.y), static_cast<double>(at.z),
-                  t.direction > 0 ? "along the nodes" : "against the nodes");
-    note(text);
+    const int game = tracks[static_cast<size_t>(spot.track)].gameTrack;
+    note("mission train " + describe(h) + " (variation " + std::to_string(number) + ", " +
+         std::to_string(v->models.size()) + " carriages) made at node " + std::to_string(spot.node) + " of " +
+         (game >= 0 ? "the game's track " + std::to_string(game) : "track " + std::to_string(spot.track)) +
+         noteFormat(", (%.1f, %.1f, %.1f), ", at.x, at.y, at.z) +
+         (t.direction > 0 ? "facing along the nodes" : "facing against the nodes"));
     return h;
 }
 
@@ -57,7 +58,9 @@ void World::setMissionFlag(bool on) {
     if (on == missionFlag) return;
     missionFlag = on;
     note(std::string("the mission flag is ") + (on ? "on: the mission deletes every train" : "off"));
-    if (on) removeAllTrains();
+    if (!on) return;
+    removeAllTrains();
+    gameTrains.metroRunning = false;  // the metro starts again after the mission
 }
 
 std::vector<EntityHandle> World::allVehicles() const {

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "host/controls.h"
+#include "sim/world/note_format.h"
 
 namespace sim {
 
@@ -32,11 +33,6 @@ bool segmentsCross(Vec2 p0, Vec2 p1, Vec2 q0, Vec2 q1) {
     return ((d1 > 0) != (d2 > 0)) && ((d3 > 0) != (d4 > 0)) && d1 != d2 && d3 != d4;
 }
 
-std::string fmt(const char* format, double a, double b = 0, double c = 0) {
-    char buffer[160];
-    std::snprintf(buffer, sizeof buffer, format, a, b, c);
-    return buffer;
-}
 
 }  // namespace
 
@@ -62,47 +58,6 @@ float headingFromForward(float fx, float fy) {
     float h = std::atan2(-fx, fy) * 180.0f / kPi;
     if (h < 0.0f) h += 360.0f;
     return h;
-}
-
-// --- Track ---
-
-float Track::length() const { return lengths.empty() ? 0.0f : lengths.back(); }
-
-namespace {
-// Segment index and the distance into it for a distance along the track.
-size_t locate(const Track& t, float& distance) {
-    const float total = t.length();
-    if (t.loop && total > 0.0f) {
-        distance = std::fmod(distance, total);
-        if (distance < 0.0f) distance += total;
-    } else {
-        distance = std::clamp(distance, 0.0f, total);
-    }
-    // The first segment whose end is at or beyond the distance (the last one for anything past it).
-    const auto end = std::lower_bound(t.lengths.begin() + 1, t.lengths.end(), distance);
-    return std::min(static_cast<size_t>(end - t.lengths.begin()) - 1, t.points.size() - 2);
-}
-}  // namespace
-
-Vector3 Track::pointAt(float distance) const {
-    if (points.size() < 2) return points.empty() ? Vector3{} : points[0];
-    const size_t i = locate(*this, distance);
-    const float segment = lengths[i + 1] - lengths[i];
-    const float u = segment > 0.0f ? (distance - lengths[i]) / segment : 0.0f;
-    const Vector3& a = points[i];
-    const Vector3& b = points[i + 1];
-    return Vector3{a.x + (b.x - a.x) * u, a.y + (b.y - a.y) * u, a.z + (b.z - a.z) * u};
-}
-
-Vector3 Track::tangentAt(float distance) const {
-    if (points.size() < 2) return Vector3{0.0f, 1.0f, 0.0f};
-    const size_t i = locate(*this, distance);
-    const Vector3& a = points[i];
-    const Vector3& b = points[i + 1];
-    const float dx = b.x - a.x, dy = b.y - a.y, dz = b.z - a.z;
-    const float n = std::sqrt(dx * dx + dy * dy + dz * dz);
-    if (n <= 0.0f) return Vector3{0.0f, 1.0f, 0.0f};
-    return Vector3{dx / n, dy / n, dz / n};
 }
 
 // --- World ---
@@ -138,52 +93,6 @@ World::World() {
 
 void World::note(std::string text) { events.push_back(WorldEvent{currentFrame, std::move(text)}); }
 
-namespace {
-
-// Orders this far apart (in frames) are two drives, not one.
-constexpr int orderGap = 30;
-
-const char* orderText(Train::Order order) {
-    switch (order) {
-        case Train::Order::Forward: return "drives forward";
-        case Train::Order::Backward: return "drives backward";
-        case Train::Order::Braking: return "brakes";
-        case Train::Order::Waiting: return "waits at a standstill";
-        case Train::Order::Stop: return "stops the train";
-        case Train::Order::None: break;
-    }
-    return "leaves the train to the game";
-}
-
-}  // namespace
-
-void World::setTrainCruise(Train& t, float cruise) {
-    const Character* p = character(player);
-    const bool playerAboard = p != nullptr && p->vehicle != 0 &&
-                              std::find(t.carriages.begin(), t.carriages.end(), p->vehicle) != t.carriages.end();
-    if (!playerAboard) {
-        const bool drive = t.order != Train::Order::None && currentFrame - t.orderFrame <= orderGap;
-        const float before = t.cruiseSet ? t.cruise : t.speed;
-        Train::Order order;
-        if (cruise == 0.0f && std::fabs(before) > 0.5f) {
-            order = Train::Order::Stop;  // all at once, not a speed eased down pass by pass
-        } else if (cruise == 0.0f) {
-            order = Train::Order::Waiting;
-        } else if (std::fabs(cruise) < std::fabs(before)) {
-            order = Train::Order::Braking;
-        } else {
-            order = cruise > 0.0f ? Train::Order::Forward : Train::Order::Backward;
-        }
-        if (order != t.order || !drive) {
-            note("engineer of train " + describe(t.handle) + ": " + orderText(order) + fmt(" (%.2f m/s)", cruise));
-        }
-        t.order = order;
-        t.orderFrame = currentFrame;
-    }
-    t.cruise = cruise;
-    t.cruiseSet = true;
-}
-
 int World::addTrack(std::vector<Vector3> points, bool loop) {
     Track t;
     t.points = std::move(points);
@@ -200,43 +109,6 @@ int World::addTrack(std::vector<Vector3> points, bool loop) {
     }
     tracks.push_back(std::move(t));
     return static_cast<int>(tracks.size()) - 1;
-}
-
-EntityHandle World::addTrain(const std::string& modelName, int carriages, int track, float distance, float speed,
-                             bool engineer, const std::string& name, const std::vector<std::string>& carriageModels,
-                             const std::vector<int>& reversedCarriages, float spacing) {
-    Train t;
-    t.track = std::clamp(track, 0, std::max(0, static_cast<int>(tracks.size()) - 1));
-    t.distance = distance;
-    t.speed = speed;
-    t.cruise = speed;
-    t.cruiseSet = true;
-    t.spacing = spacing;
-    carriages = std::max(1, carriages);
-    for (int i = 0; i < carriages; ++i) {
-        Vehicle v;
-        v.handle = issue();
-        v.modelName = i == 0 ? modelName
-                             : (static_cast<size_t>(i) < carriageModels.size() ? carriageModels[i]
-                                                                               : std::string("freightcar"));
-        if (i > 0 && carriageModels.empty()) v.modelName = modelName == "freight" ? "freightcar" : modelName;
-        v.model = hashName(v.modelName.c_str());
-        v.carriageIndex = i;
-        v.reversed = std::find(reversedCarriages.begin(), reversedCarriages.end(), i) != reversedCarriages.end();
-        v.name = name.empty() ? "" : (i == 0 ? name : name + "#" + std::to_string(i));
-        if (t.carriages.empty()) t.handle = v.handle;
-        v.train = t.handle;
-        t.carriages.push_back(v.handle);
-        vehicles[v.handle] = v;
-    }
-    t.name = name;
-    trains[t.handle] = t;
-    placeCarriages(trains[t.handle]);
-    if (engineer) {
-        const EntityHandle e = addCharacter(vehicles[t.handle].position, name.empty() ? "" : name + ".engineer");
-        seat(e, t.handle, -1);
-    }
-    return t.handle;
 }
 
 EntityHandle World::addVehicle(const std::string& modelName, Vector3 position, float heading, const std::string& name) {
@@ -350,7 +222,7 @@ void World::unseat(EntityHandle ch) {
     c->vehicle = 0;
     c->leaving = 0;
     note("character " + describe(ch) + " left " + describe(from) +
-         fmt(" and stands at (%.1f, %.1f, %.1f)", c->position.x, c->position.y, c->position.z));
+         noteFormat(" and stands at (%.1f, %.1f, %.1f)", c->position.x, c->position.y, c->position.z));
 }
 
 void World::orderLeave(EntityHandle ch, EntityHandle veh) {
@@ -462,21 +334,6 @@ void World::setForwardSpeed(EntityHandle h, float speed) {
     v->freeSpeed = v->wrecked ? 0.0f : speed;
 }
 
-void World::setTrainSpeed(EntityHandle h, float speed) {
-    if (Train* t = train(h)) {
-        t->speed = speed;
-        t->speedSetThisFrame = true;
-    }
-}
-
-void World::setTrainGoing(EntityHandle h, float speed, float cruise) {
-    if (Train* t = train(h)) {
-        t->speed = speed;
-        t->cruise = cruise;
-        t->cruiseSet = true;
-    }
-}
-
 void World::setDoor(EntityHandle h, int32_t door, float ratio) {
     Vehicle* v = vehicle(h);
     if (v == nullptr || door < 0 || door >= 4) return;
@@ -566,26 +423,6 @@ void World::removeCharacter(EntityHandle h) {
     release(h);
 }
 
-void World::removeAllTrains() {
-    std::vector<EntityHandle> carriages;
-    for (const auto& [h, v] : vehicles)
-        if (v.train != 0) carriages.push_back(h);
-    for (EntityHandle h : carriages) {
-        Vehicle* v = vehicle(h);
-        std::vector<EntityHandle> occupants;
-        for (const auto& [s, ch] : v->seats) occupants.push_back(ch);
-        for (EntityHandle ch : occupants) {
-            unseat(ch);
-            if (ch != player) removeCharacter(ch);
-        }
-        blips.entityRemoved(h);
-        vehicles.erase(h);
-        release(h);
-    }
-    trains.clear();
-    note("all trains removed (" + std::to_string(carriages.size()) + " carriages)");
-}
-
 EntityHandle World::spawnVehicle(ModelHash model, Vector3 position) {
     if (model == 0) return 0;
     Vehicle v;
@@ -598,146 +435,8 @@ EntityHandle World::spawnVehicle(ModelHash model, Vector3 position) {
     v.seatCount = 2;
     v.spawned = true;
     vehicles[v.handle] = v;
-    note("vehicle " + describe(v.handle) + fmt(" spawned at (%.1f, %.1f, %.1f)", position.x, position.y, position.z));
+    note("vehicle " + describe(v.handle) + noteFormat(" spawned at (%.1f, %.1f, %.1f)", position.x, position.y, position.z));
     return v.handle;
-}
-
-void World::kill(EntityHandle ch) {
-    if (Character* c = character(ch)) c->dead = true;
-}
-
-void World::respawn(EntityHandle ch, Vector3 at, bool arrested) {
-    Character* c = character(ch);
-    if (c == nullptr) return;
-    if (c->vehicle != 0) {
-        if (Vehicle* v = vehicle(c->vehicle)) v->seats.erase(c->seat);
-        c->vehicle = 0;
-    }
-    c->dead = false;
-    c->entering = 0;
-    c->leaving = 0;
-    c->leaveAnyIn.reset();
-    c->walkTarget.reset();
-    c->position = at;
-    note("character " + describe(ch) + (arrested ? " is arrested and released" : " respawns") +
-         fmt(" at (%.1f, %.1f, %.1f)", at.x, at.y, at.z));
-}
-
-void World::switchPlayer(EntityHandle to, int blankFrames) {
-    if (character(to) == nullptr || to == player) return;
-    note("the player switches from " + describe(player) + " to " + describe(to));
-    player = to;
-    playerUnknownFrames = std::max(0, blankFrames);
-}
-
-void World::warp(EntityHandle ch, Vector3 at) {
-    if (character(ch) == nullptr) return;
-    moveEntity(ch, at);
-    note("character " + describe(ch) + fmt(" is moved by the game to (%.1f, %.1f, %.1f)", at.x, at.y, at.z));
-}
-
-void World::removeTrain(EntityHandle anyCarriage) {
-    const Train* t = trainOf(anyCarriage);
-    if (t == nullptr) return;
-    const EntityHandle lead = t->handle;
-    const std::vector<EntityHandle> carriages = t->carriages;
-    for (EntityHandle h : carriages) {
-        Vehicle* v = vehicle(h);
-        if (v == nullptr) continue;
-        std::vector<EntityHandle> occupants;
-        for (const auto& [s, ch] : v->seats) occupants.push_back(ch);
-        for (EntityHandle ch : occupants) {
-            unseat(ch);
-            if (ch != player) removeCharacter(ch);
-        }
-        for (auto& [ch, c] : characters)
-            if (c.entering == h) c.entering = 0;
-        blips.entityRemoved(h);
-        vehicles.erase(h);
-        release(h);
-    }
-    trains.erase(lead);
-    note("the game removes the train " + std::to_string(lead) + " (" + std::to_string(carriages.size()) + " carriages)");
-}
-
-std::map<EntityHandle, EntityHandle> World::reload(Vector3 playerAt) {
-    // What a script made does not come back; the rest is built again under new handles. A script's
-    // blips lose their entities: the entities' handles are all new.
-    std::vector<EntityHandle> missionTrains;
-    for (const auto& [h, t] : trains)
-        if (t.mission) missionTrains.push_back(h);
-    for (EntityHandle h : missionTrains) removeTrain(h);
-    for (const auto& [h, v] : vehicles) blips.entityRemoved(h);
-    for (const auto& [h, c] : characters) blips.entityRemoved(h);
-    std::vector<EntityHandle> made;
-    for (const auto& [h, v] : vehicles)
-        if (v.spawned) made.push_back(h);
-    for (EntityHandle h : made) {
-        for (auto& [ch, c] : characters)
-            if (c.vehicle == h) {
-                c.vehicle = 0;
-            }
-        blips.entityRemoved(h);
-        vehicles.erase(h);
-        release(h);
-    }
-    std::map<EntityHandle, EntityHandle> renamed;
-    for (const auto& [h, c] : characters) release(h);
-    for (const auto& [h, v] : vehicles) release(h);
-    for (const auto& [h, c] : characters) renamed[h] = issue();
-    for (const auto& [h, v] : vehicles) renamed[h] = issue();
-    auto fresh = [&](EntityHandle h) {
-        auto it = renamed.find(h);
-        return it == renamed.end() ? 0 : it->second;
-    };
-
-    std::map<EntityHandle, Character> newCharacters;
-    for (auto& [h, c] : characters) {
-        Character n = c;
-        n.handle = fresh(h);
-        n.vehicle = fresh(c.vehicle);
-        n.entering = 0;
-        n.leaving = 0;
-        n.leaveAnyIn.reset();
-        n.walkTarget.reset();
-        newCharacters[n.handle] = n;
-    }
-    std::map<EntityHandle, Vehicle> newVehicles;
-    for (auto& [h, v] : vehicles) {
-        Vehicle n = v;
-        n.handle = fresh(h);
-        n.train = fresh(v.train);
-        n.seats.clear();
-        for (const auto& [s, ch] : v.seats)
-            if (fresh(ch) != 0) n.seats[s] = fresh(ch);
-        newVehicles[n.handle] = n;
-    }
-    std::map<EntityHandle, Train> newTrains;
-    for (auto& [h, t] : trains) {
-        Train n = t;
-        n.handle = fresh(h);
-        for (EntityHandle& carriage : n.carriages) carriage = fresh(carriage);
-        n.order = Train::Order::None;
-        newTrains[n.handle] = n;
-    }
-    characters = std::move(newCharacters);
-    vehicles = std::move(newVehicles);
-    trains = std::move(newTrains);
-    player = fresh(player);
-    playerUnknownFrames = 0;
-    cameraShake = CameraShake{};
-    radioEnabled = false;
-    if (Character* p = character(player)) {
-        if (p->vehicle != 0) {
-            if (Vehicle* v = vehicle(p->vehicle)) v->seats.erase(p->seat);
-            p->vehicle = 0;
-        }
-        p->dead = false;
-        p->position = playerAt;
-    }
-    note("a save is loaded: the world is built again under new handles (the player is " + describe(player) +
-         fmt(", at (%.1f, %.1f, %.1f))", playerAt.x, playerAt.y, playerAt.z));
-    return renamed;
 }
 
 bool World::gettingIn(EntityHandle ch) const {
@@ -780,27 +479,6 @@ void World::setPlayerEntering(EntityHandle veh) {
     note("player starts the game's own entry into " + describe(veh));
 }
 
-void World::placeCarriages(Train& t) {
-    if (tracks.empty()) return;
-    const Track& track = tracks[static_cast<size_t>(t.track)];
-    for (size_t i = 0; i < t.carriages.size(); ++i) {
-        Vehicle* v = vehicle(t.carriages[i]);
-        if (v == nullptr) continue;
-        const float d = t.distance - static_cast<float>(t.direction * static_cast<int>(i)) * t.spacing;
-        Vector3 tangent = track.tangentAt(d);
-        tangent = Vector3{tangent.x * static_cast<float>(t.direction), tangent.y * static_cast<float>(t.direction),
-                          tangent.z * static_cast<float>(t.direction)};
-        v->position = track.pointAt(d);
-        const float sign = v->reversed ? -1.0f : 1.0f;
-        const Vector3 f{tangent.x * sign, tangent.y * sign, tangent.z * sign};
-        const float planar = std::hypot(f.x, f.y);
-        v->rotation = Vector3{std::atan2(f.z, planar) * 180.0f / kPi, 0.0f, headingFromForward(f.x, f.y)};
-        v->velocity = Vector3{tangent.x * t.speed, tangent.y * t.speed, tangent.z * t.speed};
-        for (const auto& [s, ch] : v->seats)
-            if (Character* c = character(ch)) c->position = v->position;
-    }
-}
-
 void World::advance(float dt, int frame) {
     currentFrame = frame;
     // The game's own seat shuffle (VEH_SHUFFLE): a seated player moves to the free front seat. Where
@@ -816,39 +494,7 @@ void World::advance(float dt, int frame) {
             }
         }
     }
-    // Trains: the game drives each towards its cruise speed unless the script set the speed now.
-    for (auto& [h, t] : trains) {
-        if (!t.speedSetThisFrame && t.cruiseSet) {
-            const float step = trainAcceleration * dt;
-            if (t.speed < t.cruise) t.speed = std::min(t.cruise, t.speed + step);
-            else if (t.speed > t.cruise) t.speed = std::max(t.cruise, t.speed - step);
-        }
-        t.speedSetThisFrame = false;
-        if (t.order != Train::Order::None && frame - t.orderFrame > orderGap) {
-            if (t.order != Train::Order::Stop) {
-                note("engineer of train " + describe(h) + ": " + orderText(Train::Order::None) +
-                     fmt(" at %.2f m/s", t.cruise));
-            }
-            t.order = Train::Order::None;
-        }
-        const Track& track = tracks[static_cast<size_t>(t.track)];
-        t.distance += static_cast<float>(t.direction) * t.speed * dt;
-        if (!track.loop) {
-            const float rear = static_cast<float>(t.carriages.size() - 1) * t.spacing;
-            const float low = t.direction > 0 ? rear : 0.0f;
-            const float high = t.direction > 0 ? track.length() : track.length() - rear;
-            if (t.distance > high || t.distance < low) {
-                t.distance = std::clamp(t.distance, std::min(low, track.length()), std::max(high, 0.0f));
-                if (t.speed != 0.0f) note("train " + describe(h) + " reached the end of its track and stopped");
-                t.speed = 0.0f;
-                t.cruise = 0.0f;
-            }
-        } else if (track.length() > 0.0f) {
-            t.distance = std::fmod(t.distance, track.length());
-            if (t.distance < 0.0f) t.distance += track.length();
-        }
-        placeCarriages(t);
-    }
+    advanceTrains(dt, frame);
     // Free vehicles roll on along their heading and stop dead against barriers or one another.
     for (auto& [h, v] : vehicles) {
         if (v.train != 0) continue;
@@ -874,7 +520,7 @@ void World::advance(float dt, int frame) {
         }
         if (hit) {
             note("vehicle " + describe(h) + (other != 0 ? " crashed into " + describe(other) : " hit a barrier") +
-                 fmt(" at %.1f m/s", std::fabs(v.freeSpeed)));
+                 noteFormat(" at %.1f m/s", std::fabs(v.freeSpeed)));
             v.freeSpeed = 0.0f;
             v.wrecked = true;
             v.velocity = Vector3{};

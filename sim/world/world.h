@@ -115,6 +115,8 @@ struct Train {
     bool stopsAtStations = false;  // the metro
     float dwell = 0.0f;            // seconds left standing at a station
     float lastStop = -1.0f;        // the station it stood at last
+    // The script set its speed or cruise: the game's own drive (the metro's stops) leaves it alone.
+    bool scriptDriven = false;
     // The script's speed orders to a train the player does not ride in (the engineer's drive), as the
     // timeline tells them.
     enum class Order { None, Forward, Backward, Braking, Waiting, Stop };
@@ -141,6 +143,17 @@ struct CameraShake {
     bool active = false;
     std::string name;
     float amplitude = 0.0f;
+};
+
+// The game's own trains on the real map (game_trains.cpp): a freight train on the main line at most
+// every `freightEvery` seconds, and the metro.
+struct GameTrains {
+    bool on = false;
+    float freightEvery = 120.0f;
+    float sinceFreight = 0.0f;  // seconds; a scenario may start it nearer the next train
+    bool metroRunning = false;
+    int freightMade = 0;
+    int missionMade = 0;
 };
 
 // What the world reports for the readable timeline.
@@ -170,6 +183,8 @@ public:
     // The game's twelve tracks beside the scenario's; random trains then run on the main line and
     // the metro as the game runs them.
     void addGameTracks();
+    // The game's own trains for one frame: spawns, the metro's stops, the population's clean-up.
+    void runGameTrains(float seconds);
     // World::tracks index of the game's track, -1 when the game's tracks are not loaded.
     int gameTrackIndex(int gameTrack) const;
     // CREATE_MISSION_TRAIN: the variation's train at the node nearest `near` on any track, facing
@@ -279,6 +294,9 @@ public:
     // actions on the controls the scripts left enabled (the seat shuffle), then everything that moves.
     void advance(float seconds, int frame);
     void placeCarriages(Train& t);
+    // The trains' part of advance: the game's own trains (the real map), then every train's speed
+    // and place.
+    void advanceTrains(float seconds, int frame);
 
     // --- State ---
     EntityHandle player = 0;
@@ -308,6 +326,7 @@ public:
     // The story mission flag (GET_MISSION_FLAG): while it is on the game runs no random trains.
     bool missionFlag = false;
     void setMissionFlag(bool on);
+    GameTrains gameTrains;
 
     // The script sets a train's cruise speed; orders to a train without the player go on the timeline.
     void setTrainCruise(Train& train, float cruise);
