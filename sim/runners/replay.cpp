@@ -14,6 +14,7 @@
 #include "host/recorder.h"
 #include "host/recording_snapshot.h"
 #include "host/script.h"
+#include "train/held_in_game.h"
 #include "sim/runners/tolerance.h"
 #include "sim/world/hook.h"
 #include "sim/world/world.h"
@@ -338,6 +339,8 @@ void Replay::restore(const Snapshot& snapshot) {
     rebuildDerivedSettings(gSettings);
     state_ = ScriptState{};
     forEachStateField(state_, Restore{rec_.stateFields, snapshot.state, rec_.wagonFields, result_.notes, "state"});
+    // What the restored run holds in the game is what a reload lets go of, as in the recorded run.
+    noteHeldInGame(state_);
 }
 
 // Anything recorded for the pass that the plug-in did not take.

@@ -61,6 +61,7 @@ void runPass(ScriptState& state) {
     }
     // Each mode's steps end the mode-dependent part of the pass: a mode entered here runs from the
     // next pass on, never in this one.
+    const bool onFootPass = state.mode == OnFoot;
     switch (state.mode) {
         case OnFoot:
             runOnFootPass(state);
@@ -73,7 +74,7 @@ void runPass(ScriptState& state) {
             break;
     }
     if (state.callStage != NoCall || state.callWordsTime > 0.0f) {
-        keepCalledTrain(state);
+        keepCalledTrain(state, onFootPass);
     }
     if (!state.derailedWagons.empty()) {
         runWagonMonitor(state);

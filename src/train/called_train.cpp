@@ -137,7 +137,7 @@ void sayCallWords(ScriptState& state, CallWords words) {
     state.callWordsTime = kWordsSeconds;
 }
 
-void loadAndMakeCalledTrain(ScriptState& state) {
+void loadAndMakeCalledTrain(ScriptState& state, bool onFootPass) {
     for (int32_t i = 0; i < kModelCount; ++i) {
         const int32_t bit = 1 << i;
         if ((state.callModels & bit) != 0 && (state.callModelsLoaded & bit) == 0 && IsModelLoaded(kFreightModels[i])) {
@@ -149,7 +149,7 @@ void loadAndMakeCalledTrain(ScriptState& state) {
         if (state.callWaitTime > kModelWait) {
             endCall(state);
             sayCallWords(state, WordsNoTrain);
-        } else {
+        } else if (onFootPass) {
             DrawOpaqueText(0.51f, 0.3f, "Calling a freight train ...");
         }
         return;

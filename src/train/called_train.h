@@ -10,8 +10,9 @@ inline constexpr int32_t kTrainSprite = 795;  // the game's train blip
 void requestFreightModels(ScriptState& state);
 // Lets go of the models a bit each in `models` stands for, and clears it.
 void releaseFreightModels(int32_t& models);
-// Each pass while the models load: once they have, the train made, checked and on its way.
-void loadAndMakeCalledTrain(ScriptState& state);
+// Each pass while the models load: once they have, the train made, checked and on its way. The words
+// that say so are drawn only on foot.
+void loadAndMakeCalledTrain(ScriptState& state, bool onFootPass);
 // Each pass while it comes: the soft curves of the engineer's follow drive, braking in time.
 void driveCalledTrain(ScriptState& state);
 // The call's blip (and route) removed.

@@ -113,12 +113,13 @@ void updateMapBlips(ScriptState& state) {
         return;
     }
     const int32_t count = ListAllVehicles(gVehicles, kListCapacity);
-    const size_t before = state.mapBlips.size();
+    bool changed = false;
     // A blip goes with its train, or as the train draws away.
     for (size_t i = 0; i + 1 < state.mapBlips.size();) {
         const auto train = static_cast<EntityHandle>(state.mapBlips[i]);
         if (!listed(train, count) || !(planarDistance(GetEntityPosition(train), p) <= reach * kKeepBeyond)) {
             removeAt(state, i);
+            changed = true;
         } else {
             i += 2;
         }
@@ -143,9 +144,10 @@ void updateMapBlips(ScriptState& state) {
             SetBlipSprite(blip, kTrainSprite);
             state.mapBlips.push_back(static_cast<uint32_t>(vehicle));
             state.mapBlips.push_back(static_cast<uint32_t>(blip));
+            changed = true;
         }
     }
-    if (state.mapBlips.size() != before) {
+    if (changed) {
         noteHeldInGame(state);
     }
 }

@@ -189,14 +189,16 @@ void updateCallHold(ScriptState& state) {
     answerCall(state);
 }
 
-void keepCalledTrain(ScriptState& state) {
+void keepCalledTrain(ScriptState& state, bool onFootPass) {
     if (state.callWordsTime > 0.0f) {
-        DrawOpaqueText(0.51f, 0.3f, wordsOf(state.callWords));
+        if (onFootPass) {
+            DrawOpaqueText(0.51f, 0.3f, wordsOf(state.callWords));
+        }
         state.callWordsTime -= FrameSeconds();
     }
     switch (state.callStage) {
         case CallLoading:
-            loadAndMakeCalledTrain(state);
+            loadAndMakeCalledTrain(state, onFootPass);
             break;
         case CallComing:
         case CallWaiting:

@@ -10,8 +10,9 @@ inline constexpr float callHoldSeconds = 1.0f;
 // On foot: the hold of the call control, and the call it answers.
 void updateCallHold(ScriptState& state);
 // In every mode, after the mode's steps: the called train's way to the caller, its blip and route, and
-// letting it go; and the call's line on screen.
-void keepCalledTrain(ScriptState& state);
+// letting it go; and, in a pass that began on foot, the call's line on screen (a cab pass, the one of a
+// lost ride included, draws nothing of it).
+void keepCalledTrain(ScriptState& state, bool onFootPass);
 // The game took the player away (the lost ride), or every train is gone (a derailment): the called
 // train is let go.
 void letGoOfCalledTrain(ScriptState& state);
