@@ -29,7 +29,7 @@ void setUpGameMap(World& w, const json& doc, std::map<std::string, int>& tracks)
     const json& options = g.is_object() ? g : none;
     for (const auto& item : options.items()) {
         static const char* const known[] = {"tracks", "randomTrains", "freightEvery", "firstFreightAfter", "newerGame",
-                                            "directionAlongNodes", "modelLoadFrames", "variations"};
+                                            "directionAlongNodes", "missionTrainDriver", "modelLoadFrames", "variations"};
         if (std::none_of(std::begin(known), std::end(known), [&](const char* k) { return item.key() == k; }))
             throw std::runtime_error("gameMap: unknown option '" + item.key() + "'");
     }
@@ -37,6 +37,7 @@ void setUpGameMap(World& w, const json& doc, std::map<std::string, int>& tracks)
     w.variations = defaultTrainVariations(w.models.newerGame());
     w.models.loadFrames = std::max(0, options.value("modelLoadFrames", 3));
     w.directionAlongNodes = options.value("directionAlongNodes", true);
+    w.missionTrainDriver = options.value("missionTrainDriver", true);
     const json& variations = options.contains("variations") ? options["variations"] : none;
     for (const auto& item : variations.items()) {
         TrainVariation v{std::stoi(item.key()), item.value().get<std::vector<std::string>>()};

@@ -22,10 +22,13 @@ std::vector<TrainVariation> defaultTrainVariations(bool newerGame) {
     };
 }
 
-TrackSpot nearestTrackNode(const World& world, Vector3 point) {
+TrackSpot nearestTrackNode(const World& world, Vector3 point) { return nearestNodeOf(world, -1, point); }
+
+TrackSpot nearestNodeOf(const World& world, int onlyTrack, Vector3 point) {
     TrackSpot best;
     double bestSquare = 0.0;
     for (size_t t = 0; t < world.tracks.size(); ++t) {
+        if (onlyTrack >= 0 && static_cast<int>(t) != onlyTrack) continue;
         const Track& track = world.tracks[t];
         for (size_t i = 0; i < track.points.size(); ++i) {
             const double dx = track.points[i].x - point.x, dy = track.points[i].y - point.y,

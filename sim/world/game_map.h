@@ -44,5 +44,7 @@ struct TrackSpot {
 };
 // The node nearest the point on any track of the world, however far; track -1 when there is none.
 TrackSpot nearestTrackNode(const World& world, Vector3 point);
+// The same on one track of the world (its index in World::tracks) only.
+TrackSpot nearestNodeOf(const World& world, int track, Vector3 point);
 
 }  // namespace sim

@@ -54,12 +54,15 @@ void World::runGameTrains(float dt) {
     }
 
     gameTrains.sinceFreight += dt;
-    if (main >= 0 && gameTrains.sinceFreight >= gameTrains.freightEvery) {
+    // The game starts its trains among the population around the player: none for a player far
+    // from the line.
+    if (main >= 0 && gameTrains.sinceFreight >= gameTrains.freightEvery &&
+        nearestNodeOf(*this, main, playerAt).planarDistance + kFreightSpawnGap < kPopulationRadius) {
         gameTrains.sinceFreight = 0.0f;
         const TrainVariation* v = variation(0);
-        const TrackSpot near = nearestTrackNode(*this, playerAt);
+        const TrackSpot near = nearestNodeOf(*this, main, playerAt);
         const Track& line = tracks[static_cast<size_t>(main)];
-        float at = near.track == main ? near.distance : 0.0f;
+        float at = near.distance;
         // By turns coming along the node order and against it.
         const int direction = gameTrains.freightMade % 2 == 0 ? 1 : -1;
         at -= static_cast<float>(direction) * kFreightSpawnGap;

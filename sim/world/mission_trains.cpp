@@ -16,7 +16,7 @@ const TrainVariation* World::variation(int32_t number) const {
 
 // The game puts the train at the node nearest the point on any track, however far (the data's
 // README, from the public native databases and the decompiled scripts), and answers 0 when it made
-// none. The game's trains carry a driver, and so does this one (docs/sources.md).
+// none. With a driver in seat -1 unless the scenario says otherwise (docs/sources.md).
 EntityHandle World::createMissionTrain(int32_t number, Vector3 near, bool direction) {
     const TrainVariation* v = variation(number);
     if (v == nullptr || v->models.empty()) return 0;
@@ -26,7 +26,7 @@ EntityHandle World::createMissionTrain(int32_t number, Vector3 near, bool direct
     if (spot.track < 0) return 0;
     // Named mission1, mission2, ... in the order made, for the scenarios' expectations.
     const EntityHandle h = addTrain(v->models[0], static_cast<int>(v->models.size()), spot.track, spot.distance, 0.0f,
-                                    true, "mission" + std::to_string(++gameTrains.missionMade), v->models);
+                                    missionTrainDriver, "mission" + std::to_string(++gameTrains.missionMade), v->models);
     Train& t = trains[h];
     t.mission = true;
     t.cruise = 0.0f;

@@ -323,6 +323,9 @@ public:
     // What CREATE_MISSION_TRAIN's direction means is not public: true is along the node order here,
     // or against it when this is false.
     bool directionAlongNodes = true;
+    // Whether CREATE_MISSION_TRAIN seats a driver: the game's story scripts seat one themselves right
+    // after it (docs/sources.md), so a game without may be the true one.
+    bool missionTrainDriver = true;
     // The story mission flag (GET_MISSION_FLAG): while it is on the game runs no random trains.
     bool missionFlag = false;
     void setMissionFlag(bool on);

@@ -134,6 +134,26 @@ TEST(GameMap, BlipsLiveUnderTheirOwnHandlesUntilRemoved) {
     EXPECT_TRUE(hook.violations.empty()) << hook.violations.front();
 }
 
+// The hook SDK's worldGetAllVehicles: never more than the capacity, and only live vehicles.
+TEST(GameMap, TheHookListsEveryVehicleWithinTheCapacity) {
+    sim::World w;
+    sim::Hook hook(w);
+    sim::Hook::current = &hook;
+    w.addTrack({{0, 0, 0}, {0, 500, 0}});
+    w.addTrain("freight", 3, 0, 100.0f, 0.0f, true);
+    w.removeVehicle(w.addVehicle("blista", {5, 5, 0}, 0.0f));
+    int buffer[8] = {};
+    EXPECT_EQ(sim::hookWorldGetAllVehicles(buffer, 2), 2);
+    EXPECT_EQ(buffer[2], 0) << "written beyond the capacity";
+    EXPECT_EQ(sim::hookWorldGetAllVehicles(buffer, 8), 3);
+    for (int i = 0; i < 3; ++i) EXPECT_NE(w.vehicle(buffer[i]), nullptr) << buffer[i];
+    EXPECT_EQ(sim::hookWorldGetAllVehicles(buffer, 0), 0);
+    EXPECT_TRUE(hook.violations.empty());
+    EXPECT_EQ(sim::hookWorldGetAllVehicles(nullptr, 8), 0);
+    EXPECT_EQ(hook.violations.size(), 1u);
+    sim::Hook::current = nullptr;
+}
+
 TEST(GameMap, TheGameRunsFreightEveryTwoMinutesAndTheMetroStopsAtItsStations) {
     sim::World w;
     w.addGameTracks();
