@@ -8,7 +8,8 @@
 // work is all that separates (a) runPass on the state as it stood before the cycle from (b) the
 // recorded calls issued bare through nativeInit/nativePush64/nativeCall.
 //
-// Last it prints one line per mode, "<mode>: pass/bare-calls ratio R, allocations per pass A", and
+// Last it prints one line per mode, "<mode>: pass/bare-calls ratio R, allocations per pass A, native
+// calls per pass C, at most M", and
 // exits non-zero when a pass allocates or a replay strays from its recording.
 //
 // Then the ride recorder (host/recorder.h): per mode the cost of a pass with it on against the same
@@ -44,6 +45,7 @@
 #include "host/recording_format.h"
 #include "host/script.h"
 #include "host/script_state.h"
+#include "bench/pass_cost/modes.h"
 #include "sim/runners/game.h"
 #include "sim/world/hook.h"
 
@@ -89,224 +91,9 @@ void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { std::f
 
 namespace {
 
-// --- Recording on the game stand-in ---
-
-constexpr size_t kSlots = 3;  // result slots a caller may read (a vector's three floats)
-
-// A cycle of passes as the plug-in issued them: flat arrays indexed by call, then by pass.
-struct Recording {
-    std::vector<uint64_t> hashes;
-    std::vector<uint32_t> argBegin;  // per call, into args; one more entry closes the last call
-    std::vector<uint64_t> args;
-    std::vector<uint64_t> results;   // kSlots per call
-    std::vector<uint32_t> passBegin;  // per pass, into the calls; one more entry closes the last pass
-
-    size_t passes() const { return passBegin.size() - 1; }
-    size_t calls() const { return hashes.size(); }
-};
-
-struct Mode {
-    std::string name;
-    Settings settings;
-    ScriptState before;  // the state the cycle starts from, restored at every cycle's start
-    Recording recording;
-    double allocationsPerPass = 0.0;
-    std::string fault;  // why the replay cannot be trusted; empty when it is faithful
-};
-
-Recording* gRecording = nullptr;
-ScriptState* gLiveState = nullptr;
-
-void recordInit(uint64_t hash) {
-    if (gRecording != nullptr) {
-        gRecording->hashes.push_back(hash);
-        gRecording->argBegin.push_back(static_cast<uint32_t>(gRecording->args.size()));
-    }
-    sim::hookNativeInit(hash);
-}
-
-void recordPush(uint64_t value) {
-    if (gRecording != nullptr) {
-        gRecording->args.push_back(value);
-    }
-    sim::hookNativePush64(value);
-}
-
-uint64_t* recordCall() {
-    uint64_t* slots = sim::hookNativeCall();
-    if (gRecording != nullptr) {
-        for (size_t i = 0; i < kSlots; ++i) {
-            gRecording->results.push_back(slots != nullptr ? slots[i] : 0);
-        }
-    }
-    return slots;
-}
-
-// scriptMain's loop, with its state where the recorder can copy it between passes.
-void recordedScript() {
-    std::srand(gHook.tickCount != nullptr ? gHook.tickCount() : 0u);
-    ensureConfigurationFile();
-    loadSettings();
-    ScriptState state;
-    gLiveState = &state;
-    for (;;) {
-        runPass(state);
-        gHook.scriptWait(0);
-    }
-}
-
-[[noreturn]] void setupFailed(const std::string& what) { throw std::runtime_error(what); }
-
-// A game with the plug-in bound through the recording hook.
-class Recorder {
-public:
-    explicit Recorder(const std::string& ini = "") {
-        if (!ini.empty()) {
-            game.writeIni(ini);
-        }
-        gHook.nativeInit = recordInit;
-        gHook.nativePush64 = recordPush;
-        gHook.nativeCall = recordCall;
-        gHook.scriptWait = sim::gameScriptWait;
-        gHook.tickCount = sim::gameTickCount;
-        game.registerScript(recordedScript);
-    }
-    ~Recorder() {
-        game.unregisterScript();
-        gHook = HookFunctions{};
-        gLiveState = nullptr;
-    }
-    Recorder(const Recorder&) = delete;
-    Recorder& operator=(const Recorder&) = delete;
-
-    const ScriptState& state() const {
-        if (gLiveState == nullptr) {
-            setupFailed("the script has not started");
-        }
-        return *gLiveState;
-    }
-
-    // Gets in by holding the enter control where the player stands.
-    void enter(EntityHandle train) {
-        game.hold(control::enter);
-        game.stepSeconds(1.5f);
-        game.release(control::enter);
-        game.step();
-        if (game.playerVehicle() != train || state().mode != InCab) {
-            setupFailed("the player did not get into the cab");
-        }
-    }
-
-    Mode capture(const std::string& name, int passes) {
-        Mode mode;
-        mode.name = name;
-        mode.settings = gSettings;
-        mode.before = state();
-        Recording& r = mode.recording;
-        gRecording = &r;
-        for (int i = 0; i < passes; ++i) {
-            r.passBegin.push_back(static_cast<uint32_t>(r.hashes.size()));
-            game.step();
-        }
-        gRecording = nullptr;
-        r.passBegin.push_back(static_cast<uint32_t>(r.hashes.size()));
-        r.argBegin.push_back(static_cast<uint32_t>(r.args.size()));
-        if (!game.violations().empty()) {
-            setupFailed(name + ": " + game.violations().front());
-        }
-        return mode;
-    }
-
-    sim::Game game;
-};
-
-EntityHandle addFreightBesidePlayer(Recorder& r, std::vector<Vector3> track, int carriages) {
-    sim::World& w = r.game.world();
-    const EntityHandle train = w.addTrain("freight", carriages, w.addTrack(std::move(track)), 120.0f, 0.0f, true);
-    r.game.setPlayerPosition({4.0f, 118.0f, 10.0f}, 90.0f);
-    r.game.step();
-    return train;
-}
-
-std::vector<Vector3> longStraight() { return {{0, 0, 10}, {0, 3000, 10}}; }
-
-// 300 m straight along +y, then a quarter circle of radius 60 m turning to +x.
-std::vector<Vector3> straightIntoBend() {
-    std::vector<Vector3> points{{0, 0, 10}};
-    for (int i = 0; i <= 180; ++i) {
-        const double a = i * (3.14159265358979 / 2.0) / 180.0;
-        points.push_back({static_cast<float>(60.0 - 60.0 * std::cos(a)), static_cast<float>(300.0 + 60.0 * std::sin(a)),
-                          10.0f});
-    }
-    points.push_back({600, 360, 10});
-    return points;
-}
-
-// The engineer decides every 21st pass, so the cycle holds one decision.
-Mode onFootFollowing() {
-    Recorder r;
-    const EntityHandle train = addFreightBesidePlayer(r, longStraight(), 3);
-    r.enter(train);
-    r.game.tap(control::exit);
-    r.game.stepSeconds(1.0f);
-    r.game.setPlayerPosition({4.0f, 320.0f, 10.0f});
-    r.game.stepSeconds(3.0f);
-    const ScriptState& s = r.state();
-    if (s.mode != OnFoot || s.engineerTrain != train || s.followState != Forward) {
-        setupFailed("the engineer is not following");
-    }
-    return r.capture("on-foot-following", 21);
-}
-
-Mode entering() {
-    Recorder r;
-    addFreightBesidePlayer(r, longStraight(), 3);
-    r.game.hold(control::enter);
-    r.game.step(10);
-    if (r.state().mode != Entering) {
-        setupFailed("the player is not entering");
-    }
-    return r.capture("entering", 1);
-}
-
-// Accelerating, with the speed text, the derailment bar and the engineer's menu on screen.
-Mode freightCab() {
-    Recorder r;
-    const EntityHandle train = addFreightBesidePlayer(r, longStraight(), 3);
-    r.enter(train);
-    r.game.hold(control::accelerate);
-    r.game.stepSeconds(2.0f);
-    r.game.tap(control::horn);
-    r.game.step(3);
-    const ScriptState& s = r.state();
-    if (s.mode != InCab || !(s.menuTime > 0.0f) || s.derailed || !(s.speed > 1.0f)) {
-        setupFailed("the cab is not showing everything");
-    }
-    return r.capture("freight-cab", 1);
-}
-
-// The wagons of a derailment at rest, looked after: the cycle holds the checks every 0.2 s and the
-// distance check every 601st pass.
-Mode derailedWagons() {
-    Recorder r("[FreightTrain]\nTrain.Models=freight\nTrain.Acceleration=20.0\n");
-    const EntityHandle train = addFreightBesidePlayer(r, straightIntoBend(), 4);
-    r.enter(train);
-    r.game.hold(control::accelerate);
-    for (int i = 0; i < 2000 && r.game.trainSpeed(train) < 30.0f; ++i) {
-        r.game.step();
-    }
-    r.game.release(control::accelerate);
-    for (int i = 0; i < 2000 && !r.state().derailed; ++i) {
-        r.game.step();
-    }
-    r.game.tap(control::exit);
-    r.game.stepSeconds(20.0f);
-    const ScriptState& s = r.state();
-    if (s.mode != OnFoot || s.derailedWagons.size() < 2) {
-        setupFailed("no derailed wagons to look after");
-    }
-    return r.capture("derailed-wagons", 601);
-}
+using bench::kSlots;
+using bench::Mode;
+using bench::Recording;
 
 // --- The stub hook ---
 
@@ -321,6 +108,16 @@ struct StubHook {
 
 StubHook gStub;
 uint64_t gSpare[kSlots] = {};  // answers a call beyond the recording
+const std::vector<int32_t>* gStubVehicles = nullptr;
+
+int32_t stubAllVehicles(int32_t* handles, int32_t capacity) {
+    if (gStubVehicles == nullptr) {
+        return 0;
+    }
+    const auto count = static_cast<int32_t>(std::min(gStubVehicles->size(), static_cast<size_t>(std::max(capacity, 0))));
+    std::copy_n(gStubVehicles->begin(), count, handles);
+    return count;
+}
 
 void stubInit(uint64_t hash) {
     gStub.hash = hash;
@@ -343,6 +140,7 @@ void bindStub() {
     gHook.nativeInit = stubInit;
     gHook.nativePush64 = stubPush;
     gHook.nativeCall = stubCall;
+    gHook.worldGetAllVehicles = stubAllVehicles;
 }
 
 void aimStub(Mode& mode, size_t pass) {
@@ -448,6 +246,8 @@ void checkReplay(Mode& mode) {
     gHook.nativeInit = checkInit;
     gHook.nativePush64 = checkPush;
     gHook.nativeCall = checkCall;
+    gHook.worldGetAllVehicles = stubAllVehicles;
+    gStubVehicles = &mode.vehicles;
     ScriptState state;
     gChecker = Checker{};
     gChecker.recording = &r;
@@ -472,6 +272,7 @@ void checkReplay(Mode& mode) {
 void countAllocations(Mode& mode) {
     gSettings = mode.settings;
     bindStub();
+    gStubVehicles = &mode.vehicles;
     ScriptState state = mode.before;
     size_t pass = 0;
     const size_t passes = mode.recording.passes();
@@ -495,6 +296,7 @@ void setCallsCounter(benchmark::State& st, const Mode& mode) {
 void timePluginPass(benchmark::State& st, Mode& mode) {
     gSettings = mode.settings;
     bindStub();
+    gStubVehicles = &mode.vehicles;
     ScriptState state = mode.before;
     size_t pass = 0;
     for (auto _ : st) {
@@ -524,6 +326,7 @@ inline void issueBare(Mode& mode, size_t& pass) {
 
 void timeBareCalls(benchmark::State& st, Mode& mode) {
     bindStub();
+    gStubVehicles = &mode.vehicles;
     size_t pass = 0;
     for (auto _ : st) {
         issueBare(mode, pass);
@@ -540,6 +343,7 @@ double pairedRatio(Mode& mode) {
     const size_t cycle = mode.recording.passes();
     gSettings = mode.settings;
     bindStub();
+    gStubVehicles = &mode.vehicles;
     ScriptState state = mode.before;
     size_t pass = 0;
     const auto pluginBlock = [&](size_t passes) {
@@ -615,6 +419,7 @@ RecorderFigures measureRecorder(Mode& mode) {
     resetRecorder();
     gSettings = mode.settings;
     bindStub();
+    gStubVehicles = &mode.vehicles;
     ScriptState state = mode.before;
     size_t pass = 0;
     recorderBlock(mode, state, pass, kBlock, true);
@@ -670,6 +475,7 @@ void measureWrite(Mode& mode) {
     resetRecorder();
     gSettings = mode.settings;
     bindStub();
+    gStubVehicles = &mode.vehicles;
     ScriptState state = mode.before;
     size_t pass = 0;
     recorderBlock(mode, state, pass, 1, true);
@@ -697,7 +503,8 @@ int main(int argc, char** argv) {
 
     std::vector<std::unique_ptr<Mode>> modes;
     try {
-        for (Mode (*play)() : {onFootFollowing, entering, freightCab, derailedWagons}) {
+        for (Mode (*play)() : {bench::onFootFollowing, bench::entering, bench::freightCab, bench::derailedWagons,
+                                bench::onFootMapBlips}) {
             modes.push_back(std::make_unique<Mode>(play()));
         }
     } catch (const std::exception& e) {
@@ -733,7 +540,13 @@ int main(int argc, char** argv) {
         std::snprintf(ratio, sizeof ratio, "%.2f", pairedRatio(*m));
         char allocations[32];
         std::snprintf(allocations, sizeof allocations, "%g", m->allocationsPerPass);
-        std::cout << m->name << ": pass/bare-calls ratio " << ratio << ", allocations per pass " << allocations << '\n';
+        const Recording& r = m->recording;
+        size_t most = 0;
+        for (size_t p = 0; p < r.passes(); ++p) most = std::max<size_t>(most, r.passBegin[p + 1] - r.passBegin[p]);
+        char calls[64];
+        std::snprintf(calls, sizeof calls, "%.2f, at most %zu", static_cast<double>(r.calls()) / static_cast<double>(r.passes()), most);
+        std::cout << m->name << ": pass/bare-calls ratio " << ratio << ", allocations per pass " << allocations
+                  << ", native calls per pass " << calls << '\n';
         ok = ok && m->allocationsPerPass == 0.0;
     }
     std::cout << '\n';

@@ -165,8 +165,10 @@ int main(int argc, char** argv) {
             sim::Hook& hook = game.hook();
             hook.frameBegun = [&tape, &hook] { tape->beginFrame(hook.world.input.held, hook.world.input.frameSeconds); };
             hook.answered = [&tape](const sim::NativeCall& call, const uint64_t* r) { tape->answered(call, r); };
+            sim::AnswerRecorder::recordListsInto(tape.get());
         }
         result = sim::playScenario(game, scenario, &std::cout, observe);
+        sim::AnswerRecorder::recordListsInto(nullptr);
         if (!recordPath.empty() && !writeRecordingNow(recordPath.c_str())) {
             std::fprintf(stderr, "vornloconaut-sim: cannot write %s\n", recordPath.c_str());
             outputsWritten = false;

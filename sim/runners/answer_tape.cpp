@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "host/native_catalogue.h"
+#include "host/native_invoker.h"
 #include "sim/world/hook.h"
 #include "sim/world/world.h"
 #include "util/count.h"
@@ -101,7 +102,47 @@ uint64_t* pointerArgument(const NativeCall& call, size_t index) {
     return reinterpret_cast<uint64_t*>(static_cast<uintptr_t>(call.args[index].raw));
 }
 
+// The words of the hook's vehicle lists go under a hash no native has.
+constexpr uint64_t kVehicleListHash = 0;
+
+AnswerRecorder* gListRecorder = nullptr;
+AnswerPlayer* gListPlayer = nullptr;
+
+int32_t recordedList(int32_t* handles, int32_t capacity) {
+    const int32_t count = hookWorldGetAllVehicles(handles, capacity);
+    if (gListRecorder != nullptr) gListRecorder->listed(handles, count);
+    return count;
+}
+
+int32_t playedList(int32_t* handles, int32_t capacity) {
+    return gListPlayer != nullptr ? gListPlayer->list(handles, capacity) : 0;
+}
+
 }  // namespace
+
+void AnswerRecorder::listed(const int32_t* handles, int32_t count) {
+    word(AnswerKind::Nearby, kVehicleListHash, 0, static_cast<uint32_t>(count));
+    for (int32_t i = 0; i < count && static_cast<uint32_t>(i) < kNearbyEntries; ++i)
+        word(AnswerKind::Handle, kVehicleListHash, 1, static_cast<uint32_t>(handles[i]));
+}
+
+void AnswerRecorder::recordListsInto(AnswerRecorder* recorder) {
+    gListRecorder = recorder;
+    gHook.worldGetAllVehicles = recorder != nullptr ? recordedList : hookWorldGetAllVehicles;
+}
+
+int32_t AnswerPlayer::list(int32_t* handles, int32_t capacity) {
+    const auto count = static_cast<int32_t>(word(AnswerKind::Nearby, kVehicleListHash, 0));
+    const uint32_t entries = std::min({static_cast<uint32_t>(countOrZero(count)), static_cast<uint32_t>(std::max(capacity, 0)), kNearbyEntries});
+    for (uint32_t i = 0; i < entries; ++i)
+        handles[i] = static_cast<int32_t>(word(AnswerKind::Handle, kVehicleListHash, 1));
+    return static_cast<int32_t>(entries);
+}
+
+void AnswerPlayer::playListsFrom(AnswerPlayer* player) {
+    gListPlayer = player;
+    gHook.worldGetAllVehicles = player != nullptr ? playedList : hookWorldGetAllVehicles;
+}
 
 AnswerKind answerKind(uint64_t hash) {
     static const std::unordered_map<uint64_t, AnswerKind> byHash = {

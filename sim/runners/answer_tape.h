@@ -8,7 +8,8 @@
 // record per frame: two bytes of the keys and buttons held (a bit per input of kTapeInputs), the frame
 // time as a word, and a word per value the game answers in that frame's calls (three for a vector;
 // a count and then one handle per entry for the nearby vehicles; one byte for a deletion: 0 the game
-// clears the handle, anything else it leaves it). The controls, the frame time and the hashes are
+// clears the handle, anything else it leaves it; and for each vehicle list the hook gives, a count and a
+// handle each, as a nearby list's). The controls, the frame time and the hashes are
 // not answered from the tape but as the game answers them: the control natives from the inputs held
 // (the game derives the controls, their presses and releases, and honours the frame's disables),
 // GetFrameSeconds with the frame's time in every call of the frame, HashName with the game's hash of
@@ -81,6 +82,10 @@ public:
     // After the game answered `call` into `result` (and wrote through its pointers).
     void answered(const NativeCall& call, const uint64_t* result);
     const std::string& bytes() const { return bytes_; }
+    // After the hook listed the game's vehicles (worldGetAllVehicles), as a nearby list's words.
+    void listed(const int32_t* handles, int32_t count);
+    // Records every vehicle list the plug-in is given from now on into this tape (nullptr: stops).
+    static void recordListsInto(AnswerRecorder* recorder);
 
 private:
     void word(AnswerKind kind, uint64_t hash, size_t slot, uint32_t value);
@@ -102,6 +107,10 @@ public:
     Frame nextFrame();
     // Answers `call` into `result`, the controls and the frame time as `input` holds them.
     void answer(const NativeCall& call, uint64_t* result, const FrameInput& input);
+    // The game's vehicle list (worldGetAllVehicles) from the tape: up to `capacity` handles, the count back.
+    int32_t list(int32_t* handles, int32_t capacity);
+    // Gives the plug-in its vehicle lists from this tape from now on (nullptr: stops).
+    static void playListsFrom(AnswerPlayer* player);
     // Deletions of handles the game never gave the plug-in.
     std::vector<std::string> faults;
 

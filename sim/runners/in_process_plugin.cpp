@@ -3,6 +3,7 @@
 #include "host/native_invoker.h"
 #include "host/recorder.h"
 #include "host/script.h"
+#include "train/held_in_game.h"
 
 namespace sim {
 
@@ -34,6 +35,9 @@ PluginGame::PluginGame(GameOptions options, void (*script)()) : Game(std::move(o
     gHook.nativeCall = hookNativeCall;
     gHook.scriptWait = gameScriptWait;
     gHook.tickCount = gameTickCount;
+    gHook.worldGetAllVehicles = hookWorldGetAllVehicles;
+    // What a script of an earlier game in this process held is nothing of this one's.
+    forgetHeldByLastRun();
     registerScript(script);
 }
 

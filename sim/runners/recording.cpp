@@ -324,6 +324,18 @@ struct Decoder {
                 e.kind = RecordedEvent::Kind::Random;
                 e.value = static_cast<int32_t>(in.u32("a random number"));
                 keep(e);
+            } else if (tag == kAllVehicles) {
+                e.kind = RecordedEvent::Kind::AllVehicles;
+                e.count = in.u32("a vehicle list");
+                if (e.count > in.left() / 4) {
+                    in.fail(offset, "a vehicle list of " + std::to_string(e.count) + " handles");
+                    return;
+                }
+                if (!in.spend(uint64_t{e.count} * 4)) return;
+                e.first = static_cast<uint32_t>(r.words.size());
+                e.stored = e.count;
+                for (uint32_t i = 0; i < e.count; ++i) r.words.push_back(in.u32("a vehicle list"));
+                keep(e);
             } else if (tag == kConfiguration) {
                 e.kind = RecordedEvent::Kind::Configuration;
                 const uint32_t n = in.u32("a configuration text");

@@ -45,13 +45,13 @@ struct Snapshot {
 };
 
 struct RecordedEvent {
-    enum class Kind : uint8_t { Pass, ScriptStart, Call, Random, Configuration, NoConfiguration };
+    enum class Kind : uint8_t { Pass, ScriptStart, Call, Random, Configuration, NoConfiguration, AllVehicles };
     Kind kind = Kind::Pass;
     uint8_t native = 0;       // Call: the index in Recording::natives
     bool digested = false;    // Call: words[first] is the digest
     uint8_t floats = 0;       // Call: the float arguments after the digest
-    uint32_t first = 0;       // Call: its first word in Recording::words; Configuration: its text
-    uint32_t count = 0;       // Call: its words
+    uint32_t first = 0;       // Call, AllVehicles: its first word in Recording::words; Configuration: its text
+    uint32_t count = 0;       // Call: its words; AllVehicles: its handles
     uint32_t stored = 0;      // Call: its words kept in Recording::words; the later ones repeat the last
     uint32_t pass = 0;        // Pass: its number since recording started
     int32_t snapshot = -1;    // Pass: its key point in Recording::snapshots, or -1

@@ -1,5 +1,6 @@
 #include "sim/runners/replay.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -13,6 +14,7 @@
 #include "host/recorder.h"
 #include "host/recording_snapshot.h"
 #include "host/script.h"
+#include "train/held_in_game.h"
 #include "sim/runners/tolerance.h"
 #include "sim/world/hook.h"
 #include "sim/world/world.h"
@@ -109,6 +111,7 @@ public:
     void answer(const NativeCall& call, uint64_t* result);
     int random();
     void configurationLoad();
+    int32_t allVehicles(int32_t* handles, int32_t capacity);
 
 private:
     // The next record of this pass; `what` says what the plug-in did, for a divergence only.
@@ -140,6 +143,9 @@ private:
 };
 
 int replayRandom() { return gActive != nullptr ? gActive->random() : 0; }
+int32_t replayAllVehicles(int32_t* handles, int32_t capacity) {
+    return gActive != nullptr ? gActive->allVehicles(handles, capacity) : 0;
+}
 void replayConfigurationLoad() {
     if (gActive != nullptr) gActive->configurationLoad();
 }
@@ -178,6 +184,7 @@ std::string Replay::describeRecorded(const RecordedEvent* e) const {
             return text + ")";
         }
         case RecordedEvent::Kind::Random: return "a random number (" + std::to_string(e->value) + ")";
+        case RecordedEvent::Kind::AllVehicles: return "a list of " + std::to_string(e->count) + " vehicles";
         case RecordedEvent::Kind::Configuration:
         case RecordedEvent::Kind::NoConfiguration: return "a configuration load";
         case RecordedEvent::Kind::ScriptStart: return "the script's start";
@@ -294,6 +301,20 @@ int Replay::random() {
     return e->value;
 }
 
+int32_t Replay::allVehicles(int32_t* handles, int32_t capacity) {
+    const size_t at = cursor_;
+    const RecordedEvent* e = next([] { return "listed the game's vehicles"; });
+    if (e == nullptr) return 0;
+    if (e->kind != RecordedEvent::Kind::AllVehicles) {
+        cursor_ = at;
+        diverge("the recording has " + describeRecorded(e) + ", the plug-in listed the game's vehicles");
+        return 0;
+    }
+    const auto count = static_cast<int32_t>(std::min<uint32_t>(e->count, static_cast<uint32_t>(std::max(capacity, 0))));
+    for (int32_t i = 0; i < count; ++i) handles[i] = static_cast<int32_t>(rec_.words[e->first + static_cast<uint32_t>(i)]);
+    return count;
+}
+
 void Replay::configurationLoad() {
     const size_t at = cursor_;
     const RecordedEvent* e = next([] { return "loaded its configuration"; });
@@ -318,6 +339,8 @@ void Replay::restore(const Snapshot& snapshot) {
     rebuildDerivedSettings(gSettings);
     state_ = ScriptState{};
     forEachStateField(state_, Restore{rec_.stateFields, snapshot.state, rec_.wagonFields, result_.notes, "state"});
+    // What the restored run holds in the game is what a reload lets go of, as in the recorded run.
+    noteHeldInGame(state_);
 }
 
 // Anything recorded for the pass that the plug-in did not take.
@@ -468,7 +491,7 @@ ReplayResult replayRecording(const Recording& recording, const ReplayOptions& op
     gRecorderOn = false;
     Replay replay(recording, options, result);
     gActive = &replay;
-    gReplaySources = ReplaySources{replayRandom, replayConfigurationLoad};
+    gReplaySources = ReplaySources{replayRandom, replayConfigurationLoad, replayAllVehicles};
     Hook* const previousHook = Hook::current;
     replay.run();
     gReplaySources = ReplaySources{};

@@ -9,6 +9,7 @@
 #include "config/settings.h"
 #include "host/native_invoker.h"
 #include "host/script.h"
+#include "train/held_in_game.h"
 
 namespace sim {
 
@@ -42,6 +43,9 @@ Session::Session(const std::optional<std::string>& ini) : hook_(world_) {
     gHook.nativeCall = hookNativeCall;
     gHook.scriptWait = nullptr;
     gHook.tickCount = tickCount;
+    gHook.worldGetAllVehicles = hookWorldGetAllVehicles;
+    // What a script of an earlier game in this process held is nothing of this one's.
+    forgetHeldByLastRun();
 }
 
 Session::~Session() {

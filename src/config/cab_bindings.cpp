@@ -50,7 +50,7 @@ void listHeldOff(CabBinding& binding, const CabActionRow& row, InputDevice devic
     binding.heldOffCount = 0;
     binding.readDisabled = false;
     binding.onPhone = binding.control != noControl && onPhoneButton(binding.control, device);
-    if (binding.control == noControl || row.tag == nullptr) {
+    if (binding.control == noControl || row.tag == nullptr || row.onFoot) {
         return;
     }
     const ControlInputs inputs = inputsOf(binding.control, device);
@@ -80,10 +80,14 @@ void resolveCabBindings(Settings& settings, BindingNotes* notes) {
         const auto device = static_cast<InputDevice>(d);
         Taken taken[cabActionCount];
         int32_t takenCount = 0;
-        // The earlier action this control would share a key or a button with, if any.
-        auto clashOf = [&](int32_t control, CabAction& with) {
+        // The earlier action this control would share a key or a button with, if any. An action on
+        // foot meets only the enter control there; the cab's actions never meet it.
+        auto clashOf = [&](int32_t control, CabAction& with, bool onFoot) {
             const ControlInputs inputs = inputsOf(control, device);
             for (int32_t i = 0; i < takenCount; ++i) {
+                if (onFoot && taken[i].action != CabAction::Enter) {
+                    continue;
+                }
                 if (taken[i].control == control || share(inputs, taken[i].inputs)) {
                     with = taken[i].action;
                     return true;
@@ -103,11 +107,12 @@ void resolveCabBindings(Settings& settings, BindingNotes* notes) {
                 BindingNote note;
                 binding.control = own ? row.control[d] : settings.cabControls[d][a];
                 CabAction with = CabAction::Enter;
-                if (!own && binding.control != noControl && clashOf(binding.control, with)) {
+                if (!own && binding.control != noControl && clashOf(binding.control, with, row.onFoot)) {
                     note.clash = with;
                     const int32_t fallback = row.control[d];
                     CabAction second = CabAction::Enter;
-                    if (fallback != noControl && fallback != binding.control && !clashOf(fallback, second)) {
+                    if (fallback != noControl && fallback != binding.control &&
+                        !clashOf(fallback, second, row.onFoot)) {
                         binding.control = fallback;
                         note.outcome = BindingOutcome::FellBack;
                     } else {
@@ -116,7 +121,7 @@ void resolveCabBindings(Settings& settings, BindingNotes* notes) {
                     }
                 }
                 listHeldOff(binding, row, device);
-                if (binding.control != noControl) {
+                if (binding.control != noControl && !row.onFoot) {
                     taken[takenCount++] = Taken{row.action, binding.control, inputsOf(binding.control, device)};
                 }
                 if (notes != nullptr) {

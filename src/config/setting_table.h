@@ -235,6 +235,7 @@ inline constexpr SettingRow kSettingRows[] = {
     cabControl("Controls.Horn", Keyboard, A::Horn),
     cabControl("Controls.Doors", Keyboard, A::Doors),
     cabControl("Controls.Derail", Keyboard, A::Derail),
+    cabControl("Controls.CallTrain", Keyboard, A::CallTrain),
     cabControl("Pad.Accelerate", Pad, A::Accelerate),
     cabControl("Pad.Brake", Pad, A::Brake),
     cabControl("Pad.Handbrake", Pad, A::Handbrake),
@@ -244,6 +245,11 @@ inline constexpr SettingRow kSettingRows[] = {
     cabControl("Pad.Horn", Pad, A::Horn),
     cabControl("Pad.Doors", Pad, A::Doors),
     cabControl("Pad.Derail", Pad, A::Derail),
+    cabControl("Pad.CallTrain", Pad, A::CallTrain),
+
+    number("Trains.MapBlipsDistance", &S::mapBlipsDistance, 1000.0f, U::Metres).unwritten().writtenPlain()
+        .means("on foot, the game's freight trains and trams this near you carry a train blip on the map; 0 shows "
+               "none"),
 
     flag("Debug.Recording", &S::debugRecording, false).unwritten()
         .means("1: keeps the last minutes of play in memory and writes them to VornLoconaut-last-ride.vlrec in the "

@@ -59,6 +59,7 @@ struct SettingsFields {
     float explosionSensitivity[2]{};
     int32_t seat{};  // freight only: 1 right seat, anything else the driver's seat
     bool debugRecording{};  // the ride recorder (host/recorder.h)
+    float mapBlipsDistance{};  // metres; 0 puts no train on the map (train/map_blips.h)
 
     // The control the player chose for each action and device (the optional keys Controls.* and
     // Pad.*), and what the cab reads once they are checked against each other.

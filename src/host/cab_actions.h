@@ -14,6 +14,11 @@
 // in a vehicle. B stays the game's cinematic camera, which players use on trains; the radio wheel
 // (D-pad left) and the camera (right stick) stay the game's too. D-pad up, D-pad down and X are the
 // phone's buttons as well: while the phone is up or ringing, the cab leaves them to it.
+//
+// The call of a train is the one action on foot. Its control is the game's look behind (C, R3; the
+// public control list, docs.fivem.net/docs/game-references/controls): the only thing the game does with
+// either on foot in story mode is turn the camera for as long as it is held. It shares a key only with
+// the cab's actions, never used on foot, so only the enter control (F, Y) is kept from it.
 
 #include <cstdint>
 
@@ -32,8 +37,9 @@ enum class CabAction : int32_t {
     Doors,
     Derail,
     Radio,
+    CallTrain,
 };
-inline constexpr int32_t cabActionCount = 12;
+inline constexpr int32_t cabActionCount = 13;
 
 // How a player uses an action; the game's own actions are the game's to rebind in its menu.
 enum class ActionUse : uint8_t { Hold, Tap, HoldOrTap, Game };
@@ -51,6 +57,8 @@ struct CabActionRow {
     // The game's own control with the very meaning of this action (its accelerate, its horn): the cab
     // leaves it to the game instead of holding it off.
     int32_t sameAsGame;
+    // Used on foot, never in the cab: it holds nothing of the game's off.
+    bool onFoot = false;
 };
 
 // clang-format off
@@ -78,6 +86,8 @@ inline constexpr CabActionRow kCabActions[cabActionCount] = {
      ActionUse::Hold, {control::derail, control::cellphoneExtraOption}, noControl},
     {CabAction::Radio, nullptr, "the game's radio, available in the cab", ActionUse::Game,
      {control::radio, control::radio}, noControl},
+    {CabAction::CallTrain, "CallTrain", "on foot: calls a freight train to the nearest point of the main line",
+     ActionUse::Hold, {control::lookBehind, control::lookBehind}, noControl, true},
 };
 // clang-format on
 

@@ -40,6 +40,11 @@ inline constexpr int32_t cellphoneSelect = 176;       // INPUT_CELLPHONE_SELECT 
 inline constexpr int32_t cellphoneCancel = 177;       // INPUT_CELLPHONE_CANCEL (B): back, rejects a call
 inline constexpr int32_t cellphoneExtraOption = 179;  // INPUT_CELLPHONE_EXTRA_OPTION (X): the pad's derailment
 
+// On foot, held to call a train. In story mode the game's only use of C and R3 on foot is this look over
+// the shoulder, which lasts as long as the hold and changes nothing in the world (the public control
+// list: INPUT_LOOK_BEHIND, C and R3); one control for both devices is one read a pass.
+inline constexpr int32_t lookBehind = 26;  // INPUT_LOOK_BEHIND (C / R3)
+
 // The game's own actions on the cab's inputs.
 inline constexpr int32_t nextCamera = 0;         // INPUT_NEXT_CAMERA
 inline constexpr int32_t characterWheel = 19;    // INPUT_CHARACTER_WHEEL

@@ -16,6 +16,7 @@ namespace {
 
 void waitForNextFrame(uint32_t milliseconds) { vornScriptWait(static_cast<DWORD>(milliseconds)); }
 uint32_t systemTickCount() { return static_cast<uint32_t>(GetTickCount()); }
+int32_t allVehicles(int32_t* handles, int32_t capacity) { return vornWorldGetAllVehicles(handles, capacity); }
 
 // Held while this copy's script is registered.
 HANDLE gOnePerGame = nullptr;
@@ -51,6 +52,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
         gHook.nativeCall = vornNativeCall;
         gHook.scriptWait = waitForNextFrame;
         gHook.tickCount = systemTickCount;
+        gHook.worldGetAllVehicles = allVehicles;
         vornScriptRegister(module, scriptMain);
         gRegistered = true;
     } else if (reason == DLL_PROCESS_DETACH && gRegistered) {

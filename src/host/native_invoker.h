@@ -23,6 +23,8 @@ struct HookFunctions {
     uint64_t* (*nativeCall)() = nullptr;
     void (*scriptWait)(uint32_t milliseconds) = nullptr;
     uint32_t (*tickCount)() = nullptr;  // the system's millisecond clock, read once for the random seed
+    // The game's vehicles: a buffer and its capacity, the count back (host/all_vehicles.h).
+    int32_t (*worldGetAllVehicles)(int32_t* handles, int32_t capacity) = nullptr;
 };
 
 extern HookFunctions gHook;

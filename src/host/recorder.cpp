@@ -221,6 +221,15 @@ void recordConfigurationLoad() {
     }
 }
 
+void recordAllVehicles(const int32_t* handles, int32_t count) {
+    RingOut out;
+    out.u8(kAllVehicles);
+    out.u32(static_cast<uint32_t>(count));
+    for (int32_t i = 0; i < count; ++i) {
+        out.u32(static_cast<uint32_t>(handles[i]));
+    }
+}
+
 int randomNumber() {
     const int value = playingBack() ? gReplaySources.random() : std::rand();
     if (gRecorderOn) {

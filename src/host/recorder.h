@@ -48,6 +48,8 @@ int randomNumber();
 // a trigger waits to write, are finished from the ring in memory, a refused rename tried once more,
 // and the ring freed.
 void finishRecordingAtUnload();
+// The game's vehicle list the plug-in was given (host/all_vehicles.h), recorded.
+void recordAllVehicles(const int32_t* handles, int32_t count);
 
 // --- For the simulator, its replay and the tests ---
 
@@ -56,6 +58,7 @@ void finishRecordingAtUnload();
 struct ReplaySources {
     int (*random)() = nullptr;              // the next value std::rand gave
     void (*configurationLoad)() = nullptr;  // puts the text the load read in place, or removes the file
+    int32_t (*allVehicles)(int32_t* handles, int32_t capacity) = nullptr;  // the vehicle list given
 };
 extern ReplaySources gReplaySources;
 

@@ -31,6 +31,7 @@ enum Tag : uint8_t {
     kConfiguration = 0xF3,   // a configuration load read this text: u32 length, the bytes
     kNoConfiguration = 0xF4, // a configuration load found no file it could read
     kScriptStart = 0xF5,     // the script main started again (the game reloaded)
+    kAllVehicles = 0xF6,     // the hook's list of the game's vehicles: u32 count, a u32 handle each
     kEnd = 0xFF,             // u32 passes, u64 bytes of records before it
 };
 static_assert(std::size(kNatives) <= kFirstSpecial - kRepeatedCall, "a native's tags must stay below kFirstSpecial");

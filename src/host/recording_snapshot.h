@@ -40,6 +40,8 @@ constexpr uint32_t enumValueCount() {
     else if constexpr (std::is_same_v<T, EngineerCommand>) return 3;
     else if constexpr (std::is_same_v<T, FollowState>) return 4;
     else if constexpr (std::is_same_v<T, InputDevice>) return inputDeviceCount;
+    else if constexpr (std::is_same_v<T, CallStage>) return 5;
+    else if constexpr (std::is_same_v<T, CallWords>) return callWordsCount;
     else static_assert(sizeof(T) == 0, "an enum field the recording does not know: teach recording::enumValueCount");
 }
 
@@ -80,6 +82,34 @@ void forEachStateField(State& s, Visit&& visit) {
     visit("derailedWagons", s.derailedWagons);
     visit("wagonPassCounter", s.wagonPassCounter);
     visit("wagonCheckTime", s.wagonCheckTime);
+    visit("callStage", s.callStage);
+    visit("callHeld", s.callHeld);
+    visit("callHoldTime", s.callHoldTime);
+    visit("callPollCounter", s.callPollCounter);
+    visit("caller", s.caller);
+    visit("callNode", s.callNode);
+    visit("callWaitTime", s.callWaitTime);
+    visit("callModels", s.callModels);
+    visit("callModelsLoaded", s.callModelsLoaded);
+    visit("callAttempt", s.callAttempt);
+    visit("calledTrain", s.calledTrain);
+    visit("calledTrainBlip", s.calledTrainBlip);
+    visit("callRoute", s.callRoute);
+    visit("callRouteAsked", s.callRouteAsked);
+    visit("callStep", s.callStep);
+    visit("callHeading", s.callHeading);
+    visit("calledTrainNode", s.calledTrainNode);
+    visit("callSpeed", s.callSpeed);
+    visit("callClosest", s.callClosest);
+    visit("callerLastSeen", s.callerLastSeen);
+    visit("callCheckCounter", s.callCheckCounter);
+    visit("callWords", s.callWords);
+    visit("callWordsTime", s.callWordsTime);
+    visit("mapBlipCounter", s.mapBlipCounter);
+    visit("mapBlipCursor", s.mapBlipCursor);
+    visit("mapBlipPlayer", s.mapBlipPlayer);
+    visit("mapBlipSeen", s.mapBlipSeen);
+    visit("mapBlips", s.mapBlips);
 }
 
 template <class Wagon, class Visit>

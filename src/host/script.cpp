@@ -11,6 +11,9 @@
 #include "train/derailment.h"
 #include "train/driving.h"
 #include "train/entry.h"
+#include "train/held_in_game.h"
+#include "train/map_blips.h"
+#include "train/train_call.h"
 #include "train/wagon_monitor.h"
 #include "ui/displays.h"
 #include "ui/engineer.h"
@@ -21,10 +24,15 @@ void runOnFootPass(ScriptState& state) {
     if (state.engineerTrain > 0) {
         runEngineerDrive(state);
     }
+    updateCallHold(state);
+    updateMapBlips(state);
     searchForTrain(state);
 }
 
 void runCabPass(ScriptState& state) {
+    if (!state.mapBlips.empty()) {
+        clearMapBlips(state);
+    }
     EntityHandle player = 0;
     if (!followRide(state, player)) {
         return;
@@ -54,6 +62,7 @@ void runPass(ScriptState& state) {
     }
     // Each mode's steps end the mode-dependent part of the pass: a mode entered here runs from the
     // next pass on, never in this one.
+    const bool onFootPass = state.mode == OnFoot;
     switch (state.mode) {
         case OnFoot:
             runOnFootPass(state);
@@ -64,6 +73,9 @@ void runPass(ScriptState& state) {
         case InCab:
             runCabPass(state);
             break;
+    }
+    if (state.callStage != NoCall || state.callWordsTime > 0.0f) {
+        keepCalledTrain(state, onFootPass);
     }
     if (!state.derailedWagons.empty()) {
         runWagonMonitor(state);
@@ -78,6 +90,7 @@ void startScript() {
     std::srand(gHook.tickCount != nullptr ? gHook.tickCount() : 0u);
     ensureConfigurationFile();
     loadSettings();
+    releaseHeldByLastRun();
 }
 
 void runScript(ScriptState& state) {

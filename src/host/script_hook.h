@@ -1,5 +1,5 @@
 #pragma once
-// The six functions of ScriptHookV.dll, imported. Loading a plug-in that imports them is what
+// The functions of ScriptHookV.dll the plug-in uses, imported. Loading a plug-in that imports them is what
 // brings the hook into the game: the ASI loader only calls LoadLibrary on each *.asi, and the
 // Windows loader then resolves ScriptHookV.dll as an import. Without the hook the plug-in fails to
 // load, which the loader's asiloader.log reports.
@@ -26,6 +26,7 @@ __declspec(dllimport) void scriptWait(DWORD milliseconds);
 __declspec(dllimport) void nativeInit(uint64_t hash);
 __declspec(dllimport) void nativePush64(uint64_t value);
 __declspec(dllimport) uint64_t* nativeCall();
+__declspec(dllimport) int worldGetAllVehicles(int* handles, int capacity);
 
 inline void vornScriptRegister(HMODULE module, void (*script)()) { scriptRegister(module, script); }
 inline void vornScriptUnregister(HMODULE module) { scriptUnregister(module); }
@@ -33,6 +34,7 @@ inline void vornScriptWait(DWORD milliseconds) { scriptWait(milliseconds); }
 inline void vornNativeInit(uint64_t hash) { nativeInit(hash); }
 inline void vornNativePush64(uint64_t value) { nativePush64(value); }
 inline uint64_t* vornNativeCall() { return nativeCall(); }
+inline int vornWorldGetAllVehicles(int* handles, int capacity) { return worldGetAllVehicles(handles, capacity); }
 
 #else
 
@@ -43,6 +45,7 @@ __declspec(dllimport) void vornScriptWait(DWORD milliseconds);
 __declspec(dllimport) void vornNativeInit(uint64_t hash);
 __declspec(dllimport) void vornNativePush64(uint64_t value);
 __declspec(dllimport) uint64_t* vornNativeCall();
+__declspec(dllimport) int vornWorldGetAllVehicles(int* handles, int capacity);
 }
 
 #endif

@@ -6,6 +6,7 @@
 #include "host/natives.h"
 #include "host/recorder.h"
 #include "train/cab_input.h"
+#include "train/train_call.h"
 #include "util/frame_time.h"
 #include "util/geometry.h"
 
@@ -173,6 +174,7 @@ void derailTrain(ScriptState& state) {
         state.train = head;
     }
     RemoveAllTrains();
+    letGoOfCalledTrain(state);
     state.derailed = true;
 }
 

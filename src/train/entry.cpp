@@ -13,6 +13,7 @@
 #include "train/cab_controls.h"
 #include "train/cab_input.h"
 #include "train/derailment.h"
+#include "train/train_call.h"
 #include "util/count.h"
 #include "util/frame_time.h"
 #include "util/geometry.h"
@@ -84,15 +85,8 @@ float entranceMargin(const ScriptState& state, const Vector3& p, const Vector3& 
 }
 
 void drawHoldPrompt(const ScriptState& state) {
-    float fill = gSettings.enterDelay > 0.0f ? state.enterHoldTime / gSettings.enterDelay * 0.1f : 0.0f;
-    if (!(fill >= 0.0f)) {
-        fill = 0.0f;
-    } else if (fill > 0.1f) {
-        fill = 0.1f;
-    }
-    DrawRectangle(0.5f, 0.5f, 0.1f, 255, 255, 63);
-    DrawRectangle(0.45f + fill / 2.0f, 0.5f, fill, 255, 255, 255);
-    DrawOpaqueText(0.51f, 0.3f, "Hold key to enter the train ...");
+    drawHoldBar(gSettings.enterDelay > 0.0f ? state.enterHoldTime / gSettings.enterDelay : 0.0f,
+                "Hold key to enter the train ...");
 }
 
 void enterCab(ScriptState& state) {
@@ -169,6 +163,10 @@ void endRide(ScriptState& state, RideEnd how, bool trainExists) {
     switchPortableRadio(false);
     state.mode = OnFoot;
     state.engineerTrain = 0;
+    // The game took the player away: a train called for them has nobody to wait for.
+    if (how == RideEnd::Lost) {
+        letGoOfCalledTrain(state);
+    }
     if (!trainExists) {
         // Nothing to hand over; a handle the game may give to something else is not kept either.
         return;
@@ -240,6 +238,18 @@ void endRide(ScriptState& state, RideEnd how, bool trainExists) {
 }
 
 }  // namespace
+
+void drawHoldBar(float done, const char* words) {
+    float fill = done * 0.1f;
+    if (!(fill >= 0.0f)) {
+        fill = 0.0f;
+    } else if (fill > 0.1f) {
+        fill = 0.1f;
+    }
+    DrawRectangle(0.5f, 0.5f, 0.1f, 255, 255, 63);
+    DrawRectangle(0.45f + fill / 2.0f, 0.5f, fill, 255, 255, 255);
+    DrawOpaqueText(0.51f, 0.3f, words);
+}
 
 Planar cabDoorPoint(TrainKind kind, const Vector3& t, float fx, float fy) {
     return kind == Freight ? offsetFrom(t, fx, fy, 3.7f, 1.4f) : offsetFrom(t, fx, fy, 3.5f, 0.0f);

@@ -12,6 +12,9 @@ struct Planar {
 // tram's in the middle of its front. The stand-in's rides stand the player there too.
 Planar cabDoorPoint(TrainKind kind, const Vector3& t, float fx, float fy);
 
+// A hold's prompt for this frame: the bar, filled by `done` (0 to 1), and the words above it.
+void drawHoldBar(float done, const char* words);
+
 // On foot: when the enter control has just been pressed, find a nearby train and test the distance.
 void searchForTrain(ScriptState& state);
 // The search itself, once enter has been pressed: kept apart so that the many passes without the

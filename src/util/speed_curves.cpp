@@ -38,6 +38,23 @@ float BrakingStep(float v, float referenceSpeed, float b) {
     return finiteStep((speedTerm + 0.5f) * b * GetFrameSeconds());
 }
 
+float BrakingDistance(float v, float referenceSpeed, float b) {
+    const double s = std::fabs(static_cast<double>(v));
+    if (!(s > 0.0)) {
+        return 0.0f;
+    }
+    if (!(b > 0.0f) || !std::isfinite(s)) {
+        return INFINITY;
+    }
+    // dv/dt = -(k v + c): the step's speed term k v and its standstill term c.
+    const double c = 0.5 * b;
+    const double k = referenceSpeed > 0.0f ? 0.5 * b / referenceSpeed : 0.0;
+    if (k * s < 1e-6 * c) {
+        return static_cast<float>(s * s / (2.0 * c));
+    }
+    return static_cast<float>(s / k - c / (k * k) * std::log1p(k * s / c));
+}
+
 StepFrameTimes ReadStepFrameTimes() {
     StepFrameTimes t;
     t.braking = GetFrameSeconds();

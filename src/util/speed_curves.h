@@ -5,6 +5,9 @@
 float AccelerationStep(float v, float topSpeed, float a);
 // Speed loss of this frame when braking.
 float BrakingStep(float v, float referenceSpeed, float b);
+// The distance BrakingStep's curve takes from speed v to a standstill, worked out whole rather than
+// frame by frame: no native is asked. 0 for a standstill; infinity when nothing brakes.
+float BrakingDistance(float v, float referenceSpeed, float b);
 
 // The frame time read twice, as one step of the stopping-distance simulation reads it: once for
 // the braking and once for the distance covered in the frame. Out of line on purpose, so that the

@@ -50,6 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     sim::Session session(sim::AnswerPlayer::splitIni(data, size).first);
     sim::Hook& hook = session.hook();
     hook.answer = [&tape, &hook](const sim::NativeCall& call, uint64_t* result) { tape.answer(call, result, hook.world.input); };
+    sim::AnswerPlayer::playListsFrom(&tape);
     sim::BehaviourCheck check;
     int pass = 0;
     do {
@@ -62,5 +63,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         check.afterPass(pass, hook.calls, session.state());
         if (check.failureCount() > 0) finding(pass, check.failures().front());
     } while (!tape.exhausted() && pass < kMaxPasses);
+    sim::AnswerPlayer::playListsFrom(nullptr);
     return 0;
 }

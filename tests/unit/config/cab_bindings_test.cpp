@@ -33,6 +33,9 @@ void expectOneActionAnInput(const Settings& s, const std::string& context) {
                 const CabBinding& second = s.cabBindings[d][b];
                 if (second.control == noControl || (a == actionIndex(CabAction::Enter) && b == actionIndex(CabAction::Exit)))
                     continue;
+                // An action on foot meets only the enter control; the cab's are never read on foot.
+                if ((kCabActions[a].onFoot || kCabActions[b].onFoot) && a != actionIndex(CabAction::Enter))
+                    continue;
                 EXPECT_FALSE(first.control == second.control || sharesInput(first.control, second.control, device))
                     << context << ": on the " << deviceName(d) << ", actions " << a << " and " << b << " share "
                     << first.control << " / " << second.control;
@@ -116,6 +119,17 @@ TEST(CabBindings, ALaterActionFallsBackOrIsLeftWithout) {
     EXPECT_EQ(notes[Keyboard][brake].outcome, BindingOutcome::Unbound);
     EXPECT_EQ(notes[Pad][doors].clash, CabAction::Enter);
     EXPECT_EQ(s.cabBindings[Pad][doors].control, control::cellphoneUp);
+
+    // The call, on foot, may take a key of the cab's (the horn's E), never the enter control's F.
+    const int32_t call = actionIndex(CabAction::CallTrain);
+    s.cabControls[Keyboard][call] = control::horn;
+    s.cabControls[Pad][call] = 49;  // INPUT_ARREST, on Y
+    resolveCabBindings(s, &notes);
+    EXPECT_EQ(s.cabBindings[Keyboard][call].control, control::horn);
+    EXPECT_EQ(s.cabBindings[Keyboard][actionIndex(CabAction::Horn)].control, control::horn);
+    EXPECT_EQ(s.cabBindings[Keyboard][call].heldOffCount, 0);
+    EXPECT_EQ(notes[Pad][call].clash, CabAction::Enter);
+    EXPECT_EQ(s.cabBindings[Pad][call].control, control::lookBehind);
 }
 
 TEST(CabBindings, AControlKeyTakesAnIdOrAnInputName) {

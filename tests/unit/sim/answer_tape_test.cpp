@@ -29,7 +29,10 @@ TEST(AnswerTape, ARecordedRidePlaysBackCallForCall) {
             sim::Hook& hook = game.hook();
             hook.frameBegun = [&] { recorder.beginFrame(hook.world.input.held, hook.world.input.frameSeconds); };
             hook.answered = [&](const sim::NativeCall& call, const uint64_t* r) { recorder.answered(call, r); };
-            ASSERT_TRUE(sim::playScenario(game, scenario, nullptr).passed()) << name;
+            sim::AnswerRecorder::recordListsInto(&recorder);
+            const bool passed = sim::playScenario(game, scenario, nullptr).passed();
+            sim::AnswerRecorder::recordListsInto(nullptr);
+            ASSERT_TRUE(passed) << name;
             tape = recorder.bytes();
         }
 
@@ -41,11 +44,13 @@ TEST(AnswerTape, ARecordedRidePlaysBackCallForCall) {
         sim::Hook& hook = session.hook();
         hook.trace = &played;
         hook.answer = [&](const sim::NativeCall& call, uint64_t* r) { player.answer(call, r, hook.world.input); };
+        sim::AnswerPlayer::playListsFrom(&player);
         for (int f = 0; f < scenario.frames; ++f) {
             const sim::AnswerPlayer::Frame frame = player.nextFrame();
             session.setHeld(frame.held);
             session.step(frame.seconds);
         }
+        sim::AnswerPlayer::playListsFrom(nullptr);
         EXPECT_TRUE(player.exhausted()) << name;
         EXPECT_TRUE(player.faults.empty()) << name;
         EXPECT_TRUE(hook.violations.empty()) << name;

@@ -19,6 +19,7 @@ namespace playground {
 // action so, and the ride tells it each action's keys and buttons under them.
 inline constexpr const char* kPageActions[] = {
     "enter", "exit", "accelerate", "brake", "handbrake", "seatLeft", "seatRight", "highBeam", "horn", "doors", "derail", "radio",
+    "callTrain",
 };
 static_assert(std::size(kPageActions) == cabActionCount, "a page name for each cab action");
 // The page's names for the devices, in the order of InputDevice.

@@ -165,6 +165,7 @@ std::string actionShown(CabAction action) {
         case CabAction::Doors: return "the doors";
         case CabAction::Derail: return "the manual derailment";
         case CabAction::Radio: return "the game's radio";
+        case CabAction::CallTrain: return "calling a train";
     }
     return "";
 }
@@ -261,7 +262,7 @@ void noteBinding(const SettingRow& key, double chosen, int32_t bound, const Bind
     else
         why = "none: its default, " + what + ", " + owner;
     notes.push_back(name + ": " + (line != 0 ? what : "its default, " + what + ",") + " " + owner + "; one " + input +
-                    " does one thing in the cab, so " +
+                    " does one thing " + (key.action == CabAction::CallTrain ? "on foot" : "in the cab") + ", so " +
                     (fellBack ? staysOn(key.action, bound, key.device)
                               : actionShown(key.action) + " " + verb(key.action, "has", "have") + " no " + input + " now" +
                                     (line != 0 ? ": " + verb(key.action, "its", "their") + " own default is taken too" : "")));
