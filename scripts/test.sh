@@ -38,9 +38,7 @@ step() {
   { time "$@" >"$log" 2>&1; } 2>"$log.time"
   status=$?
   local wall cpu verdict=PASS
-  read -r wall user system <"$log.time"
-  wall="$(printf '%.0f' "$wall")"
-  cpu="$(echo "$user $system" | awk '{ printf "%.0f", $1 + $2 }')"
+  read -r wall cpu < <(awk '{ printf "%.0f %.0f\n", $1, $2 + $3 }' "$log.time")
   [ "$status" -eq 0 ] || verdict=FAIL
   {
     flock 9
@@ -76,42 +74,54 @@ fuzz() {
   rm -rf "$corpus"
 }
 
-# The page's lane: the release with its page (its engine built with emscripten and bundled by Node,
-# one process at a time for the most part), its plug-in rebuilt elsewhere, then the page in Chromium.
-page_lane() {
-  # The release archive checks itself: contents, stripped plug-in, import table, default INI, README.
-  step "release archive (with the playground page)" bash scripts/release.sh || return
-  step "the plug-in rebuilt in another folder is the same byte for byte" bash scripts/check-reproducible.sh --built
-}
-
+# The release's plug-in and the page's engine first, beside the Linux build that every later step
+# needs: emscripten and the linker work one process at a time for the most part.
+step "build windows-release and wasm (the release's plug-in, the page's engine)" \
+  bash -c 'cmake --preset windows-release >/dev/null && cmake --build --preset windows-release -j "$1" &&
+    cmake --preset wasm >/dev/null && cmake --build --preset wasm -j "$1"' parts "$jobs" &
+parts=$!
 step "build linux" build linux
-# The Wine check's Windows build, then the sanitizers' (the targets its tests run).
-(step "build windows" build windows &&
-  step "import table of VornLoconaut.asi" bash scripts/check-imports.sh build/windows/VornLoconaut.asi) &
-windows_lane=$!
-page_lane &
-page=$!
-wait "$windows_lane"
-step "build linux-asan" build linux-asan
-wait "$page"
-step "the released VornLoconaut.asi is the one the Wine check plays" \
-  cmp build/windows-release/VornLoconaut.asi build/windows/VornLoconaut.asi
+wait "$parts"
 
-# The page in Chromium, and the Linux tests with the Wine check.
-node_lane() { step "the playground page in headless Chromium" node --test tools/playground/test/; }
-node_lane &
-step "ctest linux (with the Wine end-to-end check)" ctest --preset linux -j "$jobs"
-wait
+# Then four lanes side by side: what waits on Wine or Chromium leaves the processors to the builds.
+windows_lane() {
+  step "build windows" build windows || return
+  step "import table of VornLoconaut.asi" bash scripts/check-imports.sh build/windows/VornLoconaut.asi
+  step "ctest linux (with the Wine end-to-end check)" ctest --preset linux -j "$jobs"
+}
+# The release archive checks itself: contents, stripped plug-in, import table, default INI, README.
+# It builds the page, which is then opened from disk, its report and a chart point checked against
+# this build's plug-in and simulator.
+page_lane() {
+  step "release archive (with the playground page)" bash scripts/release.sh || return
+  step "the release's plug-in rebuilt in another folder is the same byte for byte" \
+    bash scripts/check-reproducible.sh --built &
+  step "the playground page in headless Chromium" node --test tools/playground/test/
+  wait
+}
+# The sanitizers' build: what their tests run.
+sanitizer_lane() {
+  step "build linux-asan" build linux-asan vorn_tests vornloconaut-sim bench_pass_cost || return
+  step "ctest linux-asan" ctest --preset linux-asan -j "$jobs" -LE e2e
+}
 # Clang must build the plug-in and the stand-in warning-free too (its extra warnings on the plug-in
-# stand in for MSVC's); it builds them for the fuzzers, with the sanitizers.
-if step "build linux-clang (the plug-in, the stand-in and the fuzzers)" \
-  build linux-clang fuzz_config_reader fuzz_game_answers fuzz_recording_reader; then
+# stand in for MSVC's); it builds them, with the sanitizers, for the fuzzers, which then run side by
+# side (each is bounded by time, not by work).
+clang_lane() {
+  step "build linux-clang (the plug-in, the stand-in, the fuzzers)" \
+    build linux-clang fuzz_config_reader fuzz_game_answers fuzz_recording_reader || return
   fuzz config_reader "fuzz the INI reader" -dict=tests/fuzz/config_reader.dict &
   fuzz game_answers "fuzz the game's answers to the plug-in" &
   fuzz recording_reader "fuzz the ride recording's reader and replay" &
-fi
-step "ctest linux-asan" ctest --preset linux-asan -j "$jobs" -LE e2e
+  wait
+}
+windows_lane &
+page_lane &
+sanitizer_lane &
+clang_lane &
 wait
+step "the released VornLoconaut.asi is the one the Wine check plays" \
+  cmp build/windows-release/VornLoconaut.asi build/windows/VornLoconaut.asi
 
 echo
 echo "=== summary (time, processor time, step)"
