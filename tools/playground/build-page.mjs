@@ -100,9 +100,7 @@ const page = await build({
     VORN_CONTRACT: JSON.stringify(answer(module, module._vorn_contract())),
   },
 });
-// The page's script starts once the first frame is drawn: the first chart, drawn while the browser is
-// still reading the page, shows in that frame instead of waiting for the page's script to run.
-const script = `requestAnimationFrame(() => setTimeout(() => {\n${page.outputFiles[0].text}}));`;
+const script = page.outputFiles[0].text;
 // "<" never appears raw in the JSON block, so no text in it can end the block.
 const defaultData = JSON.stringify(await defaults(module)).replaceAll('<', '\\u003c');
 // The first chart's script: uPlot and the charts' code.
