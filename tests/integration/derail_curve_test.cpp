@@ -9,16 +9,17 @@
 namespace {
 
 // 300 m straight along +y, then a quarter circle of radius 60 m turning to +x, finely sampled so
-// the heading turns smoothly, then straight again.
-std::vector<Vector3> straightIntoBend() {
+// the heading turns smoothly, then straight again; rising `climb` metres a metre along +y.
+std::vector<Vector3> straightIntoBend(float climb) {
     std::vector<Vector3> points{{0, 0, 10}};
     const double radius = 60.0;
     for (int i = 0; i <= 180; ++i) {
         const double a = i * (3.14159265358979 / 2.0) / 180.0;
-        points.push_back({static_cast<float>(radius - radius * std::cos(a)),
-                          static_cast<float>(300.0 + radius * std::sin(a)), 10.0f});
+        const double y = 300.0 + radius * std::sin(a);
+        points.push_back({static_cast<float>(radius - radius * std::cos(a)), static_cast<float>(y),
+                          static_cast<float>(10.0 + climb * y)});
     }
-    points.push_back({600, 360, 10});
+    points.push_back({600, 360, 10.0f + climb * 360.0f});
     return points;
 }
 
@@ -27,10 +28,10 @@ struct CurveRide {
     sim::PluginGame game;
     EntityHandle train = 0;
 
-    CurveRide() {
+    explicit CurveRide(float climb = 0.0f) {
         game.writeIni("[FreightTrain]\nTrain.Models=freight\nTrain.Acceleration=20.0\n");
         auto& w = game.world();
-        const int track = w.addTrack(straightIntoBend());
+        const int track = w.addTrack(straightIntoBend(climb));
         train = w.addTrain("freight", 4, track, 120.0f, 0.0f, true);
         game.setPlayerPosition({4.0f, 118.0f, 10.0f}, 90.0f);
         game.step();
@@ -103,6 +104,33 @@ TEST(DerailCurve, FastIntoTheBendDerailsIntoFreeWagonsSlowlyItDoesNot) {
         EXPECT_EQ(slow.game.playerVehicle(), slow.train);
         EXPECT_TRUE(slow.game.violations().empty());
     }
+}
+
+TEST(DerailCurve, OnAClimbTheWagonsExplodeAlongTheirSlope) {
+    CurveRide ride(0.1f);
+    ride.game.world().addBarrier({-20.0f, 345.0f}, {25.0f, 345.0f});
+    ride.driveAt(30.0f, 20.0f);
+    const sim::World& w = ride.game.world();
+    ASSERT_FALSE(w.explosions.empty()) << "the wagons crash into the barrier";
+    // Each explosion lies on the axis of a wagon (wrecked, so where it was when it exploded), a
+    // metre above it: up the slope ahead of the wagon's middle, down it behind.
+    int offSlope = 0;
+    for (const sim::Explosion& e : w.explosions) {
+        bool onAWagon = false;
+        for (const auto& [handle, v] : w.vehicles) {
+            const Vector3 g = w.forward(handle);
+            const float along = ((e.position.x - v.position.x) * g.x + (e.position.y - v.position.y) * g.y) /
+                                (g.x * g.x + g.y * g.y);
+            const float across = std::hypot(e.position.x - v.position.x - g.x * along, e.position.y - v.position.y - g.y * along);
+            if (across < 0.01f && std::fabs(e.position.z - (v.position.z + g.z * along + 1.0f)) < 0.01f) {
+                onAWagon = true;
+                offSlope += std::fabs(g.z * along) > 0.05f;
+            }
+        }
+        EXPECT_TRUE(onAWagon) << "explosion at (" << e.position.x << ", " << e.position.y << ", " << e.position.z << ")";
+    }
+    EXPECT_GT(offSlope, 0) << "no explosion was far enough along a pitched wagon to tell its height";
+    EXPECT_TRUE(ride.game.violations().empty());
 }
 
 // Width of the derailment bar's fill this frame; -1 when it is not drawn.

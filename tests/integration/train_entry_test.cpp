@@ -80,6 +80,19 @@ TEST_F(TrainEntry, FreightDriverSeatMovesTheEngineerOutAndTheTrainKeepsItsSpeed)
     EXPECT_NEAR(game.trainSpeed(train), speed, 1e-3f);
 }
 
+TEST_F(TrainEntry, LeavingATrainRunningInReversePutsThePlayerHalfAMetreAheadOnTheRoof) {
+    addFreight();
+    game.step();
+    enterFrom({3.0f, kLeadY, 0.0f});
+    holdFor(control::brake, 3.0f);
+    const float speed = game.trainSpeed(train);
+    ASSERT_LT(speed, -1.0f);
+    leave();
+    EXPECT_NEAR(playerPosition().x, 0.0f, 1e-4f);
+    EXPECT_NEAR(playerPosition().y, trainPosition().y - speed / 60.0f + 0.5f, 1e-3f);
+    EXPECT_NEAR(playerPosition().z, 2.8f, 1e-4f);
+}
+
 TEST_F(TrainEntry, LeavingATrainTheGameRemovedKeepsThePlayerWhereTheGamePutThem) {
     addFreight();
     game.step();

@@ -3,8 +3,9 @@
 // Puts the playground page together as one HTML file: the style (uPlot's and ours) and the default
 // file's data as a JSON block in its head; right after the first chart's place a small script
 // (uPlot and the charts' code) that reads the data and draws that chart; the page's script bundled
-// by esbuild; and after it, as a block of plain text the browser neither parses nor runs, the
-// engine's worker (emscripten's module with the WebAssembly inlined, then our worker code). The page
+// by esbuild; and after it, as blocks of plain text the browser neither parses nor runs, the
+// engine's worker (emscripten's module, then our worker code) and the WebAssembly beside ENGINE_JS,
+// each gzipped and in base64, a third of their size as they are. The page
 // draws its first screen and chart before the browser has read that block; workers are made from
 // its text afterwards. The same inputs give the same bytes: no paths, dates or build-machine names
 // go into the file. ASI_SHA256 is the released VornLoconaut.asi's, which the page tells apart from
@@ -13,6 +14,7 @@
 // they make the page's About section and THIRD-PARTY-NOTICES.txt beside OUTPUT_HTML, each package
 // with the licence text it ships.
 import { readFile, readdir, writeFile } from 'node:fs/promises';
+import { gzipSync } from 'node:zlib';
 import { createRequire } from 'node:module';
 import { dirname, join, resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
@@ -79,9 +81,14 @@ const lazyIntl = {
 };
 
 const createVornModule = createRequire(import.meta.url)(resolve(engineFile));
-const module = await createVornModule();
+// Handed over, not read by emscripten's loader, which would fetch() the path with Node's fetch.
+const wasmBinary = await readFile(engineFile.replace(/\.js$/, '.wasm'));
+const module = await createVornModule({ wasmBinary });
 const worker = await build({ ...common, entryPoints: [join(web, 'engine-worker.js')], legalComments: 'none' });
-const engine = `${await readFile(engineFile, 'utf8')}\n${worker.outputFiles[0].text}`;
+// Node's gzip header holds no time and no name, so the same engine gives the same text.
+const gzipped = (bytes) => gzipSync(bytes, { level: 9 }).toString('base64');
+const engine = gzipped(`${await readFile(engineFile, 'utf8')}\n${worker.outputFiles[0].text}`);
+const engineWasm = gzipped(wasmBinary);
 const page = await build({
   ...common,
   entryPoints: [join(web, 'main.js')],
@@ -112,7 +119,7 @@ const style = [
 // Inline text that would end its element early, or open an HTML comment inside a script, would
 // break the page; it cannot be escaped safely after the fact, so the build stops instead.
 for (const [what, text, bad] of [['script', script, /<\/script|<!--/i], ['first chart', firstChart, /<\/script|<!--/i],
-  ['engine', engine, /<\/script|<!--/i], ['style', style, /<\/style/i]]) {
+  ['style', style, /<\/style/i]]) {
   if (bad.test(text)) {
     console.error(`build-page: the ${what} holds ${text.match(bad)[0]}, which would break the page`);
     process.exit(1);
@@ -122,8 +129,9 @@ for (const [what, text, bad] of [['script', script, /<\/script|<!--/i], ['first 
 // The engine in blocks of 16 KB: the browser's parser may pause between two blocks and show the
 // first screen, where it reads one long block to its end first.
 const ENGINE_BLOCK = 16 * 1024;
-const engineBlocks = Array.from({ length: Math.ceil(engine.length / ENGINE_BLOCK) },
-  (_, i) => `<script type="text/plain" class="vorn-engine">${engine.slice(i * ENGINE_BLOCK, (i + 1) * ENGINE_BLOCK)}</script>`).join('\n');
+const blocks = (text, name) => Array.from({ length: Math.ceil(text.length / ENGINE_BLOCK) },
+  (_, i) => `<script type="text/plain" class="${name}">${text.slice(i * ENGINE_BLOCK, (i + 1) * ENGINE_BLOCK)}</script>`).join('\n');
+const engineBlocks = `${blocks(engine, 'vorn-engine')}\n${blocks(engineWasm, 'vorn-engine-wasm')}`;
 
 // The npm packages whose code went into the page, from what esbuild read, each with its licence file.
 async function bundledPackages(...builds) {

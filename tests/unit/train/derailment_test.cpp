@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <map>
+#include <utility>
+#include <vector>
 
 #include "config/settings.h"
 #include "host/controls.h"
@@ -141,6 +143,27 @@ TEST_F(Derailment, ManualKeyFreezesTheRiskAtWalkingPaceOrWhenSwitchedOff) {
     forward = Vector3{0.0f, 1.0f, 0.0f};
     updateDerailment(state);
     EXPECT_EQ(state.previousForwardY, 1.0f);
+}
+
+TEST_F(Derailment, TheRiskGrowsWithTheSpeedAboveHalfTheTopSpeedEitherWay) {
+    gSettings.derailmentSensitivity[Freight] = 0.5f;
+    gSettings.speedForward[Freight] = 40.0f;
+    // From no risk, one pass moves it 5 % of the way to its target: the same turn at each speed.
+    const auto riskAt = [this](float speed) {
+        state.speed = speed;
+        state.derailmentRisk = 0.0f;
+        state.previousForwardX = 1.0f;
+        state.previousForwardY = 0.0f;
+        forward = Vector3{std::cos(0.01f), std::sin(0.01f), 0.0f};
+        updateDerailment(state);
+        return state.derailmentRisk;
+    };
+    const float still = riskAt(0.0f);
+    ASSERT_GT(still, 0.0f);
+    for (const auto& [speed, times] : std::vector<std::pair<float, float>>{
+             {10.0f, 1.0f}, {20.0f, 1.0f}, {30.0f, 1.5f}, {40.0f, 2.0f}, {-30.0f, 1.5f}, {80.0f, 4.0f}}) {
+        EXPECT_FLOAT_EQ(riskAt(speed), still * times) << speed;
+    }
 }
 
 TEST_F(Derailment, RiskOfExactlyOneRestartsTheClock) {

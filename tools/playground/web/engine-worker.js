@@ -1,11 +1,13 @@
 // The engine's worker: the plug-in compiled to WebAssembly runs here, off the page's thread, so a
-// file of megabytes or a long chart never stops the page. The build puts emscripten's module
-// (createVornModule, with the WebAssembly inlined) in front of this code in one Blob.
-/* global createVornModule */
+// file of megabytes or a long chart never stops the page. The page puts emscripten's module
+// (createVornModule) in front of this code in one Blob, and before both the WebAssembly as the page
+// carries it (vornEngineWasm, gzipped and in base64).
+/* global createVornModule, vornEngineWasm */
 
 import { answer as json, drivePlan, runDrive, withBytes } from './drives.js';
+import { gunzip } from './gunzip.js';
 
-const ready = createVornModule();
+const ready = gunzip(vornEngineWasm).then((wasmBinary) => createVornModule({ wasmBinary }));
 ready.then(() => postMessage({ type: 'ready' }));
 // Newer settings make the drives of older ones pointless; they stop between two runs.
 let latest = 0;

@@ -11,6 +11,7 @@ import { Diagnose } from './diagnose.js';
 import { RecordingView } from './recording.js';
 import { dropZone } from './drop.js';
 import { grouped } from './numbers.js';
+import { gunzip } from './gunzip.js';
 
 // The plug-in reads files of any size; a browser tab holds only so much.
 const LARGEST_FILE = 64 * 1024 * 1024;
@@ -24,10 +25,14 @@ const KEPT = 'vornloconaut-playground.ini';
 const { defaults, charts, uPlot } = window.vornFirstChart;
 
 // The engine's text, once the document is read and its first frame drawn: a Blob for its workers.
+// The page carries the worker's script gzipped and the WebAssembly gzipped, both in base64; each
+// worker unpacks the WebAssembly itself.
 const engine = new Promise((resolve) => {
-  const made = () => requestAnimationFrame(() => setTimeout(() => {
-    const source = [...document.querySelectorAll('script.vorn-engine')].map((block) => block.textContent).join('');
-    resolve(URL.createObjectURL(new Blob([source], { type: 'text/javascript' })));
+  const blocks = (name) => [...document.querySelectorAll(`script.${name}`)].map((block) => block.textContent).join('');
+  const made = () => requestAnimationFrame(() => setTimeout(async () => {
+    const script = await gunzip(blocks('vorn-engine'));
+    const wasm = `const vornEngineWasm = '${blocks('vorn-engine-wasm')}';\n`;
+    resolve(URL.createObjectURL(new Blob([wasm, script], { type: 'text/javascript' })));
   }));
   if (document.readyState === 'loading') document.addEventListener('DOMContentLoaded', made);
   else made();
