@@ -287,6 +287,10 @@ TEST(Recording, ARecordingHeldOffItsNameLandsLaterAndOneInProgressAtUnload) {
     EXPECT_FALSE(replayFile(recordingFileName).diverged);
 
     fs::remove(recordingFileName);
+    // Another game: in a player's, a new process, whose recording holds nothing of the last game's
+    // ride (the stand-in forgets what that game's script held in it).
+    resetRecorder();
+    forceRecording(true);
     ShortRide second(3000);
     ASSERT_TRUE(fs::exists(waiting));  // a slice is out, the rest is in memory only
     const std::string before = readFileBytes(recordingFileName);
