@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # check-imports.sh FILE.asi: what the plug-in needs from a player's machine. Besides Windows system
-# DLLs it imports ScriptHookV.dll, and from it exactly the hook's six functions under the names the
+# DLLs it imports ScriptHookV.dll, and from it exactly the hook's six script functions and its vehicle
+# list (worldGetAllVehicles, an export of the hook's SDK since its first releases) under the names the
 # hook exports (MSVC-mangled): importing them is what loads the hook. A MinGW runtime DLL would not
 # be there; a plain C name would not be found in the real hook.
 set -euo pipefail
@@ -25,7 +26,8 @@ echo "$dlls" | grep -qx 'ScriptHookV.dll' || fail "$file does not import ScriptH
 
 hook="$(echo "$imports" | awk 'NF == 2 && $1 == "ScriptHookV.dll" { print $2 }' | LC_ALL=C sort)"
 expected="$(printf '%s\n' '?scriptRegister@@YAXPEAUHINSTANCE__@@P6AXXZ@Z' '?scriptUnregister@@YAXPEAUHINSTANCE__@@@Z' \
-  '?scriptWait@@YAXK@Z' '?nativeInit@@YAX_K@Z' '?nativePush64@@YAX_K@Z' '?nativeCall@@YAPEA_KXZ' | LC_ALL=C sort)"
+  '?scriptWait@@YAXK@Z' '?nativeInit@@YAX_K@Z' '?nativePush64@@YAX_K@Z' '?nativeCall@@YAPEA_KXZ' \
+  '?worldGetAllVehicles@@YAHPEAHH@Z' | LC_ALL=C sort)"
 [ "$hook" = "$expected" ] ||
-  fail "$file imports from ScriptHookV.dll"$'\n'"$hook"$'\n'"instead of the hook's six exports"$'\n'"$expected"
-echo "  from ScriptHookV.dll exactly the hook's six functions, by their exported names"
+  fail "$file imports from ScriptHookV.dll"$'\n'"$hook"$'\n'"instead of the hook's seven exports"$'\n'"$expected"
+echo "  from ScriptHookV.dll exactly the hook's seven functions, by their exported names"

@@ -2,7 +2,7 @@
 # check-release.sh dist/VornLoconaut-<version>.zip DEFAULT_INI_WRITER [TIME]: the archive holds
 # exactly VornLoconaut.asi, README.txt, VornLoconaut.ini, VornLoconaut-playground.html, LICENSE and
 # THIRD-PARTY-NOTICES.txt, with no extra fields (owner, access times) and, given TIME (seconds since
-# 1970), every entry dated then; the plug-in is stripped, imports system DLLs and the hook's six
+# 1970), every entry dated then; the plug-in is stripped, imports system DLLs and the hook's seven
 # functions; the INI is byte for byte what the plug-in writes on its first start and carries the
 # archive's version; README.txt has Windows line ends, shows every key with its default and carries
 # CHANGELOG.md's section for the version; the page carries the version and the SHA-256 of the
