@@ -63,7 +63,8 @@ int32_t deadOf(int32_t handle) {
 
 AnswerKind kindOf(std::string_view op, std::string_view result) {
     if (op == "ListNearbyVehicles") return AnswerKind::Nearby;
-    if (op == "DeleteVehicle" || op == "ReleaseMissionTrain" || op == "DeleteMissionTrain" || op == "RemoveBlip")
+    if (op == "DeleteVehicle" || op == "ReleaseMissionTrain" || op == "DeleteMissionTrain" || op == "RemoveBlip" ||
+        op == "ReleaseCharacter")
         return AnswerKind::Deletion;
     if (op == "HashName") return AnswerKind::HashName;
     if (op == "GetFrameSeconds") return AnswerKind::FrameTime;

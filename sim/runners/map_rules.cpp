@@ -21,15 +21,22 @@ void MapRules::fail(int frame, const std::string& text) {
 
 bool MapRules::trainExists(EntityHandle train) const { return world_ == nullptr || world_->train(train) != nullptr; }
 
+bool MapRules::characterExists(EntityHandle character) const {
+    return world_ == nullptr || world_->character(character) != nullptr;
+}
+
 size_t MapRules::missionTrainsHeld() const {
     return static_cast<size_t>(std::count_if(trains_.begin(), trains_.end(), [&](EntityHandle t) { return trainExists(t); }));
 }
 
 void MapRules::playerTakenAway(int passes) {
-    Deadline d{passes, {}, blips_, requested_};
+    Deadline d{passes, {}, {}, blips_, requested_};
     for (EntityHandle t : trains_)
         if (trainExists(t)) d.trains.insert(t);
-    if (!d.trains.empty() || !d.blips.empty() || !d.models.empty()) deadlines_.push_back(std::move(d));
+    for (EntityHandle c : characters_)
+        if (characterExists(c)) d.characters.insert(c);
+    if (!d.trains.empty() || !d.characters.empty() || !d.blips.empty() || !d.models.empty())
+        deadlines_.push_back(std::move(d));
 }
 
 void MapRules::checkCreation(int frame, const NativeCall& call) {
@@ -45,12 +52,14 @@ void MapRules::checkCreation(int frame, const NativeCall& call) {
             if (v.number == number) variation = &v;
     }
     if (variation == nullptr) return;
-    for (const std::string& name : variation->models) {
-        const uint32_t model = hashName(name.c_str());
-        if (requested_.count(model) == 0 || seenLoaded_.count(model) == 0)
-            fail(frame, "CreateMissionTrain of variation " + std::to_string(number) + " with " + name + " (" +
-                            hexHash(model) + ") " + (requested_.count(model) == 0 ? "not requested" : "not reported loaded"));
-    }
+    for (const std::string& name : variation->models)
+        checkModelLoaded(frame, "CreateMissionTrain of variation " + std::to_string(number), name, hashName(name.c_str()));
+}
+
+void MapRules::checkModelLoaded(int frame, const std::string& what, const std::string& name, uint32_t model) {
+    if (requested_.count(model) == 0 || seenLoaded_.count(model) == 0)
+        fail(frame, what + " with " + name + " (" + hexHash(model) + ") " +
+                        (requested_.count(model) == 0 ? "not requested" : "not reported loaded"));
 }
 
 void MapRules::afterPass(int frame, const std::vector<NativeCall>& calls, bool inCab) {
@@ -68,6 +77,12 @@ void MapRules::afterPass(int frame, const std::vector<NativeCall>& calls, bool i
         } else if (call.op == "CreateMissionTrain") {
             checkCreation(frame, call);
             if (call.answerInt() != 0) trains_.insert(call.answerInt());
+        } else if (call.op == "CreateCharacterInVehicle") {
+            const uint32_t ped = call.args.size() > 2 ? static_cast<uint32_t>(call.args[2].i) : 0u;
+            checkModelLoaded(frame, "CreateCharacterInVehicle", "its model", ped);
+            if (call.answerInt() != 0) characters_.insert(call.answerInt());
+        } else if (call.op == "ReleaseCharacter") {
+            characters_.erase(call.handleArgument);
         } else if (call.op == "ReleaseMissionTrain" || call.op == "DeleteMissionTrain") {
             trains_.erase(call.handleArgument);
         } else if (call.op == "RemoveAllTrains") {
@@ -86,6 +101,9 @@ void MapRules::afterPass(int frame, const std::vector<NativeCall>& calls, bool i
         if (--d.passesLeft > 0) continue;
         for (EntityHandle t : d.trains)
             if (trains_.count(t) != 0 && trainExists(t)) fail(frame, "mission train " + std::to_string(t) + " left behind");
+        for (EntityHandle c : d.characters)
+            if (characters_.count(c) != 0 && characterExists(c))
+                fail(frame, "character " + std::to_string(c) + " left behind");
         for (BlipHandle b : d.blips)
             if (blips_.count(b) != 0) fail(frame, "blip " + std::to_string(b) + " left behind");
         for (uint32_t m : d.models)

@@ -4,11 +4,13 @@
 // in the soak, the hostile game and the fuzzer; every scenario run applies them too).
 //
 // - A train is created (CREATE_MISSION_TRAIN) only when every model of its variation was requested,
-//   not let go since, and reported loaded by HAS_MODEL_LOADED after the request.
+//   not let go since, and reported loaded by HAS_MODEL_LOADED after the request; a character
+//   (CREATE_PED_INSIDE_VEHICLE) likewise when its model was.
 // - No train is created while the mission flag is on: the world's flag where there is a world, else the
 //   game's last answer to GET_MISSION_FLAG.
-// - What the plug-in holds (mission trains it made and has not let go or deleted, blips it added and
-//   has not removed, models it requested and has not let go) is let go:
+// - What the plug-in holds (mission trains it made and has not let go or deleted, characters it made
+//   and has not let go that the game still has, blips it added and has not removed, models it
+//   requested and has not let go) is let go:
 //   - in the pass after a ride ends because the game took the player away, or within
 //     kPassesAfterLifeEvent passes of such an event of a scenario (death, arrest, a switch, a warp, a
 //     save loaded), whatever it held when it happened;
@@ -51,6 +53,7 @@ private:
     struct Deadline {
         int passesLeft;
         std::set<EntityHandle> trains;
+        std::set<EntityHandle> characters;
         std::set<BlipHandle> blips;
         std::set<uint32_t> models;
     };
@@ -58,6 +61,7 @@ private:
     std::set<uint32_t> requested_;
     std::set<uint32_t> seenLoaded_;
     std::set<EntityHandle> trains_;
+    std::set<EntityHandle> characters_;
     std::set<BlipHandle> blips_;
     bool missionAnswer_ = false;
     int cabPasses_ = 0;
@@ -67,7 +71,9 @@ private:
 
     void fail(int frame, const std::string& text);
     bool trainExists(EntityHandle train) const;
+    bool characterExists(EntityHandle character) const;
     void checkCreation(int frame, const NativeCall& call);
+    void checkModelLoaded(int frame, const std::string& what, const std::string& name, uint32_t model);
 };
 
 }  // namespace sim

@@ -37,7 +37,7 @@ void setUpGameMap(World& w, const json& doc, std::map<std::string, int>& tracks)
     w.variations = defaultTrainVariations(w.models.newerGame());
     w.models.loadFrames = std::max(0, options.value("modelLoadFrames", 3));
     w.directionAlongNodes = options.value("directionAlongNodes", true);
-    w.missionTrainDriver = options.value("missionTrainDriver", true);
+    w.missionTrainDriver = options.value("missionTrainDriver", false);
     const json& variations = options.contains("variations") ? options["variations"] : none;
     for (const auto& item : variations.items()) {
         TrainVariation v{std::stoi(item.key()), item.value().get<std::vector<std::string>>()};

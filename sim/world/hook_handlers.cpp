@@ -189,6 +189,16 @@ void onDeleteMissionTrain(Hook& h, const Args& a, uint64_t*) {
     W(h).deleteMissionTrain(*handle);
     *handle = 0;
 }
+// (vehicle, ped type, model, seat, network, script host).
+void onCreateCharacterInVehicle(Hook& h, const Args& a, uint64_t* r) {
+    setInt(r, W(h).createCharacterInVehicle(a[0].i, modelOf(a[2]), a[3].i));
+}
+// Takes the handle's address and clears it, as the mission trains' natives do.
+void onReleaseCharacter(Hook& h, const Args& a, uint64_t*) {
+    auto* handle = reinterpret_cast<int32_t*>(static_cast<uintptr_t>(a[0].raw));
+    W(h).releaseCharacter(*handle);
+    *handle = 0;
+}
 void onAddBlipForEntity(Hook& h, const Args& a, uint64_t* r) { setInt(r, W(h).blips.add(a[0].i, W(h).exists(a[0].i))); }
 void onSetBlipSprite(Hook& h, const Args& a, uint64_t*) {
     if (Blip* b = W(h).blips.find(a[0].i)) b->sprite = a[1].i;

@@ -16,7 +16,8 @@ const TrainVariation* World::variation(int32_t number) const {
 
 // The game puts the train at the node nearest the point on any track, however far (the data's
 // README, from the public native databases and the decompiled scripts), and answers 0 when it made
-// none. With a driver in seat -1 unless the scenario says otherwise (docs/sources.md).
+// none. Without a driver unless the scenario asks for one: the story scripts seat theirs
+// (docs/sources.md).
 EntityHandle World::createMissionTrain(int32_t number, Vector3 near, bool direction) {
     const TrainVariation* v = variation(number);
     if (v == nullptr || v->models.empty()) return 0;
@@ -52,6 +53,24 @@ void World::releaseMissionTrain(EntityHandle h) {
 void World::deleteMissionTrain(EntityHandle h) {
     if (train(h) == nullptr) return;
     removeTrain(h);
+}
+
+EntityHandle World::createCharacterInVehicle(EntityHandle veh, ModelHash model, int32_t seatIndex) {
+    const Vehicle* v = vehicle(veh);
+    if (v == nullptr || !models.loaded(model) || v->seats.count(seatIndex) != 0 ||
+        seatIndex < -1 || seatIndex > v->seatCount - 2)
+        return 0;
+    const EntityHandle ch = addCharacter(v->position, v->name.empty() ? "" : v->name + ".engineer");
+    characters[ch].scriptHeld = true;
+    seat(ch, veh, seatIndex);
+    return ch;
+}
+
+void World::releaseCharacter(EntityHandle h) {
+    Character* c = character(h);
+    if (c == nullptr || !c->scriptHeld) return;
+    c->scriptHeld = false;
+    note(describe(h) + " is the game's own again");
 }
 
 void World::setMissionFlag(bool on) {

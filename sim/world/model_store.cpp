@@ -11,10 +11,14 @@ namespace {
 const char* const kTrainModels[] = {"freight",      "freightcar",   "freightgrain", "freightcont1", "freightcont2",
                                     "freighttrailer", "tankercar", "metrotrain"};
 
+// The character a script seats in a train's cab (docs/sources.md).
+const char* const kDriverModel = "s_m_m_lsmetro_01";
+
 }  // namespace
 
 ModelStore::ModelStore() {
     for (const char* name : kTrainModels) known_.insert(hashName(name));
+    known_.insert(hashName(kDriverModel));
     setNewerGame(true);
 }
 

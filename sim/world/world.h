@@ -69,6 +69,7 @@ struct Character {
     std::optional<float> leaveAnyIn;  // seconds of game time until an ordered leave-any task starts
     std::optional<Vector3> walkTarget;
     float walkSpeed = 1.4f;
+    bool scriptHeld = false;  // made by a script, kept until it lets go
 };
 
 struct Vehicle {
@@ -195,6 +196,11 @@ public:
     // SET_MISSION_TRAIN_AS_NO_LONGER_NEEDED: a random train again.
     void releaseMissionTrain(EntityHandle train);
     void deleteMissionTrain(EntityHandle train);
+    // CREATE_PED_INSIDE_VEHICLE: a script's character in that seat; 0 when the model is not loaded,
+    // the vehicle is gone or the seat is taken.
+    EntityHandle createCharacterInVehicle(EntityHandle vehicle, ModelHash model, int32_t seat);
+    // SET_PED_AS_NO_LONGER_NEEDED: the game's own again.
+    void releaseCharacter(EntityHandle character);
     const TrainVariation* variation(int32_t number) const;
     // Every vehicle, in handle order (the hook's worldGetAllVehicles).
     std::vector<EntityHandle> allVehicles() const;
@@ -332,8 +338,8 @@ public:
     // or against it when this is false.
     bool directionAlongNodes = true;
     // Whether CREATE_MISSION_TRAIN seats a driver: the game's story scripts seat one themselves right
-    // after it (docs/sources.md), so a game without may be the true one.
-    bool missionTrainDriver = true;
+    // after it (docs/sources.md), so the game makes none; a scenario may still ask for one.
+    bool missionTrainDriver = false;
     // The story mission flag (GET_MISSION_FLAG): while it is on the game runs no random trains.
     bool missionFlag = false;
     void setMissionFlag(bool on);

@@ -129,6 +129,13 @@
       void, (EntityHandle* train), (static_cast<const void*>(train), 0)) \
     X(DeleteMissionTrain, 0x5B76B14AE875C795, "VEHICLE::DELETE_MISSION_TRAIN", "p", \
       void, (EntityHandle* train), (static_cast<const void*>(train))) \
+    /* (vehicle, ped type, model, seat, network, script host): the game's story scripts seat a train's */ \
+    /* driver with type 26 in seat -1. The model must be loaded first. */ \
+    X(CreateCharacterInVehicle, 0x7DD959874C1FD534, "PED::CREATE_PED_INSIDE_VEHICLE", "iiiibb", \
+      EntityHandle, (EntityHandle vehicle, ModelHash model), (vehicle, 26, model, -1, 0, 0)) \
+    /* The character becomes the game's own again. */ \
+    X(ReleaseCharacter, 0x2595DD4236549CE3, "ENTITY::SET_PED_AS_NO_LONGER_NEEDED", "p", \
+      void, (EntityHandle* character), (static_cast<const void*>(character))) \
     X(AddBlipForEntity, 0x5CDE92C702A8FCE7, "HUD::ADD_BLIP_FOR_ENTITY", "i", \
       BlipHandle, (EntityHandle entity), (entity)) \
     X(SetBlipSprite, 0xDF735600A4696DAF, "HUD::SET_BLIP_SPRITE", "ii", \

@@ -184,7 +184,7 @@ constexpr AnswerKind answerKindOf() {
 // The natives given the address of a handle, which the game may clear.
 constexpr bool takesHandleAddress(Native native) {
     return native == Native::DeleteVehicle || native == Native::ReleaseMissionTrain ||
-           native == Native::DeleteMissionTrain || native == Native::RemoveBlip;
+           native == Native::DeleteMissionTrain || native == Native::RemoveBlip || native == Native::ReleaseCharacter;
 }
 
 // Each native's answer, by catalogue index. The natives that write into the plug-in's memory answer

@@ -93,6 +93,7 @@ void forEachStateField(State& s, Visit&& visit) {
     visit("callModelsLoaded", s.callModelsLoaded);
     visit("callAttempt", s.callAttempt);
     visit("calledTrain", s.calledTrain);
+    visit("calledTrainDriver", s.calledTrainDriver);
     visit("calledTrainBlip", s.calledTrainBlip);
     visit("callRoute", s.callRoute);
     visit("callRouteAsked", s.callRouteAsked);

@@ -83,6 +83,7 @@ struct ScriptState {
     int32_t callModelsLoaded = 0;
     int32_t callAttempt = 0;
     EntityHandle calledTrain = 0;
+    EntityHandle calledTrainDriver = 0;  // seated by the plug-in: the game makes the train without one
     int32_t calledTrainBlip = 0;
     bool callRoute = false;
     bool callRouteAsked = false;  // shown again on a second call: kept until the caller is near

@@ -15,13 +15,16 @@
 namespace {
 
 // The models of the game's freight trains, all of which a variation may use: every one must be loaded
-// before the train is made, or the game may crash. freightcar2 exists only in newer game builds.
+// before the train is made, or the game may crash. freightcar2 exists only in newer game builds. Last
+// the driver's: the game makes a script's train without one, and the engineer's commands need one.
 constexpr ModelHash kFreightModels[] = {
     nameHash("freight"),      nameHash("freightcar"),   nameHash("freightcar2"),    nameHash("freightgrain"),
     nameHash("freightcont1"), nameHash("freightcont2"), nameHash("freighttrailer"), nameHash("tankercar"),
+    nameHash("s_m_m_lsmetro_01"),
 };
 constexpr int32_t kModelCount = static_cast<int32_t>(std::size(kFreightModels));
 constexpr ModelHash kLocomotive = nameHash("freight");
+constexpr ModelHash kDriver = nameHash("s_m_m_lsmetro_01");
 constexpr int32_t kNewerOnly = 2;
 // The game's own scripts make a freight train with variation 0.
 constexpr int32_t kFreightVariation = 0;
@@ -123,7 +126,15 @@ void removeCallBlip(ScriptState& state) {
     state.callRouteAsked = false;
 }
 
+void releaseCallDriver(EntityHandle& driver) {
+    if (driver != 0 && EntityExists(driver)) {
+        ReleaseCharacter(&driver);
+    }
+    driver = 0;
+}
+
 void endCall(ScriptState& state) {
+    releaseCallDriver(state.calledTrainDriver);
     removeCallBlip(state);
     releaseFreightModels(state.callModels);
     state.callModelsLoaded = 0;
@@ -167,6 +178,7 @@ void loadAndMakeCalledTrain(ScriptState& state, bool onFootPass) {
         }
         return;
     }
+    state.calledTrainDriver = CreateCharacterInVehicle(state.calledTrain, kDriver);
     releaseFreightModels(state.callModels);
     state.calledTrainBlip = AddBlipForEntity(state.calledTrain);
     if (state.calledTrainBlip != 0) {
@@ -184,6 +196,7 @@ void driveCalledTrain(ScriptState& state) {
     if (!(distanceFromLine(line, node, t.x, t.y) <= kStrayed)) {
         // It took a branch after all (the game put it on one where it leaves the main line, facing
         // along it): it can never reach the caller. Another try, further along, while tries are left.
+        releaseCallDriver(state.calledTrainDriver);
         DeleteMissionTrain(&state.calledTrain);
         removeCallBlip(state);
         const int32_t attempt = state.callAttempt;

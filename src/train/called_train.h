@@ -19,5 +19,7 @@ void driveCalledTrain(ScriptState& state);
 void removeCallBlip(ScriptState& state);
 // The call over: its blip, its models and its handle gone. The train is the caller's to let go first.
 void endCall(ScriptState& state);
+// Lets go of the driver the plug-in seated, if the game still has it, and clears the handle.
+void releaseCallDriver(EntityHandle& driver);
 // A line for the player, shown for a few seconds.
 void sayCallWords(ScriptState& state, CallWords words);

@@ -12,6 +12,7 @@ namespace {
 // What the last pass left held in the game, kept where a new run of the script finds it.
 struct HeldInGame {
     EntityHandle train = 0;
+    EntityHandle driver = 0;
     int32_t blip = 0;
     int32_t models = 0;
     uint32_t mapBlips[2 * maxMapBlips] = {};
@@ -23,6 +24,7 @@ HeldInGame gHeld;
 
 void noteHeldInGame(const ScriptState& state) {
     gHeld.train = state.calledTrain;
+    gHeld.driver = state.calledTrainDriver;
     gHeld.blip = state.calledTrainBlip;
     gHeld.models = state.callModels;
     gHeld.mapBlipValues = state.mapBlips.size() < std::size(gHeld.mapBlips) ? state.mapBlips.size()
@@ -41,6 +43,7 @@ void releaseHeldByLastRun() {
         RemoveBlip(&gHeld.blip);
     }
     releaseFreightModels(gHeld.models);
+    releaseCallDriver(gHeld.driver);
     if (gHeld.train != 0 && EntityExists(gHeld.train)) {
         ReleaseMissionTrain(&gHeld.train);
     }

@@ -43,7 +43,16 @@ TEST(GameMap, MissionTrainsSnapToTheNearestNodeOfAnyTrackHoweverFar) {
     ASSERT_NE(scenarios, 0);
     EXPECT_EQ(w.train(scenarios)->track, 0);
     EXPECT_TRUE(w.train(scenarios)->mission);
-    EXPECT_NE(w.vehicle(scenarios)->seats.count(-1), 0u) << "a driver, as the game's trains carry";
+    EXPECT_EQ(w.vehicle(scenarios)->seats.count(-1), 0u) << "no driver: the story scripts seat their own";
+    // The script's driver: only once its model has loaded, and never into a taken seat.
+    const ModelHash driver = sim::hashName("s_m_m_lsmetro_01");
+    EXPECT_EQ(w.createCharacterInVehicle(scenarios, driver, -1), 0) << "its model not loaded";
+    w.models.request(driver);
+    for (int i = 0; i < w.models.loadFrames; ++i) w.models.advance();
+    const EntityHandle seated = w.createCharacterInVehicle(scenarios, driver, -1);
+    ASSERT_NE(seated, 0);
+    EXPECT_EQ(w.vehicle(scenarios)->seats.at(-1), seated);
+    EXPECT_EQ(w.createCharacterInVehicle(scenarios, driver, -1), 0) << "the seat is taken";
 
     // Beside a yard branch the train comes on the branch, not on the main line.
     const auto& nodes = sim::gameTrackNodes();
@@ -208,11 +217,19 @@ struct RuledRun {
         rules.afterPass(frame, hook.calls, inCab);
         world.advance(1.0f / 60.0f, frame);
     }
-    // Requests the lone locomotive's model and waits until the game says it is loaded.
-    void load() {
+    ModelHash driver = sim::hashName("s_m_m_lsmetro_01");
+
+    // Requests the model (the lone locomotive's unless told) and waits until the game says it is loaded.
+    void load(ModelHash model = 0) {
+        if (model == 0) model = freight;
         bool loaded = false;
-        pass([&] { call(hook, Native::RequestModel, {freight}); });
-        for (int i = 0; i < 5 && !loaded; ++i) pass([&] { loaded = call(hook, Native::IsModelLoaded, {freight}) != 0; });
+        pass([&] { call(hook, Native::RequestModel, {model}); });
+        for (int i = 0; i < 5 && !loaded; ++i) pass([&] { loaded = call(hook, Native::IsModelLoaded, {model}) != 0; });
+    }
+    EntityHandle seatDriver(EntityHandle train) {
+        EntityHandle made = 0;
+        pass([&] { made = static_cast<EntityHandle>(call(hook, Native::CreateCharacterInVehicle, {slot(train), slot(26), driver, slot(-1), 0, 0})); });
+        return made;
     }
     EntityHandle create() {
         EntityHandle made = 0;
@@ -233,6 +250,14 @@ TEST(MapRules, EachRuleFailsTheRunThatBreaksIt) {
         EXPECT_TRUE(run.failedWith("not reported loaded")) << run.rules.failureCount();
     }
     {
+        RuledRun run;  // a driver before its model loaded
+        run.load();
+        const EntityHandle train = run.create();
+        run.pass([&] { call(run.hook, Native::RequestModel, {run.driver}); });
+        run.seatDriver(train);
+        EXPECT_TRUE(run.failedWith("CreateCharacterInVehicle with its model")) << run.rules.failureCount();
+    }
+    {
         RuledRun run;  // a train during a mission
         run.load();
         run.world.setMissionFlag(true);
@@ -242,13 +267,16 @@ TEST(MapRules, EachRuleFailsTheRunThatBreaksIt) {
     {
         RuledRun run;  // what was held when the game took the player away, kept
         run.load();
+        run.load(run.driver);
         EntityHandle train = run.create();
+        EXPECT_NE(run.seatDriver(train), 0);
         run.pass([&] { call(run.hook, Native::AddBlipForEntity, {slot(train)}); });
         run.rules.playerTakenAway(2);
         run.pass([] {});
         EXPECT_EQ(run.rules.failureCount(), 0u) << "a pass's grace";
         run.pass([] {});
         EXPECT_TRUE(run.failedWith("mission train"));
+        EXPECT_TRUE(run.failedWith("character"));
         EXPECT_TRUE(run.failedWith("blip"));
         EXPECT_TRUE(run.failedWith("left requested"));
     }
