@@ -1,6 +1,5 @@
 #include "train/map_blips.h"
 
-#include <cmath>
 #include <iterator>
 
 #include "config/settings.h"
@@ -8,6 +7,7 @@
 #include "host/natives.h"
 #include "train/called_train.h"
 #include "train/held_in_game.h"
+#include "util/geometry.h"
 
 namespace {
 
@@ -26,12 +26,6 @@ constexpr float kKeepBeyond = 1.1f;
 
 // Filled afresh at every look, never carried from one to the next; out of the script's fiber stack.
 int32_t gVehicles[kListCapacity];
-
-float planarDistance(const Vector3& a, const Vector3& b) {
-    const float dx = a.x - b.x;
-    const float dy = a.y - b.y;
-    return std::sqrt(dx * dx + dy * dy);
-}
 
 bool listed(EntityHandle vehicle, int32_t count) {
     for (int32_t i = 0; i < count; ++i) {
@@ -97,7 +91,7 @@ void updateMapBlips(ScriptState& state) {
         return;
     }
     const Vector3 p = GetEntityPosition(player);
-    const float moved = planarDistance(p, state.mapBlipSeen);
+    const float moved = Distance2D(p, state.mapBlipSeen);
     state.mapBlipSeen = p;
     if (!(moved <= kWarp)) {
         clearMapBlips(state);
@@ -117,7 +111,7 @@ void updateMapBlips(ScriptState& state) {
     // A blip goes with its train, or as the train draws away.
     for (size_t i = 0; i + 1 < state.mapBlips.size();) {
         const auto train = static_cast<EntityHandle>(state.mapBlips[i]);
-        if (!listed(train, count) || !(planarDistance(GetEntityPosition(train), p) <= reach * kKeepBeyond)) {
+        if (!listed(train, count) || !(Distance2D(GetEntityPosition(train), p) <= reach * kKeepBeyond)) {
             removeAt(state, i);
             changed = true;
         } else {
@@ -136,7 +130,7 @@ void updateMapBlips(ScriptState& state) {
             continue;
         }
         if (state.mapBlips.size() >= 2 * maxMapBlips ||
-            !(planarDistance(GetEntityPosition(vehicle), p) <= reach)) {
+            !(Distance2D(GetEntityPosition(vehicle), p) <= reach)) {
             continue;
         }
         const int32_t blip = AddBlipForEntity(vehicle);

@@ -1,6 +1,5 @@
 #include "train/train_call.h"
 
-#include <cmath>
 #include <cstddef>
 
 #include "config/settings.h"
@@ -10,6 +9,7 @@
 #include "train/held_in_game.h"
 #include "train/main_line_walk.h"
 #include "util/frame_time.h"
+#include "util/geometry.h"
 #include "util/text.h"
 
 namespace {
@@ -42,12 +42,6 @@ const char* wordsOf(CallWords words) {
         default:
             return "";
     }
-}
-
-float planarDistance(const Vector3& a, const Vector3& b) {
-    const float dx = a.x - b.x;
-    const float dy = a.y - b.y;
-    return std::sqrt(dx * dx + dy * dy);
 }
 
 // Lets go of the train as the game's own scripts do; one the game removed needs nothing.
@@ -135,12 +129,12 @@ void checkCalledTrain(ScriptState& state) {
     }
     const Vector3 p = GetEntityPosition(player);
     if (state.mode == OnFoot &&
-        (player != state.caller || IsEntityDead(player) || !(planarDistance(p, state.callerLastSeen) <= kWarp))) {
+        (player != state.caller || IsEntityDead(player) || !(Distance2D(p, state.callerLastSeen) <= kWarp))) {
         letGo(state);
         return;
     }
     state.callerLastSeen = p;
-    const float d = planarDistance(p, GetEntityPosition(state.calledTrain));
+    const float d = Distance2D(p, GetEntityPosition(state.calledTrain));
     if (d < state.callClosest) {
         state.callClosest = d;
     }
