@@ -2,7 +2,7 @@
 //                  [--record-answers FILE] [--record FILE]
 // Plays a scenario with the plug-in bound in-process and prints the timeline on stdout.
 // vornloconaut-sim --replay FILE [--timeline] [--trace FILE]: plays a ride recording back (sim/runners/replay.h).
-// vornloconaut-sim --soak SECONDS ... and --hostile zero|garbage ...: see sim/runners/soak.h.
+// vornloconaut-sim --soak SECONDS ... and --hostile zero|garbage ...: see sim/runners/stress_command.h.
 
 #include <cstdio>
 #include <cstring>
@@ -20,7 +20,7 @@
 #include "sim/runners/recording.h"
 #include "sim/runners/replay.h"
 #include "sim/runners/scenario.h"
-#include "sim/runners/soak.h"
+#include "sim/runners/stress_command.h"
 
 namespace {
 

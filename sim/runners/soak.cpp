@@ -2,23 +2,20 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <iostream>
 #include <iterator>
 #include <map>
 #include <random>
 #include <set>
 
-#include "config/setting_table.h"
 #include "config/settings.h"
 #include "host/cab_actions.h"
 #include "host/controls.h"
 #include "host/game_controls.h"
 #include "host/script_state.h"
 #include "sim/runners/behaviour_check.h"
-#include "sim/runners/hostile.h"
 #include "sim/runners/in_process_plugin.h"
+#include "sim/runners/soak_world.h"
 #include "train/entry.h"
 
 namespace sim {
@@ -33,42 +30,6 @@ constexpr size_t kFailuresKept = 20;
 constexpr int32_t kCabControls[] = {control::accelerate, control::brake,  control::handbrake, control::seatLeft,
                                     control::seatRight,  control::derail, control::highBeam,  control::horn,
                                     control::doors,      control::radio,  control::exit,      control::enter};
-
-// The two lines: a freight loop with two tight bends (at speed a train leaves the rails there) and
-// two gentle ones, and far off (beyond any wagon distance limit) a tram loop of the same shape.
-struct Line {
-    const char* model;
-    Vector3 origin;
-    float width, height, tightRadius, gentleRadius;
-    int track = 0;
-};
-
-// Walls outside and inside each loop, where derailed wagons crash (and may explode).
-constexpr float kBarrierMargin = 15.0f;
-
-// A closed loop, clockwise: up the left side, the two tight corners at the top, down the right
-// side, the two gentle corners at the bottom; arcs sampled about every metre so the heading turns
-// smoothly.
-std::vector<Vector3> roundedLoop(const Line& line) {
-    std::vector<Vector3> points;
-    const float x0 = line.origin.x, y0 = line.origin.y, z = line.origin.z;
-    const float w = line.width, h = line.height, rt = line.tightRadius, rg = line.gentleRadius;
-    auto arc = [&](float cx, float cy, float r, float fromDeg, float toDeg) {
-        const int steps = std::max(90, static_cast<int>(std::ceil(r * 3.14159265f / 2.0f)));
-        for (int i = 0; i <= steps; ++i) {
-            const double a = (fromDeg + (toDeg - fromDeg) * static_cast<float>(i) / static_cast<float>(steps)) *
-                             3.14159265358979 / 180.0;
-            points.push_back(Vector3{static_cast<float>(cx + r * std::cos(a)), static_cast<float>(cy + r * std::sin(a)), z});
-        }
-    };
-    points.push_back(Vector3{x0, y0 + rg, z});  // the foot of the left side
-    arc(x0 + rt, y0 + h - rt, rt, 180.0f, 90.0f);
-    arc(x0 + w - rt, y0 + h - rt, rt, 90.0f, 0.0f);
-    arc(x0 + w - rg, y0 + rg, rg, 0.0f, -90.0f);
-    arc(x0 + rg, y0 + rg, rg, -90.0f, -180.0f);
-    points.pop_back();  // the loop closes on its first point by itself
-    return points;
-}
 
 class Soak {
 public:
@@ -209,7 +170,7 @@ private:
             ++summary_.gameRemovals;
         }
         if (often(0.5)) {
-            game_.writeIni(chance(0.75) ? plausibleIni() : garbageIni());
+            game_.writeIni(chance(0.75) ? plausibleIni(random_) : garbageIni(random_));
             ++summary_.iniEdits;
         }
         if (often(0.12)) {
@@ -376,95 +337,6 @@ private:
             }
         }
         if (game_.frameTime() == 0.0f) ++summary_.pausedFrames;
-    }
-
-    // Values a player might write for each key: mostly sound, now and then odd. The candidates go by
-    // what the key means, so a new key gets its share of odd values without a line here.
-    std::string plausibleIni() {
-        auto choose = [&](std::initializer_list<const char*> values) {
-            return std::string(values.begin()[between(0, static_cast<int>(values.size()) - 1)]);
-        };
-        // At most one kind's models are spoilt at a time: the settings are read again only once a
-        // train has been recognised, so with neither recognised the file would never be read again.
-        const int spoilt = chance(0.2) ? between(0, 1) : -1;
-        std::string text;
-        for (const SettingRow& row : kSettingRows) {
-            if (row.opensSection != nullptr) text += std::string(row.opensSection) + "\n";
-            std::string value;
-            double probability = 0.3;
-            switch (row.unit) {
-                case SettingUnit::None:  // the model lists, always written
-                    probability = 1.0;
-                    if (row.kind == Freight)
-                        value = spoilt != 0 ? choose({"freight", "freight", "FREIGHT", "freight, metrotrain"})
-                                            : choose({"nonsense", "", ",", "metrotrain"});
-                    else
-                        value = spoilt != 1 ? choose({"metrotrain", "metrotrain", "METROTRAIN", " metrotrain ,x"})
-                                            : choose({"freight", "x", ""});
-                    break;
-                case SettingUnit::Choice: value = choose({"0", "0", "1", "1", "2", "-1", "7"}); break;
-                case SettingUnit::Switch: value = choose({"0", "1", "1"}); break;
-                case SettingUnit::Seconds: value = choose({"0", "0.1", "0.7", "1.2", "-1", "0.0001"}); break;
-                case SettingUnit::Count:
-                    probability = 0.5;
-                    value = choose({"-3", "0", "1", "3", "5", "20", "20", "40", "7.9", "1e12"});
-                    break;
-                case SettingUnit::Metres:
-                    probability = 0.4;
-                    value = choose({"0", "50", "200", "200", "1000", "-5", "1e38"});
-                    break;
-                case SettingUnit::Speed: value = choose({"3", "7", "10", "25", "40", "40", "80", "0", "-5", "1e30"}); break;
-                case SettingUnit::Acceleration:
-                case SettingUnit::Braking:
-                    probability = 0.5;
-                    value = choose({"1", "2.4", "3", "5.5", "8", "20", "20", "0", "-1", "1e30"});
-                    break;
-                case SettingUnit::Fraction: value = choose({"0", "0.5", "0.88", "0.88", "0.9", "0.95", "1", "2", "-1"}); break;
-                case SettingUnit::Control:
-                    // Moved keys, now and then onto another action's key or a control that is no key at all.
-                    probability = 0.15;
-                    value = choose({"71", "86", "INPUT_VEH_HORN", "input_veh_duck", "172", "177", "179", "113 G",
-                                    "INPUT_VEH_CIN_CAM", "24", "0", "360", "361", "-1", "INPUT_NOTHING", "65"});
-                    break;
-            }
-            if (chance(probability)) text += std::string(row.key) + " = " + value + "\n";
-        }
-        return text;
-    }
-
-    // Keys with values no reader should trust, stray bytes, odd line ends, monstrous lines.
-    std::string garbageIni() {
-        static const char* const kStrangers[] = {"Nonsense.Key", "", "="};
-        constexpr int kKeyCount = static_cast<int>(std::size(kSettingRows));
-        constexpr int kStrangerCount = static_cast<int>(std::size(kStrangers));
-        static const char* const kValues[] = {
-            "abc", "1e999", "-1e999", "nan", "inf", "-inf", "0x10", " ", "=", "1.5.3", "+-1", "--2", "1e-999",
-            "99999999999999999999999999999999999999999", "3.4028236e38", "-2147483649", ";comment", "[Section]",
-            "1 = 2 = 3", "\t0.5\t", "5;", "freight,,,metrotrain", ",",
-        };
-        // One kind stays recognisable (see plausibleIni); the first line supplying a key wins.
-        std::string text = chance(0.5) ? "Train.Models=freight\n" : "Tram.Models=metrotrain\n";
-        const int lines = between(0, 40);
-        for (int i = 0; i < lines; ++i) {
-            switch (between(0, 9)) {
-                case 0:
-                    for (int n = between(1, 60); n > 0; --n) text += static_cast<char>(between(0, 255));
-                    break;
-                case 1:
-                    text += std::string(static_cast<size_t>(between(100, 10000)), static_cast<char>(between(32, 126)));
-                    break;
-                default:
-                {
-                    const int k = between(0, kKeyCount + kStrangerCount - 1);
-                    text += std::string(k < kKeyCount ? kSettingRows[k].key : kStrangers[k - kKeyCount]) +
-                            (chance(0.8) ? "=" : " ") +
-                            kValues[between(0, sizeof kValues / sizeof kValues[0] - 1)];
-                }
-            }
-            const int end = between(0, 3);
-            text += end == 0 ? "\r\n" : end == 1 ? "\r" : "\n";
-        }
-        return text;
     }
 
     // --- The player: one plan at a time, each holding some controls for a while ---
@@ -748,96 +620,11 @@ private:
     std::vector<EntityHandle> formerPlayers_;
 };
 
-bool parseNumber(const char* text, double& value) {
-    char* end = nullptr;
-    value = std::strtod(text, &end);
-    return end != text && *end == '\0' && std::isfinite(value);
-}
-
-int usage() {
-    std::fprintf(stderr,
-                 "usage: vornloconaut-sim --soak SECONDS [--seed N] [--workdir DIR] [--require-activity] [--verbose]\n"
-                 "       vornloconaut-sim --hostile zero|garbage [--passes N] [--seed N] [--workdir DIR] [--require-activity]\n"
-                 "                        [--verbose]\n");
-    return 2;
-}
-
 }  // namespace
 
 SoakSummary runSoak(const SoakOptions& options) {
     Soak soak(options);
     return soak.run();
-}
-
-void printSoakSummary(std::ostream& out, const SoakOptions& options, const SoakSummary& s) {
-    char time[64];
-    std::snprintf(time, sizeof time, "%.1f s (%.2f h)", s.gameSeconds, s.gameSeconds / 3600.0);
-    out << "soak (seed " << options.seed << "): " << s.frames << " frames, " << time << " of game time, "
-        << s.pausedFrames << " paused frames\n"
-        << "  entries " << s.entries << ", exits " << s.exits << ", derailments " << s.derailments << " ("
-        << s.manualDerailments << " by the derail key), explosions " << s.explosions << "\n"
-        << "  wagons deleted " << s.wagonsDeleted << ", max wagons kept " << s.maxWagons << "\n"
-        << "  engineer commands " << s.engineerCommands << ", engineer follow passes " << s.engineerFollowPasses
-        << ", tram door motions " << s.tramDoorMotions << ", horns " << s.horns << ", seat changes "
-        << s.seatChanges << ", high beam switches " << s.highBeamSwitches << "\n"
-        << "  INI edits " << s.iniEdits << ", INI deletions " << s.iniDeletions << ", trains spawned "
-        << s.trainsSpawned << ", removed or killed by the game " << s.gameRemovals << ", script restarts "
-        << s.restarts << "\n"
-        << "  the game's life: " << s.lifeEvents << " deaths, arrests, switches, warps, train deletions and save loads ("
-        << s.saveLoads << " save loads), rides lost to the game " << s.ridesLost << "\n"
-        << "  violations " << s.violationCount << ", behaviour faults " << s.checkFailures << "\n";
-    for (const std::string& f : s.failures) out << "  " << f << "\n";
-    out << (s.passed() ? "soak: passed" : "soak: FAILED") << std::endl;
-}
-
-int runStressCommand(int argc, char** argv) {
-    bool soak = false;
-    bool hostile = false;
-    for (int i = 1; i < argc; ++i) {
-        soak = soak || std::string(argv[i]) == "--soak";
-        hostile = hostile || std::string(argv[i]) == "--hostile";
-    }
-    if (!soak && !hostile) return -1;
-    if (soak && hostile) return usage();
-    SoakOptions soakOptions;
-    HostileOptions hostileOptions;
-    double number = 0.0;
-    bool verbose = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        const bool hasValue = i + 1 < argc;
-        if (arg == "--soak" && hasValue && parseNumber(argv[i + 1], number) && number >= 0.0 && number <= 1e7) {
-            soakOptions.seconds = number;
-            ++i;
-        } else if (arg == "--hostile" && hasValue && (std::string(argv[i + 1]) == "zero" || std::string(argv[i + 1]) == "garbage")) {
-            hostileOptions.kind = std::string(argv[++i]) == "zero" ? HostileKind::Zero : HostileKind::Garbage;
-        } else if (arg == "--passes" && hostile && hasValue && parseNumber(argv[i + 1], number) && number >= 0.0 &&
-                   number <= 2e9) {
-            hostileOptions.passes = static_cast<int>(number);
-            ++i;
-        } else if (arg == "--seed" && hasValue && parseNumber(argv[i + 1], number) && number >= 0.0 &&
-                   number <= 4294967295.0 && number == std::floor(number)) {
-            soakOptions.seed = hostileOptions.seed = static_cast<uint32_t>(number);
-            ++i;
-        } else if (arg == "--workdir" && hasValue) {
-            soakOptions.workdir = hostileOptions.workdir = argv[++i];
-        } else if (arg == "--require-activity") {
-            soakOptions.requireActivity = hostileOptions.requireActivity = true;
-        } else if (arg == "--verbose") {
-            verbose = true;
-        } else {
-            return usage();
-        }
-    }
-    if (hostile) {
-        const HostileSummary summary = runHostile(hostileOptions);
-        printHostileSummary(std::cout, hostileOptions, summary, verbose);
-        return summary.passed() ? 0 : 1;
-    }
-    if (verbose) soakOptions.progress = &std::cout;
-    const SoakSummary summary = runSoak(soakOptions);
-    printSoakSummary(std::cout, soakOptions, summary);
-    return summary.passed() ? 0 : 1;
 }
 
 }  // namespace sim
