@@ -4,7 +4,6 @@
 #include <cmath>
 #include <iostream>
 #include <iterator>
-#include <map>
 #include <random>
 #include <set>
 
@@ -15,6 +14,7 @@
 #include "host/script_state.h"
 #include "sim/runners/behaviour_check.h"
 #include "sim/runners/in_process_plugin.h"
+#include "sim/runners/soak_life.h"
 #include "sim/runners/soak_world.h"
 #include "train/entry.h"
 
@@ -38,7 +38,7 @@ public:
           game_(gameOptions(options)),
           world_(game_.world()),
           random_(options.seed),
-          life_(options.seed ^ 0x5EEDu) {
+          life_(game_, options.seed ^ 0x5EEDu) {
         buildWorld();
     }
 
@@ -182,7 +182,14 @@ private:
             game_.restartScripts();
             scriptRestarted();
         }
-        lifeEvents();
+        const SoakLife::Outcome life = life_.step();
+        summary_.lifeEvents += life.events;
+        if (life.saveLoaded) {
+            auto it = life.renamed.find(roadCar_);
+            roadCar_ = it == life.renamed.end() ? 0 : it->second;
+            scriptRestarted();
+            ++summary_.saveLoads;
+        }
         frameTimes();
         // The world's own records only grow; the soak counts what it needs as it goes.
         world_.events.clear();
@@ -195,71 +202,6 @@ private:
         previousMode_ = OnFoot;
         previousMenuTime_ = 0.0f;
         check_.scriptRestarted();
-    }
-
-    // --- The game's life around the player, from a generator of its own so that the draws above
-    // (and the runs that require activity) stay as they were ---
-    bool lifeOften(double perMinute) {
-        return std::uniform_real_distribution<double>(0.0, 1.0)(life_) < perMinute / (60.0 * kFramesPerSecond);
-    }
-    // Somewhere else on the map: a hospital, a police station, where a mission or a switch leads.
-    Vector3 elsewhere() {
-        return Vector3{static_cast<float>(std::uniform_real_distribution<double>(-2000.0, 5000.0)(life_)),
-                       static_cast<float>(std::uniform_real_distribution<double>(-2000.0, 3000.0)(life_)), 0.0f};
-    }
-    void lifeEvents() {
-        const Character* player = world_.character(world_.player);
-        if (player == nullptr) return;
-        const bool inTrain = player->vehicle != 0 && world_.trainOf(player->vehicle) != nullptr;
-        // More often in a train, where the plug-in has most to let go of.
-        const double rate = inTrain ? 0.25 : 0.06;
-        if (deadPlayer_ != 0 && game_.frame() >= respawnFrame_) {
-            const Character* dead = world_.character(deadPlayer_);
-            if (dead != nullptr && dead->dead) world_.respawn(deadPlayer_, elsewhere(), false);
-            deadPlayer_ = 0;
-        }
-        if (lifeOften(0.4 * rate) && !player->dead) {
-            world_.kill(world_.player);
-            deadPlayer_ = world_.player;
-            respawnFrame_ = game_.frame() + framesFor(std::uniform_real_distribution<double>(0.0, 10.0)(life_));
-            ++summary_.lifeEvents;
-        }
-        if (lifeOften(0.2 * rate)) {
-            world_.respawn(world_.player, elsewhere(), true);  // arrested
-            ++summary_.lifeEvents;
-        }
-        if (lifeOften(0.4 * rate)) {
-            // To a character left behind at an earlier switch, or to a new one.
-            EntityHandle to = 0;
-            for (EntityHandle h : formerPlayers_)
-                if (h != world_.player && world_.character(h) != nullptr) to = h;
-            if (to == 0 || std::uniform_int_distribution<int>(0, 2)(life_) == 0) to = world_.addCharacter(elsewhere());
-            formerPlayers_.push_back(world_.player);
-            if (formerPlayers_.size() > 4) formerPlayers_.erase(formerPlayers_.begin());
-            world_.switchPlayer(to, std::uniform_int_distribution<int>(0, 2)(life_));
-            ++summary_.lifeEvents;
-        }
-        if (lifeOften(0.3 * rate)) {
-            world_.warp(world_.player, elsewhere());
-            ++summary_.lifeEvents;
-        }
-        if (lifeOften(0.2 * rate) && !world_.trains.empty()) {
-            world_.removeTrain(inTrain ? player->vehicle : world_.trains.begin()->first);
-            ++summary_.lifeEvents;
-        }
-        if (lifeOften(0.1)) {
-            const std::map<EntityHandle, EntityHandle> renamed = game_.loadSave(elsewhere());
-            auto fresh = [&](EntityHandle h) {
-                auto it = renamed.find(h);
-                return it == renamed.end() ? 0 : it->second;
-            };
-            roadCar_ = fresh(roadCar_);
-            deadPlayer_ = 0;
-            for (EntityHandle& h : formerPlayers_) h = fresh(h);
-            scriptRestarted();
-            ++summary_.saveLoads;
-            ++summary_.lifeEvents;
-        }
     }
 
     void killEngineer() {
@@ -614,10 +556,7 @@ private:
     bool tramDoorsMoving_ = false;
     std::set<EntityHandle> deleted_;
     BehaviourCheck check_;
-    std::mt19937 life_;
-    EntityHandle deadPlayer_ = 0;
-    int respawnFrame_ = 0;
-    std::vector<EntityHandle> formerPlayers_;
+    SoakLife life_;
 };
 
 }  // namespace

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "config/reader.h"
+#include "config/value_text.h"
 #include "host/game_controls.h"
 
 namespace {
@@ -75,7 +75,7 @@ struct Taken {
 
 }  // namespace
 
-void resolveCabBindings(Settings& settings, BindingNotes* notes) {
+void resolveCabBindings(const CabControls& controls, CabBindings& bindings, BindingNotes* notes) {
     for (int32_t d = 0; d < inputDeviceCount; ++d) {
         const auto device = static_cast<InputDevice>(d);
         Taken taken[cabActionCount];
@@ -103,9 +103,9 @@ void resolveCabBindings(Settings& settings, BindingNotes* notes) {
                     continue;
                 }
                 const int32_t a = actionIndex(row.action);
-                CabBinding& binding = settings.cabBindings[d][a];
+                CabBinding& binding = bindings[d][a];
                 BindingNote note;
-                binding.control = own ? row.control[d] : settings.cabControls[d][a];
+                binding.control = own ? row.control[d] : controls[d][a];
                 CabAction with = CabAction::Enter;
                 if (!own && binding.control != noControl && clashOf(binding.control, with, row.onFoot)) {
                     note.clash = with;

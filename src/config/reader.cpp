@@ -1,7 +1,6 @@
 #include "config/reader.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -9,12 +8,11 @@
 #include "config/cab_bindings.h"
 #include "config/setting_table.h"
 #include "config/settings.h"
+#include "config/value_text.h"
 #include "host/natives.h"
 #include "host/recorder.h"
 
 namespace {
-
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
 
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
@@ -166,41 +164,9 @@ void readSetting(Settings& settings, const SettingRow& row) {
 
 }  // namespace
 
-void trimWhitespace(std::string& text) {
-    size_t end = text.size();
-    while (end > 0 && isBlank(text[end - 1])) {
-        --end;
-    }
-    size_t begin = 0;
-    while (begin < end && isBlank(text[begin])) {
-        ++begin;
-    }
-    text.erase(end);
-    text.erase(0, begin);
-}
 
 // strtod syntax in the "C" locale: optional sign, digits, ".", exponent; text after the number is
 // ignored. Non-finite results (inf, nan, overflow) are refused so they never reach the game.
-bool parseNumberText(const std::string& text, float& result) {
-    const char* begin = text.data();
-    const char* end = begin + text.size();
-    while (begin != end && isBlank(*begin)) {
-        ++begin;
-    }
-    if (begin != end && *begin == '+') {
-        ++begin;
-        if (begin == end || *begin == '-' || *begin == '+') {
-            return false;
-        }
-    }
-    float parsed = 0.0f;
-    const std::from_chars_result outcome = std::from_chars(begin, end, parsed, std::chars_format::general);
-    if (outcome.ec != std::errc{} || !std::isfinite(parsed)) {
-        return false;
-    }
-    result = parsed;
-    return true;
-}
 
 bool readValueText(const std::string& key, std::string& value, size_t& line) {
     try {

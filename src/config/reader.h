@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "config/value_text.h"
+
 // Skipped where it opens the file, as Windows editors write it; anywhere else it is an ordinary byte.
 inline constexpr std::string_view utf8ByteOrderMark = "\xEF\xBB\xBF";
 
@@ -15,8 +17,4 @@ bool readValueText(const std::string& key, std::string& value);
 // ending at LF, CR LF or a lone CR. For tools that show a player where a value came from.
 bool readValueText(const std::string& key, std::string& value, size_t& line);
 void readFloatSetting(const std::string& key, float& value);
-// A number in strtod syntax in the "C" locale (optional sign, digits, ".", exponent), text after it
-// ignored; false, with `result` unchanged, for none or for one that is not finite.
-bool parseNumberText(const std::string& text, float& result);
 void buildModelHashes(const std::string& names, std::vector<uint32_t>& hashes);
-void trimWhitespace(std::string& text);

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <limits>
 
-#include "config/cab_bindings.h"
 #include "config/setting_table.h"
 
 Settings gSettings;
@@ -34,6 +33,10 @@ void resetSettingsToDefaults() {
     }
     gSettings.modelHashes[Freight] = std::move(hashes[Freight]);
     gSettings.modelHashes[Tram] = std::move(hashes[Tram]);
+}
+
+void resolveCabBindings(Settings& settings, BindingNotes* notes) {
+    resolveCabBindings(settings.cabControls, settings.cabBindings, notes);
 }
 
 bool isModelOfKind(uint32_t model, TrainKind kind) {

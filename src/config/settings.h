@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "config/cab_bindings.h"
 #include "config/train_kind.h"
-#include "host/cab_actions.h"
 
 // Read by the reader and created by the writer, in the game's working directory.
 inline constexpr const char* configurationFileName = "VornLoconaut.ini";
@@ -12,22 +12,6 @@ inline constexpr const char* configurationFileName = "VornLoconaut.ini";
 // Version written into the configuration file's header line. The build defines it from the
 // project's version, which also names the release.
 inline constexpr const char* pluginVersion = VORN_VERSION;
-
-// What the cab reads for one action on one device, resolved at each load from the player's choice
-// (config/cab_bindings.h).
-struct CabBinding {
-    static constexpr int32_t heldOffCapacity = 16;
-    int32_t control = noControl;  // noControl: the action has no input on this device
-    // The control is one of the game's own actions held off below, so it is read through
-    // IS_DISABLED_CONTROL_*: a disabled control reads as not pressed through IS_CONTROL_*.
-    bool readDisabled = false;
-    // The control fires on a key or button of the phone's: while the phone is up or ringing, the cab
-    // neither reads it nor holds anything off on it.
-    bool onPhone = false;
-    // The game's own actions on the same key or button, held off in each pass that uses the action.
-    int32_t heldOffCount = 0;
-    int16_t heldOff[heldOffCapacity]{};
-};
 
 // The fields of the INI's keys start at zero here: their defaults, like everything else about a key,
 // stand in its row of config/setting_table.h, and the constructor of Settings applies them. The
@@ -82,5 +66,8 @@ extern Settings gSettings;
 
 // Every field and both model-name texts to their defaults; the hash lists are left for the load.
 void resetSettingsToDefaults();
+
+// settings.cabBindings from settings.cabControls (config/cab_bindings.h).
+void resolveCabBindings(Settings& settings, BindingNotes* notes = nullptr);
 
 bool isModelOfKind(uint32_t model, TrainKind kind);
