@@ -61,11 +61,9 @@ int32_t deadOf(int32_t handle) {
     return static_cast<int32_t>((bits & ~0xFFu) | ((bits + 1u) & 0xFFu));
 }
 
-AnswerKind kindOf(std::string_view op, std::string_view result) {
+AnswerKind kindOf(Native native, std::string_view op, std::string_view result) {
     if (op == "ListNearbyVehicles") return AnswerKind::Nearby;
-    if (op == "DeleteVehicle" || op == "ReleaseMissionTrain" || op == "DeleteMissionTrain" || op == "RemoveBlip" ||
-        op == "ReleaseCharacter")
-        return AnswerKind::Deletion;
+    if (nativeIdentity(native).handleAddress) return AnswerKind::Deletion;
     if (op == "HashName") return AnswerKind::HashName;
     if (op == "GetFrameSeconds") return AnswerKind::FrameTime;
     if (op.substr(0, 7) == "Control" || op.substr(0, 15) == "DisabledControl") return AnswerKind::Control;
@@ -147,7 +145,7 @@ void AnswerPlayer::playListsFrom(AnswerPlayer* player) {
 
 AnswerKind answerKind(uint64_t hash) {
     static const std::unordered_map<uint64_t, AnswerKind> byHash = {
-#define VORN_TAPE_ROW(op, hash, publicName, shape, result, ...) {hash, kindOf(#op, #result)},
+#define VORN_TAPE_ROW(op, hash, publicName, shape, result, ...) {hash, kindOf(Native::op, #op, #result)},
         VORN_NATIVES(VORN_TAPE_ROW)
 #undef VORN_TAPE_ROW
     };

@@ -135,9 +135,8 @@ bool decodeArgument(Hook& hook, ArgValue& a, const char* op, size_t index, bool 
 }
 
 bool takesHandleAddress(uint64_t hash) {
-    for (Native n : {Native::DeleteVehicle, Native::ReleaseMissionTrain, Native::DeleteMissionTrain, Native::RemoveBlip,
-                     Native::ReleaseCharacter})
-        if (nativeIdentity(n).hash == hash) return true;
+    for (const NativeIdentity& row : kNatives)
+        if (row.handleAddress && row.hash == hash) return true;
     return false;
 }
 

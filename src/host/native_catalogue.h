@@ -17,6 +17,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
+#include <type_traits>
+
+#include "host/native_invoker.h"
 
 // clang-format off
 #define VORN_NATIVES(X) \
@@ -235,10 +238,22 @@ struct NativeIdentity {
     uint64_t hash;
     const char* publicName;
     const char* shape;
+    // Takes the address of a handle (an entity's or a blip's), which the game clears when it lets go.
+    bool handleAddress;
 };
 
+namespace native_detail {
+
+template <class... Parameters>
+constexpr bool takesHandleAddress(void (*)(Parameters...)) {
+    return (std::is_same_v<Parameters, EntityHandle*> || ...);
+}
+
+}  // namespace native_detail
+
 inline constexpr NativeIdentity kNatives[] = {
-#define VORN_NATIVE_ROW(op, hash, publicName, shape, ...) {#op, hash, publicName, shape},
+#define VORN_NATIVE_ROW(op, hash, publicName, shape, result, parameters, ...) \
+    {#op, hash, publicName, shape, native_detail::takesHandleAddress(static_cast<void(*) parameters>(nullptr))},
     VORN_NATIVES(VORN_NATIVE_ROW)
 #undef VORN_NATIVE_ROW
 };

@@ -182,10 +182,7 @@ constexpr AnswerKind answerKindOf() {
 }
 
 // The natives given the address of a handle, which the game may clear.
-constexpr bool takesHandleAddress(Native native) {
-    return native == Native::DeleteVehicle || native == Native::ReleaseMissionTrain ||
-           native == Native::DeleteMissionTrain || native == Native::RemoveBlip || native == Native::ReleaseCharacter;
-}
+constexpr bool takesHandleAddress(Native native) { return nativeIdentity(native).handleAddress; }
 
 // Each native's answer, by catalogue index. The natives that write into the plug-in's memory answer
 // there; a new one must be taught here, or the assertion below stops the build.
