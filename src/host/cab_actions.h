@@ -92,7 +92,7 @@ inline constexpr CabActionRow kCabActions[cabActionCount] = {
 // clang-format on
 
 constexpr int32_t actionIndex(CabAction action) { return static_cast<int32_t>(action); }
-constexpr const CabActionRow& cabAction(CabAction action) { return kCabActions[actionIndex(action)]; }
+consteval const CabActionRow& cabAction(CabAction action) { return kCabActions[actionIndex(action)]; }
 
 namespace cab_detail {
 consteval bool rowsInOrder() {

@@ -36,8 +36,9 @@ struct CallShape {
     uint32_t floats = 0;
 };
 
-// constexpr, not consteval: Clang 14 refuses an immediate call on a template argument in kCallShape.
-constexpr CallShape callShape(const char* shape) {
+template <Native N>
+consteval CallShape callShape() {
+    const char* shape = nativeIdentity(N).shape;
     CallShape s;
     for (; shape[s.arguments] != '\0'; ++s.arguments) {
         const char kind = shape[s.arguments];
@@ -50,7 +51,7 @@ constexpr CallShape callShape(const char* shape) {
 }
 
 template <Native N>
-inline constexpr CallShape kCallShape = callShape(nativeIdentity(N).shape);
+inline constexpr CallShape kCallShape = callShape<N>();
 
 struct KeyPoint {
     uint64_t at = 0;    // where its record begins, in bytes since the process started

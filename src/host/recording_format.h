@@ -122,11 +122,6 @@ inline constexpr uint64_t fnv64(uint64_t h, const char* bytes, size_t count) {
     return h;
 }
 inline constexpr uint32_t kFnv32Basis = 0x811C9DC5u;
-inline uint32_t fnv32(uint32_t h, const void* bytes, size_t count) {
-    const auto* b = static_cast<const uint8_t*>(bytes);
-    for (size_t i = 0; i < count; ++i) h = (h ^ b[i]) * 0x01000193u;
-    return h;
-}
 
 inline constexpr size_t textLength(const char* text) {
     size_t n = 0;
@@ -174,7 +169,7 @@ inline uint32_t argumentDigest(const char* shape, const uint64_t* args, size_t c
 }
 
 template <class R>
-constexpr AnswerKind answerKindOf() {
+consteval AnswerKind answerKindOf() {
     if constexpr (std::is_void_v<R>) return AnswerKind::None;
     else if constexpr (std::is_same_v<R, float>) return AnswerKind::Float;
     else if constexpr (std::is_same_v<R, Vector3>) return AnswerKind::Vector;
@@ -182,7 +177,7 @@ constexpr AnswerKind answerKindOf() {
 }
 
 // The natives given the address of a handle, which the game may clear.
-constexpr bool takesHandleAddress(Native native) { return nativeIdentity(native).handleAddress; }
+consteval bool takesHandleAddress(Native native) { return nativeIdentity(native).handleAddress; }
 
 // Each native's answer, by catalogue index. The natives that write into the plug-in's memory answer
 // there; a new one must be taught here, or the assertion below stops the build.

@@ -62,10 +62,7 @@ void showRoute(ScriptState& state, bool on) {
 void startCall(ScriptState& state, EntityHandle player) {
     const LineNodes line = mainLineNodes();
     const Vector3 p = GetEntityPosition(player);
-    state.callNode = nearestNode(line, p.x, p.y);
-    if (state.callNode < 0) {
-        return;
-    }
+    state.callNode = nearestNode(line, p.x, p.y);  // never -1: the built-in line has nodes
     if (state.callStage == CallTaken) {
         letGo(state);  // one called train at a time
     }

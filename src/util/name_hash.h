@@ -4,7 +4,7 @@
 
 // The game's name hash (GET_HASH_KEY: Jenkins' one-at-a-time over the lowercased text), for names
 // the plug-in knows when it is built: no native call is needed for them.
-constexpr uint32_t nameHash(std::string_view name) {
+consteval uint32_t nameHash(std::string_view name) {
     uint32_t h = 0;
     for (const char raw : name) {
         const char c = (raw >= 'A' && raw <= 'Z') ? static_cast<char>(raw - 'A' + 'a') : raw;

@@ -122,6 +122,36 @@ TEST(Recording, AWrappedRingReplaysFromItsOldestKeyPoint) {
     EXPECT_EQ(result.passes, read.recording->passes);
 }
 
+// A configuration loaded while the file is still being written, a slice a pass, wraps the ring over
+// bytes the file has not taken yet: the file takes them first, and reads whole.
+TEST(Recording, ARingWrappedDuringAWriteGivesTheFileItsBytesFirst) {
+    FreshRecorder fresh(64u << 10);
+    ScratchDirectory dir;
+    forceRecording(true);
+    ScriptState state;
+    state.mode = InCab;
+    const std::string ini = "; " + std::string(8000, 'a') + "\n";
+    writeFileBytes(configurationFileName, ini);
+    for (int pass = 1; pass <= 1500; ++pass) {  // the ring wrapped, a key point every 300 passes
+        recordPassStart(state);
+        if (pass % 100 == 0) recordConfigurationLoad();
+        recordPassEnd(state);
+    }
+    recordPassStart(state);
+    state.mode = OnFoot;  // the ride ends: its file is begun, and its first slice written
+    recordPassEnd(state);
+    writeFileBytes(configurationFileName, std::string(60000, 'b'));
+    for (int pass = 0; pass < 4; ++pass) {
+        recordPassStart(state);
+        recordConfigurationLoad();
+        recordPassEnd(state);
+    }
+    const sim::ReadResult read = sim::readRecordingFile(recordingFileName);
+    ASSERT_TRUE(read.recording) << read.error;
+    ASSERT_FALSE(read.recording->texts.empty());
+    for (const std::string& text : read.recording->texts) EXPECT_EQ(text, ini);
+}
+
 using train_world::Ride;
 
 class RecordedRide : public Ride {

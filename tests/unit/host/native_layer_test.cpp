@@ -4,7 +4,9 @@
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 
+#include "host/all_vehicles.h"
 #include "host/controls.h"
 #include "host/natives.h"
 #include "unit/support/recording_hook.h"
@@ -102,6 +104,18 @@ TEST(NativeLayer, AHookWithoutResultsOrWithoutFunctionsReadsAsNone) {
     gHook = HookFunctions{};
     EXPECT_EQ(GetFrameSeconds(), 0.0f);
     EXPECT_FALSE(ControlHeld(control::accelerate));
+}
+
+// The hook's list of all vehicles answers a count of its own: never more than the buffer holds.
+TEST(NativeLayer, TheGamesVehicleCountIsHeldToTheBuffer) {
+    recording_hook::Binding hook;
+    static int32_t told = 0;
+    gHook.worldGetAllVehicles = [](int32_t*, int32_t) { return told; };
+    int32_t handles[4] = {};
+    for (const auto& [answer, read] : {std::pair{-3, 0}, std::pair{9, 4}, std::pair{2, 2}}) {
+        told = answer;
+        EXPECT_EQ(ListAllVehicles(handles, 4), read) << answer;
+    }
 }
 
 // The hashes typed again by public name, apart from the catalogue: the one check of its hashes that

@@ -178,8 +178,9 @@ TEST(GameMap, TheGameRunsFreightEveryTwoMinutesAndTheMetroStopsAtItsStations) {
         ASSERT_LE(w.gameTrains.freightMade, static_cast<int>(seconds / 120.0f + 1e-3f)) << seconds;
         for (const auto& [h, t] : w.trains) {
             if (t.stopsAtStations && t.dwell > 0.0f && t.speed == 0.0f) {
+                const float at = t.distance;  // Clang 14 cannot capture a structured binding
                 const bool atStation = std::any_of(metro.stops.begin(), metro.stops.end(),
-                                                   [&](float s) { return std::fabs(s - t.distance) < 0.01f; });
+                                                   [at](float s) { return std::fabs(s - at) < 0.01f; });
                 ASSERT_TRUE(atStation) << "the metro stood at " << t.distance;
                 if (t.dwell > 10.0f - dt * 1.5f) ++stops;
             }

@@ -8,8 +8,11 @@
 
 #include "config/settings.h"
 #include "host/native_catalogue.h"
+#include "host/script_state.h"
+#include "train/called_train.h"
 #include "train/main_line_walk.h"
 #include "unit/support/recording_hook.h"
+#include "unit/support/scripted_hook.h"
 #include "util/speed_curves.h"
 
 namespace {
@@ -32,7 +35,20 @@ TEST(CallWay, FindsItsWayAroundTheLoopAndItsSeam) {
     const LineNodes line(nodes);
     EXPECT_EQ(nearestNode(line, nodes[37].x * 1.05f, nodes[37].y * 1.05f), 37);
     EXPECT_EQ(nearestNodeAround(line, nodes[2].x, nodes[2].y, 97, 8), 2);  // the search window crosses the seam
+    // No node to search around (or a window as long as the line): the whole line is searched.
+    EXPECT_EQ(nearestNodeAround(line, nodes[60].x, nodes[60].y, -1, 8), 60);
+    EXPECT_EQ(nearestNodeAround(LineNodes(nodes.data(), 10), nodes[6].x, nodes[6].y, 0, 8), 6);
+
+    // No line, or no node on it (-1): nothing is read beyond the line, and nothing is found.
+    float dx = 1.0f;
+    float dy = 1.0f;
     EXPECT_EQ(nearestNode(LineNodes{}, 0.0f, 0.0f), -1);
+    EXPECT_EQ(nearestNodeAround(LineNodes{}, 0.0f, 0.0f, 3, 8), -1);
+    EXPECT_EQ(nodeAlong(line, -1, 10.0f, 1), -1);
+    lineDirection(line, -1, 1, dx, dy);
+    EXPECT_EQ(dx * dx + dy * dy, 0.0f);
+    EXPECT_EQ(metresTo(line, -1, 0.0f, 0.0f, 5, 1), 0.0f);
+    EXPECT_TRUE(std::isinf(distanceFromLine(LineNodes{}, 0, 0.0f, 0.0f)));
 
     // At least 200 m along, either way round, the seam crossed on the way.
     EXPECT_EQ(nodeAlong(line, 90, 195.0f, 1), 10);
@@ -73,6 +89,32 @@ TEST(CallWay, StopsOnTheEngineersBrakingCurve) {
     EXPECT_EQ(BrakingDistance(0.0f, 60.0f, 4.0f), 0.0f);
     EXPECT_TRUE(std::isinf(BrakingDistance(10.0f, 60.0f, 0.0f)));
     EXPECT_NEAR(BrakingDistance(-10.0f, 0.0f, 4.0f), 25.0f, 0.01f);  // no reference: half the rate throughout
+}
+
+// Finite but absurd frame times from the game: a huge one takes the called train's speed near the
+// float's limit, a negative one then pushes it past, each step finite on its own. The train is never
+// given a speed that is not a number.
+TEST(CallWay, ABrokenFrameTimeNeverReachesTheCalledTrain) {
+    using namespace scripted_hook;
+    Binding hook;
+    const TrackNode at = mainLineNodes()[1034];
+    state().handlers[nativeIdentity(Native::GetEntityPosition).hash] = [at](const auto&) {
+        return vec(Vector3{at.x, at.y, at.z});
+    };
+    ScriptState call;
+    call.calledTrain = 7;
+    call.calledTrainNode = 1034;
+    call.callNode = 1000;  // 200 m down the node order
+    call.callStep = -1;
+    for (const float t : {1e38f, -150.0f}) {
+        state().handlers[nativeIdentity(Native::GetFrameSeconds).hash] = [t](const auto&) {
+            return std::vector<uint64_t>{slot(t)};
+        };
+        driveCalledTrain(call);
+    }
+    const std::vector<Call> speeds = callsTo(nativeIdentity(Native::SetTrainCurrentSpeed).hash);
+    ASSERT_EQ(speeds.size(), 2u);
+    for (const Call& c : speeds) EXPECT_TRUE(std::isfinite(asFloat(c.args.at(1))));
 }
 
 }  // namespace

@@ -246,7 +246,7 @@ void noteBinding(const SettingRow& key, double chosen, int32_t bound, const Bind
     const auto wanted = static_cast<int32_t>(chosen);
     const std::string shownWanted = inputsShown(wanted, key.device);
     const std::string what = shownWanted.empty() ? controlText(wanted, key.device) : shownWanted;
-    const CabActionRow& earlier = cabAction(note.clash);
+    const CabActionRow& earlier = kCabActions[actionIndex(note.clash)];
     std::string owner;
     if (earlier.tag == nullptr) {
         owner = "is the game's own " + input + " for " + actionShown(note.clash);
