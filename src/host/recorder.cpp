@@ -183,6 +183,8 @@ void recordPassEnd(const ScriptState& state) {
             beginWrite(recordingFileName, Reason::RideEnded);
         } else if (!r.wasDerailed && state.derailed) {
             beginWrite(recordingFileName, Reason::Derailment);
+        } else if (!r.writer.active && !r.writer.pending && !r.writer.file.waiting()) {
+            return;  // recording, and no file to go on with: the recorder stays busy as it is
         }
     }
     continueWrite();
