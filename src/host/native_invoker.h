@@ -78,15 +78,21 @@ inline const uint64_t kNoResult[3] = {0, 0, 0};
 
 }  // namespace native_detail
 
-// Declared inline on purpose: left to its size heuristics, GCC keeps some instantiations out of line,
-// and a pass then pays a call and a spill around every native.
-template <class R, class... Args>
-inline R invoke(uint64_t hash, Args... args) {
+// The call through the hook; its result block, or kNoResult when there is none.
+template <class... Args>
+inline const uint64_t* callHook(uint64_t hash, Args... args) {
     if (gHook.nativeCall == nullptr) {
-        return native_detail::readResult<R>(native_detail::kNoResult);
+        return native_detail::kNoResult;
     }
     gHook.nativeInit(hash);
     (gHook.nativePush64(packArgument(args)), ...);
     const uint64_t* slots = gHook.nativeCall();
-    return native_detail::readResult<R>(slots != nullptr ? slots : native_detail::kNoResult);
+    return slots != nullptr ? slots : native_detail::kNoResult;
+}
+
+// Declared inline on purpose: left to its size heuristics, GCC keeps some instantiations out of line,
+// and a pass then pays a call and a spill around every native.
+template <class R, class... Args>
+inline R invoke(uint64_t hash, Args... args) {
+    return native_detail::readResult<R>(callHook(hash, args...));
 }

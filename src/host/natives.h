@@ -53,8 +53,11 @@ inline R callNative(Args... args) {
         return invoke<R>(nativeIdentity(N).hash, args...);
     }
     // The trailing 0 keeps the array from being empty for a native without arguments.
-    const uint64_t slots[] = {packArgument(args)..., 0};
-    return native_detail::readResult<R>(recordedNativeCall<N>(slots));
+    const uint64_t pushed[] = {packArgument(args)..., 0};
+    const uint64_t capacity = bufferCapacity<N>(pushed);
+    const uint64_t* slots = callHook(nativeIdentity(N).hash, args...);
+    recordNativeCall<N>(pushed, slots, capacity);
+    return native_detail::readResult<R>(slots);
 }
 
 // One typed operation per row of the catalogue, all declared before any is defined: an argument

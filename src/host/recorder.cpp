@@ -80,7 +80,13 @@ void appendKeyPoint(const ScriptState& state) {
     key.at = r.head;
     key.pass = r.pass;
     ++r.keyCount;
-    std::memset(r.predictions, 0, sizeof r.predictions);
+    // Only the natives called since the last key point have predictions to clear.
+    for (size_t i = 0; i < kNativeCount; ++i) {
+        if (r.called[i]) {
+            std::memset(r.predictions[i], 0, sizeof r.predictions[i]);
+            r.called[i] = false;
+        }
+    }
     RingOut out;
     out.u8(kKeyPoint);
     out.u32(r.pass);
@@ -117,6 +123,8 @@ void stop() {
 void newPassOccurrences() { std::memset(gRecorder.occurrences, 0, sizeof gRecorder.occurrences); }
 
 }  // namespace
+
+void appendStaged(size_t count) { append(gRecorder.staging, count); }
 
 void refreshBusy() {
     const Recorder& r = gRecorder;
@@ -175,6 +183,8 @@ void recordPassEnd(const ScriptState& state) {
             beginWrite(recordingFileName, Reason::RideEnded);
         } else if (!r.wasDerailed && state.derailed) {
             beginWrite(recordingFileName, Reason::Derailment);
+        } else if (!r.writer.active && !r.writer.pending && !r.writer.file.waiting()) {
+            return;  // recording, and no file to go on with: the recorder stays busy as it is
         }
     }
     continueWrite();
@@ -222,12 +232,19 @@ void recordConfigurationLoad() {
 }
 
 void recordAllVehicles(const int32_t* handles, int32_t count) {
-    RingOut out;
-    out.u8(kAllVehicles);
-    out.u32(static_cast<uint32_t>(count));
+    // In pieces of up to 64 handles: a copy each rather than one per handle.
+    uint8_t piece[5 + 4 * 64];
+    uint8_t* out = piece;
+    *out++ = kAllVehicles;
+    put32(out, static_cast<uint32_t>(count));
     for (int32_t i = 0; i < count; ++i) {
-        out.u32(static_cast<uint32_t>(handles[i]));
+        put32(out, static_cast<uint32_t>(handles[i]));
+        if (out + 4 > piece + sizeof piece) {
+            append(piece, static_cast<size_t>(out - piece));
+            out = piece;
+        }
     }
+    append(piece, static_cast<size_t>(out - piece));
 }
 
 int randomNumber() {

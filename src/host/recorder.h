@@ -13,6 +13,7 @@
 #include <cstdint>
 
 #include "host/native_catalogue.h"
+#include "host/recording_format.h"
 
 struct ScriptState;
 
@@ -22,14 +23,30 @@ inline constexpr const char* recordingFileName = "VornLoconaut-last-ride.vlrec";
 // The ring's size: three minutes of the busiest passes fit with room to spare (docs/recording.md).
 inline constexpr size_t kRecordingRingBytes = 4u << 20;
 
-// Set while the recorder records; the typed operations then call through recordedNativeCall.
+// Set while the recorder records; the typed operations then record their calls (recordNativeCall).
 extern bool gRecorderOn;
 // Set while a pass must call the recorder whatever Debug.Recording says: it records, is forced to, or
 // still writes a file. With it clear and the setting off, the pass leaves the recorder alone.
 extern bool gRecorderBusy;
 
+// The capacity of the buffer a native that lists into one is given (its first slot), read before the
+// call, as the game may write there; 0 for every other native.
+template <Native N>
+inline uint64_t bufferCapacity(const uint64_t* arguments) {
+    if constexpr (recording::kAnswerKinds[static_cast<size_t>(N)] == recording::AnswerKind::NearbyList) {
+        const auto* buffer = reinterpret_cast<const uint64_t*>(static_cast<uintptr_t>(arguments[1]));
+        return buffer != nullptr ? buffer[0] : 0;
+    } else {
+        return 0;
+    }
+}
+// Records a call the plug-in has made: `arguments` holds the slots it pushed, as many as the native's
+// shape has letters, `slots` the result block it read, `capacity` what bufferCapacity gave before the
+// call. Most calls repeat those of the previous pass, and cost a comparison and a byte.
+template <Native N>
+void recordNativeCall(const uint64_t* arguments, const uint64_t* slots, uint64_t capacity);
 // Makes the call as invoke does (init, a push per argument, the call) and records it; returns the
-// result slots. `arguments` holds the slots to push, as many as the native's shape has letters.
+// result slots.
 template <Native N>
 const uint64_t* recordedNativeCall(const uint64_t* arguments);
 

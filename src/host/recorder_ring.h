@@ -53,6 +53,47 @@ consteval CallShape callShape() {
 template <Native N>
 inline constexpr CallShape kCallShape = callShape<N>();
 
+// The natives whose digest is one text and nothing else: the text they are given at a place in a pass
+// is kept, so that the same text there again (most lines on screen are drawn every pass) is compared
+// rather than digested again.
+constexpr bool digestsOneText(const char* shape) {
+    int texts = 0;
+    for (; *shape != '\0'; ++shape) {
+        if (*shape == 't') ++texts;
+        if (*shape == 'i' || *shape == 'b') return false;
+    }
+    return texts == 1;
+}
+constexpr size_t countTextNatives() {
+    size_t count = 0;
+    for (const NativeIdentity& n : kNatives) count += digestsOneText(n.shape) ? 1 : 0;
+    return count;
+}
+constexpr size_t kTextNatives = countTextNatives();
+// Each native's row of kept texts, by catalogue index; kTextNatives for the others.
+struct TextRows {
+    uint8_t row[std::size(kNatives)] = {};
+};
+constexpr TextRows textRows() {
+    TextRows rows;
+    uint8_t next = 0;
+    for (size_t i = 0; i < std::size(kNatives); ++i) {
+        rows.row[i] = digestsOneText(kNatives[i].shape) ? next++ : static_cast<uint8_t>(kTextNatives);
+    }
+    return rows;
+}
+constexpr TextRows kTextRows = textRows();
+
+// A text kept with its digest; longer texts are digested every time.
+constexpr size_t kKeptTextBytes = 120;
+struct KeptText {
+    bool known = false;
+    uint8_t length = 0;
+    uint32_t digest = 0;
+    char bytes[kKeptTextBytes] = {};
+};
+static_assert(kKeptTextBytes <= 255, "a kept text's length is a byte");
+
 struct KeyPoint {
     uint64_t at = 0;    // where its record begins, in bytes since the process started
     uint32_t pass = 0;  // its pass: the passes recorded, counted from 1
@@ -73,6 +114,9 @@ struct Recorder {
     bool wasDerailed = false;
     uint8_t occurrences[kNativeCount] = {};
     uint32_t predictions[kNativeCount][kPredictedCalls][kPredictedWords] = {};
+    // The natives called since the last key point: theirs are the predictions a key point clears.
+    bool called[kNativeCount] = {};
+    KeptText texts[kTextNatives > 0 ? kTextNatives : 1][kPredictedCalls];
     uint8_t staging[kStagingBytes] = {};
 
     // The file being written: the bytes [next, end) of the ring are still to go.
@@ -146,12 +190,15 @@ inline uint8_t* reserve(size_t most) {
     return r.at + most <= r.capacity ? r.ring + r.at : r.staging;
 }
 
+// A record made in the staging buffer, into the ring (recorder.cpp): out of the way of finish().
+void appendStaged(size_t count);
+
 inline void finish(const uint8_t* begin, const uint8_t* end) {
     const auto count = static_cast<size_t>(end - begin);
-    if (begin == gRecorder.staging) {
-        append(begin, count);
-    } else {
+    if (begin != gRecorder.staging) [[likely]] {
         advance(count);
+    } else {
+        appendStaged(count);
     }
 }
 

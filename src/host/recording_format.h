@@ -137,22 +137,25 @@ inline constexpr bool isDigested(char kind) { return kind == 'i' || kind == 'b' 
 // The digest's steps: an integer slot by its low half, a text by its bytes up to kLongestText and
 // its end. A multiply per word, a cheap step per byte: the texts are the longest part of a pass.
 inline uint32_t digestWord(uint32_t h, uint32_t word) { return (h ^ word) * 0x01000193u; }
-inline uint32_t digestText(uint32_t h, const char* text) {
-    if (text != nullptr) {
-        // Every text a native takes ends in a NUL: the game reads it as a C string too.
-        const size_t length = std::min(std::strlen(text), kLongestText);
-        const auto* bytes = reinterpret_cast<const uint8_t*>(text);
-        size_t n = 0;
-        // Four bytes a step give what four steps of h * 31 + byte give, modulo 2^32, with a quarter of
-        // the multiplies that wait for the one before: the texts were two thirds of the recorder's cost.
-        for (; n + 4 <= length; n += 4) {
-            h = h * 923521u + bytes[n] * 29791u + bytes[n + 1] * 961u + bytes[n + 2] * 31u + bytes[n + 3];
-        }
-        for (; n < length; ++n) {
-            h = h * 31u + bytes[n];
-        }
+// A text's bytes as the digest takes them: at most kLongestText of them.
+inline size_t digestedLength(const char* text) { return std::min(std::strlen(text), kLongestText); }
+// The digest's step over `length` bytes of a text and its end.
+inline uint32_t digestTextBytes(uint32_t h, const char* text, size_t length) {
+    const auto* bytes = reinterpret_cast<const uint8_t*>(text);
+    size_t n = 0;
+    // Four bytes a step give what four steps of h * 31 + byte give, modulo 2^32, with a quarter of
+    // the multiplies that wait for the one before.
+    for (; n + 4 <= length; n += 4) {
+        h = h * 923521u + bytes[n] * 29791u + bytes[n + 1] * 961u + bytes[n + 2] * 31u + bytes[n + 3];
+    }
+    for (; n < length; ++n) {
+        h = h * 31u + bytes[n];
     }
     return digestWord(h, 0xFFu);
+}
+inline uint32_t digestText(uint32_t h, const char* text) {
+    // Every text a native takes ends in a NUL: the game reads it as a C string too.
+    return text != nullptr ? digestTextBytes(h, text, digestedLength(text)) : digestWord(h, 0xFFu);
 }
 
 // The digest of a call's arguments as pushed, by the native's shape.

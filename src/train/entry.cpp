@@ -255,12 +255,6 @@ Planar cabDoorPoint(TrainKind kind, const Vector3& t, float fx, float fy) {
     return kind == Freight ? offsetFrom(t, fx, fy, 3.7f, 1.4f) : offsetFrom(t, fx, fy, 3.5f, 0.0f);
 }
 
-void searchForTrain(ScriptState& state) {
-    if (ControlJustPressed(control::enter)) {
-        approachNearbyTrain(state);
-    }
-}
-
 void approachNearbyTrain(ScriptState& state) {
     const EntityHandle player = GetPlayerCharacter();
     if (IsCharacterInAnyVehicle(player, true)) {

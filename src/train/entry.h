@@ -1,4 +1,5 @@
 #pragma once
+#include "host/natives.h"
 #include "host/script_state.h"
 
 // A point on the ground, in world metres.
@@ -15,11 +16,16 @@ Planar cabDoorPoint(TrainKind kind, const Vector3& t, float fx, float fy);
 // A hold's prompt for this frame: the bar, filled by `done` (0 to 1), and the words above it.
 void drawHoldBar(float done, const char* words);
 
-// On foot: when the enter control has just been pressed, find a nearby train and test the distance.
-void searchForTrain(ScriptState& state);
 // The search itself, once enter has been pressed: kept apart so that the many passes without the
 // press stay short.
 void approachNearbyTrain(ScriptState& state);
+// On foot: when the enter control has just been pressed, find a nearby train and test the distance.
+// Inline: a pass on foot asks the one native and goes on.
+inline void searchForTrain(ScriptState& state) {
+    if (ControlJustPressed(control::enter)) {
+        approachNearbyTrain(state);
+    }
+}
 // Entering: count the hold time, draw the prompt, and take the cab once the delay has passed.
 void updateEntering(ScriptState& state);
 // In the cab, first step: whether the player still rides the train. A ride the game has ended (the

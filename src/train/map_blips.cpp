@@ -12,9 +12,9 @@
 namespace {
 
 // A look every 32 passes, at eight of the game's vehicles and at the trains with a blip, and while
-// blips are held a glance at the player every 8th: the pass on foot stays near one native call, a
-// train gets its blip within seconds in any town, and blips go within a few passes of a life event.
-constexpr int32_t kCheckPasses = 8;
+// blips are held a glance at the player every 8th (mapBlipCheckPasses): the pass on foot stays near one
+// native call, a train gets its blip within seconds in any town, and blips go within a few passes of a
+// life event.
 constexpr int32_t kLookPasses = 32;
 constexpr int32_t kVehiclesPerLook = 8;
 // Further than anyone runs or drives in 8 passes; the game's own moves of the player are hundreds of
@@ -66,10 +66,7 @@ bool isWreck(const ScriptState& state, EntityHandle vehicle) {
 
 }  // namespace
 
-void updateMapBlips(ScriptState& state) {
-    if (++state.mapBlipCounter % kCheckPasses != 0) {
-        return;
-    }
+void checkMapBlips(ScriptState& state) {
     const bool look = state.mapBlipCounter >= kLookPasses;
     if (look) {
         state.mapBlipCounter = 0;

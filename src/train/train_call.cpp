@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr int32_t kPollPasses = 5;
 // A check every 8th pass lets go within a few passes of a life event.
 constexpr int32_t kCheckPasses = 8;
 constexpr float kLetGo = 300.0f;
@@ -151,15 +150,9 @@ void checkCalledTrain(ScriptState& state) {
 
 }  // namespace
 
-void updateCallHold(ScriptState& state) {
-    if (state.callStage == CallLoading) {
-        return;
-    }
+void pollCallHold(ScriptState& state) {
     int32_t control = noControl;
     if (!state.callHeld) {
-        if (++state.callPollCounter < kPollPasses) {
-            return;
-        }
         state.callPollCounter = 0;
         if (callControlHeld(control)) {
             state.callHeld = true;

@@ -6,9 +6,19 @@
 #include "host/script_state.h"
 
 inline constexpr float callHoldSeconds = 1.0f;
+// Until the call control is seen held, it is asked about every 5th pass.
+inline constexpr int32_t callPollPasses = 5;
 
-// On foot: the hold of the call control, and the call it answers.
-void updateCallHold(ScriptState& state);
+// The call control asked about (its hold timed while held), and the call it answers.
+void pollCallHold(ScriptState& state);
+// On foot: the hold of the call control, and the call it answers. Most passes only count, here, so that
+// they make no call into the step.
+inline void updateCallHold(ScriptState& state) {
+    if (state.callStage == CallLoading || (!state.callHeld && ++state.callPollCounter < callPollPasses)) {
+        return;
+    }
+    pollCallHold(state);
+}
 // In every mode, after the mode's steps: the called train's way to the caller, its blip and route, and
 // letting it go; and, in a pass that began on foot, the call's line on screen (a cab pass, the one of a
 // lost ride included, draws nothing of it).

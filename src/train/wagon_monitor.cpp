@@ -81,18 +81,3 @@ void checkDerailedWagons(ScriptState& state, bool tick, bool distanceCheck) {
         state.wagonCheckTime = 0.0f;
     }
 }
-
-void runWagonMonitor(ScriptState& state) {
-    if (state.derailedWagons.empty()) {
-        return;
-    }
-    ++state.wagonPassCounter;
-    state.wagonCheckTime += FrameSeconds();
-
-    const bool tick = static_cast<double>(state.wagonCheckTime) > 0.2;
-    const bool distanceCheck = state.wagonPassCounter > 600;
-    // Most passes only count the time.
-    if (tick || distanceCheck || state.derailedWagons.size() > countLimit()) {
-        checkDerailedWagons(state, tick, distanceCheck);
-    }
-}
