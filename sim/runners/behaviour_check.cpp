@@ -14,7 +14,7 @@ namespace sim {
 
 namespace {
 
-constexpr size_t kFailuresKept = 20;
+constexpr size_t kCheckFailuresKept = 20;
 constexpr int32_t kPassesToLoseRide = 3;
 
 bool isOneOf(std::string_view op, std::initializer_list<std::string_view> ops) {
@@ -27,7 +27,7 @@ int32_t firstArgument(const NativeCall& call) { return call.args.empty() ? 0 : c
 
 void BehaviourCheck::fail(int frame, const std::string& text) {
     ++failureCount_;
-    if (failures_.size() < kFailuresKept) failures_.push_back("frame " + std::to_string(frame) + ": " + text);
+    if (failures_.size() < kCheckFailuresKept) failures_.push_back("frame " + std::to_string(frame) + ": " + text);
 }
 
 void BehaviourCheck::scriptRestarted() {
@@ -102,7 +102,7 @@ void BehaviourCheck::afterPass(int frame, const std::vector<NativeCall>& calls, 
     map_.afterPass(frame, calls, inCab && state.mode == InCab);
     for (size_t i = mapFailures; i < map_.failureCount(); ++i) {
         ++failureCount_;
-        if (i < map_.failures().size() && failures_.size() < kFailuresKept) failures_.push_back(map_.failures()[i]);
+        if (i < map_.failures().size() && failures_.size() < kCheckFailuresKept) failures_.push_back(map_.failures()[i]);
     }
 
     checkState(frame, state);

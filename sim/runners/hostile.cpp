@@ -15,7 +15,7 @@ namespace {
 
 constexpr size_t kRemembered = 64;
 constexpr size_t kHashesRemembered = 4;
-constexpr size_t kFailuresKept = 20;
+constexpr size_t kHostileFailuresKept = 20;
 constexpr int kCalmStretch = 300;  // passes at most
 constexpr int kSettingsStretch = 10000;
 
@@ -147,7 +147,7 @@ HostileSummary runHostile(const HostileOptions& options) {
         game.hook().answer = [&garbage](const NativeCall& call, uint64_t* result) { garbage(call, result); };
 
     auto fail = [&](const std::string& text) {
-        if (summary.failures.size() < kFailuresKept) summary.failures.push_back(text);
+        if (summary.failures.size() < kHostileFailuresKept) summary.failures.push_back(text);
     };
     BehaviourCheck check;
     std::mt19937 stretches(options.seed);

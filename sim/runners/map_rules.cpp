@@ -8,7 +8,7 @@ namespace sim {
 
 namespace {
 
-constexpr size_t kFailuresKept = 20;
+constexpr size_t kMapFailuresKept = 20;
 
 std::string hexHash(uint32_t model) { return hex(model).substr(10); }
 
@@ -16,7 +16,7 @@ std::string hexHash(uint32_t model) { return hex(model).substr(10); }
 
 void MapRules::fail(int frame, const std::string& text) {
     ++failureCount_;
-    if (failures_.size() < kFailuresKept) failures_.push_back("frame " + std::to_string(frame) + ": " + text);
+    if (failures_.size() < kMapFailuresKept) failures_.push_back("frame " + std::to_string(frame) + ": " + text);
 }
 
 bool MapRules::trainExists(EntityHandle train) const { return world_ == nullptr || world_->train(train) != nullptr; }

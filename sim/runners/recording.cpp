@@ -242,14 +242,14 @@ struct Decoder {
             }
         }
         switch (n.answer) {
-            case AnswerKind::None: break;
-            case AnswerKind::Integer:
-            case AnswerKind::Deletion: word(WordKind::Integer, predicted, index); break;
-            case AnswerKind::Float: word(WordKind::Float, predicted, index); break;
-            case AnswerKind::Vector:
+            case recording::AnswerKind::None: break;
+            case recording::AnswerKind::Integer:
+            case recording::AnswerKind::Deletion: word(WordKind::Integer, predicted, index); break;
+            case recording::AnswerKind::Float: word(WordKind::Float, predicted, index); break;
+            case recording::AnswerKind::Vector:
                 for (int i = 0; i < 3; ++i) word(WordKind::Float, predicted, index);
                 break;
-            case AnswerKind::NearbyList: {
+            case recording::AnswerKind::NearbyList: {
                 word(WordKind::Integer, predicted, index);
                 const size_t at = in.at();
                 const uint32_t entries = word(WordKind::Integer, predicted, index);
@@ -429,11 +429,11 @@ ReadResult readRecording(const uint8_t* data, size_t size) {
         n.hash = in.u64("the catalogue");
         n.shape = in.text("the catalogue");
         const uint8_t answer = in.u8("the catalogue");
-        if (in.ok() && (answer > static_cast<uint8_t>(AnswerKind::Deletion) ||
+        if (in.ok() && (answer > static_cast<uint8_t>(recording::AnswerKind::Deletion) ||
                         n.shape.find_first_not_of("ibfpt") != std::string::npos)) {
             in.fail(offset, "native " + n.op + " has an unknown shape or answer");
         }
-        n.answer = static_cast<AnswerKind>(answer);
+        n.answer = static_cast<recording::AnswerKind>(answer);
         r.natives.push_back(std::move(n));
     }
     // The replay trusts the listed shapes and answers once the hash is this build's: they must be what

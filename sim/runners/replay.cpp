@@ -255,13 +255,13 @@ void Replay::answer(const NativeCall& call, uint64_t* result) {
     const auto answer = [&](size_t i) { return w(first + i); };
     const uint32_t words = e->count - static_cast<uint32_t>(word);
     switch (n.answer) {
-        case AnswerKind::None: break;
-        case AnswerKind::Integer:
-        case AnswerKind::Float:
-        case AnswerKind::Vector:
+        case recording::AnswerKind::None: break;
+        case recording::AnswerKind::Integer:
+        case recording::AnswerKind::Float:
+        case recording::AnswerKind::Vector:
             for (uint32_t i = 0; i < words && i < Hook::resultSlots; ++i) result[i] = answer(i);
             break;
-        case AnswerKind::NearbyList: {
+        case recording::AnswerKind::NearbyList: {
             result[0] = answer(0);
             auto* buffer = call.args.size() > 1 ? reinterpret_cast<uint64_t*>(static_cast<uintptr_t>(call.args[1].raw)) : nullptr;
             if (buffer == nullptr) break;
@@ -271,7 +271,7 @@ void Replay::answer(const NativeCall& call, uint64_t* result) {
                 buffer[i] = (buffer[i] & 0xFFFFFFFF00000000ull) | answer(1 + i);
             break;
         }
-        case AnswerKind::Deletion: {
+        case recording::AnswerKind::Deletion: {
             auto* handle = call.args.empty() ? nullptr : reinterpret_cast<EntityHandle*>(static_cast<uintptr_t>(call.args[0].raw));
             if (handle != nullptr && words > 0 && answer(0) == 0) *handle = 0;
             break;

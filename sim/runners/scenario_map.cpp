@@ -10,12 +10,12 @@ using nlohmann::json;
 
 namespace {
 
-bool inRange(float value, const json& range) {
+bool withinRange(float value, const json& range) {
     return value >= range.value("min", -1e30f) && value <= range.value("max", 1e30f);
 }
 
 std::string count(const char* what, size_t n, const json& range) {
-    if (inRange(static_cast<float>(n), range)) return {};
+    if (withinRange(static_cast<float>(n), range)) return {};
     return std::to_string(n) + " " + what + ", expected " + range.dump();
 }
 

@@ -24,7 +24,7 @@ namespace {
 
 constexpr int kFramesPerSecond = 60;
 constexpr float kFrame = 1.0f / kFramesPerSecond;
-constexpr size_t kFailuresKept = 20;
+constexpr size_t kSoakFailuresKept = 20;
 
 // Every control the plug-in reads, and the game's radio control, which it leaves to the game.
 constexpr int32_t kCabControls[] = {control::accelerate, control::brake,  control::handbrake, control::seatLeft,
@@ -89,7 +89,7 @@ private:
     int framesFor(double seconds) { return std::max(1, static_cast<int>(seconds * kFramesPerSecond)); }
 
     void fail(const std::string& text) {
-        if (summary_.failures.size() < kFailuresKept) summary_.failures.push_back(text);
+        if (summary_.failures.size() < kSoakFailuresKept) summary_.failures.push_back(text);
     }
     std::string at() const { return "frame " + std::to_string(game_.frame()) + ": "; }
 

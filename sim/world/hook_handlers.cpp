@@ -30,7 +30,7 @@ void setVector(uint64_t* r, Vector3 v) {
     r[2] = floatSlot(v.z);
 }
 
-bool contains(const std::vector<int32_t>& list, int32_t value) {
+bool listed(const std::vector<int32_t>& list, int32_t value) {
     return std::find(list.begin(), list.end(), value) != list.end();
 }
 
@@ -232,10 +232,10 @@ void onDisableControl(Hook& h, const Args& a, uint64_t*) {
     if (!W(h).playerControl) h.violation("DisableControl " + std::to_string(a[1].i) + " while the game has the player's control");
     if (W(h).phone.up() && onPhoneButton(a[1].i, I(h).lastDevice))
         h.violation("DisableControl " + std::to_string(a[1].i) + " on a button of the phone while it is up");
-    if (!contains(I(h).disabled, a[1].i)) h.world.input.disabled.push_back(a[1].i);
+    if (!listed(I(h).disabled, a[1].i)) h.world.input.disabled.push_back(a[1].i);
 }
-void onDisabledControlJustPressed(Hook& h, const Args& a, uint64_t* r) { setBool(r, contains(I(h).justPressed, a[1].i)); }
-void onDisabledControlJustReleased(Hook& h, const Args& a, uint64_t* r) { setBool(r, contains(I(h).justReleased, a[1].i)); }
+void onDisabledControlJustPressed(Hook& h, const Args& a, uint64_t* r) { setBool(r, listed(I(h).justPressed, a[1].i)); }
+void onDisabledControlJustReleased(Hook& h, const Args& a, uint64_t* r) { setBool(r, listed(I(h).justReleased, a[1].i)); }
 void onDisabledControlHeld(Hook& h, const Args& a, uint64_t* r) { setBool(r, I(h).isDown(a[1].i)); }
 // PLAYER_ID answers 0 in story mode (the public native databases); the stand-in has no other player.
 void onGetPlayerIndex(Hook&, const Args&, uint64_t* r) { setInt(r, 0); }

@@ -3,15 +3,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 #include "sim/world/note_format.h"
 #include "sim/world/world.h"
 
 namespace sim {
-
-namespace {
-constexpr float kPi = 3.14159265358979f;
-}  // namespace
 
 // --- Track ---
 
@@ -213,7 +210,7 @@ void World::placeCarriages(Train& t) {
         const float sign = v->reversed ? -1.0f : 1.0f;
         const Vector3 f{tangent.x * sign, tangent.y * sign, tangent.z * sign};
         const float planar = std::hypot(f.x, f.y);
-        v->rotation = Vector3{std::atan2(f.z, planar) * 180.0f / kPi, 0.0f, headingFromForward(f.x, f.y)};
+        v->rotation = Vector3{std::atan2(f.z, planar) * 180.0f / std::numbers::pi_v<float>, 0.0f, headingFromForward(f.x, f.y)};
         v->velocity = Vector3{tangent.x * t.speed, tangent.y * t.speed, tangent.z * t.speed};
         for (const auto& [s, ch] : v->seats)
             if (Character* c = character(ch)) c->position = v->position;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <optional>
 #include <vector>
 
@@ -19,7 +20,6 @@ namespace {
 
 using nlohmann::json;
 
-constexpr double kPi = 3.14159265358979323846;
 // Speeds beyond this are off every chart; a run stops there rather than chase a setting to infinity.
 constexpr float kHighestCharted = 1000.0f;
 // Entering takes at most this many frames; a longer hold runs with longer frames.
@@ -93,10 +93,10 @@ std::vector<Vector3> straightTrack() { return {{0.0f, 0.0f, 0.0f}, {0.0f, 20000.
 
 std::vector<Vector3> circleTrack(float radius) {
     // About a metre a segment, so the heading turns smoothly at any speed.
-    const int segments = std::max(180, static_cast<int>(std::ceil(2.0 * kPi * radius)));
+    const int segments = std::max(180, static_cast<int>(std::ceil(2.0 * std::numbers::pi * radius)));
     std::vector<Vector3> points;
     for (int i = 0; i < segments; ++i) {
-        const double a = 2.0 * kPi * i / segments;
+        const double a = 2.0 * std::numbers::pi * i / segments;
         points.push_back(Vector3{static_cast<float>(radius * std::cos(a)), static_cast<float>(radius * std::sin(a)), 0.0f});
     }
     return points;

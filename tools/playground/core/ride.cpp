@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <cstdio>
 #include <utility>
 
@@ -17,7 +18,6 @@ namespace {
 
 using nlohmann::json;
 
-constexpr double kPi = 3.14159265358979323846;
 constexpr float kRunSpeed = 6.0f;  // m/s: the player runs, the loops are large
 constexpr float kWallMargin = 15.0f;
 // After a derailment the game has no trains left; it brings them back once the player is on foot.
@@ -35,9 +35,9 @@ constexpr Loop kTramLoop{-230.0f, 0.0f, 200.0f, 500.0f, 30.0f, 80.0f};
 std::vector<Vector3> loopTrack(const Loop& l) {
     std::vector<Vector3> points;
     auto arc = [&](float cx, float cy, float r, float fromDegrees, float toDegrees) {
-        const int steps = std::max(24, static_cast<int>(std::ceil(r * kPi / 2.0)));
+        const int steps = std::max(24, static_cast<int>(std::ceil(r * std::numbers::pi / 2.0)));
         for (int i = 0; i <= steps; ++i) {
-            const double a = (fromDegrees + (toDegrees - fromDegrees) * i / steps) * kPi / 180.0;
+            const double a = (fromDegrees + (toDegrees - fromDegrees) * i / steps) * std::numbers::pi / 180.0;
             points.push_back(Vector3{static_cast<float>(cx + r * std::cos(a)), static_cast<float>(cy + r * std::sin(a)), 0.0f});
         }
     };
