@@ -74,8 +74,16 @@ fuzz() {
   rm -rf "$corpus"
 }
 
-# The release's plug-in and the page's engine first, beside the Linux build that every later step
-# needs: emscripten and the linker work one process at a time for the most part.
+# The sanitizers' build and their tests need nothing else built, and are the longest chain of
+# work: they start at once, and run beside everything that follows.
+sanitizer_lane() {
+  step "build linux-asan" build linux-asan vorn_tests vornloconaut-sim bench_pass_cost || return
+  step "ctest linux-asan" ctest --preset linux-asan -j "$jobs" -LE e2e
+}
+sanitizer_lane &
+
+# The release's plug-in and the page's engine, beside the Linux build that the other lanes
+# need: emscripten and the linker work one process at a time for the most part.
 step "build windows-release and wasm (the release's plug-in, the page's engine)" \
   bash -c 'cmake --preset windows-release >/dev/null && cmake --build --preset windows-release -j "$1" &&
     cmake --preset wasm >/dev/null && cmake --build --preset wasm -j "$1"' parts "$jobs" &
@@ -83,7 +91,7 @@ parts=$!
 step "build linux" build linux
 wait "$parts"
 
-# Then four lanes side by side: what waits on Wine or Chromium leaves the processors to the builds.
+# Then three more lanes side by side: what waits on Wine or Chromium leaves the processors to the builds.
 windows_lane() {
   step "build windows" build windows || return
   step "import table of VornLoconaut.asi" bash scripts/check-imports.sh build/windows/VornLoconaut.asi
@@ -99,11 +107,6 @@ page_lane() {
   step "the playground page in headless Chromium" node --test tools/playground/test/
   wait
 }
-# The sanitizers' build: what their tests run.
-sanitizer_lane() {
-  step "build linux-asan" build linux-asan vorn_tests vornloconaut-sim bench_pass_cost || return
-  step "ctest linux-asan" ctest --preset linux-asan -j "$jobs" -LE e2e
-}
 # Clang must build the plug-in and the stand-in warning-free too (its extra warnings on the plug-in
 # stand in for MSVC's); it builds them, with the sanitizers, for the fuzzers, which then run side by
 # side (each is bounded by time, not by work).
@@ -117,7 +120,6 @@ clang_lane() {
 }
 windows_lane &
 page_lane &
-sanitizer_lane &
 clang_lane &
 wait
 step "the released VornLoconaut.asi is the one the Wine check plays" \
