@@ -1,25 +1,28 @@
 // node build-page.mjs ENGINE_JS OUTPUT_HTML VERSION ASI_SHA256 LINKED_LIBRARIES
 //
-// Puts the playground page together as one HTML file: the style (uPlot's and ours) and the default
-// file's data as a JSON block in its head; right after the first chart's place a small script
-// (uPlot and the charts' code) that reads the data and draws that chart; the page's script bundled
-// by esbuild; and after it, as blocks of plain text the browser neither parses nor runs, the
-// engine's worker (emscripten's module, then our worker code) and the WebAssembly beside ENGINE_JS,
-// each gzipped and in base64, a third of their size as they are. The page
-// draws its first screen and chart before the browser has read that block; workers are made from
-// its text afterwards. The same inputs give the same bytes: no paths, dates or build-machine names
-// go into the file. ASI_SHA256 is the released VornLoconaut.asi's, which the page tells apart from
-// other builds by. LINKED_LIBRARIES is scripts/linked-libraries.sh's list of the Debian packages
-// whose code the plug-in and the engine carry; with the npm packages esbuild bundled into the page,
-// they make the page's About section and THIRD-PARTY-NOTICES.txt beside OUTPUT_HTML, each package
-// with the licence text it ships.
+// Puts the playground page together as one HTML file: the style (uPlot's and ours) in its head; in
+// the first chart's place a picture of it (chart-picture.mjs), so that the first screen shows the
+// chart before any script runs; after the markup the default file's data as a JSON block and the
+// page's script, bundled by esbuild, as a block of plain text that a small script runs once the
+// first frame is drawn (the live charts replace the picture then); and last, as blocks of plain
+// text the browser neither parses nor runs, the engine's worker (emscripten's module, then our
+// worker code, minified by esbuild) and the WebAssembly beside ENGINE_JS, each gzipped and in
+// base64, a third of their size as they are. Workers are made from their text once the page's
+// script has drawn the first screen. The same inputs give the same bytes: no paths, dates or
+// build-machine names go into the file. ASI_SHA256 is the released VornLoconaut.asi's, which the
+// page tells apart from other builds by. LINKED_LIBRARIES is scripts/linked-libraries.sh's list of
+// the Debian packages whose code the plug-in and the engine carry; with the npm packages esbuild
+// bundled into the page, they make the page's About section and THIRD-PARTY-NOTICES.txt beside
+// OUTPUT_HTML, each package with the licence text it ships.
 import { readFile, readdir, writeFile } from 'node:fs/promises';
 import { gzipSync } from 'node:zlib';
 import { createRequire } from 'node:module';
 import { dirname, join, resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
-import { build } from 'esbuild';
+import { build, transform } from 'esbuild';
 import { answer, drivePlan, emptyDrives, runDrive, storeDrive, withBytes } from './web/drives.js';
+import { CHART_SIZE, chartOf } from './web/charts.js';
+import { chartPicture } from './chart-picture.mjs';
 
 const [engineFile, outputFile, version, asiSha256, linkedFile] = process.argv.slice(2);
 if (!engineFile || !outputFile || !/^[0-9][0-9.]*$/.test(version || '') || !/^[0-9a-f]{64}$/.test(asiSha256 || '') || !linkedFile) {
@@ -29,12 +32,15 @@ if (!engineFile || !outputFile || !/^[0-9][0-9.]*$/.test(version || '') || !/^[0
 
 const here = dirname(fileURLToPath(import.meta.url));
 const web = join(here, 'web');
+// The browsers the page is for: the first to unpack gzip (DecompressionStream), which the page needs
+// for its engine, are Chrome and Edge 80 and Firefox 113.
+const BROWSERS = ['chrome100', 'edge100', 'firefox113'];
 const common = {
   bundle: true,
   write: false,
   format: 'iife',
   minify: true,
-  target: ['chrome100', 'edge100', 'firefox100'],
+  target: BROWSERS,
   absWorkingDir: here,
   metafile: true,
 };
@@ -58,7 +64,7 @@ async function defaults(module) {
 }
 
 // uPlot makes a number formatter and reads the time zone as its module loads. The first use of the
-// browser's Intl costs a cold page 50 to 100 ms, which would hold up the first chart; both are made
+// browser's Intl costs a cold page 50 to 100 ms, which would hold up the first charts; both are made
 // on first use instead (the charts' axes write their own numbers). Its version is pinned by
 // package-lock.json, and the build stops if the lines are not there as expected.
 const lazyIntl = {
@@ -87,7 +93,10 @@ const module = await createVornModule({ wasmBinary });
 const worker = await build({ ...common, entryPoints: [join(web, 'engine-worker.js')], legalComments: 'none' });
 // Node's gzip header holds no time and no name, so the same engine gives the same text.
 const gzipped = (bytes) => gzipSync(bytes, { level: 9 }).toString('base64');
-const engine = gzipped(`${await readFile(engineFile, 'utf8')}\n${worker.outputFiles[0].text}`);
+// emscripten's module as the browser gets it: minified by esbuild, which shortens its names (a fifth
+// less, gzipped); Node above reads the file as emscripten wrote it.
+const engineScript = await transform(await readFile(engineFile, 'utf8'), { minify: true, target: BROWSERS, legalComments: 'none' });
+const engine = gzipped(`${engineScript.code}\n${worker.outputFiles[0].text}`);
 const engineWasm = gzipped(wasmBinary);
 const page = await build({
   ...common,
@@ -102,24 +111,20 @@ const page = await build({
 });
 const script = page.outputFiles[0].text;
 // "<" never appears raw in the JSON block, so no text in it can end the block.
-const defaultData = JSON.stringify(await defaults(module)).replaceAll('<', '\\u003c');
-// The first chart's script: uPlot and the charts' code.
-const firstChartBuild = await build({
-  ...common,
-  entryPoints: [join(web, 'first-chart.js')],
-  legalComments: 'eof',
-  plugins: [lazyIntl],
-});
-const firstChart = firstChartBuild.outputFiles[0].text;
-const style = [
+const defaultSet = await defaults(module);
+const defaultData = JSON.stringify(defaultSet).replaceAll('<', '\\u003c');
+// The first chart as the page's script draws it first: the defaults' full-throttle run of the freight
+// train alone, at the widest a chart is.
+const firstChart = chartOf('acceleration', undefined, defaultSet.drives[0].acceleration);
+const firstPicture = chartPicture(firstChart, CHART_SIZE.most, CHART_SIZE.height);
+const style = (await transform([
   await readFile(join(here, 'node_modules', 'uplot', 'dist', 'uPlot.min.css'), 'utf8'),
   await readFile(join(web, 'style.css'), 'utf8'),
-].join('\n');
+].join('\n'), { loader: 'css', minify: true, target: BROWSERS })).code;
 
 // Inline text that would end its element early, or open an HTML comment inside a script, would
 // break the page; it cannot be escaped safely after the fact, so the build stops instead.
-for (const [what, text, bad] of [['script', script, /<\/script|<!--/i], ['first chart', firstChart, /<\/script|<!--/i],
-  ['style', style, /<\/style/i]]) {
+for (const [what, text, bad] of [['script', script, /<\/script|<!--/i], ['style', style, /<\/style/i]]) {
   if (bad.test(text)) {
     console.error(`build-page: the ${what} holds ${text.match(bad)[0]}, which would break the page`);
     process.exit(1);
@@ -185,7 +190,7 @@ function notices(packages) {
 }
 
 const escaped = (text) => text.replaceAll('&', '&amp;').replaceAll('<', '&lt;').replaceAll('>', '&gt;');
-const packages = [...await bundledPackages(page, firstChartBuild, worker), ...await linkedPackages(linkedFile)];
+const packages = [...await bundledPackages(page, worker), ...await linkedPackages(linkedFile)];
 const about = packages.map((p) => `<li><strong>${escaped(p.name)}</strong> ${escaped(p.version)} (${p.source}${p.licence ? `, ${escaped(p.licence)} licence` : ''}): in ${escaped(p.in)}, ${escaped(p.files)}</li>`).join('\n');
 await writeFile(join(dirname(outputFile), 'THIRD-PARTY-NOTICES.txt'), notices(packages));
 
@@ -194,7 +199,8 @@ const html = template
   .replaceAll('@VERSION@', version)
   .replaceAll('@ASI_SHA256@', asiSha256)
   .replace('@STYLE@', () => style)
-  .replace('@FIRST_CHART@', () => firstChart)
+  .replace('@FIRST_CHART@', () => firstPicture)
+  .replace('@FIRST_SUMMARY@', () => escaped(firstChart.summary))
   .replace('@DEFAULTS@', () => defaultData)
   .replace('@SCRIPT@', () => script)
   .replace('@ABOUT@', () => about)

@@ -67,11 +67,14 @@ export async function loadIni(page, bytes, name = 'VornLoconaut.ini') {
   return page.evaluate(() => window.vornPlayground.report);
 }
 
-// First ink on a canvas, from navigation on: when the browser has rendered the first frame that
-// holds a drawing on any canvas. A frame's animation callbacks, style, layout and paint run in one
-// task, so a message posted in it arrives once that frame is rendered. A drawing made inside a
-// frame's callbacks shows in that frame; one made elsewhere in the next. Measured this way on the
-// page and on a bare page with one canvas, each in a browser of its own, so the two compare.
+// First ink, from navigation on: when the browser has rendered the first frame that holds a
+// drawing on any canvas or a picture (an SVG element, which the page's build draws of its first
+// chart). A frame's animation callbacks, style, layout and paint run in one task, so a message
+// posted in it arrives once that frame is rendered. A drawing made, or a picture put into the page,
+// inside a frame's callbacks shows in that frame; one made elsewhere in the next (a picture the
+// parser puts in is seen at the end of the parser's task, before any frame). Measured this way on
+// the page and on a bare page with one canvas, each in a browser of its own, so the two compare.
+// The first drawing on a canvas is noted too (vornCanvasInk), picture or not.
 function recordFirstInk() {
   const channel = new MessageChannel();
   let inFrame = false;
@@ -91,35 +94,49 @@ function recordFirstInk() {
     }
     callback(time);
   });
+  const sectionOf = (element) => element.closest?.('section')?.id || null;
+  const ink = (what, element) => {
+    if (window.vornInk !== undefined) return;
+    window.vornInk = { what, section: sectionOf(element) };
+    const done = () => {
+      window.vornInk.ms = performance.now();
+    };
+    if (inFrame) rendered = done;
+    else {
+      window.requestAnimationFrame(() => {
+        rendered = done;
+      });
+    }
+  };
+  new MutationObserver((records) => {
+    for (const record of records) {
+      for (const node of record.addedNodes) {
+        const picture = node.nodeName.toLowerCase() === 'svg' ? node : node.querySelector?.('svg');
+        if (picture) ink('picture', picture);
+      }
+    }
+  }).observe(document, { childList: true, subtree: true });
   const prototype = CanvasRenderingContext2D.prototype;
   for (const name of ['stroke', 'fill', 'fillRect', 'strokeRect', 'fillText', 'strokeText', 'drawImage', 'putImageData']) {
     const draw = prototype[name];
     prototype[name] = function inked(...args) {
-      if (window.vornInk === undefined) {
-        window.vornInk = { section: this.canvas.closest?.('section')?.id || null };
-        const done = () => {
-          window.vornInk.ms = performance.now();
-        };
-        if (inFrame) rendered = done;
-        else {
-          window.requestAnimationFrame(() => {
-            rendered = done;
-          });
-        }
-      }
+      window.vornCanvasInk ??= { section: sectionOf(this.canvas) };
+      ink('canvas', this.canvas);
       return draw.apply(this, args);
     };
   }
 }
 
+// The first ink ({ what, section, ms }) on the page in `file`, opened in a browser of its own, and
+// the section of the first drawing on a canvas (canvasSection).
 export async function firstInk(file) {
   const cold = await launch();
   try {
     const page = await cold.context.newPage();
     await page.addInitScript(recordFirstInk);
     await page.goto(pathToFileURL(file).href);
-    await page.waitForFunction(() => window.vornInk?.ms !== undefined, null, { timeout: 90000 });
-    return await page.evaluate(() => window.vornInk);
+    await page.waitForFunction(() => window.vornInk?.ms !== undefined && window.vornCanvasInk !== undefined, null, { timeout: 90000 });
+    return await page.evaluate(() => ({ ...window.vornInk, canvasSection: window.vornCanvasInk.section }));
   } finally {
     await cold.close();
   }

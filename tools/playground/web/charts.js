@@ -126,6 +126,21 @@ const CHARTS = {
   },
 };
 
+// A chart's size: as wide as its place, within these bounds.
+export const CHART_SIZE = { least: 260, most: 520, height: 220 };
+
+// A chart's uPlot options, its columns and its summary, for the player's runs and the defaults'.
+export function chartOf(name, mine, theirs) {
+  const chart = CHARTS[name];
+  const usable = (r) => (name === 'bend' ? r : r && !r.error ? r : undefined);
+  const summary = `(${chart.summary(mine, theirs)})`;
+  if (chart.series) {
+    const lines = chart.series(usable(mine), usable(theirs));
+    return { options: chart.options(lines), data: chart.data(lines), summary };
+  }
+  return { options: chart.options(), data: chart.data(usable(mine), usable(theirs)), summary };
+}
+
 export class Charts {
   constructor(root, onFirstData) {
     this.root = root;
@@ -136,7 +151,7 @@ export class Charts {
     this.begun = false;
   }
 
-  // The first chart alone, at once: the others wait for the page's script.
+  // The first chart alone, so that it takes its picture's place at once; the others follow.
   drawFirst(drives) {
     this.begun = true;
     this.draw(drives, 1);
@@ -165,7 +180,7 @@ export class Charts {
     const yours = drives.yours === 'default' ? byDefault : drives.yours;
     for (const kindRoot of this.root.querySelectorAll('.kind')) {
       const kind = kindRoot.dataset.kind;
-      for (const [name, chart] of Object.entries(CHARTS)) {
+      for (const name of Object.keys(CHARTS)) {
         if (drawn === most) return;
         const mine = yours ? yours[kind][name] : undefined;
         const theirs = byDefault ? byDefault[kind][name] : undefined;
@@ -182,17 +197,7 @@ export class Charts {
         const has = (r) => r && !r.error && (bend ? Object.keys(r).length > 0 : true);
         if (!has(mine) && !has(theirs)) continue;
         drawn += 1;
-        const usable = (r) => (bend ? r : r && !r.error ? r : undefined);
-        let options;
-        let data;
-        if (chart.series) {
-          const lines = chart.series(usable(mine), usable(theirs));
-          options = chart.options(lines);
-          data = chart.data(lines);
-        } else {
-          options = chart.options();
-          data = chart.data(usable(mine), usable(theirs));
-        }
+        const { options, data, summary } = chartOf(name, mine, theirs);
         const key = `${kind}/${name}`;
         const shape = options.series.map((s) => s.label).join('|');
         let plot = this.plots.get(key);
@@ -201,15 +206,17 @@ export class Charts {
           plot = undefined;
         }
         if (!plot) {
-          const width = Math.max(260, Math.min(520, target.clientWidth || 440));
-          plot = new uPlot({ ...options, width, height: 220 }, data, target);
+          // The picture the page's build drew of the first chart gives way to the chart.
+          target.querySelector('.chart-picture')?.remove();
+          const width = Math.max(CHART_SIZE.least, Math.min(CHART_SIZE.most, target.clientWidth || 440));
+          plot = new uPlot({ ...options, width, height: CHART_SIZE.height }, data, target);
           plot.shape = shape;
           this.plots.set(key, plot);
         } else {
           plot.setData(data);
         }
         target.dataset.points = String(data[0].length);
-        kindRoot.querySelector(`.summary[data-chart="${name}"]`).textContent = `(${chart.summary(mine, theirs)})`;
+        kindRoot.querySelector(`.summary[data-chart="${name}"]`).textContent = summary;
         if (data[0].length > 0 && this.onFirstData) {
           this.onFirstData();
           this.onFirstData = null;

@@ -3,6 +3,8 @@
 // for the other and the page itself never waits for either. The default file, the plug-in's report
 // on it, its settings and their drives come with the page, made by its build, so the first screen
 // and its charts are drawn before the browser has even read the engine, which follows this script.
+import uPlot from 'uplot';
+import { Charts } from './charts.js';
 import { renderReport, renderSummary } from './report.js';
 import { Ride } from './ride.js';
 import { Editor } from './editor.js';
@@ -20,9 +22,12 @@ const LARGEST_SHOWN = 512 * 1024;
 // Where the browser keeps the player's last edit.
 const KEPT = 'vornloconaut-playground.ini';
 
-// The default file's data and the charts, from the first chart's script, which the browser read
-// before this one and which drew the first chart already.
-const { defaults, charts, uPlot } = window.vornFirstChart;
+// The default file's data, made by the page's build, and the charts, the first of which the build
+// drew as a picture already.
+const defaults = JSON.parse(document.getElementById('vorn-defaults').textContent);
+const charts = new Charts(document.querySelector('#drives'), () => {
+  state.timings.firstChart = performance.now();
+});
 
 // The engine's text, once the document is read and its first frame drawn: a Blob for its workers.
 // The page carries the worker's script gzipped and the WebAssembly gzipped, both in base64; each
@@ -87,7 +92,6 @@ const state = {
 };
 window.vornPlayground = state;
 
-state.timings.firstChart = charts.firstChartAt;
 const ride = new Ride($('world'), $('timeline'), $('restart'), { derailed: $('derailed'), hint: $('hint'), hud: $('hud'), touch: document.querySelector('#try .touch'), legend: $('ride-keys'), legendTitle: $('ride-keys-title') }, (frame) => {
   state.ride = frame;
 }, (error) => state.errors.push(error));
@@ -361,8 +365,8 @@ $('reset-no').addEventListener('click', () => {
   $('reset').focus();
 });
 
-// The first chart is up already; the other charts follow in the first frame, and the settings
-// and their report fill the first screen in the next; the engine is read after that.
+// The first chart takes its picture's place in the next frame, the other charts follow in the one
+// after, and the settings and their report fill the first screen; the engine is read after that.
 ride.start(encode(state.defaultIni));
 charts.update(state.drives);
 requestAnimationFrame(() => setTimeout(() => {
