@@ -238,29 +238,6 @@ void recordNativeCall(const uint64_t* arguments, const uint64_t* slots, uint64_t
     recordCall<N>(arguments, slots, capacity);
 }
 
-template <Native N>
-const uint64_t* recordedNativeCall(const uint64_t* arguments) {
-    constexpr size_t index = static_cast<size_t>(N);
-    constexpr CallShape shape = kCallShape<N>;
-    const uint64_t* slots = native_detail::kNoResult;
-    const uint64_t capacity = bufferCapacity<N>(arguments);
-    if (gHook.nativeCall != nullptr) {
-        gHook.nativeInit(kNatives[index].hash);
-        for (size_t i = 0; i < shape.arguments; ++i) {
-            gHook.nativePush64(arguments[i]);
-        }
-        if (const uint64_t* returned = gHook.nativeCall()) {
-            slots = returned;
-        }
-    }
-    recordCall<N>(arguments, slots, capacity);
-    return slots;
-}
-
-#define VORN_RECORDED_CALL(op, ...) template const uint64_t* recordedNativeCall<Native::op>(const uint64_t*);
-VORN_NATIVES(VORN_RECORDED_CALL)
-#undef VORN_RECORDED_CALL
-
 #define VORN_RECORD_CALL(op, ...) \
     template void recordNativeCall<Native::op>(const uint64_t*, const uint64_t*, uint64_t);
 VORN_NATIVES(VORN_RECORD_CALL)

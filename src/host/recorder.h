@@ -45,10 +45,6 @@ inline uint64_t bufferCapacity(const uint64_t* arguments) {
 // call. Most calls repeat those of the previous pass, and cost a comparison and a byte.
 template <Native N>
 void recordNativeCall(const uint64_t* arguments, const uint64_t* slots, uint64_t capacity);
-// Makes the call as invoke does (init, a push per argument, the call) and records it; returns the
-// result slots.
-template <Native N>
-const uint64_t* recordedNativeCall(const uint64_t* arguments);
 
 // The script main starts: after a reload, the ring of the run before is written.
 void recordScriptStart();

@@ -18,9 +18,6 @@ float distance3D(Vector3 a, Vector3 b) {
     return std::sqrt(dx * dx + dy * dy + dz * dz);
 }
 
-// A negative limit empties the list, like a limit of 0.
-std::size_t countLimit() { return countOrZero(gSettings.derailedWagonsMaxCount); }
-
 void dropVanished(std::vector<DerailedWagon>& wagons) {
     for (std::size_t i = wagons.size(); i-- > 0;) {
         if (!EntityExists(wagons[i].handle)) {
@@ -64,7 +61,7 @@ void deleteDistant(std::vector<DerailedWagon>& wagons) {
 
 void checkDerailedWagons(ScriptState& state, bool tick, bool distanceCheck) {
     std::vector<DerailedWagon>& wagons = state.derailedWagons;
-    const std::size_t limit = countLimit();
+    const std::size_t limit = wagonCountLimit();
     dropVanished(wagons);
     if (wagons.size() > limit) {
         trimToCount(wagons, limit);

@@ -9,6 +9,9 @@
 // physics awake and run the explosion checks.
 void checkDerailedWagons(ScriptState& state, bool tick, bool distanceCheck);
 
+// How many derailed wagons are kept: a negative setting empties the list, like 0.
+inline std::size_t wagonCountLimit() { return countOrZero(gSettings.derailedWagonsMaxCount); }
+
 // End of every pass with derailed wagons: counts the pass and its frame time and makes the checks
 // that are due. Most passes only count the time, here, without a call into the monitor.
 inline void runWagonMonitor(ScriptState& state) {
@@ -19,8 +22,7 @@ inline void runWagonMonitor(ScriptState& state) {
     state.wagonCheckTime += FrameSeconds();
     const bool tick = static_cast<double>(state.wagonCheckTime) > 0.2;
     const bool distanceCheck = state.wagonPassCounter > 600;
-    // A negative limit empties the list, like a limit of 0.
-    if (tick || distanceCheck || state.derailedWagons.size() > countOrZero(gSettings.derailedWagonsMaxCount)) {
+    if (tick || distanceCheck || state.derailedWagons.size() > wagonCountLimit()) {
         checkDerailedWagons(state, tick, distanceCheck);
     }
 }

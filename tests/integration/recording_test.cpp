@@ -13,6 +13,7 @@
 
 #include "config/settings.h"
 #include "host/controls.h"
+#include "host/natives.h"
 #include "host/recorder.h"
 #include "host/script_state.h"
 #include "integration/train_test_world.h"
@@ -464,8 +465,7 @@ TEST(Recording, ANearbyListIsRecordedUpToTheBuffersCapacity) {
     const ScriptState state;
     recordPassStart(state);
     uint64_t buffer[11] = {10};
-    const uint64_t arguments[2] = {7, reinterpret_cast<uintptr_t>(buffer)};
-    recordedNativeCall<Native::ListNearbyVehicles>(arguments);
+    ListNearbyVehicles(7, buffer);
     recordPassEnd(state);
     const bool written = writeRecordingNow("nearby.vlrec");
     gHook = saved;
