@@ -9,7 +9,7 @@ import { join } from 'node:path';
 import { pathToFileURL } from 'node:url';
 import { createRequire } from 'node:module';
 import { after, before, test } from 'node:test';
-import { firstInk, launch, linuxBuild, loadIni, openPage, pagePath } from './browser.mjs';
+import { firstInk, launch, linuxBuild, loadIni, openPage, pagePath, reloadKeeping } from './browser.mjs';
 import { hookLog, loaderLog } from './game-folder.mjs';
 import { WINE_RECORDING, recordingView } from './recordings.mjs';
 
@@ -508,9 +508,8 @@ test('by keyboard alone: open a file, select a reported line, save the exact byt
   assert.deepEqual(readFileSync(await saved.path()), Buffer.from('Train.Seat = 0\r\nTram.Braking = 3\r\n; caf\u00e9\r\n'));
 
   // Kept by the browser: back after a reload, with a note and a way to drop it.
-  await page.reload();
-  // Polled on a timer, so a page that never draws a frame fails with what it holds instead of a timeout.
-  await page.waitForFunction(() => window.vornPlayground?.reported > 0, null, { polling: 100 });
+  assert.equal(await page.evaluate(() => localStorage.length), 1, 'the edit is kept before the reload');
+  await reloadKeeping(page);
   const back = await page.evaluate(() => ({ source: window.vornPlayground.source, kept: localStorage.length }));
   assert.equal(back.source, 'restored', `the kept edit is back after a reload (${back.kept} item(s) kept)`);
   assert.equal(await page.inputValue('#ini'), 'Train.Seat = 0\nTram.Braking = 3\n; caf\u00e9\n');
