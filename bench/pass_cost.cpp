@@ -161,6 +161,51 @@ inline void pluginPass(Mode& mode, ScriptState& state, size_t& pass) {
     }
 }
 
+// Timed blocks of passes. The states the block's cycles start from are copied before its clock
+// starts, so that a block times the plug-in's passes and not the bench putting the state back at
+// each cycle's start: a copy with its vectors of wagons or blips takes as long as a short pass's
+// own work. The copies keep their vectors' room, so no block allocates for them.
+class TimedPasses {
+public:
+    TimedPasses(Mode& mode, size_t longestBlock)
+        : mode_(mode), cycle_(mode.recording.passes()), fresh_(longestBlock / cycle_ + 3, mode.before) {}
+
+    // `passes` passes from where the last block stopped; returns their seconds.
+    double run(size_t passes) {
+        using Clock = std::chrono::steady_clock;
+        // The last copy is the one a block that stopped inside a cycle goes on in.
+        const size_t starts = std::min(fresh_.size() - 1, (pass_ + passes) / cycle_ + 1);
+        for (size_t i = 0; i < starts; ++i) {
+            fresh_[i] = mode_.before;
+        }
+        size_t next = 0;
+        const auto start = Clock::now();
+        for (size_t i = 0; i < passes; ++i) {
+            if (pass_ == 0) {
+                state_ = &fresh_[next++];
+            }
+            aimStub(mode_, pass_);
+            runPass(*state_);
+            if (++pass_ == cycle_) {
+                pass_ = 0;
+            }
+        }
+        const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        if (pass_ != 0 && state_ != &fresh_.back()) {
+            std::swap(fresh_.back(), *state_);
+            state_ = &fresh_.back();
+        }
+        return seconds;
+    }
+
+private:
+    Mode& mode_;
+    size_t cycle_;
+    std::vector<ScriptState> fresh_;
+    ScriptState* state_ = nullptr;
+    size_t pass_ = 0;
+};
+
 // --- Faithfulness of the replay: the plug-in on the stub must issue exactly the recorded calls ---
 
 struct Checker {
@@ -344,15 +389,13 @@ double pairedRatio(Mode& mode) {
     gSettings = mode.settings;
     bindStub();
     gStubVehicles = &mode.vehicles;
-    ScriptState state = mode.before;
-    size_t pass = 0;
-    const auto pluginBlock = [&](size_t passes) {
-        const auto start = Clock::now();
-        for (size_t i = 0; i < passes; ++i) {
-            pluginPass(mode, state, pass);
-        }
-        return std::chrono::duration<double>(Clock::now() - start).count();
-    };
+    // About 50 microseconds a block, long beside the clock's own cost, short beside a time slice.
+    TimedPasses first(mode, cycle);
+    const double once = first.run(cycle);
+    size_t cycles = once > 0.0 ? static_cast<size_t>(50e-6 / once) : 1;
+    cycles = cycles < 1 ? 1 : cycles;
+    TimedPasses timed(mode, cycles * cycle);
+    const auto pluginBlock = [&](size_t passes) { return timed.run(passes); };
     size_t barePass = 0;
     const auto bareBlock = [&](size_t passes) {
         const auto start = Clock::now();
@@ -361,10 +404,6 @@ double pairedRatio(Mode& mode) {
         }
         return std::chrono::duration<double>(Clock::now() - start).count();
     };
-    // About 50 microseconds a block, long beside the clock's own cost, short beside a time slice.
-    const double once = pluginBlock(cycle);
-    size_t cycles = once > 0.0 ? static_cast<size_t>(50e-6 / once) : 1;
-    cycles = cycles < 1 ? 1 : cycles;
     std::vector<double> ratios;
     ratios.reserve(301);
     for (int i = 0; i < 301; ++i) {
@@ -392,14 +431,9 @@ double pairedRatio(Mode& mode) {
 // --- The ride recorder ---
 
 // Passes of the mode's cycle, `passes` of them, with the recorder on or off throughout.
-double recorderBlock(Mode& mode, ScriptState& state, size_t& pass, size_t passes, bool on) {
-    using Clock = std::chrono::steady_clock;
+double recorderBlock(TimedPasses& passes, size_t count, bool on) {
     forceRecording(on);
-    const auto start = Clock::now();
-    for (size_t i = 0; i < passes; ++i) {
-        pluginPass(mode, state, pass);
-    }
-    return std::chrono::duration<double>(Clock::now() - start).count();
+    return passes.run(count);
 }
 
 struct RecorderFigures {
@@ -420,12 +454,11 @@ RecorderFigures measureRecorder(Mode& mode) {
     gSettings = mode.settings;
     bindStub();
     gStubVehicles = &mode.vehicles;
-    ScriptState state = mode.before;
-    size_t pass = 0;
-    recorderBlock(mode, state, pass, kBlock, true);
+    TimedPasses passes(mode, 10 * kBlock);
+    recorderBlock(passes, kBlock, true);
     const uint64_t bytes = recordedBytes();
     const uint64_t allocations = gAllocations.load();
-    recorderBlock(mode, state, pass, 10 * kBlock, true);
+    recorderBlock(passes, 10 * kBlock, true);
     figures.allocationsPerPass = static_cast<double>(gAllocations.load() - allocations) / (10.0 * kBlock);
     figures.bytesPerPass = static_cast<double>(recordedBytes() - bytes) / (10.0 * kBlock);
     std::vector<double> ratios;
@@ -435,11 +468,11 @@ RecorderFigures measureRecorder(Mode& mode) {
         double on = 0.0;
         double off = 0.0;
         if (i % 2 == 0) {
-            on = recorderBlock(mode, state, pass, kBlock, true);
-            off = recorderBlock(mode, state, pass, kBlock, false);
+            on = recorderBlock(passes, kBlock, true);
+            off = recorderBlock(passes, kBlock, false);
         } else {
-            off = recorderBlock(mode, state, pass, kBlock, false);
-            on = recorderBlock(mode, state, pass, kBlock, true);
+            off = recorderBlock(passes, kBlock, false);
+            on = recorderBlock(passes, kBlock, true);
         }
         if (off > 0.0) {
             ratios.push_back(on / off);
@@ -476,12 +509,11 @@ void measureWrite(Mode& mode) {
     gSettings = mode.settings;
     bindStub();
     gStubVehicles = &mode.vehicles;
-    ScriptState state = mode.before;
-    size_t pass = 0;
-    recorderBlock(mode, state, pass, 1, true);
+    TimedPasses passes(mode, 300);
+    recorderBlock(passes, 1, true);
     const auto [small, smallBytes] = timeWrite();
     while (recordedBytes() < kRecordingRingBytes + kRecordingRingBytes / 8) {
-        recorderBlock(mode, state, pass, 300, true);
+        recorderBlock(passes, 300, true);
     }
     const auto [full, fullBytes] = timeWrite();
     const double perByte = fullBytes > smallBytes ? (full - small) / (fullBytes - smallBytes) : 0.0;

@@ -1,6 +1,5 @@
 #include "config/settings.h"
 
-#include <algorithm>
 #include <limits>
 
 #include "config/setting_table.h"
@@ -37,11 +36,6 @@ void resetSettingsToDefaults() {
 
 void resolveCabBindings(Settings& settings, BindingNotes* notes) {
     resolveCabBindings(settings.cabControls, settings.cabBindings, notes);
-}
-
-bool isModelOfKind(uint32_t model, TrainKind kind) {
-    const std::vector<uint32_t>& list = gSettings.modelHashes[kind];
-    return std::find(list.begin(), list.end(), model) != list.end();
 }
 
 namespace {

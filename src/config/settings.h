@@ -70,4 +70,12 @@ void resetSettingsToDefaults();
 // settings.cabBindings from settings.cabControls (config/cab_bindings.h).
 void resolveCabBindings(Settings& settings, BindingNotes* notes = nullptr);
 
-bool isModelOfKind(uint32_t model, TrainKind kind);
+// Inline: the look after the map's trains asks it for every vehicle it looks at.
+inline bool isModelOfKind(uint32_t model, TrainKind kind) {
+    for (const uint32_t listed : gSettings.modelHashes[kind]) {
+        if (listed == model) {
+            return true;
+        }
+    }
+    return false;
+}

@@ -15,12 +15,22 @@ struct Vector3 {
     float z = 0.0f;
 };
 
+namespace native_detail {
+
+// The native calls until the hook is bound: nothing is called, and every result reads as zeros.
+inline void unboundInit(uint64_t) {}
+inline void unboundPush(uint64_t) {}
+inline uint64_t* unboundCall() { return nullptr; }
+
+}  // namespace native_detail
+
 // The hook's functions as the plug-in reaches them. DllMain binds them to the imported hook on
-// Windows; the simulator binds its own on Linux. Until bound they are null and nothing is called.
+// Windows; the simulator binds its own on Linux. Until bound, a native call does nothing and answers
+// zeros (so a call needs no test of its own), and the others are null and never called.
 struct HookFunctions {
-    void (*nativeInit)(uint64_t hash) = nullptr;
-    void (*nativePush64)(uint64_t value) = nullptr;
-    uint64_t* (*nativeCall)() = nullptr;
+    void (*nativeInit)(uint64_t hash) = native_detail::unboundInit;
+    void (*nativePush64)(uint64_t value) = native_detail::unboundPush;
+    uint64_t* (*nativeCall)() = native_detail::unboundCall;
     void (*scriptWait)(uint32_t milliseconds) = nullptr;
     uint32_t (*tickCount)() = nullptr;  // the system's millisecond clock, read once for the random seed
     // The game's vehicles: a buffer and its capacity, the count back (host/all_vehicles.h).
@@ -81,9 +91,6 @@ inline const uint64_t kNoResult[3] = {0, 0, 0};
 // The call through the hook; its result block, or kNoResult when there is none.
 template <class... Args>
 inline const uint64_t* callHook(uint64_t hash, Args... args) {
-    if (gHook.nativeCall == nullptr) {
-        return native_detail::kNoResult;
-    }
     gHook.nativeInit(hash);
     (gHook.nativePush64(packArgument(args)), ...);
     const uint64_t* slots = gHook.nativeCall();

@@ -133,8 +133,3 @@ float StoppingDistance(float speed, float braking) {
     return simulateBraking<false>(v, braking, reference);
 }
 
-float Distance2D(const Vector3& a, const Vector3& b) {
-    const float dx = a.x - b.x;
-    const float dy = a.y - b.y;
-    return std::sqrt(dx * dx + dy * dy);
-}
