@@ -1,4 +1,5 @@
 #pragma once
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -72,10 +73,6 @@ void resolveCabBindings(Settings& settings, BindingNotes* notes = nullptr);
 
 // Inline: the look after the map's trains asks it for every vehicle it looks at.
 inline bool isModelOfKind(uint32_t model, TrainKind kind) {
-    for (const uint32_t listed : gSettings.modelHashes[kind]) {
-        if (listed == model) {
-            return true;
-        }
-    }
-    return false;
+    const std::vector<uint32_t>& list = gSettings.modelHashes[kind];
+    return std::find(list.begin(), list.end(), model) != list.end();
 }

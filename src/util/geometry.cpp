@@ -132,4 +132,3 @@ float StoppingDistance(float speed, float braking) {
     }
     return simulateBraking<false>(v, braking, reference);
 }
-
