@@ -153,9 +153,11 @@ inline void recordCall(const uint64_t* arguments, const uint64_t* slots, uint64_
     constexpr AnswerKind answer = kAnswerKinds[static_cast<size_t>(N)];
     static_assert(shape.arguments <= std::size(Positions{}.at), "a native's arguments fit its positions");
     Recorder& r = gRecorder;
-    uint8_t& seen = r.occurrences[index];
-    const size_t place = seen;
-    seen = static_cast<uint8_t>(seen < kPredictedCalls - 1 ? seen + 1 : seen);
+    uint16_t& seen = r.occurrences[index];
+    const uint16_t mark = r.passMark;
+    const uint16_t count = (seen & 0xFF00u) == mark ? seen : mark;
+    const size_t place = count & 0xFFu;
+    seen = static_cast<uint16_t>(place < kPredictedCalls - 1 ? count + 1 : count);
     r.called[index] = true;
     uint32_t* const predicted = r.predictions[index][place];
 

@@ -120,7 +120,15 @@ void stop() {
     refreshBusy();
 }
 
-void newPassOccurrences() { std::memset(gRecorder.occurrences, 0, sizeof gRecorder.occurrences); }
+void newPassOccurrences() {
+    Recorder& r = gRecorder;
+    r.passMark = static_cast<uint16_t>(r.passMark + 0x100);
+    // Once in 255 passes the mark comes round to counts it left behind: those go, and 0 is never a mark.
+    if (r.passMark == 0) {
+        std::memset(r.occurrences, 0, sizeof r.occurrences);
+        r.passMark = 0x100;
+    }
+}
 
 }  // namespace
 

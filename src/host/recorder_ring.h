@@ -112,7 +112,11 @@ struct Recorder {
     bool forced = false;
     bool wasInCab = false;
     bool wasDerailed = false;
-    uint8_t occurrences[kNativeCount] = {};
+    // How often each native was called in this pass, in the low byte, marked in the high byte with
+    // `passMark`: a count of another pass reads as none. Clearing the counts at every pass instead
+    // took a string store that cost more than a light pass's own work.
+    uint16_t occurrences[kNativeCount] = {};
+    uint16_t passMark = 0;
     uint32_t predictions[kNativeCount][kPredictedCalls][kPredictedWords] = {};
     // The natives called since the last key point: theirs are the predictions a key point clears.
     bool called[kNativeCount] = {};
