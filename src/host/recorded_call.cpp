@@ -155,7 +155,7 @@ inline void recordCall(const uint64_t* arguments, const uint64_t* slots, uint64_
     Recorder& r = gRecorder;
     uint16_t& seen = r.occurrences[index];
     const uint16_t mark = r.passMark;
-    const uint16_t count = (seen & 0xFF00u) == mark ? seen : mark;
+    const uint16_t count = static_cast<uint16_t>(seen & 0xFF00u) == mark ? seen : mark;
     const size_t place = count & 0xFFu;
     seen = static_cast<uint16_t>(place < kPredictedCalls - 1 ? count + 1 : count);
     r.called[index] = true;
