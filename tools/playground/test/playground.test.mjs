@@ -55,27 +55,30 @@ const MISTAKES = Buffer.concat([
 
 test('opened from disk it reports on the default file and no request leaves the page', async () => {
   // First ink on the first chart (the build's picture of it, which the live chart replaces) against
-  // a bare page's first ink on its canvas, five cold loads each, in turns.
+  // a bare page's first ink on its canvas, nine cold loads each, in turns (single loads of either
+  // range over a factor of two on a shared machine).
+  const LOADS = 9;
   const bare = join(scratch, 'bare.html');
   writeFileSync(bare, '<!DOCTYPE html><html><body><canvas width="300" height="150"></canvas><script>' +
     'const c = document.querySelector("canvas").getContext("2d"); c.moveTo(0, 0); c.lineTo(300, 150); c.stroke();</script></body></html>');
   const inks = { page: [], bare: [] };
   const load = loadavg()[0];
-  for (let run = 0; run < 5; run += 1) {
+  for (let run = 0; run < LOADS; run += 1) {
     const ink = await firstInk(pagePath);
     assert.deepEqual([ink.what, ink.section], ['picture', 'drives'], 'the first ink on the page is the picture of its first chart');
     assert.equal(ink.canvasSection, 'drives', 'the first canvas the page draws on is a chart');
     inks.page.push(ink.ms);
     inks.bare.push((await firstInk(bare)).ms);
   }
-  const median = (list) => [...list].sort((a, b) => a - b)[2];
+  const median = (list) => [...list].sort((a, b) => a - b)[(LOADS - 1) / 2];
   const ratio = median(inks.page) / median(inks.bare);
-  console.log(`first ink after navigation, five cold loads: the page ${inks.page.map(Math.round).join(', ')} ms, ` +
+  console.log(`first ink after navigation, ${LOADS} cold loads: the page ${inks.page.map(Math.round).join(', ')} ms, ` +
     `median ${Math.round(median(inks.page))} ms; a bare page ${inks.bare.map(Math.round).join(', ')} ms, ` +
     `median ${Math.round(median(inks.bare))} ms; ratio ${ratio.toFixed(2)}`);
-  // Printed, not judged: a timing is a measurement, and the page needs several times the bare
-  // page's processor time before its first frame (parsing and laying out all its markup), so other
-  // work on the machine stretches the ratio (the aim is 1.5 or less on a quiet machine).
+  // Printed, not judged: a timing is a measurement, and the page needs twice the bare page's
+  // processor time before its first frame (laying out its first screen) and asks the browser for
+  // fonts nine times to its three, so other work on the machine stretches the ratio (the aim is 1.5
+  // or less on a quiet machine).
   console.log(`load average ${load.toFixed(1)} as the loads began, on ${availableParallelism()} processors`);
 
   const { page, requests, errors } = await openPage(browser.context);
