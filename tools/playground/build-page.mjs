@@ -2,10 +2,10 @@
 //
 // Puts the playground page together as one HTML file: the style (uPlot's and ours) in its head; in
 // the first chart's place a picture of it (chart-picture.mjs), so that the first screen shows the
-// chart before any script runs; after the markup (where the parser waits for an empty script, so the
-// browser draws the first frame before it reads the rest) the default file's data as a JSON block and
-// the page's script, bundled by esbuild, as a block of plain text that a small script runs once the
-// first frame is drawn (the live charts replace the picture then); and last, as blocks of plain
+// chart before any script runs; after the markup (where the parser waits for a script from a Blob,
+// so the browser draws the first frame before it reads the rest) the default file's data as a JSON
+// block and the page's script, bundled by esbuild, as a block of plain text that a small script runs
+// once the first frame is drawn (the live charts replace the picture then); and last, as blocks of plain
 // text the browser neither parses nor runs, the engine's worker (emscripten's module, then our
 // worker code, minified by esbuild) and the WebAssembly beside ENGINE_JS, each gzipped and in
 // base64, a third of their size as they are. Workers are made from their text once the page's
