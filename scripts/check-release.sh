@@ -93,8 +93,10 @@ page="$work/unpacked/VornLoconaut-playground.html"
 grep -qF "<title>Vorn Loconaut $version: check your settings</title>" "$page" ||
   fail "VornLoconaut-playground.html does not carry $version"
 grep -qF "connect-src 'none'" "$page" || fail "VornLoconaut-playground.html lacks its policy against requests"
-if grep -qiE '<(script|link|img|iframe)[^>]*(src|href)=' "$page"; then
-  fail "VornLoconaut-playground.html loads a file: $(grep -oiE '<(script|link|img|iframe)[^>]*(src|href)=[^>]*' "$page" | head -1)"
+# A script from a Blob the page makes itself (the one the parser waits for) loads no file.
+loads="$(grep -oiE '<(script|link|img|iframe)[^>]*(src|href)=[^>]*' "$page" | grep -vF 'src="${URL.createObjectURL(new Blob(' || true)"
+if [ -n "$loads" ]; then
+  fail "VornLoconaut-playground.html loads a file: $(head -1 <<<"$loads")"
 fi
 # The page tells the released plug-in from other builds by this figure.
 asi_sha256="$(sha256sum "$asi" | cut -d' ' -f1)"

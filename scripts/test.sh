@@ -104,7 +104,7 @@ page_lane() {
   step "release archive (with the playground page)" bash scripts/release.sh || return
   step "the release rebuilt in another folder is the same byte for byte" \
     bash scripts/check-reproducible.sh &
-  step "the playground page in headless Chromium" node --test tools/playground/test/
+  step "the playground page in headless Chromium" env VORN_FIRST_INK=later node --test tools/playground/test/
   wait
 }
 # Clang must build the plug-in and the stand-in warning-free too (its extra warnings on the plug-in
@@ -122,6 +122,9 @@ windows_lane &
 page_lane &
 clang_lane &
 wait
+# Timed once nothing else runs: the page's first ink against a bare page's, printed, not judged.
+step "the playground page's first ink, on processors left idle" \
+  node --test --test-name-pattern="first ink" tools/playground/test/playground.test.mjs
 step "the released VornLoconaut.asi is the one the Wine check plays" \
   cmp build/windows-release/VornLoconaut.asi build/windows/VornLoconaut.asi
 
