@@ -5,7 +5,7 @@
 // scales, one axis at the bottom and one on the left, each with a label, and lines with or without
 // a dash.
 import uPlot from 'uplot';
-import { AXIS_FONT_SIZE } from './web/charts.js';
+import { AXIS_FONT_FAMILY, AXIS_FONT_SIZE } from './web/charts.js';
 
 // uPlot's defaults: an axis's size and its label's, a tick's length, the gap from tick to value, the
 // least distance between two steps, the plot's padding where no axis is, the grid's colour.
@@ -16,7 +16,6 @@ const GAP = 5;
 const SPACE = { x: 50, y: 30 };
 const PAD = { top: Math.round(AXIS / 3), right: Math.round(AXIS / 2) };
 const GRID = 'rgba(0,0,0,0.07)';
-const FONT = "system-ui, -apple-system, 'Segoe UI', Roboto, 'Helvetica Neue', Arial, 'Noto Sans', sans-serif";
 
 const escaped = (text) => String(text).replaceAll('&', '&amp;').replaceAll('<', '&lt;').replaceAll('>', '&gt;').replaceAll('"', '&quot;');
 const decimals = (step) => (String(step).split('.')[1] || '').length;
@@ -99,6 +98,6 @@ export function chartPicture({ options, data }, width, height) {
   const legend = options.series.slice(1).map((s) => '<tr class="u-series"><th>' +
     `<div class="u-marker" style="border:2px solid ${s.stroke}"></div><div class="u-label">${escaped(s.label)}</div></th></tr>`);
   return `<div class="chart-picture"><svg width="${width}" height="${height}" viewBox="0 0 ${width} ${height}" aria-hidden="true" ` +
-    `font-family="${FONT}" font-size="${AXIS_FONT_SIZE}" fill="none"><path d="${grid.join('')}" stroke="${GRID}" stroke-width="2"/>` +
+    `font-family="${AXIS_FONT_FAMILY}" font-size="${AXIS_FONT_SIZE}" fill="none"><path d="${grid.join('')}" stroke="${GRID}" stroke-width="2"/>` +
     `<g fill="#000">${text.join('')}</g>${series.join('')}</svg><table class="u-legend u-inline"><tbody>${legend.join('')}</tbody></table></div>`;
 }

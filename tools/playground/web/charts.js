@@ -19,7 +19,9 @@ const LEGEND = { live: false };
 // The axes' text in the page's small size (uPlot's own is 12 px): one size fewer for the browser to
 // look up before the first frame, which shows the build's picture of a chart (chart-picture.mjs).
 export const AXIS_FONT_SIZE = 13.5;
-const AXIS_FONT = `${AXIS_FONT_SIZE}px system-ui, -apple-system, 'Segoe UI', Roboto, 'Helvetica Neue', Arial, 'Noto Sans', sans-serif`;
+// uPlot's own font families, kept.
+export const AXIS_FONT_FAMILY = "system-ui, -apple-system, 'Segoe UI', Roboto, 'Helvetica Neue', Arial, 'Noto Sans', sans-serif";
+const AXIS_FONT = `${AXIS_FONT_SIZE}px ${AXIS_FONT_FAMILY}`;
 
 // An axis labelled in the page's own numbers, not uPlot's, which would call on Intl.
 const axis = (label) => ({
