@@ -1,8 +1,8 @@
 // The script on a fiber of the game's thread, as the real hook runs it (the SDK's scriptWait switches
 // back to the game's fiber, and the next frame switches to the script again where it left off): on
-// Linux a ucontext of its own. A switch is a few hundred nanoseconds, where handing control between
-// two threads took a trip through the kernel's scheduler each way, and natives are called on the
-// game's own thread, as the SDK requires. The sanitizers are told of every switch, so they follow
+// Linux a ucontext of its own. A switch costs one system call (swapcontext sets the signal mask),
+// where handing control between two threads took a trip through the kernel's scheduler each way, and
+// natives are called on the game's own thread, as the SDK requires. The sanitizers are told of every switch, so they follow
 // the script's stack as they follow the game's.
 
 #include <sys/mman.h>
