@@ -2,8 +2,8 @@
 // back to the game's fiber, and the next frame switches to the script again where it left off): on
 // Linux a ucontext of its own. A switch costs one system call (swapcontext sets the signal mask),
 // where handing control between two threads took a trip through the kernel's scheduler each way, and
-// natives are called on the game's own thread, as the SDK requires. The sanitizers are told of every switch, so they follow
-// the script's stack as they follow the game's.
+// natives are called on the game's own thread, as the SDK requires. The sanitizers are told of every
+// switch, so they follow the script's stack as they follow the game's.
 
 #include <sys/mman.h>
 #include <ucontext.h>
