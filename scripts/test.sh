@@ -112,7 +112,7 @@ page_lane() {
 # side (each is bounded by time, not by work).
 clang_lane() {
   step "build linux-clang (the plug-in, the stand-in, the fuzzers)" \
-    build linux-clang fuzz_config_reader fuzz_game_answers fuzz_recording_reader || return
+    build linux-clang vorn_sim_scenarios fuzz_config_reader fuzz_game_answers fuzz_recording_reader || return
   fuzz config_reader "fuzz the INI reader" -dict=tests/fuzz/config_reader.dict &
   fuzz game_answers "fuzz the game's answers to the plug-in" &
   fuzz recording_reader "fuzz the ride recording's reader and replay" &
