@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# check-reproducible.sh: builds the release here (scripts/release.sh, nothing to do when it is up
-# to date) and again from a copy of this tree in another folder, and compares the two archives
-# byte for byte: the same commit must give the same archive, and so the same VornLoconaut.asi,
-# wherever it is built. Both builds take the commit's time from this tree's git history.
+# check-reproducible.sh [--built]: builds the release here (scripts/release.sh) and again from a copy
+# of this tree in another folder, and compares the two archives byte for byte: the same commit must
+# give the same archive, and so the same VornLoconaut.asi, wherever it is built. Both builds take the
+# commit's time from this tree's git history. With --built, the release here is the one the caller
+# has just built from this tree (scripts/test.sh), and is not made again: making it again would
+# reinstall the page's npm packages and rewrite the page while other steps use them.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -10,7 +12,11 @@ cd "$root"
 version="$(sed -n 's/^project(VornLoconaut VERSION \([0-9][0-9.]*\) .*/\1/p' CMakeLists.txt)"
 name="VornLoconaut-$version.zip"
 export SOURCE_DATE_EPOCH="${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}"
-bash scripts/release.sh >/dev/null
+if [ "${1:-}" = --built ]; then
+  [ -f "dist/$name" ] || { echo "check-reproducible: --built, but there is no dist/$name" >&2; exit 1; }
+else
+  bash scripts/release.sh >/dev/null
+fi
 
 elsewhere="$(mktemp -d "${TMPDIR:-/tmp}/vorn-rebuild.XXXXXX")"
 trap 'rm -rf "$elsewhere"' EXIT

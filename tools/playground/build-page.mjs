@@ -15,7 +15,7 @@
 // the Debian packages whose code the plug-in and the engine carry; with the npm packages esbuild
 // bundled into the page, they make the page's About section and THIRD-PARTY-NOTICES.txt beside
 // OUTPUT_HTML, each package with the licence text it ships.
-import { readFile, readdir, writeFile } from 'node:fs/promises';
+import { readFile, readdir, rename, writeFile } from 'node:fs/promises';
 import { gzipSync } from 'node:zlib';
 import { createRequire } from 'node:module';
 import { dirname, join, resolve } from 'node:path';
@@ -215,5 +215,7 @@ if (/[^\0-\x7f]/.test(html)) {
   console.error(`build-page: the page holds "${html.match(/[^\0-\x7f]/)[0]}", not ASCII, which would double the browser's work`);
   process.exit(1);
 }
-await writeFile(outputFile, html);
+// Whole or not at all: a browser that opens the page while it is built again reads the old page.
+await writeFile(`${outputFile}.part`, html);
+await rename(`${outputFile}.part`, outputFile);
 console.log(`build-page: ${outputFile} (${html.length} characters)`);
